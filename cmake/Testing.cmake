@@ -1,0 +1,13 @@
+# trv81k_unit_test(NAME SOURCES a.cpp b.cpp LIBS lib...)
+# One GoogleTest executable per unit; every test case becomes a ctest entry.
+find_package(GTest REQUIRED)
+include(GoogleTest)
+function(trv81k_unit_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  target_compile_definitions(${name} PRIVATE TRV81K_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+                                             TRV81K_BINARY_DIR="${PROJECT_BINARY_DIR}")
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/tests)
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST TEST_PREFIX "${name}." DISCOVERY_TIMEOUT 30)
+endfunction()

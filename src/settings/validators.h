@@ -1,0 +1,60 @@
+#pragma once
+// The checks every typed value passes before it is written into a device. Pure functions: they
+// return the outcome, the normalised text and which message applies, and the windows show the
+// message and move the focus.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace trv81k {
+
+enum class FieldOutcome {
+    Valid,
+    None,     // the gateway text 0.0.0.0: no gateway
+    Invalid,
+};
+
+struct AddressCheck {
+    FieldOutcome outcome = FieldOutcome::Invalid;
+    std::array<std::uint8_t, 4> bytes{};   // the address in dotted order; zero unless Valid
+    std::string normalised;                // each octet in plain decimal; set unless Invalid
+    std::string_view messageKey;           // Language.ini message on refusal, else empty
+    // On refusal: true when the field gets its last accepted text back, false when the typed
+    // text stays (the gateway's refusal of a character other than a digit or a dot).
+    bool resetField = false;
+
+    bool ok() const { return outcome != FieldOutcome::Invalid; }
+};
+
+AddressCheck ValidateIPText(std::string_view text);
+AddressCheck ValidateNetmaskText(std::string_view text);
+AddressCheck ValidateGatewayText(std::string_view text);
+
+// Outcome of a field check with a message.
+struct FieldCheck {
+    bool ok = true;
+    std::string_view messageKey;   // empty when ok
+    std::string_view focusField;   // objectName of the edit that gets the focus with its text
+                                   // selected; empty when the focus stays where it is
+};
+
+// Device password: 4 to 16 characters.
+FieldCheck CheckDevicePassword(std::string_view password);
+// Network name: 1 to 32 characters.
+FieldCheck CheckSSID(std::string_view ssid);
+// WEP checks for security code 1 or 2: passphrase length, key length, hexadecimal key.
+FieldCheck CheckWepKey(int securityMode, std::string_view passphrase, std::string_view key);
+// Pre-shared key: 8 to 64 characters, hexadecimal when exactly 64.
+FieldCheck CheckPreSharedKey(std::string_view psk);
+// The key checks that belong to a security code (none for 0, 5, 6, 7 and above 10).
+FieldCheck CheckKeysForMode(int securityMode, std::string_view passphrase, std::string_view wepKey,
+                            std::string_view psk);
+
+// Key filters of the edits: which typed characters are kept (Backspace, 8, always is).
+bool IsAddressFieldChar(char c);  // digits and the dot
+bool IsHexKeyChar(char c);        // 0-9, a-f, A-F
+bool IsHexText(std::string_view text);
+
+}  // namespace trv81k
