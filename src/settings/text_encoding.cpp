@@ -1,1 +1,76 @@
-// (being written)
+#include "settings/text_encoding.h"
+
+#include <cstdint>
+
+namespace trv81k {
+
+std::optional<std::string> Utf8ToLatin1(std::string_view utf8) {
+    std::string latin1;
+    latin1.reserve(utf8.size());
+    std::size_t i = 0;
+    while (i < utf8.size()) {
+        const auto lead = static_cast<std::uint8_t>(utf8[i]);
+        if (lead < 0x80) {
+            latin1.push_back(static_cast<char>(lead));
+            ++i;
+            continue;
+        }
+        // Every character of Latin-1 above U+007F takes two bytes; longer well-formed
+        // sequences are still decoded so that only their value decides the refusal.
+        std::size_t length = 0;
+        std::uint32_t codePoint = 0;
+        std::uint32_t minimum = 0;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+            codePoint = lead & 0x1Fu;
+            minimum = 0x80;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            codePoint = lead & 0x0Fu;
+            minimum = 0x800;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            codePoint = lead & 0x07u;
+            minimum = 0x10000;
+        } else {
+            return std::nullopt;  // continuation byte, C0/C1 (overlong) or F5-FF
+        }
+        if (utf8.size() - i < length) {
+            return std::nullopt;
+        }
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<std::uint8_t>(utf8[i + k]);
+            if ((next & 0xC0u) != 0x80u) {
+                return std::nullopt;
+            }
+            codePoint = (codePoint << 6) | (next & 0x3Fu);
+        }
+        if (codePoint < minimum || codePoint > 0x10FFFF ||
+            (codePoint >= 0xD800 && codePoint <= 0xDFFF)) {
+            return std::nullopt;
+        }
+        if (codePoint > 0xFF) {
+            return std::nullopt;
+        }
+        latin1.push_back(static_cast<char>(codePoint));
+        i += length;
+    }
+    return latin1;
+}
+
+std::string Latin1ToUtf8(std::string_view latin1) {
+    std::string utf8;
+    utf8.reserve(latin1.size() * 2);
+    for (const char c : latin1) {
+        const auto byte = static_cast<std::uint8_t>(c);
+        if (byte < 0x80) {
+            utf8.push_back(c);
+        } else {
+            utf8.push_back(static_cast<char>(0xC0u | (byte >> 6)));
+            utf8.push_back(static_cast<char>(0x80u | (byte & 0x3Fu)));
+        }
+    }
+    return utf8;
+}
+
+}  // namespace trv81k

@@ -2,6 +2,9 @@
 // The checks every typed value passes before it is written into a device. Pure functions: they
 // return the outcome, the normalised text and which message applies, and the windows show the
 // message and move the focus.
+//
+// Texts are 8-bit characters (Latin-1, one byte a character), as they travel to the device;
+// lengths count those bytes.
 
 #include <array>
 #include <cstdint>
@@ -12,15 +15,16 @@ namespace trv81k {
 
 enum class FieldOutcome {
     Valid,
-    None,     // the gateway text 0.0.0.0: no gateway
+    None,  // the gateway text 0.0.0.0: no gateway
     Invalid,
 };
 
 struct AddressCheck {
     FieldOutcome outcome = FieldOutcome::Invalid;
-    std::array<std::uint8_t, 4> bytes{};   // the address in dotted order; zero unless Valid
-    std::string normalised;                // each octet in plain decimal; set unless Invalid
-    std::string_view messageKey;           // Language.ini message on refusal, else empty
+    std::array<std::uint8_t, 4> bytes{};  // the address in dotted order; zero unless Valid
+    std::string normalised;               // each octet in plain decimal; set unless Invalid
+    std::string_view messageKey;          // Language.ini message on refusal, else empty
+    std::string_view focusField;          // objectName of the refused edit, else empty
     // On refusal: true when the field gets its last accepted text back, false when the typed
     // text stays (the gateway's refusal of a character other than a digit or a dot).
     bool resetField = false;
@@ -28,23 +32,34 @@ struct AddressCheck {
     bool ok() const { return outcome != FieldOutcome::Invalid; }
 };
 
+// Address: exactly four decimal octets of at most 255, not 0.0.0.0 nor 255.255.255.255, and a
+// last octet neither 0 nor 255. Leading zeros are dropped ("192.168.001.010" is 192.168.1.10).
+// Refusal: "INVALID_IP", focus "IPEdit", reset.
 AddressCheck ValidateIPText(std::string_view text);
+// Netmask: four decimal octets, the first one of 128, 192, 224, 240, 248, 252, 255, the others
+// one of those or 0 (the last one written without leading zeros); not 255.255.255.255. The
+// octets need not form a contiguous run of ones. Refusal: "INVALID_NETMASK", focus
+// "NetmaskEdit", reset.
 AddressCheck ValidateNetmaskText(std::string_view text);
+// Gateway: None for a text that reads 0.0.0.0 (leading zeros allowed), otherwise the address
+// rule. Refusal: "INVALID_Gateway", focus "GatewayEdit"; reset unless the refusal is for a
+// character other than a digit or a dot. An empty field is the caller's business (no gateway).
 AddressCheck ValidateGatewayText(std::string_view text);
 
 // Outcome of a field check with a message.
 struct FieldCheck {
     bool ok = true;
-    std::string_view messageKey;   // empty when ok
-    std::string_view focusField;   // objectName of the edit that gets the focus with its text
-                                   // selected; empty when the focus stays where it is
+    std::string_view messageKey;  // empty when ok
+    std::string_view focusField;  // objectName of the edit that gets the focus with its text
+                                  // selected; empty when the focus stays where it is
 };
 
 // Device password: 4 to 16 characters.
 FieldCheck CheckDevicePassword(std::string_view password);
 // Network name: 1 to 32 characters.
 FieldCheck CheckSSID(std::string_view ssid);
-// WEP checks for security code 1 or 2: passphrase length, key length, hexadecimal key.
+// WEP checks for security code 1 or 2: passphrase length, key length, hexadecimal key, in that
+// order. Any other code has no WEP checks and passes.
 FieldCheck CheckWepKey(int securityMode, std::string_view passphrase, std::string_view key);
 // Pre-shared key: 8 to 64 characters, hexadecimal when exactly 64.
 FieldCheck CheckPreSharedKey(std::string_view psk);
@@ -55,6 +70,7 @@ FieldCheck CheckKeysForMode(int securityMode, std::string_view passphrase, std::
 // Key filters of the edits: which typed characters are kept (Backspace, 8, always is).
 bool IsAddressFieldChar(char c);  // digits and the dot
 bool IsHexKeyChar(char c);        // 0-9, a-f, A-F
+// Every character 0-9, a-f or A-F (true for the empty text).
 bool IsHexText(std::string_view text);
 
 }  // namespace trv81k
