@@ -1,6 +1,6 @@
 # Warning flags for every target of the project (not for third-party headers).
 add_compile_options(-Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Woverloaded-virtual
-                    -Wcast-qual -Wformat=2 -Wimplicit-fallthrough -Wnull-dereference)
+                    -Wcast-qual -Wformat=2 -Wimplicit-fallthrough)
 if(TRV81K_WERROR)
   add_compile_options(-Werror)
 endif()

@@ -12,19 +12,19 @@
 namespace trv81k {
 
 enum class DatagramOutcome {
-    Unknown,                  // no answer tag
-    SearchStored,             // new device appended to the table
-    SearchDuplicate,          // device already in the table
-    SearchNoMarker,           // answer without the pairing marker
-    SearchMalformed,          // texts longer than their fields or past the message's end
-    SearchTableFull,          // 32 devices stored already
-    AuthTaken,                // bAuthOK and bGetAuthAck written
-    AuthIgnored,              // no authentication outstanding, other token or other adapter
-    ConfigureAcknowledged,    // bGetConfigureAck and bConfigureAckSeen set
-    ConfigureOtherDevice,     // not for the selected device
-    ConfigureRefused,         // status other than 0
-    CheckBPSTaken,            // bBPSActive written
-    CheckBPSOtherDevice,      // only bGetCheckBPSAck set
+    Unknown,                // no answer tag
+    SearchStored,           // new device appended to the table
+    SearchDuplicate,        // device already in the table
+    SearchNoMarker,         // answer without the pairing marker
+    SearchMalformed,        // texts longer than their fields or past the message's end
+    SearchTableFull,        // 32 devices stored already
+    AuthTaken,              // bAuthOK and bGetAuthAck written
+    AuthIgnored,            // no authentication outstanding, other token or other adapter
+    ConfigureAcknowledged,  // bGetConfigureAck and bConfigureAckSeen set
+    ConfigureOtherDevice,   // not for the selected device
+    ConfigureRefused,       // status other than 0
+    CheckBPSTaken,          // bBPSActive written
+    CheckBPSOtherDevice,    // only bGetCheckBPSAck set
 };
 
 struct HandleResult {

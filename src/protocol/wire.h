@@ -16,13 +16,13 @@ namespace trv81k {
 inline constexpr char kGroupAddress[] = "234.2.2.2";
 inline constexpr std::uint16_t kProtocolPort = 14675;
 
-inline constexpr std::size_t kPlainSize = 320;         // one plain message
-inline constexpr std::size_t kCipherSize = 640;        // its encrypted form
-inline constexpr std::size_t kDatagramSize = 641;      // cipher bytes and the checksum byte
-inline constexpr std::size_t kReceiveBufferSize = 740; // the largest datagram a receiver reads
+inline constexpr std::size_t kPlainSize = 320;          // one plain message
+inline constexpr std::size_t kCipherSize = 640;         // its encrypted form
+inline constexpr std::size_t kDatagramSize = 641;       // cipher bytes and the checksum byte
+inline constexpr std::size_t kReceiveBufferSize = 740;  // the largest datagram a receiver reads
 inline constexpr std::size_t kTagSize = 24;
 inline constexpr std::size_t kMaxDevices = 32;
-inline constexpr std::size_t kMaxTextLength = 32;      // SSID, device name, second name
+inline constexpr std::size_t kMaxTextLength = 32;  // SSID, device name, second name
 inline constexpr std::size_t kMaxAuxTextLength = 6;
 inline constexpr std::size_t kMaxLoginPasswordLength = 32;
 
@@ -50,7 +50,12 @@ inline constexpr std::string_view kCheckBPSAnswer{"TRV81KV3ServerCheckBPSAc"};
 inline constexpr std::string_view kPairingMarker{"EWSC"};
 
 // The argument of sendPacket.
-enum class PacketKind : std::uint8_t { Search = 1, Authentication = 2, Configure = 3, CheckBPS = 4 };
+enum class PacketKind : std::uint8_t {
+    Search = 1,
+    Authentication = 2,
+    Configure = 3,
+    CheckBPS = 4
+};
 
 // Wire codes of the wireless security (one byte on the wire, an int in the wizard state).
 enum SecurityMode : int {

@@ -1,0 +1,189 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "protocol/cipher.h"
+#include "protocol/handle_datagram.h"
+#include "test_support.h"
+
+namespace trv81k {
+namespace {
+
+using test::makeDevice;
+
+// The receiver's view: state with device `selected` of a table of three chosen.
+class Receiver : public ::testing::Test {
+protected:
+    void SetUp() override {
+        state.reset();
+        state.setLocalIP({10, 0, 0, 2});
+    }
+
+    HandleResult receive(const PlainMessage& plain) {
+        const Datagram datagram = sealPacket(plain);
+        return handleDatagram(datagram, state);
+    }
+
+    void storeAndChoose(int devices, int selected) {
+        for (int i = 0; i < devices; ++i) {
+            ASSERT_EQ(receive(*buildSearchAnswer(makeDevice(i))).outcome,
+                      DatagramOutcome::SearchStored);
+        }
+        ASSERT_NE(state.choose(selected), nullptr);
+    }
+
+    ExchangeState state;
+};
+
+TEST_F(Receiver, SearchAnswersFillTheTableInArrivalOrder) {
+    EXPECT_EQ(receive(*buildSearchAnswer(makeDevice(7))).outcome, DatagramOutcome::SearchStored);
+    EXPECT_EQ(receive(*buildSearchAnswer(makeDevice(3))).outcome, DatagramOutcome::SearchStored);
+    EXPECT_TRUE(state.bGetSearchAck);
+    EXPECT_TRUE(state.bPairingDeviceFound);
+    ASSERT_EQ(state.table.count(), 2);
+    EXPECT_EQ(state.table.at(0), makeDevice(7));
+    EXPECT_EQ(state.table.at(1).deviceNameText(), "AP3");
+    EXPECT_EQ(state.table.at(1).pairingCapable, 1);
+}
+
+TEST_F(Receiver, DuplicateKeepsTheFirstAnswersData) {
+    receive(*buildSearchAnswer(makeDevice(1)));
+    DeviceInfo changed = makeDevice(1, "Renamed");
+    const HandleResult result = receive(*buildSearchAnswer(changed));
+    EXPECT_EQ(result.outcome, DatagramOutcome::SearchDuplicate);
+    EXPECT_FALSE(result.pauseAfter);
+    ASSERT_EQ(state.table.count(), 1);
+    EXPECT_EQ(state.table.at(0).deviceNameText(), "AP1");
+}
+
+TEST_F(Receiver, AnswerWithoutMarkerOrWithOversizedTextOnlySetsTheSearchFlag) {
+    PlainMessage noMarker = *buildSearchAnswer(makeDevice(1));
+    const std::string bytes(noMarker.begin(), noMarker.end());
+    noMarker[bytes.find("EWSC")] = 0;
+    EXPECT_EQ(receive(noMarker).outcome, DatagramOutcome::SearchNoMarker);
+    EXPECT_TRUE(state.bGetSearchAck);
+    EXPECT_FALSE(state.bPairingDeviceFound);
+    EXPECT_EQ(state.table.count(), 0);
+
+    state.bGetSearchAck = false;
+    PlainMessage oversized = *buildSearchAnswer(makeDevice(2));
+    oversized[30] = 250;
+    EXPECT_EQ(receive(oversized).outcome, DatagramOutcome::SearchMalformed);
+    EXPECT_TRUE(state.bGetSearchAck);
+    EXPECT_EQ(state.table.count(), 0);
+
+    // The next good answer takes the first slot.
+    EXPECT_EQ(receive(*buildSearchAnswer(makeDevice(3))).outcome, DatagramOutcome::SearchStored);
+    EXPECT_EQ(state.table.at(0).deviceNameText(), "AP3");
+}
+
+TEST_F(Receiver, TheThirtyThirdDeviceIsDropped) {
+    for (int i = 0; i < 33; ++i) {
+        receive(*buildSearchAnswer(makeDevice(i)));
+    }
+    EXPECT_EQ(state.table.count(), 32);
+    EXPECT_EQ(receive(*buildSearchAnswer(makeDevice(40))).outcome,
+              DatagramOutcome::SearchTableFull);
+    EXPECT_EQ(receive(*buildSearchAnswer(makeDevice(5))).outcome, DatagramOutcome::SearchDuplicate);
+    EXPECT_EQ(state.table.at(31).deviceNameText(), "AP31");
+}
+
+TEST_F(Receiver, AuthenticationAnswerAcceptRules) {
+    storeAndChoose(3, 1);
+    const DeviceInfo& d = state.table.at(1);
+    const PlainMessage accepted = buildAuthAnswer(d.deviceToken, d.macAddress, {10, 0, 0, 2}, 0);
+
+    // No authentication outstanding: ignored.
+    state.requestKind = 1;
+    EXPECT_EQ(receive(accepted).outcome, DatagramOutcome::AuthIgnored);
+    EXPECT_FALSE(state.bGetAuthAck);
+
+    state.requestKind = 2;
+    EXPECT_EQ(receive(buildAuthAnswer({0, 0, 0, 0}, d.macAddress, {10, 0, 0, 2}, 0)).outcome,
+              DatagramOutcome::AuthIgnored);  // another token
+    EXPECT_EQ(receive(buildAuthAnswer(d.deviceToken, d.macAddress, {10, 0, 0, 3}, 0)).outcome,
+              DatagramOutcome::AuthIgnored);  // another adapter
+    EXPECT_FALSE(state.bAuthOK);
+    EXPECT_FALSE(state.bGetAuthAck);
+
+    EXPECT_EQ(receive(accepted).outcome, DatagramOutcome::AuthTaken);
+    EXPECT_TRUE(state.bAuthOK);
+    EXPECT_TRUE(state.bGetAuthAck);
+
+    // A refusal is reported as bAuthOK 0 with bGetAuthAck 1.
+    EXPECT_EQ(receive(buildAuthAnswer(d.deviceToken, {}, {10, 0, 0, 2}, 3)).outcome,
+              DatagramOutcome::AuthTaken);
+    EXPECT_FALSE(state.bAuthOK);
+    EXPECT_TRUE(state.bGetAuthAck);
+}
+
+TEST_F(Receiver, ConfigureAnswerAcceptRules) {
+    storeAndChoose(2, 0);
+    const MacAddress mine = state.table.at(0).macAddress;
+    const MacAddress other = state.table.at(1).macAddress;
+
+    HandleResult result = receive(buildConfigureAnswer(other, 0));
+    EXPECT_EQ(result.outcome, DatagramOutcome::ConfigureOtherDevice);
+    EXPECT_TRUE(result.pauseAfter);
+    result = receive(buildConfigureAnswer(mine, 1));
+    EXPECT_EQ(result.outcome, DatagramOutcome::ConfigureRefused);
+    EXPECT_FALSE(state.bGetConfigureAck);
+    EXPECT_FALSE(state.bConfigureAckSeen);
+
+    state.selectedIndex = -1;
+    EXPECT_EQ(receive(buildConfigureAnswer(mine, 0)).outcome,
+              DatagramOutcome::ConfigureOtherDevice);
+    state.selectedIndex = 0;
+    EXPECT_EQ(receive(buildConfigureAnswer(mine, 0)).outcome,
+              DatagramOutcome::ConfigureAcknowledged);
+    EXPECT_TRUE(state.bGetConfigureAck);
+    EXPECT_TRUE(state.bConfigureAckSeen);
+}
+
+TEST_F(Receiver, PairingCheckAnswerAcceptRules) {
+    storeAndChoose(2, 0);
+    const MacAddress mine = state.table.at(0).macAddress;
+    const MacAddress other = state.table.at(1).macAddress;
+
+    EXPECT_EQ(receive(buildCheckBPSAnswer(other, 1)).outcome, DatagramOutcome::CheckBPSOtherDevice);
+    EXPECT_TRUE(state.bGetCheckBPSAck);
+    EXPECT_FALSE(state.bBPSActive);
+
+    EXPECT_EQ(receive(buildCheckBPSAnswer(mine, 1)).outcome, DatagramOutcome::CheckBPSTaken);
+    EXPECT_TRUE(state.bBPSActive);
+    EXPECT_EQ(receive(buildCheckBPSAnswer(mine, 2)).outcome, DatagramOutcome::CheckBPSTaken);
+    EXPECT_FALSE(state.bBPSActive);
+}
+
+TEST_F(Receiver, RequestsAndJunkAreIgnoredWithAPause) {
+    for (const PlainMessage& plain :
+         {buildSearchRequest(), buildCheckBPSRequest({}), PlainMessage{}}) {
+        const HandleResult result = receive(plain);
+        EXPECT_EQ(result.outcome, DatagramOutcome::Unknown);
+        EXPECT_TRUE(result.pauseAfter);
+    }
+    EXPECT_FALSE(state.bGetSearchAck);
+    // Any length up to 740 bytes, any content: no crash, no change.
+    std::vector<std::uint8_t> junk(740, 0xA5);
+    for (std::size_t length = 0; length <= junk.size(); length += 37) {
+        handleDatagram(std::span(junk).first(length), state);
+    }
+    EXPECT_EQ(state.table.count(), 0);
+}
+
+TEST_F(Receiver, WrongChecksumAndTruncationAreProcessedLikeAnyOther) {
+    Datagram datagram = sealPacket(*buildSearchAnswer(makeDevice(1)));
+    datagram[640] ^= 0xFF;
+    EXPECT_EQ(handleDatagram(datagram, state).outcome, DatagramOutcome::SearchStored);
+    // A search answer cut short still decrypts, with zero cipher bytes in place of the rest;
+    // those decrypt to noise, so the answer is recognised but not stored.
+    state.bGetSearchAck = false;
+    const Datagram second = sealPacket(*buildSearchAnswer(makeDevice(2)));
+    const HandleResult result = handleDatagram(std::span(second).first(64), state);
+    EXPECT_NE(result.outcome, DatagramOutcome::SearchStored);
+    EXPECT_TRUE(state.bGetSearchAck);
+    EXPECT_EQ(state.table.count(), 1);
+}
+
+}  // namespace
+}  // namespace trv81k
