@@ -2,10 +2,21 @@
 // The debug trace channel: one line of text to the trace viewer (trv81k-trace), if one runs.
 // Each line travels as one 255-byte block over a Unix datagram socket in the abstract
 // namespace named "TRACE Window": the text, its terminating zero byte, and the rest of the
-// 256-byte line buffer up to 255 bytes. A text longer than 255 characters is cut. With no
-// viewer the send fails at once and nothing else happens. Safe from any thread.
+// 256-byte line buffer up to 255 bytes. A text longer than 254 characters is cut to 254, so
+// that its zero byte always lies inside the block. With no viewer the send fails at once and
+// nothing else happens. Safe from any thread.
+//
+// The send never waits: a viewer that stops reading lets its queue fill up, and further lines
+// are dropped instead of holding up the thread that traces. The bytes after the terminating
+// zero are always zero, so no stale memory of the calling process reaches the viewer.
+//
+// Abstract socket names belong to a network namespace: the viewer sees the lines of programs
+// that run in the same namespace only.
 
+#include <cstddef>
 #include <string>
+
+struct sockaddr_un;
 
 namespace trv81k {
 
@@ -13,7 +24,13 @@ inline constexpr char kTraceSocketName[] = "TRACE Window";
 inline constexpr std::size_t kTraceLineBuffer = 256;
 inline constexpr std::size_t kTraceBlockSize = 255;
 
+// A null pointer is sent as an empty line. Returns nothing and reports nothing.
 void Trace(const char* text);
+// The text up to its first zero byte; an empty string is sent as an empty line.
 void Trace(const std::string& text);
+
+// Fills the viewer's socket address (abstract namespace: a zero byte, then the name, no
+// trailing zero) and returns the address length to pass to bind() or sendto().
+std::size_t MakeTraceAddress(::sockaddr_un& address);
 
 }  // namespace trv81k
