@@ -1,0 +1,82 @@
+#include "protocol/channel.h"
+
+#include <asio/ip/multicast.hpp>
+
+#include "platform/trace.h"
+
+namespace trv81k {
+
+bool multicastLoopbackFor(const Ipv4Bytes& interfaceAddress) {
+    return interfaceAddress[0] == 127;
+}
+
+MulticastSocket::MulticastSocket(asio::io_context& io, const NetworkEndpoint& endpoint,
+                                 bool traceOptions)
+    : socket_(io) {
+    const auto trace = [traceOptions](const char* line) {
+        if (traceOptions) {
+            Trace(line);
+        }
+    };
+    asio::error_code error;
+    const asio::ip::address_v4 group = asio::ip::make_address_v4(endpoint.group, error);
+    if (error) {
+        return;  // the group is ours to choose: a bad one is a programming error, not input
+    }
+    groupEndpoint_ = asio::ip::udp::endpoint(group, endpoint.port);
+    const asio::ip::address_v4 interfaceAddress(endpoint.interfaceAddress);
+
+    socket_.open(asio::ip::udp::v4(), error);
+    if (error) {
+        status_ = Status::SocketFailed;
+        return;
+    }
+    socket_.set_option(asio::socket_base::reuse_address(true), error);
+    if (error) {
+        trace("Fail to SetSockopt SO_REUSEADDR");
+    }
+    socket_.bind(asio::ip::udp::endpoint(asio::ip::address_v4::any(), endpoint.port), error);
+    if (error) {
+        status_ = Status::BindFailed;
+        close();
+        return;
+    }
+    socket_.set_option(
+        asio::ip::multicast::enable_loopback(multicastLoopbackFor(endpoint.interfaceAddress)),
+        error);
+    if (error) {
+        trace("set IP_MULTICAST_LOOP fail");
+    }
+    socket_.set_option(asio::ip::multicast::hops(3), error);  // a refusal is ignored
+    socket_.set_option(asio::ip::multicast::outbound_interface(interfaceAddress), error);
+    socket_.set_option(asio::ip::multicast::join_group(group, interfaceAddress), error);
+    if (error) {
+        trace("Error: send Mutlicast add membership fail!");
+    }
+    status_ = Status::Open;
+}
+
+MulticastSocket::~MulticastSocket() {
+    close();
+}
+
+bool MulticastSocket::sendToGroup(std::span<const std::uint8_t> datagram) {
+    if (!isOpen()) {
+        return false;
+    }
+    asio::error_code error;
+    const std::size_t sent =
+        socket_.send_to(asio::buffer(datagram.data(), datagram.size()), groupEndpoint_, 0, error);
+    return !error && sent == datagram.size();
+}
+
+void MulticastSocket::close() {
+    if (!socket_.is_open()) {
+        return;
+    }
+    asio::error_code ignored;
+    socket_.shutdown(asio::socket_base::shutdown_both, ignored);
+    socket_.close(ignored);
+}
+
+}  // namespace trv81k

@@ -1,0 +1,203 @@
+// The channel, the receiver thread and sendPacket over the loopback interface. Run inside a
+// network namespace of its own (./test does): every datagram stays on its lo.
+#include <gtest/gtest.h>
+
+#include <sys/socket.h>
+#include <chrono>
+#include <thread>
+
+#include "platform/adapters.h"
+#include "protocol/Receivemulticastunit.h"
+#include "protocol/cipher.h"
+#include "protocol/session.h"
+#include "test_support.h"
+
+namespace trv81k {
+namespace {
+
+using namespace std::chrono_literals;
+using test::makeDevice;
+
+constexpr Ipv4Bytes kLoopback{127, 0, 0, 1};
+
+NetworkEndpoint loopbackEndpoint(std::uint16_t port) {
+    NetworkEndpoint endpoint;
+    endpoint.port = port;
+    endpoint.interfaceAddress = kLoopback;
+    return endpoint;
+}
+
+template <typename Predicate>
+bool eventually(Predicate done, std::chrono::milliseconds limit = 3000ms) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) {
+            return false;
+        }
+        std::this_thread::sleep_for(2ms);
+    }
+    return true;
+}
+
+// A plain listener on the group, standing in for a device.
+class GroupListener {
+public:
+    explicit GroupListener(std::uint16_t port) : socket_(io_, loopbackEndpoint(port), false) {}
+    std::optional<std::vector<std::uint8_t>> receive() {
+        asio::ip::udp::endpoint from;
+        std::vector<std::uint8_t> bytes(kReceiveBufferSize);
+        ::timeval timeout{2, 0};
+        ::setsockopt(socket_.socket().native_handle(), SOL_SOCKET, SO_RCVTIMEO, &timeout,
+                     sizeof timeout);
+        asio::error_code error;
+        const std::size_t n = socket_.socket().receive_from(asio::buffer(bytes), from, 0, error);
+        if (error) {
+            return std::nullopt;
+        }
+        bytes.resize(n);
+        return bytes;
+    }
+    MulticastSocket& socket() { return socket_; }
+
+private:
+    asio::io_context io_;
+    MulticastSocket socket_;
+};
+
+TEST(PrepareRequest, AppliesTheSendersStateRules) {
+    ExchangeState state;
+    state.reset();
+    WizardState wizard;
+    state.bGetAuthAck = true;
+    ASSERT_TRUE(prepareRequest(PacketKind::Search, state, wizard));
+    EXPECT_EQ(state.requestKind, 1);
+    EXPECT_FALSE(state.bGetAuthAck);
+
+    // No device stored: no authentication request, requestKind unchanged.
+    EXPECT_FALSE(prepareRequest(PacketKind::Authentication, state, wizard));
+    EXPECT_EQ(state.requestKind, 1);
+
+    state.table.append(makeDevice(1));
+    state.choose(0);
+    wizard.loginPassword = "pw";
+    const auto auth = prepareRequest(PacketKind::Authentication, state, wizard);
+    ASSERT_TRUE(auth);
+    EXPECT_EQ(state.requestKind, 2);
+    EXPECT_EQ(parseAuthRequest(*auth)->mac, makeDevice(1).macAddress);
+
+    ASSERT_TRUE(prepareRequest(PacketKind::CheckBPS, state, wizard));
+    EXPECT_EQ(state.requestKind, 2);  // the pairing check leaves it alone
+
+    // An invalid static address refuses the configure request, but it counts as the last
+    // request kind all the same.
+    wizard.bStaticIP = true;
+    wizard.newIPText = "10.0.0.255";
+    wizard.newNetmaskText = "255.0.0.0";
+    EXPECT_FALSE(prepareRequest(PacketKind::Configure, state, wizard));
+    EXPECT_EQ(state.requestKind, 3);
+
+    state.selectedIndex = 5;  // outside the table
+    EXPECT_FALSE(prepareRequest(PacketKind::Authentication, state, wizard));
+}
+
+TEST(ReceiverThread, StoresThirtyTwoDevicesAnsweringAtOnce) {
+    ExchangeState state;
+    state.reset();
+    ReceiveMulticast receiver(state, loopbackEndpoint(24101), Timing{});
+    ASSERT_TRUE(receiver.start());
+    GroupListener sender(24101);
+    for (int i = 0; i < 32; ++i) {
+        ASSERT_TRUE(sender.socket().sendToGroup(sealPacket(*buildSearchAnswer(makeDevice(i)))));
+    }
+    // Every queued answer is read without the idle pause between them.
+    EXPECT_TRUE(eventually([&] { return state.table.count() == 32; }));
+    receiver.stop();
+    EXPECT_FALSE(receiver.running());
+}
+
+TEST(ReceiverThread, StopEndsABlockedReceiveAndIsSafeTwice) {
+    ExchangeState state;
+    state.reset();
+    auto receiver = std::make_unique<ReceiveMulticast>(state, loopbackEndpoint(24102), Timing{});
+    ASSERT_TRUE(receiver->start());
+    std::this_thread::sleep_for(20ms);  // the thread now waits in its receive
+    receiver->stop();
+    receiver->stop();
+    EXPECT_FALSE(receiver->running());
+    receiver.reset();  // the destructor after a stop
+}
+
+TEST(ReceiverThread, StopDuringTheIdlePause) {
+    ExchangeState state;
+    state.reset();
+    Timing slow;
+    slow.receiverPause = 60s;
+    ReceiveMulticast receiver(state, loopbackEndpoint(24103), slow);
+    ASSERT_TRUE(receiver.start());
+    GroupListener sender(24103);
+    sender.socket().sendToGroup(sealPacket(buildSearchRequest()));  // unknown to it: pause after
+    ASSERT_TRUE(eventually([&] { return receiver.datagramsHandled() == 1; }));
+    receiver.stop();  // must not sit out the minute
+    EXPECT_FALSE(receiver.running());
+}
+
+class Session : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(SetInterfaceOverride(std::string("127.0.0.1"))); }
+    void TearDown() override { SetInterfaceOverride(std::nullopt); }
+};
+
+TEST_F(Session, SendsSealedRequestsToTheGroupAndHearsAnswers) {
+    NetworkSession session(Timing{}.scaled(0.01));
+    ASSERT_EQ(session.open(24104), NetworkSession::OpenResult::Open);
+    EXPECT_EQ(session.localIPText(), "127.0.0.1");
+    EXPECT_TRUE(session.receiverRunning());
+    GroupListener device(24104);
+
+    WizardState wizard;
+    ASSERT_TRUE(session.sendPacket(PacketKind::Search, wizard));
+    auto request = device.receive();
+    ASSERT_TRUE(request);
+    ASSERT_EQ(request->size(), kDatagramSize);
+    EXPECT_EQ((*request)[640], checksum(std::span(*request).first<kCipherSize>()));
+    EXPECT_EQ(classify(decryptPacket(*request)), MessageKind::SearchRequest);
+
+    // The device answers; the session's receiver stores it.
+    device.socket().sendToGroup(sealPacket(*buildSearchAnswer(makeDevice(9))));
+    ASSERT_TRUE(eventually([&] { return session.state().table.count() == 1; }));
+
+    // Authentication to the chosen device carries the adapter address.
+    session.state().choose(0);
+    wizard.loginPassword = "admin";
+    ASSERT_TRUE(session.sendPacket(PacketKind::Authentication, wizard));
+    std::optional<AuthRequest> auth;
+    while (!auth) {
+        request = device.receive();
+        ASSERT_TRUE(request);
+        auth = parseAuthRequest(decryptPacket(*request));
+    }
+    EXPECT_EQ(auth->localIP, kLoopback);
+    EXPECT_EQ(auth->password, "admin");
+    const DeviceInfo& chosen = session.state().table.at(0);
+    device.socket().sendToGroup(
+        sealPacket(buildAuthAnswer(chosen.deviceToken, chosen.macAddress, kLoopback, 0)));
+    EXPECT_TRUE(eventually([&] { return session.state().bGetAuthAck.load(); }));
+    EXPECT_TRUE(session.state().bAuthOK);
+
+    session.close();
+    EXPECT_FALSE(session.channelOpen());
+    EXPECT_FALSE(session.receiverRunning());
+    EXPECT_FALSE(session.sendPacket(PacketKind::Search, wizard));
+}
+
+TEST_F(Session, PortHeldWithoutReuseIsABindFailure) {
+    asio::io_context io;
+    asio::ip::udp::socket blocker(io, asio::ip::udp::endpoint(asio::ip::udp::v4(), 24105));
+    NetworkSession session;
+    EXPECT_EQ(session.open(24105), NetworkSession::OpenResult::BindFailed);
+    EXPECT_FALSE(session.channelOpen());
+    EXPECT_FALSE(session.receiverRunning());
+}
+
+}  // namespace
+}  // namespace trv81k
