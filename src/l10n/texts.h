@@ -1,0 +1,117 @@
+#pragma once
+// The Language.ini key catalogue and the texts read from one section.
+
+#include <array>
+#include <functional>
+#include <map>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "l10n/profile_reader.h"
+
+namespace trv81k {
+
+// The main window's keys, in the order the main window reads them.
+inline constexpr std::array<std::string_view, 45> kMainWindowKeys = {
+    "ClickHerePanel",
+    "SetupPanel",
+    "UserguidePanel",
+    "ExitPanel",
+    "NextPanel",
+    "YesPanel",
+    "NoPanel",
+    "BackPanel",
+    "RegPanel",
+    "EnterManuallyLabel",
+    "StaticIP",
+    "Automatic_DHCP",
+    "WhereBPSPanel",
+    "Mixed_Mode",
+    "G_only",
+    "B_only",
+    "Disable",
+    "WEP_64Bit",
+    "WEP_128Bit",
+    "WPA_Personal",
+    "WPA2_Personal",
+    "WPA2_Mixedmode",
+    "WPA_ENTERPRISE_TKIP",
+    "WPA_ENTERPRISE_AES",
+    "UserGuideMsg1",
+    "UserGuideMsg2",
+    "label_One_Or_More_Wireless_Channel",
+    "WSASTARTUP_FAIL",
+    "SOCKET_FAIL",
+    "BIND_FAIL",
+    "CONFIGURE_FAIL",
+    "PASSWORD_ERROR",
+    "SSID_ERROR",
+    "KEY64_ERROR",
+    "KEY64_HEX_ERROR",
+    "KEY128_ERROR",
+    "KEY128_HEX_ERROR",
+    "INVALID_IP",
+    "INVALID_NETMASK",
+    "INVALID_Gateway",
+    "INVALID_NIC",
+    "INVALID_PASSPHRASE",
+    "INVALID_PSK_LENGTH",
+    "INVALID_PSK_KEY",
+    "INVALID_PASSWORD",
+};
+
+// The keys of the main window's controls that take their caption from the key of the same name
+// (the first ten of kMainWindowKeys and WhereBPSPanel).
+inline constexpr std::array<std::string_view, 11> kMainWindowCaptionKeys = {
+    "ClickHerePanel", "SetupPanel",         "UserguidePanel", "ExitPanel",
+    "NextPanel",      "YesPanel",           "NoPanel",        "BackPanel",
+    "RegPanel",       "EnterManuallyLabel", "WhereBPSPanel",
+};
+
+// Dialog keys. The configure dialog's lines Label1 and Label2 read the keys Label3 and Label4;
+// Label1 and Label2 are the search dialog's keys.
+inline constexpr std::array<std::string_view, 2> kConfigureFormKeys = {"Label3", "Label4"};
+inline constexpr std::array<std::string_view, 2> kSearchFormKeys = {"Label1", "Label2"};
+inline constexpr std::array<std::string_view, 1> kLoginFormKeys = {"EnterPanel"};
+inline constexpr std::array<std::string_view, 1> kSearchFailFormKeys = {"ContinuePanel"};
+inline constexpr std::array<std::string_view, 1> kWPARadiusNoteFormKeys = {"OKPanel"};
+
+// Texts of one Language.ini section, by key. Read once; a key that was not read, or whose
+// entry is missing from the file, gives the empty text.
+class Texts {
+public:
+    Texts() = default;
+
+    // Reads `keys` from `section`, in the given order, each with an empty default.
+    static Texts Load(const ProfileReader& reader, std::string_view section,
+                      std::span<const std::string_view> keys);
+
+    // The text of `key`, spelled as in the catalogue; "" for any other key.
+    const std::string& get(std::string_view key) const;
+    bool contains(std::string_view key) const;
+    std::size_t size() const noexcept { return texts_.size(); }
+
+    // Sets one text (for windows that build texts by hand, and for tests).
+    void set(std::string_view key, std::string text);
+
+private:
+    std::map<std::string, std::string, std::less<>> texts_;
+};
+
+// The 45 main-window texts of `section`, read in catalogue order.
+Texts LoadMainWindowTexts(const ProfileReader& reader, std::string_view section);
+
+// Security display text of the access-point status box for a device's security code:
+// 0 the Disable text, 1 "WEP (64-Bit)", 2 "WEP (128-Bit)", 3 "WPA-Personal(TKIP)",
+// 4 "WPA-Personal(AES)", 5 and 6 the WPA_ENTERPRISE_TKIP / _AES texts, 7 "RADIUS",
+// 8 "WPA2-Personal(TKIP)", 9 "WPA2-Personal(AES)", 10 the WPA2_Mixedmode text; "" otherwise.
+std::string StatusSecurityText(int code, const Texts& texts);
+
+// Security line of the confirmation page for the security mode about to be written. As the
+// status box, except 5 "WPA-Enterprise(TKIP)", 6 "WPA-Enterprise(AES)", 7 "Radius", and
+// 11 "Button Pair Setup"; nullopt for any other code (the line keeps its text).
+std::optional<std::string> ConfirmSecurityText(int code, const Texts& texts);
+
+}  // namespace trv81k
