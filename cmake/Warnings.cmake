@@ -13,3 +13,12 @@ if(TRV81K_SANITIZE)
   add_compile_options(-fsanitize=${TRV81K_SANITIZE} -fno-omit-frame-pointer -fno-sanitize-recover=all)
   add_link_options(-fsanitize=${TRV81K_SANITIZE})
 endif()
+if(TRV81K_FUZZ)
+  # Coverage for libFuzzer in every library; the harnesses add the fuzzer's own main.
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
+if(TRV81K_SANITIZE MATCHES "thread" AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+  # GCC warns that it cannot see through standalone fences (asio uses them); the accesses
+  # themselves are still checked.
+  add_compile_options(-Wno-tsan)
+endif()

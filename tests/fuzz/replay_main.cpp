@@ -1,0 +1,47 @@
+// Stands in for libFuzzer's driver in ordinary builds: feeds every file named on the command
+// line (or every file in the folders named) to the harness once, so the seed corpus and every
+// past finding run as a plain test.
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
+
+namespace {
+
+int replay(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) {
+        std::fprintf(stderr, "cannot read %s\n", file.c_str());
+        return 1;
+    }
+    const std::vector<char> bytes{std::istreambuf_iterator<char>(in), {}};
+    LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int failures = 0;
+    std::size_t inputs = 0;
+    for (int i = 1; i < argc; ++i) {
+        const std::filesystem::path path(argv[i]);
+        if (std::filesystem::is_directory(path)) {
+            for (const auto& entry : std::filesystem::directory_iterator(path)) {
+                if (entry.is_regular_file()) {
+                    failures += replay(entry.path());
+                    ++inputs;
+                }
+            }
+        } else if (std::filesystem::exists(path)) {
+            failures += replay(path);
+            ++inputs;
+        }
+    }
+    std::printf("replayed %zu inputs\n", inputs);
+    return failures == 0 && inputs > 0 ? 0 : 1;
+}

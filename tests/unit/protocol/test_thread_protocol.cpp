@@ -1,0 +1,129 @@
+// The flag protocol between the window thread and the receiver thread under load: many
+// exchanges run one after another while a flood of other datagrams arrives. Meaningful in
+// every build (the outcomes must be right) and the reason for the ThreadSanitizer build (no
+// access may race).
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <random>
+#include <thread>
+
+#include "protocol/Receivemulticastunit.h"
+#include "protocol/cipher.h"
+#include "test_support.h"
+
+namespace trv81k {
+namespace {
+
+using namespace std::chrono_literals;
+using test::makeDevice;
+
+constexpr Ipv4Bytes kLoopback{127, 0, 0, 1};
+
+NetworkEndpoint endpoint(std::uint16_t port) {
+    NetworkEndpoint e;
+    e.port = port;
+    e.interfaceAddress = kLoopback;
+    return e;
+}
+
+template <typename Predicate>
+bool waitFor(Predicate done) {
+    const auto end = std::chrono::steady_clock::now() + 5s;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) {
+            return false;
+        }
+        std::this_thread::yield();
+    }
+    return true;
+}
+
+TEST(ThreadProtocol, ExchangesStayCorrectWhileDatagramsFlood) {
+    ExchangeState state;
+    state.reset();
+    state.setLocalIP(kLoopback);
+    Timing fast;
+    fast.receiverPause = 1ms;
+    ReceiveMulticast receiver(state, endpoint(24201), fast);
+    ASSERT_TRUE(receiver.start());
+
+    // A flood from a second thread: search answers of 40 devices (8 of them too many for the
+    // table), duplicates, answers for other devices and noise.
+    std::atomic<bool> flooding{true};
+    std::thread flood([&] {
+        asio::io_context io;
+        MulticastSocket socket(io, endpoint(24201), false);
+        std::mt19937 random(7);
+        std::vector<Datagram> datagrams;
+        for (int i = 0; i < 40; ++i) {
+            datagrams.push_back(sealPacket(*buildSearchAnswer(makeDevice(i))));
+        }
+        datagrams.push_back(sealPacket(buildConfigureAnswer({9, 9, 9, 9, 9, 9}, 0)));
+        datagrams.push_back(sealPacket(buildCheckBPSAnswer({9, 9, 9, 9, 9, 9}, 1)));
+        Datagram noise;
+        for (auto& b : noise) {
+            b = static_cast<std::uint8_t>(random());
+        }
+        datagrams.push_back(noise);
+        while (flooding.load()) {
+            socket.sendToGroup(datagrams[random() % datagrams.size()]);
+            std::this_thread::sleep_for(50us);
+        }
+    });
+
+    // The "device": answers sent from the window thread's side.
+    asio::io_context io;
+    MulticastSocket device(io, endpoint(24201), false);
+    // Wait for the first devices, then choose one, as the list page does.
+    ASSERT_TRUE(waitFor([&] { return state.table.count() >= 3; }));
+    ASSERT_NE(state.choose(2), nullptr);
+    const DeviceInfo chosen = state.table.at(2);
+
+    for (int round = 0; round < 150; ++round) {
+        // Authentication: clear, "send", wait for the flag, read the result it announces.
+        state.requestKind.store(2);
+        state.bAuthOK.store(false);
+        state.bGetAuthAck.store(false);
+        const std::uint8_t status = round % 3 == 0 ? 1 : 0;
+        device.sendToGroup(
+            sealPacket(buildAuthAnswer(chosen.deviceToken, chosen.macAddress, kLoopback, status)));
+        ASSERT_TRUE(waitFor([&] { return state.bGetAuthAck.load(std::memory_order_acquire); }));
+        EXPECT_EQ(state.bAuthOK.load(std::memory_order_acquire), status == 0) << round;
+
+        // Configure: the acknowledgement flag and the one that announces it.
+        state.bGetConfigureAck.store(false);
+        device.sendToGroup(sealPacket(buildConfigureAnswer(chosen.macAddress, 0)));
+        ASSERT_TRUE(waitFor([&] {
+            return state.bConfigureAckSeen.load(std::memory_order_acquire) &&
+                   state.bGetConfigureAck.load(std::memory_order_acquire);
+        }));
+
+        // Pairing check: the state is in place when the flag says an answer came.
+        state.bGetCheckBPSAck.store(false);
+        state.bBPSActive.store(false);
+        const std::uint8_t pairing = round % 2;
+        device.sendToGroup(sealPacket(buildCheckBPSAnswer(chosen.macAddress, pairing)));
+        ASSERT_TRUE(waitFor([&] {
+            return state.bGetCheckBPSAck.load(std::memory_order_acquire) &&
+                   state.bBPSActive.load(std::memory_order_acquire) == (pairing == 1);
+        }));
+
+        // Every entry the count covers is complete, whatever the receiver is doing.
+        const int count = state.table.count();
+        ASSERT_LE(count, static_cast<int>(kMaxDevices));
+        for (int i = 0; i < count; ++i) {
+            const DeviceInfo& entry = state.table.at(i);
+            ASSERT_EQ(entry.pairingCapable, 1);
+            ASSERT_EQ(entry.deviceNameText(), "AP" + std::to_string(entry.deviceId[5]));
+        }
+    }
+    flooding.store(false);
+    flood.join();
+    receiver.stop();
+    EXPECT_EQ(state.table.count(), 32);
+}
+
+}  // namespace
+}  // namespace trv81k
