@@ -1,0 +1,304 @@
+// trv81k-emulator: one or more emulated TRV81K access points on the local network.
+
+#include <CLI/CLI.hpp>
+#include <array>
+#include <asio/io_context.hpp>
+#include <asio/signal_set.hpp>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <ctime>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "emulator/config.h"
+#include "emulator/emulator.h"
+#include "platform/adapters.h"
+#include "protocol/channel.h"
+#include "protocol/cipher.h"
+#include "settings/text_encoding.h"
+
+namespace {
+
+using namespace trv81k;
+using namespace trv81k::emulator;
+
+constexpr char kName[] = "trv81k-emulator";
+
+constexpr char kDescription[] =
+    "Emulates one or more TRV81K access points: answers the setup software's search,\n"
+    "login, pairing check and configure requests on the multicast group 234.2.2.2, UDP port\n"
+    "14675, and applies accepted configure requests to the emulated devices.\n"
+    "\n"
+    "Without --config it emulates one device: name \"TRV81K\", password \"admin\", MAC\n"
+    "02-81-00-00-00-01, static 192.168.1.254/255.255.255.0, gateway 192.168.1.1, SSID\n"
+    "\"TRV81K\", channel 6, security disabled, mixed mode.\n"
+    "\n"
+    "The configuration is JSON: {\"devices\": [ {\"mac\": \"02-81-00-00-00-02\", ...}, ... ]} "
+    "with\n"
+    "the fields name, mac (required), deviceId (6 bytes hex, default the MAC), token (4 bytes\n"
+    "hex, default random), password, ipMode (\"dhcp\"|\"static\"), ip, netmask, gateway, ssid,\n"
+    "channel (1-13), security (code 0-10), key, networkMode (\"mixed\"|\"g-only\"|\"b-only\"),\n"
+    "firmware (up to 5 characters), auxName, auxAttr, auxKeyCode, auxText, and the switches\n"
+    "refusePassword, pairingManaged, silent, neverAcknowledge, noMarker, answerTwice.\n"
+    "\n"
+    "A configure request is taken only after a successful login from the same address within\n"
+    "10 minutes. The log holds every request as one JSON line, PASSWORDS INCLUDED: it is a\n"
+    "test tool. Never run it on a network that carries real devices.\n"
+    "\n"
+    "Exit codes: 0 stopped by SIGINT or SIGTERM, 1 the network could not be used, 2 bad\n"
+    "arguments, configuration or state file.";
+
+void complain(const std::string& text) {
+    std::fprintf(stderr, "%s: %s\n", kName, text.c_str());
+}
+
+// "2024-05-01T12:00:00.123Z"
+std::string utcNow() {
+    const auto now = std::chrono::system_clock::now();
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+    const auto millis =
+        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() %
+        1000;
+    std::tm parts{};
+    ::gmtime_r(&seconds, &parts);
+    std::array<char, 40> text{};
+    const std::size_t length = std::strftime(text.data(), text.size(), "%Y-%m-%dT%H:%M:%S", &parts);
+    std::snprintf(text.data() + length, text.size() - length, ".%03dZ", static_cast<int>(millis));
+    return text.data();
+}
+
+// The request log: one JSON line per request, flushed at once.
+class RequestLog {
+public:
+    // Empty path: no log. "-": standard output.
+    bool open(const std::string& path) {
+        if (path.empty()) {
+            return true;
+        }
+        if (path == "-") {
+            file_ = stdout;
+            return true;
+        }
+        owned_.reset(std::fopen(path.c_str(), "ae"));
+        file_ = owned_.get();
+        return file_ != nullptr;
+    }
+
+    void write(const nlohmann::ordered_json& entry) {
+        if (file_ == nullptr || entry.is_null()) {
+            return;
+        }
+        nlohmann::ordered_json line;
+        line["time"] = utcNow();
+        for (const auto& [key, value] : entry.items()) {
+            line[key] = value;
+        }
+        const std::string text =
+            line.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
+        const bool ok = std::fwrite(text.data(), 1, text.size(), file_) == text.size() &&
+                        std::fflush(file_) == 0;
+        if (!ok && !failed_) {
+            complain("cannot write the log; further lines are lost");
+        }
+        failed_ = failed_ || !ok;
+    }
+
+private:
+    struct Closer {
+        void operator()(std::FILE* f) const { std::fclose(f); }
+    };
+    std::unique_ptr<std::FILE, Closer> owned_;
+    std::FILE* file_ = nullptr;
+    bool failed_ = false;
+};
+
+struct Options {
+    std::optional<std::string> interface;
+    std::string config;
+    std::string state;
+    std::string log;
+    bool quiet = false;
+};
+
+class Server {
+public:
+    Server(asio::io_context& io, MulticastSocket& socket, Emulator& emulator, RequestLog& log,
+           std::string statePath)
+        : io_(io),
+          socket_(socket),
+          emulator_(emulator),
+          log_(log),
+          statePath_(std::move(statePath)) {}
+
+    void receive() {
+        socket_.socket().async_receive_from(
+            asio::buffer(buffer_), from_, [this](const asio::error_code& error, std::size_t size) {
+                if (error == asio::error::operation_aborted || !socket_.isOpen()) {
+                    return;
+                }
+                if (error) {
+                    if (++failures_ > 100) {
+                        complain("receiving keeps failing (" + error.message() + "); stopping");
+                        failed_ = true;
+                        io_.stop();
+                        return;
+                    }
+                } else {
+                    failures_ = 0;
+                    handle(size);
+                }
+                receive();
+            });
+    }
+
+    bool failed() const { return failed_; }
+
+private:
+    void handle(std::size_t size) {
+        Ipv4Bytes sender{};
+        if (from_.address().is_v4()) {
+            sender = from_.address().to_v4().to_bytes();
+        }
+        const Reaction reaction = emulator_.handleDatagram(
+            std::span<const std::uint8_t>(buffer_).first(size), sender, Clock::now());
+        // Answers first: the wizard's timers do not wait for the log or the disk.
+        for (const PlainMessage& plain : reaction.answers) {
+            const Datagram datagram = sealPacket(plain);
+            if (!socket_.sendToGroup(datagram)) {
+                complain("sending an answer failed");
+            }
+        }
+        log_.write(reaction.log);
+        if (reaction.settingsApplied && !statePath_.empty()) {
+            const std::string error = writeStateFile(statePath_, emulator_.devices());
+            if (!error.empty()) {
+                complain(error + "; the settings are kept in memory only");
+            }
+        }
+    }
+
+    asio::io_context& io_;
+    MulticastSocket& socket_;
+    Emulator& emulator_;
+    RequestLog& log_;
+    std::string statePath_;
+    std::array<std::uint8_t, kReceiveBufferSize> buffer_{};
+    asio::ip::udp::endpoint from_;
+    int failures_ = 0;
+    bool failed_ = false;
+};
+
+int Run(const Options& options) {
+    if (options.interface && !SetInterfaceOverride(options.interface)) {
+        complain("--interface: \"" + *options.interface +
+                 "\" is not an IPv4 address such as 10.81.0.11");
+        return 2;
+    }
+
+    std::vector<EmulatedDevice> devices;
+    if (options.config.empty()) {
+        devices = defaultDevices(randomToken);
+    } else {
+        const FileText file = readTextFile(options.config);
+        if (file.status != FileText::Status::Read) {
+            complain("config: " + file.error);
+            return 2;
+        }
+        DevicesResult parsed = parseConfig(file.text, randomToken);
+        if (!parsed.ok()) {
+            complain("config " + options.config + ": " + parsed.error);
+            return 2;
+        }
+        devices = std::move(parsed.devices);
+    }
+    if (!options.state.empty()) {
+        const StateLoadResult loaded = loadStateFile(options.state, devices);
+        if (loaded.outcome == StateLoad::Failed) {
+            complain("state: " + loaded.error + " (the file is left as it is)");
+            return 2;
+        }
+        for (const std::string& notice : loaded.notices) {
+            complain("state " + options.state + ": " + notice);
+        }
+    }
+
+    RequestLog log;
+    if (!log.open(options.log)) {
+        complain("cannot open the log " + options.log);
+        return 2;
+    }
+
+    AddressText addressText{};
+    AddressText maskText{};
+    if (!GetNICAddress(addressText, maskText)) {
+        if (options.interface) {
+            complain("no network interface that is up holds " + *options.interface);
+        } else {
+            complain("no network adapter with an IPv4 address; name one with --interface ADDR");
+        }
+        return 1;
+    }
+    const std::string address = addressText.data();
+    NetworkEndpoint endpoint;
+    endpoint.interfaceAddress = ParseIPv4(address).value_or(Ipv4Address{});
+
+    asio::io_context io;
+    MulticastSocket socket(io, endpoint, true);
+    if (!socket.isOpen()) {
+        complain(socket.status() == MulticastSocket::Status::BindFailed
+                     ? "cannot bind UDP port " + std::to_string(endpoint.port)
+                     : std::string("cannot create a UDP socket"));
+        return 1;
+    }
+
+    Emulator emulator(std::move(devices));
+    if (!options.quiet) {
+        for (const EmulatedDevice& device : emulator.devices()) {
+            std::fprintf(stderr, "emulating %s %s password %s on %s\n",
+                         Latin1ToUtf8(device.settings.name).c_str(), formatMac(device.mac).c_str(),
+                         Latin1ToUtf8(device.settings.password).c_str(), address.c_str());
+        }
+    }
+
+    Server server(io, socket, emulator, log, options.state);
+    asio::signal_set stop(io, SIGINT, SIGTERM);
+    stop.async_wait([&](const asio::error_code& error, int) {
+        if (!error) {
+            socket.close();
+            io.stop();
+        }
+    });
+    server.receive();
+    io.run();
+    return server.failed() ? 1 : 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // A log reader that goes away shows up as a write error, not as the end of the program.
+    std::signal(SIGPIPE, SIG_IGN);
+
+    CLI::App app{kDescription, kName};
+    app.set_version_flag("--version", std::string(kName) + " " + TRV81K_VERSION);
+    Options options;
+    app.add_option("--interface", options.interface,
+                   "IPv4 address of the adapter to use (default: the first adapter that is up)");
+    app.add_option("--config", options.config, "JSON file that lists the devices");
+    app.add_option("--state", options.state,
+                   "JSON file that keeps the devices' settings across restarts");
+    app.add_option("--log", options.log,
+                   "append every request as a JSON line to this file (\"-\": standard output); "
+                   "passwords included");
+    app.add_flag("--quiet", options.quiet, "no start-up lines on standard error");
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        // Help and version end with 0; argument errors with 2.
+        const int code = app.exit(e);
+        return code == 0 ? 0 : 2;
+    }
+    return Run(options);
+}
