@@ -9,5 +9,6 @@ function(trv81k_unit_test name)
   target_compile_definitions(${name} PRIVATE TRV81K_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
                                              TRV81K_BINARY_DIR="${PROJECT_BINARY_DIR}")
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/tests)
-  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST TEST_PREFIX "${name}." DISCOVERY_TIMEOUT 30)
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST TEST_PREFIX "${name}." DISCOVERY_TIMEOUT 30
+                       PROPERTIES TIMEOUT 120)
 endfunction()

@@ -47,7 +47,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                            sender, now);
         reaction = device.handlePlain(plain, sender, now);
     } else {
-        reaction = device.handleDatagram(bytes.first(std::min(size, kReceiveBufferSize)), sender, now);
+        reaction =
+            device.handleDatagram(bytes.first(std::min(size, kReceiveBufferSize)), sender, now);
     }
     for (const PlainMessage& answer : reaction.answers) {
         const MessageKind kind = classify(answer);

@@ -28,8 +28,8 @@ void checkAddress(const AddressCheck& result, bool gateway) {
         return;
     }
     // A valid text normalises to one that is valid again, to the same address.
-    const AddressCheck again = gateway ? ValidateGatewayText(result.normalised)
-                                       : ValidateIPText(result.normalised);
+    const AddressCheck again =
+        gateway ? ValidateGatewayText(result.normalised) : ValidateIPText(result.normalised);
     check(again.outcome == FieldOutcome::Valid && again.bytes == result.bytes);
     check(result.normalised.size() <= 15);
 }

@@ -19,7 +19,8 @@ namespace fs = std::filesystem;
 
 void write(const fs::path& file, std::string_view bytes) {
     fs::create_directories(file.parent_path());
-    std::ofstream(file, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(file, std::ios::binary)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 template <typename Bytes>
@@ -68,7 +69,8 @@ int main(int argc, char** argv) {
     };
     for (const auto& [name, plain] : answers) {
         write(root / "receiver" / (name + "-plain"), withMode(0x2A, plain));
-        write(root / "receiver" / (name + "-sealed"), withMode(0x2B, sealPacket(plain, 1700000000)));
+        write(root / "receiver" / (name + "-sealed"),
+              withMode(0x2B, sealPacket(plain, 1700000000)));
     }
     write(root / "receiver" / "search-answer-full-table", withMode(0x0C, *buildSearchAnswer(d)));
 
@@ -96,7 +98,8 @@ int main(int argc, char** argv) {
     }
 
     write(root / "profile_reader" / "sections",
-          "[English]\nNextPanel=Next\nINVALID_IP=\"The IP address is not valid.\"\n[German]\nNextPanel = Weiter\n");
+          "[English]\nNextPanel=Next\nINVALID_IP=\"The IP address is not "
+          "valid.\"\n[German]\nNextPanel = Weiter\n");
     write(root / "profile_reader" / "crlf-bom", "\xEF\xBB\xBF[French]\r\nNextPanel='Suivant'\r\n");
 
     for (std::string_view text : {"192.168.001.010", "255.255.255.0", "0.0.0.0", "10.0.0.255",
