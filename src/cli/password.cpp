@@ -1,0 +1,204 @@
+#include "cli/password.h"
+
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+
+#include "settings/text_encoding.h"
+
+namespace trv81k::cli {
+namespace {
+
+constexpr std::array<int, 4> kRestoringSignals{SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+
+// The terminal as it was before the prompt; the signal handler puts it back. Only one prompt
+// runs at a time (the tool asks once).
+::termios savedTerminal{};
+volatile std::sig_atomic_t savedFd = -1;
+
+extern "C" void restoreTerminalAndResignal(int signal) {
+    const int fd = savedFd;
+    if (fd >= 0) {
+        ::tcsetattr(fd, TCSANOW, &savedTerminal);  // async-signal-safe
+    }
+    // SA_RESETHAND made the default action current again; the raised signal is delivered
+    // with it once this handler returns.
+    ::raise(signal);
+}
+
+// Echo off on a terminal for the guard's lifetime, with the handlers that undo it.
+class EchoOff {
+public:
+    explicit EchoOff(int fd) : fd_(fd) {
+        if (::tcgetattr(fd_, &savedTerminal) != 0) {
+            return;
+        }
+        savedFd = fd_;
+        struct sigaction action {};
+        action.sa_handler = restoreTerminalAndResignal;
+        action.sa_flags = SA_RESETHAND;
+        sigemptyset(&action.sa_mask);
+        for (std::size_t i = 0; i < kRestoringSignals.size(); ++i) {
+            ::sigaction(kRestoringSignals[i], &action, &previous_[i]);
+        }
+        ::termios quiet = savedTerminal;
+        quiet.c_lflag &= ~static_cast<::tcflag_t>(ECHO | ECHOE | ECHOK | ECHONL);
+        quiet.c_lflag |= ICANON;
+        active_ = ::tcsetattr(fd_, TCSAFLUSH, &quiet) == 0;
+    }
+    ~EchoOff() {
+        if (savedFd >= 0) {
+            ::tcsetattr(fd_, TCSANOW, &savedTerminal);
+            for (std::size_t i = 0; i < kRestoringSignals.size(); ++i) {
+                ::sigaction(kRestoringSignals[i], &previous_[i], nullptr);
+            }
+            savedFd = -1;
+        }
+    }
+    EchoOff(const EchoOff&) = delete;
+    EchoOff& operator=(const EchoOff&) = delete;
+
+    bool active() const { return active_; }
+
+private:
+    int fd_;
+    bool active_ = false;
+    std::array<struct sigaction, kRestoringSignals.size()> previous_{};
+};
+
+void writeAll(int fd, std::string_view text) {
+    while (!text.empty()) {
+        const ::ssize_t n = ::write(fd, text.data(), text.size());
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return;
+        }
+        text.remove_prefix(static_cast<std::size_t>(n));
+    }
+}
+
+Refusal noPassword(std::string subject, std::string detail, std::string hint = {}) {
+    Refusal refusal;
+    refusal.subject = std::move(subject);
+    refusal.detail = std::move(detail);
+    refusal.hint = std::move(hint);
+    return refusal;
+}
+
+}  // namespace
+
+std::optional<std::string> ReadLine(int fd, std::size_t maxBytes) {
+    std::string line;
+    bool any = false;
+    for (;;) {
+        char c = 0;
+        const ::ssize_t n = ::read(fd, &c, 1);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            return std::nullopt;
+        }
+        if (n == 0) {
+            if (!any) {
+                return std::nullopt;
+            }
+            break;
+        }
+        any = true;
+        if (c == '\n') {
+            break;
+        }
+        if (line.size() >= maxBytes) {
+            return std::nullopt;
+        }
+        line.push_back(c);
+    }
+    if (!line.empty() && line.back() == '\r') {
+        line.pop_back();
+    }
+    return line;
+}
+
+std::optional<std::string> PromptWithoutEcho(int inFd, int outFd, std::string_view prompt) {
+    writeAll(outFd, prompt);
+    std::optional<std::string> line;
+    {
+        const EchoOff quiet(inFd);
+        line = ReadLine(inFd);
+    }
+    writeAll(outFd, "\n");  // the user's Enter was not echoed
+    return line;
+}
+
+std::variant<Password, Refusal> ResolvePassword(const PasswordInputs& in) {
+    if (in.option && in.file) {
+        return noPassword("--password", "cannot go with --password-file");
+    }
+    std::optional<std::string> utf8;
+    PasswordSource source = PasswordSource::Option;
+    std::string subject = "--password";
+    if (in.option) {
+        utf8 = in.option;
+    } else if (in.file) {
+        source = PasswordSource::File;
+        subject = "--password-file " + *in.file;
+        if (*in.file == "-") {
+            utf8 = ReadLine(in.stdinFd);
+            if (!utf8) {
+                return noPassword(subject, "no password line on standard input");
+            }
+        } else {
+            const int fd = ::open(in.file->c_str(), O_RDONLY | O_CLOEXEC);
+            if (fd < 0) {
+                return noPassword(subject, std::string("cannot open: ") + std::strerror(errno));
+            }
+            errno = 0;
+            utf8 = ReadLine(fd);
+            const int readError = errno;
+            ::close(fd);
+            if (!utf8) {
+                return noPassword(subject,
+                                  readError != 0
+                                      ? std::string("cannot read: ") + std::strerror(readError)
+                                      : std::string("no password line in the file "
+                                                    "(or one above 4096 bytes)"));
+            }
+        }
+    } else if (in.environment && !in.environment->empty()) {
+        source = PasswordSource::Environment;
+        subject = kPasswordVariable;
+        utf8 = in.environment;
+    } else if (in.stdinIsTerminal && in.prompt) {
+        source = PasswordSource::Prompt;
+        subject = "password";
+        utf8 = in.prompt();
+        if (!utf8) {
+            return noPassword(subject, "no password was entered");
+        }
+    } else {
+        return noPassword("password", "none given",
+                          "use --password-file FILE (\"-\" for standard input), set "
+                          "TRV81K_PASSWORD, or run on a terminal to be asked");
+    }
+
+    std::optional<std::string> latin1 = Utf8ToLatin1(*utf8);
+    if (!latin1) {
+        return noPassword(subject,
+                          "has a character the device cannot store (only Latin-1, U+0000 to "
+                          "U+00FF)");
+    }
+    if (latin1->size() > kMaxLoginPassword) {
+        return noPassword(subject, "the password may be at most 32 characters long");
+    }
+    return Password{std::move(*latin1), source};
+}
+
+}  // namespace trv81k::cli

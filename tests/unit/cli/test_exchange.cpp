@@ -1,0 +1,309 @@
+// The whole search and configure road over the loopback interface, against emulated devices
+// answering from a thread of the test. Run inside a network namespace of its own (./test
+// does); every case uses its own port, since ctest runs the cases side by side.
+#include <gtest/gtest.h>
+
+#include <poll.h>
+
+#include <atomic>
+#include <mutex>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <thread>
+
+#include "cli/commands.h"
+#include "emulator/emulator.h"
+#include "platform/adapters.h"
+#include "protocol/channel.h"
+#include "protocol/cipher.h"
+
+namespace trv81k::cli {
+namespace {
+
+using emulator::EmulatedDevice;
+using namespace std::chrono_literals;
+
+constexpr Ipv4Bytes kLoopback{127, 0, 0, 1};
+
+// How the devices' side departs from the emulator's own behaviour switches.
+struct Quirks {
+    bool ignorePairingCheck = false;  // answers everything but the pairing check
+    bool acknowledgeOnly = false;     // acknowledges configure requests without applying them
+};
+
+class LoopbackDevices {
+public:
+    LoopbackDevices(std::uint16_t port, std::vector<EmulatedDevice> devices, Quirks quirks = {})
+        : emulator_(std::move(devices)), quirks_(quirks), socket_(io_, endpoint(port), false) {
+        EXPECT_TRUE(socket_.isOpen());
+        thread_ = std::thread([this] { serve(); });
+    }
+    ~LoopbackDevices() {
+        stop_ = true;
+        thread_.join();
+    }
+
+    std::vector<EmulatedDevice> devices() {
+        const std::lock_guard lock(mutex_);
+        return emulator_.devices();
+    }
+    int received(MessageKind kind) {
+        const std::lock_guard lock(mutex_);
+        return counts_[static_cast<std::size_t>(kind)];
+    }
+
+private:
+    static NetworkEndpoint endpoint(std::uint16_t port) {
+        NetworkEndpoint e;
+        e.port = port;
+        e.interfaceAddress = kLoopback;
+        return e;
+    }
+
+    void serve() {
+        std::array<std::uint8_t, kReceiveBufferSize> buffer{};
+        while (!stop_) {
+            // A blocking receive would never see stop_: wait at most 10 ms for a datagram.
+            ::pollfd ready{socket_.socket().native_handle(), POLLIN, 0};
+            if (::poll(&ready, 1, 10) <= 0) {
+                continue;
+            }
+            asio::ip::udp::endpoint from;
+            asio::error_code error;
+            const std::size_t n =
+                socket_.socket().receive_from(asio::buffer(buffer), from, 0, error);
+            if (error) {
+                continue;
+            }
+            const std::span<const std::uint8_t> datagram(buffer.data(), n);
+            const PlainMessage plain = decryptPacket(datagram);
+            const MessageKind kind = classify(plain);
+            std::vector<PlainMessage> answers;
+            {
+                const std::lock_guard lock(mutex_);
+                ++counts_[static_cast<std::size_t>(kind)];
+                if (kind == MessageKind::CheckBPSRequest && quirks_.ignorePairingCheck) {
+                    continue;
+                }
+                if (kind == MessageKind::ConfigureRequest && quirks_.acknowledgeOnly) {
+                    answers.push_back(buildConfigureAnswer(parseConfigureRequest(plain)->mac, 0));
+                } else {
+                    answers = emulator_.handleDatagram(datagram, kLoopback, emulator::Clock::now())
+                                  .answers;
+                }
+            }
+            for (const PlainMessage& answer : answers) {
+                socket_.sendToGroup(sealPacket(answer));
+            }
+        }
+    }
+
+    emulator::Emulator emulator_;
+    Quirks quirks_;
+    asio::io_context io_;
+    MulticastSocket socket_;
+    std::mutex mutex_;
+    std::array<int, 9> counts_{};
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+EmulatedDevice device(int n) {
+    EmulatedDevice d;
+    d.mac = {0x02, 0x81, 0x00, 0x00, 0x00, static_cast<std::uint8_t>(n)};
+    d.deviceId = d.mac;
+    d.token = {0x10, 0x20, 0x30, static_cast<std::uint8_t>(n)};
+    d.settings.name = "AP" + std::to_string(n);
+    return d;
+}
+
+class Exchange : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(SetInterfaceOverride(std::string("127.0.0.1"))); }
+    void TearDown() override { SetInterfaceOverride(std::nullopt); }
+
+    NetworkConfig network(std::uint16_t port) {
+        NetworkConfig config;
+        config.port = port;
+        config.timing = Timing{}.scaled(0.01);
+        return config;
+    }
+    int configure(std::uint16_t port, ConfigureOptions options, const std::string& password) {
+        options.device = options.device.empty() ? "02-81-00-00-00-01" : options.device;
+        auto plan = CheckConfigureOptions(options);
+        EXPECT_TRUE(std::holds_alternative<ConfigurePlan>(plan));
+        out_.str("");
+        err_.str("");
+        Console console{out_, err_};
+        return RunConfigure(std::get<ConfigurePlan>(plan), password, network(port), console,
+                            messages_);
+    }
+
+    Messages messages_;
+    std::ostringstream out_;
+    std::ostringstream err_;
+};
+
+TEST_F(Exchange, StaticAddressAndWpa2WrittenAndVerified) {
+    LoopbackDevices devices(24401, {device(1), device(2)});
+    ConfigureOptions o;
+    o.staticIp = true;
+    o.ip = "10.81.0.50";
+    o.netmask = "255.255.0.0";
+    o.gateway = "10.81.0.1";
+    o.name = "Lab AP";
+    o.newPassword = "s3cret";
+    o.ssid = "LabNet";
+    o.channel = 11;
+    o.netMode = "g-only";
+    o.security = "wpa2";
+    o.key = std::string(64, 'A');
+    o.verifySeconds = 2.0;
+    ASSERT_EQ(configure(24401, o, "admin"), kExitOk) << err_.str();
+    EXPECT_EQ(out_.str(), "02-81-00-00-00-01: configured and verified\n");
+
+    const emulator::DeviceSettings s = devices.devices()[0].settings;
+    EXPECT_EQ(s.ipMode, 1);
+    EXPECT_EQ(s.ip, (Ipv4Bytes{10, 81, 0, 50}));
+    EXPECT_EQ(s.netmask, (Ipv4Bytes{255, 255, 0, 0}));
+    EXPECT_EQ(s.gateway, (Ipv4Bytes{10, 81, 0, 1}));
+    EXPECT_EQ(s.name, "Lab AP");
+    EXPECT_EQ(s.password, "s3cret");
+    EXPECT_EQ(s.ssid, "LabNet");
+    EXPECT_EQ(s.channel, 11);
+    EXPECT_EQ(s.security, kSecurityWpa2Aes);
+    EXPECT_EQ(s.key, std::string(64, 'A'));
+    EXPECT_EQ(s.networkMode, 1);
+    EXPECT_EQ(devices.devices()[1].settings, device(2).settings);  // the other one untouched
+    // Manual wireless settings: no pairing check; one login.
+    EXPECT_EQ(devices.received(MessageKind::CheckBPSRequest), 0);
+    EXPECT_EQ(devices.received(MessageKind::AuthRequest), 1);
+}
+
+TEST_F(Exchange, WrongPasswordEndsWithExitFourAndWritesNothing) {
+    LoopbackDevices devices(24402, {device(1)});
+    ConfigureOptions o;
+    o.pairing = true;
+    EXPECT_EQ(configure(24402, o, "wrong"), kExitPassword);
+    EXPECT_EQ(err_.str(),
+              "trv81k-cli: device 02-81-00-00-00-01: " + messages_.text("PASSWORD_ERROR") + "\n");
+    EXPECT_EQ(devices.received(MessageKind::AuthRequest), 1);  // one attempt, no resend
+    EXPECT_EQ(devices.received(MessageKind::ConfigureRequest), 0);
+}
+
+TEST_F(Exchange, NoAcknowledgementAfterTheWholeScheduleIsExitFive) {
+    EmulatedDevice mute = device(1);
+    mute.behaviour.neverAcknowledge = true;
+    LoopbackDevices devices(24403, {mute});
+    ConfigureOptions o;
+    o.pairing = true;
+    o.name = "Renamed";
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(configure(24403, o, "admin"), kExitNoAck);
+    const auto took = std::chrono::steady_clock::now() - started;
+    EXPECT_NE(err_.str().find(messages_.text("CONFIGURE_FAIL")), std::string::npos);
+    // At once, then ticks 0, 3, 6 and 9: five requests; the dialog's twelve ticks ran out.
+    EXPECT_EQ(devices.received(MessageKind::ConfigureRequest), 5);
+    EXPECT_GE(took, ConfigureDialogLength(Timing{}.scaled(0.01)));
+    EXPECT_EQ(devices.devices()[0].settings.name, "Renamed");  // it applied, it just never said
+}
+
+TEST_F(Exchange, PairingManagedDeviceKeepsItsWirelessSettings) {
+    EmulatedDevice paired = device(1);
+    paired.behaviour.pairingManaged = true;
+    paired.settings.security = kSecurityWpa2Aes;
+    paired.settings.key = "pairing made key";
+    LoopbackDevices devices(24404, {paired});
+    ConfigureOptions o;
+    o.dhcp = true;
+    o.verifySeconds = 2.0;
+    ASSERT_EQ(configure(24404, o, "admin"), kExitOk) << err_.str();
+    const emulator::DeviceSettings s = devices.devices()[0].settings;
+    EXPECT_EQ(s.ipMode, 0);
+    EXPECT_EQ(s.security, kSecurityWpa2Aes);
+    EXPECT_EQ(s.key, "pairing made key");
+    EXPECT_EQ(devices.received(MessageKind::CheckBPSRequest), 1);  // answered at once
+}
+
+TEST_F(Exchange, DeviceSilentToThePairingCheckIsLeftToPairingAfterThreeChecks) {
+    LoopbackDevices devices(24405, {device(1)}, Quirks{.ignorePairingCheck = true});
+    ConfigureOptions o;
+    o.name = "Quiet";
+    ASSERT_EQ(configure(24405, o, "admin"), kExitOk) << err_.str();
+    EXPECT_EQ(devices.received(MessageKind::CheckBPSRequest), 3);
+    EXPECT_EQ(devices.devices()[0].settings.name, "Quiet");
+    EXPECT_EQ(devices.devices()[0].settings.ssid, device(1).settings.ssid);
+}
+
+TEST_F(Exchange, DeviceNotUnderPairingControlIsRefusedBeforeAnythingIsWritten) {
+    LoopbackDevices devices(24406, {device(1)});
+    ConfigureOptions o;
+    o.name = "Never";
+    EXPECT_EQ(configure(24406, o, "admin"), kExitUsage);
+    EXPECT_NE(err_.str().find("not under pairing control"), std::string::npos) << err_.str();
+    EXPECT_EQ(devices.received(MessageKind::CheckBPSRequest), 1);
+    EXPECT_EQ(devices.received(MessageKind::ConfigureRequest), 0);
+    EXPECT_EQ(devices.devices()[0].settings.name, "AP1");
+}
+
+TEST_F(Exchange, UnknownDeviceIsExitThree) {
+    LoopbackDevices devices(24407, {device(1)});
+    ConfigureOptions o;
+    o.device = "02-81-00-00-00-09";
+    o.pairing = true;
+    EXPECT_EQ(configure(24407, o, "admin"), kExitNotFound);
+    EXPECT_NE(err_.str().find("device 02-81-00-00-00-09: did not answer"), std::string::npos);
+    EXPECT_NE(err_.str().find("1 other device(s) did"), std::string::npos);
+    EXPECT_EQ(devices.received(MessageKind::AuthRequest), 0);
+}
+
+TEST_F(Exchange, VerifyReportsWhatTheDeviceDoesNotAnnounce) {
+    LoopbackDevices devices(24408, {device(1)}, Quirks{.acknowledgeOnly = true});
+    ConfigureOptions o;
+    o.name = "Claimed";
+    o.pairing = true;
+    o.verifySeconds = 0.3;
+    EXPECT_EQ(configure(24408, o, "admin"), kExitNotVerified);
+    EXPECT_NE(err_.str().find("name: announced \"AP1\", written \"Claimed\""), std::string::npos)
+        << err_.str();
+    EXPECT_GE(devices.received(MessageKind::SearchRequest), 2);  // searched again
+}
+
+TEST_F(Exchange, SearchListsEveryAnswerOnceAsJson) {
+    EmulatedDevice twice = device(2);
+    twice.behaviour.answerTwice = true;
+    EmulatedDevice unmarked = device(3);
+    unmarked.behaviour.noMarker = true;
+    LoopbackDevices devices(24409, {device(1), twice, unmarked});
+    Console console{out_, err_};
+    SearchOptions options;
+    options.timeout = 300ms;
+    options.json = true;
+    ASSERT_EQ(RunSearch(options, network(24409), console, messages_), kExitOk);
+    const auto list = nlohmann::json::parse(out_.str());
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[0]["mac"], "02-81-00-00-00-01");
+    EXPECT_EQ(list[1]["mac"], "02-81-00-00-00-02");
+    EXPECT_EQ(list[1]["name"], "AP2");
+}
+
+TEST_F(Exchange, SearchWithoutAnswersIsExitThreeWithAnEmptyList) {
+    Console console{out_, err_};
+    SearchOptions options;
+    options.timeout = 100ms;
+    options.json = true;
+    EXPECT_EQ(RunSearch(options, network(24410), console, messages_), kExitNotFound);
+    EXPECT_EQ(out_.str(), "[]\n");
+    EXPECT_NE(err_.str().find("no TRV81K answered"), std::string::npos);
+}
+
+TEST(ConfigureSchedule, RepeatsAtTheDialogsTicksZeroThreeSixNine) {
+    const auto repeats = ConfigureRepeats(Timing{});
+    EXPECT_EQ(repeats,
+              (std::array<std::chrono::milliseconds, 4>{7000ms, 28000ms, 49000ms, 70000ms}));
+    EXPECT_EQ(ConfigureDialogLength(Timing{}), 84000ms);
+    EXPECT_EQ(SearchDialogLength(Timing{}), 6000ms);
+}
+
+}  // namespace
+}  // namespace trv81k::cli
