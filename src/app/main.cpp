@@ -1,0 +1,71 @@
+// trv81k-wizard: the setup wizard. Parses its options, makes sure it is the only copy of the
+// wizard running, creates the window set and runs the message loop.
+
+#include <CLI/CLI.hpp>
+#include <QApplication>
+#include <QMessageBox>
+#include <cstdio>
+#include <exception>
+#include <optional>
+#include <string>
+
+#include "platform/adapters.h"
+#include "platform/single_instance.h"
+#include "ui/Mainunit.h"
+#include "ui/services.h"
+#include "ui/windowset.h"
+
+namespace {
+
+constexpr char kName[] = "trv81k-wizard";
+constexpr char kDescription[] =
+    "Setup wizard for the TRV81K wireless access point: finds the access points on the network, "
+    "logs in to one and writes its new settings. Reads Language.ini from the current folder.";
+
+int RunWizard(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QString::fromLatin1(kName));
+    QApplication::setApplicationVersion(QStringLiteral(TRV81K_VERSION));
+    // The wizard ends through its own buttons (or its main window closing), not when the last
+    // window is hidden during a modal step.
+    QApplication::setQuitOnLastWindowClosed(false);
+    try {
+        trv81k::WindowSet windows(trv81k::ProductServices());
+        if (!windows.mainForm().started()) {
+            return 1;  // the channel could not be set up; the message was shown
+        }
+        return QApplication::exec();
+    } catch (const std::exception& e) {
+        QMessageBox::critical(nullptr, QString::fromLatin1(kName), QString::fromUtf8(e.what()));
+        return 1;
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    CLI::App cli{kDescription, kName};
+    cli.set_version_flag("--version", std::string(kName) + " " + TRV81K_VERSION);
+    std::optional<std::string> interfaceAddress;
+    cli.add_option("--interface", interfaceAddress,
+                   "IPv4 address of the adapter to use (default: the first adapter that is up)");
+    cli.allow_extras();  // the window toolkit's own options (-platform, -display ...)
+    try {
+        cli.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        const int code = cli.exit(e);
+        return code == 0 ? 0 : 2;
+    }
+    if (interfaceAddress && !trv81k::SetInterfaceOverride(*interfaceAddress)) {
+        std::fprintf(stderr, "%s: --interface %s is not an IPv4 address such as 192.168.1.10\n",
+                     kName, interfaceAddress->c_str());
+        return 2;
+    }
+
+    const trv81k::SingleInstanceLock lock;
+    if (lock.status() == trv81k::SingleInstanceLock::Status::HeldByOther) {
+        std::fprintf(stderr, "%s: the wizard is running already\n", kName);
+        return 0;
+    }
+    return RunWizard(argc, argv);
+}

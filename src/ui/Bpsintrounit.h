@@ -1,0 +1,44 @@
+#pragma once
+// The pairing introduction: three pictures that show where the Button Pair Setup button is and
+// how it is used, with picture buttons Close and Next.
+
+#include <QImage>
+#include <array>
+
+#include "ui/look.h"
+
+namespace trv81k {
+
+class TBPSIntroForm : public FramelessDialog {
+    Q_OBJECT
+public:
+    TBPSIntroForm();
+
+    std::array<Picture*, 3> BPSImage{};  // BPSImage1 .. BPSImage3
+    HolderPanel* ClosePanel = nullptr;
+    Picture* CloseButtonImage = nullptr;
+    HolderPanel* NextPanel = nullptr;
+    Picture* NextButtonImage = nullptr;
+    // The German and French button faces, never shown themselves.
+    QImage CloseButtonImage_Ge, NextButtonImage_Ge, CloseButtonImage_Fr, NextButtonImage_Fr;
+
+    // The picture number on show: 15, 16 or 17.
+    int introStep = 0;
+
+    void ShowIntroStep(int step);
+    void HideIntroControls();
+    void PlaceIntroControls();
+    void NextButtonImageClick();
+    void CloseButtonImageClick();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void FormCreate();
+    void FormShow();
+};
+
+extern TBPSIntroForm* BPSIntroForm;
+
+}  // namespace trv81k

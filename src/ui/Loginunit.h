@@ -1,0 +1,38 @@
+#pragma once
+// The login dialog: asks for the chosen access point's password, checks it with one
+// authentication exchange and, when the device accepts it, takes the device's settings over
+// and moves the wizard on to the basic settings page.
+
+#include <QLineEdit>
+#include <QProxyStyle>
+#include <memory>
+
+#include "ui/look.h"
+
+namespace trv81k {
+
+class TLoginForm : public FramelessDialog {
+    Q_OBJECT
+public:
+    TLoginForm();
+
+    HolderPanel* Panel1 = nullptr;
+    Picture* Image1 = nullptr;
+    FlatPanel* EnterPanel = nullptr;
+    QLineEdit* PasswordEdit = nullptr;
+
+    void EnterPanelClick();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void FormCreate();
+
+    // Shows every character of the password as '*'.
+    std::unique_ptr<QProxyStyle> starStyle_;
+};
+
+extern TLoginForm* LoginForm;
+
+}  // namespace trv81k

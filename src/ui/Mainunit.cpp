@@ -1,0 +1,880 @@
+#include "ui/Mainunit.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QRadioButton>
+#include <QScreen>
+
+#include "l10n/language.h"
+#include "l10n/placement.h"
+#include "ui/Loginunit.h"
+#include "ui/Searchfailunit.h"
+#include "ui/Searchunit.h"
+
+namespace trv81k {
+
+TMainForm* MainForm = nullptr;
+
+namespace {
+
+constexpr int kWindowWidth = 580;
+constexpr int kWindowHeight = 436;
+constexpr int kDesignWidth = 862;
+constexpr int kDesignHeight = 584;
+
+// DefaultPlacements() lists first the status box and the controls placed before the texts are
+// loaded (seven labels, three address edits and the password edit).
+constexpr std::size_t kPlacedBeforeTexts = 11;
+
+QString FromLatin1(const std::string& text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QLineEdit* MakeEdit(QWidget* parent, const char* name, const QFont& font) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QString::fromLatin1(name));
+    edit->setFrame(false);
+    edit->setFont(font);
+    SetBackground(edit, look::kWhite);
+    return edit;
+}
+
+QComboBox* MakeCombo(QWidget* parent, const char* name, const QFont& font,
+                     const QStringList& designItems) {
+    auto* combo = new QComboBox(parent);
+    combo->setObjectName(QString::fromLatin1(name));
+    combo->setFont(font);
+    combo->addItems(designItems);
+    return combo;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const QFont& font, const QColor& text,
+                  const QColor& background) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setTextFormat(Qt::PlainText);
+    label->setFont(font);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, text);
+    label->setPalette(palette);
+    SetBackground(label, background);
+    return label;
+}
+
+QRadioButton* MakeRadio(QWidget* parent, const char* name) {
+    auto* radio = new QRadioButton(parent);
+    radio->setObjectName(QString::fromLatin1(name));
+    SetBackground(radio, look::kWhite);
+    return radio;
+}
+
+void SetFieldEnabled(QWidget* field, bool enabled) {
+    field->setEnabled(enabled);
+    SetBackground(field, enabled ? look::kWhite : look::kSilver);
+}
+
+}  // namespace
+
+TMainForm::TMainForm(Services services) : QWidget(nullptr), services_(std::move(services)) {
+    setObjectName(QStringLiteral("MainForm"));
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    setFont(BaseWindowFont());
+    resize(kDesignWidth, kDesignHeight);
+    SetBackground(this, look::kWhite);
+
+    // Before the creation handler: a clean exchange state (flags clear, table empty).
+    exchange().reset();
+    bSettingsApplied = false;
+
+    BuildDesign();
+    FormCreate();
+}
+
+TMainForm::~TMainForm() {
+    // Destruction: the same channel close as Exit, without ending the application.
+    CloseNetwork();
+}
+
+// ---- Design -------------------------------------------------------------------------------
+
+void TMainForm::BuildDesign() {
+    // Page pictures first, so that everything else lies above them.
+    static constexpr std::array<const char*, 7> kImageNames = {
+        "Image0", "Image1", "Image2", "Image3", "Image4", "Image5", "Image6"};
+    for (std::size_t i = 0; i < Image.size(); ++i) {
+        Image[i] = new Picture(this, kImageNames[i]);
+    }
+    ImageSecure1 = new Picture(this, "ImageSecure1");
+    ImageSecure2 = new Picture(this, "ImageSecure2");
+    ImageSecure3 = new Picture(this, "ImageSecure3");
+    ImageSecure4WEP = new Picture(this, "ImageSecure4WEP");
+    ImageSecure4PSK = new Picture(this, "ImageSecure4PSK");
+    ImageConfirm = new Picture(this, "ImageConfirm");
+    ImageCongratulation = new Picture(this, "ImageCongratulation");
+    for (int page = 0; page < kPageSlots; ++page) {
+        if (Picture* picture = PagePicture(page)) {
+            picture->setGeometry(0, 0, 802, kWindowHeight);
+        }
+    }
+
+    const QFont buttonFont = PixelFont("Arial", 11);
+    SetupPanel = new FlatPanel(this, "SetupPanel", QStringLiteral("Setup"));
+    ClickHerePanel = new FlatPanel(this, "ClickHerePanel", QStringLiteral("Click Here to Start"));
+    UserguidePanel = new FlatPanel(this, "UserguidePanel", QStringLiteral("User Guide"));
+    ExitPanel = new FlatPanel(this, "ExitPanel", QStringLiteral("Exit"));
+    NextPanel = new FlatPanel(this, "NextPanel", QStringLiteral("Next"));
+    BackPanel = new FlatPanel(this, "BackPanel", QStringLiteral("Back"));
+    YesPanel = new FlatPanel(this, "YesPanel", QStringLiteral("Yes"));
+    NoPanel = new FlatPanel(this, "NoPanel", QStringLiteral("No"));
+    RegPanel = new FlatPanel(this, "RegPanel", QStringLiteral("Online Registration"));
+    for (FlatPanel* panel : {SetupPanel, UserguidePanel, ExitPanel, NextPanel, BackPanel, YesPanel,
+                             NoPanel, RegPanel}) {
+        panel->setFont(buttonFont);
+    }
+    ClickHerePanel->setFont(PixelFont("Arial", 16, true));
+
+    WhereBPSPanel =
+        new FlatPanel(this, "WhereBPSPanel", QStringLiteral("Where is my ButtonPairSetup button?"));
+    QFont linkFont = buttonFont;
+    linkFont.setUnderline(true);
+    WhereBPSPanel->setFont(linkFont);
+    WhereBPSPanel->setPanelColour(look::kWhite);
+    WhereBPSPanel->setCaptionColour(look::kLinkBlue);
+    WhereBPSPanel->setHoverHighlight(false);
+
+    WlanManualPanel = new HolderPanel(this, "WlanManualPanel", look::kButtonGreen);
+    WlanManualImage = new Picture(WlanManualPanel, "WlanManualImage");
+    WlanManualImage->setGeometry(0, 0, 169, 45);
+    EnterManuallyLabel = new FlatPanel(WlanManualPanel, "EnterManuallyLabel",
+                                       QStringLiteral("Enter Wireless Setting Manually"));
+    EnterManuallyLabel->setFont(PixelFont("Arial", 13, true));
+    EnterManuallyLabel->setPanelColour(QColor());  // lies on the picture
+    EnterManuallyLabel->setWordWrap(true);
+
+    hoverPanels_ = {ExitPanel, SetupPanel, UserguidePanel, BackPanel,      NextPanel,
+                    YesPanel,  NoPanel,    RegPanel,       ClickHerePanel, EnterManuallyLabel};
+
+    // Access-point list and status box.
+    APListView = new QListWidget(this);
+    APListView->setObjectName(QStringLiteral("APListView"));
+    APListView->setViewMode(QListView::ListMode);
+    APListView->setSelectionMode(QAbstractItemView::SingleSelection);
+    APListView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    APListView->setFont(PixelFont("Arial", 12));
+    SetBackground(APListView, look::kWhite);
+    APListView->installEventFilter(this);
+    APListView->viewport()->installEventFilter(this);
+
+    const QFont statusFont = PixelFont("Arial", 11, true);
+    Label_One_Or_More_Wireless_Domain = MakeLabel(this, "Label_One_Or_More_Wireless_Domain",
+                                                  statusFont, look::kBlack, look::kButtonGreen);
+    Label_One_Or_More_Wireless_Firmware = MakeLabel(this, "Label_One_Or_More_Wireless_Firmware",
+                                                    statusFont, look::kBlack, look::kButtonGreen);
+    Label_One_Or_More_Wireless_MAC = MakeLabel(this, "Label_One_Or_More_Wireless_MAC", statusFont,
+                                               look::kBlack, look::kButtonGreen);
+    Label_One_Or_More_Wireless_IP =
+        MakeLabel(this, "Label_One_Or_More_Wireless_IP", statusFont, look::kGrey, look::kWhite);
+    Label_One_Or_More_Wireless_SSID =
+        MakeLabel(this, "Label_One_Or_More_Wireless_SSID", statusFont, look::kGrey, look::kWhite);
+    Label_One_Or_More_Wireless_Channel = MakeLabel(this, "Label_One_Or_More_Wireless_Channel",
+                                                   statusFont, look::kGrey, look::kWhite);
+    Label_One_Or_More_Wireless_WEP =
+        MakeLabel(this, "Label_One_Or_More_Wireless_WEP", statusFont, look::kGrey, look::kWhite);
+
+    // Basic settings page.
+    const QFont fieldFont = PixelFont("Arial", 11);
+    IPEdit = MakeEdit(this, "IPEdit", fieldFont);
+    NetmaskEdit = MakeEdit(this, "NetmaskEdit", fieldFont);
+    GatewayEdit = MakeEdit(this, "GatewayEdit", fieldFont);
+    DeviceNameEdit = MakeEdit(this, "DeviceNameEdit", fieldFont);
+    PasswordEdit = MakeEdit(this, "PasswordEdit", fieldFont);
+    DHCPModeComboBox = MakeCombo(this, "DHCPModeComboBox", fieldFont,
+                                 {QStringLiteral("Automatic-DHCP"), QStringLiteral("Static IP")});
+
+    // Wireless settings page.
+    SSIDEdit = MakeEdit(this, "SSIDEdit", fieldFont);
+    ChannelComboBox = MakeCombo(this, "ChannelComboBox", fieldFont, {});
+    ChannelComboBox->setMaxVisibleItems(11);
+    NetModeComboBox = MakeCombo(this, "NetModeComboBox", fieldFont,
+                                {QStringLiteral("Mixed Mode"), QStringLiteral("G-only"),
+                                 QStringLiteral("B-only"), QStringLiteral("Disable")});
+
+    // Security level page.
+    RadioBtnDisble = MakeRadio(this, "RadioBtnDisble");
+    RadioBtnWEP = MakeRadio(this, "RadioBtnWEP");
+    RadioBtnPSK = MakeRadio(this, "RadioBtnPSK");
+    RadioBtnWPARadius = MakeRadio(this, "RadioBtnWPARadius");
+
+    // Key pages.
+    const QFont keyFont = PixelFont("Arial", 12);
+    SecurityComboBox = MakeCombo(this, "SecurityComboBox", keyFont,
+                                 {QStringLiteral("WEP (64-Bit)"), QStringLiteral("WEP (128-Bit)"),
+                                  QStringLiteral("WPA Personal"), QStringLiteral("WPA2 Personal"),
+                                  QStringLiteral("WPA2 Mixed"), QStringLiteral("Disabled")});
+    SecurityComboBox->setCursor(Qt::PointingHandCursor);
+    PassphraseEdit = MakeEdit(this, "PassphraseEdit", keyFont);
+    PassphraseEdit->setMaxLength(16);
+    Key1Edit = MakeEdit(this, "Key1Edit", keyFont);
+    OrPanel = MakeLabel(this, "OrPanel", fieldFont, look::kGrey, look::kWhite);
+    EncryptionComboBox = MakeCombo(this, "EncryptionComboBox", keyFont,
+                                   {QStringLiteral("TKIP"), QStringLiteral("AES")});
+    EncryptionComboBox->setCursor(Qt::PointingHandCursor);
+    PSKEdit = MakeEdit(this, "PSKEdit", keyFont);
+    PSKEdit->setMaxLength(64);
+    LABEL_PSK_KEY_MAX =
+        MakeLabel(this, "LABEL_PSK_KEY_MAX", PixelFont("Arial", 11, true), look::kBlack, QColor());
+    LABEL_PSK_KEY_MAX->setText(QStringLiteral("64"));
+
+    // Confirmation page.
+    const QFont confirmFont = PixelFont("Arial", 11, true);
+    NewSSIDLabel = MakeLabel(this, "NewSSIDLabel", confirmFont, look::kBlack, look::kWhite);
+    NewChannelLabel = MakeLabel(this, "NewChannelLabel", confirmFont, look::kBlack, look::kWhite);
+    NewWepLabel = MakeLabel(this, "NewWepLabel", confirmFont, look::kBlack, look::kWhite);
+    NewKeyLabel = MakeLabel(this, "NewKeyLabel", confirmFont, look::kBlack, look::kWhite);
+
+    // Which controls each page shows.
+    pageControls_[PAGE_WELCOME] = {SetupPanel, UserguidePanel, ExitPanel, ClickHerePanel};
+    pageControls_[PAGE_STEP_1_CONNECT_NETWORK] = {ExitPanel, NextPanel};
+    pageControls_[PAGE_STEP_2_CONNECT_AP] = {BackPanel, NextPanel};
+    pageControls_[PAGE_STEP_3_POWER_ON] = {BackPanel, NextPanel};
+    pageControls_[PAGE_STEP_4_CHECK_STATUS] = {ExitPanel, BackPanel, NextPanel};
+    pageControls_[PAGE_STEP_5_SELECT_AP] = {NoPanel, YesPanel, APListView, ExitPanel};
+    pageControls_[PAGE_STEP_6_BASIC_SETTINGS] = {BackPanel,        NextPanel,   IPEdit,
+                                                 NetmaskEdit,      GatewayEdit, DeviceNameEdit,
+                                                 DHCPModeComboBox, PasswordEdit};
+    pageControls_[PAGE_SECURE_1_CONFIGURE_WIRELESS] = {WhereBPSPanel, BackPanel, NextPanel,
+                                                       ExitPanel, WlanManualPanel};
+    pageControls_[PAGE_SECURE_2_WIRELESS_SETTINGS] = {BackPanel, NextPanel,       ExitPanel,
+                                                      SSIDEdit,  ChannelComboBox, NetModeComboBox};
+    pageControls_[PAGE_SECURE_3_SECURITY_SETTINGS] = {RadioBtnDisble,    RadioBtnWEP, RadioBtnPSK,
+                                                      RadioBtnWPARadius, BackPanel,   NextPanel};
+    pageControls_[PAGE_SECURE_4_WEP] = {BackPanel, NextPanel, SecurityComboBox, PassphraseEdit,
+                                        Key1Edit};
+    pageControls_[PAGE_SECURE_4_PSK] = {BackPanel,         NextPanel,          SecurityComboBox,
+                                        LABEL_PSK_KEY_MAX, EncryptionComboBox, PSKEdit};
+    pageControls_[PAGE_CONFIRM] = {YesPanel, NoPanel};
+    pageControls_[PAGE_CONGRATULATION] = {RegPanel, ExitPanel};
+
+    // Handlers.
+    connect(SetupPanel, &FlatPanel::clicked, this, &TMainForm::SetupPanelClick);
+    connect(ClickHerePanel, &FlatPanel::clicked, this, &TMainForm::SetupPanelClick);
+    connect(NextPanel, &FlatPanel::clicked, this, &TMainForm::NextPanelClick);
+    connect(BackPanel, &FlatPanel::clicked, this, &TMainForm::BackPanelClick);
+    connect(YesPanel, &FlatPanel::clicked, this, &TMainForm::YesPanelClick);
+    connect(NoPanel, &FlatPanel::clicked, this, &TMainForm::NoPanelClick);
+    connect(ExitPanel, &FlatPanel::clicked, this, &TMainForm::ExitPanelClick);
+    connect(EnterManuallyLabel, &FlatPanel::clicked, this, &TMainForm::EnterManuallyLabelClick);
+    connect(UserguidePanel, &FlatPanel::clicked, this, &TMainForm::UserguidePanelClick);
+    connect(RegPanel, &FlatPanel::clicked, this, &TMainForm::RegPanelClick);
+    connect(WhereBPSPanel, &FlatPanel::clicked, this, &TMainForm::WhereBPSPanelClick);
+    connect(RadioBtnDisble, &QRadioButton::clicked, this, &TMainForm::RadioBtnDisbleClick);
+    connect(RadioBtnWEP, &QRadioButton::clicked, this, &TMainForm::RadioBtnWEPClick);
+    connect(RadioBtnPSK, &QRadioButton::clicked, this, &TMainForm::RadioBtnPSKClick);
+    connect(RadioBtnWPARadius, &QRadioButton::clicked, this, &TMainForm::RadioBtnWPARadiusClick);
+    ConnectSettingsControls();
+}
+
+// ---- Creation -----------------------------------------------------------------------------
+
+void TMainForm::FormCreate() {
+    PlaceControls(0, kPlacedBeforeTexts);
+    LoadLanguageTexts();
+    PlaceControls(kPlacedBeforeTexts, DefaultPlacements().size());
+    ChannelComboBox->clear();
+    for (int channel = 1; channel <= 11; ++channel) {
+        ChannelComboBox->addItem(QString::number(channel));
+    }
+    ShapeMainWindow();
+    PlaceCommonControls();
+    HideAllPageControls();
+    LoadPage(PAGE_WELCOME);
+    OpenNetwork();
+}
+
+void TMainForm::LoadLanguageTexts() {
+    languageBase = 0;
+    languageSection = services_.languageSection();
+    languageBase = LanguageBaseFor(languageSection);
+    services_.trace(languageSection);
+
+    {
+        const ProfileReader reader = OpenLanguageFile();
+        texts = LoadMainWindowTexts(reader, languageSection);
+    }
+    for (const std::string_view key : kMainWindowCaptionKeys) {
+        if (auto* panel = qobject_cast<FlatPanel*>(Control(key))) {
+            panel->setCaption(Text(key));
+        }
+    }
+    LoadPictures();
+}
+
+void TMainForm::LoadPictures() {
+    for (int page = 0; page < kPageSlots; ++page) {
+        if (Picture* picture = PagePicture(page)) {
+            picture->setImage(services_.libraryPicture(languageBase + page));
+        }
+    }
+    WlanManualImage->setStretchedImage(services_.windowPicture("wlan_manual"));
+}
+
+void TMainForm::PlaceControls(std::size_t first, std::size_t last) {
+    const auto placements = DefaultPlacements();
+    for (std::size_t i = first; i < last && i < placements.size(); ++i) {
+        const ControlGeometry& geometry = placements[i];
+        if (QWidget* control = Control(geometry.control)) {
+            control->setGeometry(geometry.left, geometry.top, geometry.width, geometry.height);
+        }
+    }
+}
+
+void TMainForm::PlaceCommonControls() {
+    // The buttons, the manual-entry holder, the list, the radio buttons and the confirmation
+    // labels at their creation positions.
+    static constexpr std::string_view kCommon[] = {
+        "SetupPanel",     "UserguidePanel",  "BackPanel",          "NextPanel",
+        "YesPanel",       "NoPanel",         "RegPanel",           "ClickHerePanel",
+        "WhereBPSPanel",  "WlanManualPanel", "EnterManuallyLabel", "APListView",
+        "RadioBtnDisble", "RadioBtnWEP",     "RadioBtnPSK",        "RadioBtnWPARadius",
+        "NewSSIDLabel",   "NewChannelLabel", "NewWepLabel",        "NewKeyLabel",
+    };
+    for (const std::string_view name : kCommon) {
+        const ControlGeometry* geometry = FindDefaultPlacement(name);
+        QWidget* control = Control(name);
+        if (geometry != nullptr && control != nullptr) {
+            control->setGeometry(geometry->left, geometry->top, geometry->width, geometry->height);
+        }
+    }
+    SetBackground(APListView, look::kWhite);
+}
+
+void TMainForm::ShapeMainWindow() {
+    setFixedSize(kWindowWidth, kWindowHeight);
+    ApplyRoundRectShape(this, kWindowWidth, kWindowHeight, 20, 20);
+    // Dragging by the background; the pointer on the background turns every caption grey.
+    EnableSurfaceDrag(this, [this] { ResetPanelFontColors(); });
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame = rect();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+
+    wizard = WizardState{};  // every text empty, numbers 0, static address mode
+    APListView->clear();
+    for (int page = 0; page < kPageSlots; ++page) {
+        if (Picture* picture = PagePicture(page)) {
+            picture->move(0, 0);
+        }
+    }
+}
+
+void TMainForm::OpenNetwork() {
+    switch (network().open()) {
+        case NetworkPort::OpenResult::Open:
+            ChannelComboBox->addItem(QStringLiteral("12"));
+            ChannelComboBox->addItem(QStringLiteral("13"));
+            return;
+        case NetworkPort::OpenResult::SocketFailed:
+            ShowWarning("SOCKET_FAIL");
+            break;
+        case NetworkPort::OpenResult::BindFailed:
+            ShowWarning("BIND_FAIL");
+            break;
+    }
+    started_ = false;
+    CloseNetwork();
+    services_.quit();
+}
+
+void TMainForm::FormActivate() {
+    if (bSettingsApplied) {
+        return;
+    }
+    DHCPModeComboBox->clear();
+    DHCPModeComboBox->addItems({Text("Automatic_DHCP"), Text("StaticIP")});
+    NetModeComboBox->clear();
+    NetModeComboBox->addItems({Text("Mixed_Mode"), Text("G_only"), Text("B_only")});
+    SecurityComboBox->clear();
+    SecurityComboBox->addItems({Text("WEP_64Bit"), Text("WEP_128Bit"), Text("WPA_Personal"),
+                                Text("WPA2_Personal"), Text("WPA2_Mixedmode"), Text("Disable")});
+    bSettingsApplied = true;
+}
+
+// ---- Helpers ------------------------------------------------------------------------------
+
+QString TMainForm::Text(std::string_view key) const {
+    const std::string& text = texts.get(key);
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+ProfileReader TMainForm::OpenLanguageFile() const {
+    return ProfileReader(services_.languageFile);
+}
+
+void TMainForm::ShowWarning(std::string_view key) {
+    ShowWarning(this, key);
+}
+
+void TMainForm::ShowWarning(QWidget* parent, std::string_view key) {
+    services_.messages->warning(parent, Text(key));
+}
+
+QWidget* TMainForm::Control(std::string_view name) const {
+    return findChild<QWidget*>(
+        QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
+}
+
+Picture* TMainForm::PagePicture(int page) const {
+    if (page >= PAGE_WELCOME && page <= PAGE_STEP_6_BASIC_SETTINGS) {
+        return Image[static_cast<std::size_t>(page - 1)];
+    }
+    switch (page) {
+        case PAGE_SECURE_1_CONFIGURE_WIRELESS:
+            return ImageSecure1;
+        case PAGE_SECURE_2_WIRELESS_SETTINGS:
+            return ImageSecure2;
+        case PAGE_SECURE_3_SECURITY_SETTINGS:
+            return ImageSecure3;
+        case PAGE_SECURE_4_WEP:
+            return ImageSecure4WEP;
+        case PAGE_SECURE_4_PSK:
+            return ImageSecure4PSK;
+        case PAGE_CONFIRM:
+            return ImageConfirm;
+        case PAGE_CONGRATULATION:
+            return ImageCongratulation;
+        default:
+            return nullptr;
+    }
+}
+
+const std::vector<QWidget*>& TMainForm::PageControls(int page) const {
+    static const std::vector<QWidget*> kNone;
+    if (page < 0 || page >= kPageSlots) {
+        return kNone;
+    }
+    return pageControls_[static_cast<std::size_t>(page)];
+}
+
+std::array<QLabel*, 7> TMainForm::StatusLabels() const {
+    return {Label_One_Or_More_Wireless_Domain, Label_One_Or_More_Wireless_Firmware,
+            Label_One_Or_More_Wireless_MAC,    Label_One_Or_More_Wireless_IP,
+            Label_One_Or_More_Wireless_SSID,   Label_One_Or_More_Wireless_Channel,
+            Label_One_Or_More_Wireless_WEP};
+}
+
+void TMainForm::ResetPanelFontColors() {
+    for (FlatPanel* panel : hoverPanels_) {
+        panel->setCaptionColour(look::kGrey);
+    }
+}
+
+// ---- Pages --------------------------------------------------------------------------------
+
+void TMainForm::HideAllPageControls() {
+    for (int page = 0; page < kPageSlots; ++page) {
+        if (Picture* picture = PagePicture(page)) {
+            picture->hide();
+        }
+    }
+    LABEL_PSK_KEY_MAX->hide();
+    for (FlatPanel* panel : {SetupPanel, ClickHerePanel, UserguidePanel, ExitPanel, NextPanel,
+                             BackPanel, YesPanel, NoPanel, RegPanel, WhereBPSPanel}) {
+        panel->hide();
+    }
+    WlanManualPanel->hide();
+    for (QLabel* label : StatusLabels()) {
+        label->hide();
+    }
+    for (QLabel* label : {NewSSIDLabel, NewChannelLabel, NewWepLabel, NewKeyLabel}) {
+        label->hide();
+    }
+    APListView->hide();
+    for (QWidget* field : std::initializer_list<QWidget*>{
+             IPEdit, NetmaskEdit, GatewayEdit, SSIDEdit, DHCPModeComboBox, ChannelComboBox,
+             NetModeComboBox, DeviceNameEdit, PasswordEdit, SecurityComboBox, PassphraseEdit,
+             Key1Edit, OrPanel, EncryptionComboBox, PSKEdit}) {
+        field->hide();
+    }
+    for (QRadioButton* radio : {RadioBtnDisble, RadioBtnWEP, RadioBtnPSK, RadioBtnWPARadius}) {
+        radio->hide();
+    }
+}
+
+void TMainForm::ApplyPagePlacement(int page) {
+    for (const Placement& move : PagePlacement(page, languageSection)) {
+        QWidget* control = Control(move.control);
+        if (control == nullptr) {
+            continue;
+        }
+        QRect geometry = control->geometry();
+        if (move.left != kUnchanged) {
+            geometry.moveLeft(move.left);
+        }
+        if (move.top != kUnchanged) {
+            geometry.moveTop(move.top);
+        }
+        if (move.width != kUnchanged) {
+            geometry.setWidth(move.width);
+        }
+        control->setGeometry(geometry);
+        if (move.fontPt != kUnchanged) {
+            QFont font = control->font();
+            font.setPointSize(move.fontPt);
+            control->setFont(font);
+        }
+    }
+}
+
+void TMainForm::LoadPage(int page) {
+    nCurrentPage = page;
+    HideAllPageControls();
+    if (Picture* picture = PagePicture(page)) {
+        picture->show();
+        picture->lower();
+        for (QWidget* control : PageControls(page)) {
+            control->show();
+        }
+        ApplyPagePlacement(page);
+        switch (page) {
+            case PAGE_STEP_5_SELECT_AP:
+                FillAccessPointList();
+                break;
+            case PAGE_STEP_6_BASIC_SETTINGS:
+                FillBasicSettingsPage();
+                break;
+            case PAGE_SECURE_2_WIRELESS_SETTINGS:
+                FillWirelessSettingsPage();
+                break;
+            case PAGE_SECURE_4_WEP:
+                FillWepPage();
+                break;
+            case PAGE_SECURE_4_PSK:
+                FillPskPage();
+                break;
+            case PAGE_CONFIRM:
+                FillConfirmPage();
+                break;
+            case PAGE_CONGRATULATION:
+                FillCongratulationPage();
+                break;
+            default:
+                break;
+        }
+    }
+    show();
+    raise();
+    activateWindow();
+    emit pageLoaded(page);
+}
+
+void TMainForm::FillBasicSettingsPage() {
+    PasswordEdit->setText(FromLatin1(wizard.newPassword));
+    DeviceNameEdit->setText(FromLatin1(wizard.newDeviceName));
+    const std::array<QLineEdit*, 3> addressEdits = {IPEdit, NetmaskEdit, GatewayEdit};
+    if (wizard.bStaticIP) {
+        DHCPModeComboBox->setCurrentIndex(1);
+        IPEdit->setText(FromLatin1(wizard.newIPText));
+        NetmaskEdit->setText(FromLatin1(wizard.newNetmaskText));
+        GatewayEdit->setText(FromLatin1(wizard.newGatewayText));
+        for (QLineEdit* edit : addressEdits) {
+            SetFieldEnabled(edit, true);
+        }
+    } else {
+        DHCPModeComboBox->setCurrentIndex(0);
+        for (QLineEdit* edit : addressEdits) {
+            edit->clear();
+            SetFieldEnabled(edit, false);
+        }
+    }
+}
+
+void TMainForm::FillWirelessSettingsPage() {
+    SSIDEdit->setMaxLength(static_cast<int>(kMaxTextLength));
+    SSIDEdit->setText(FromLatin1(wizard.newSSID));
+    NetModeComboBox->setCurrentIndex(wizard.newNetMode);
+    ChannelComboBox->setCurrentIndex(wizard.newChannel == 0 ? 5 : wizard.newChannel - 1);
+}
+
+// ---- Access-point list --------------------------------------------------------------------
+
+void TMainForm::FillAccessPointList() {
+    ExchangeState& state = exchange();
+    const int count = state.table.count();
+    if (!state.bGetSearchAck.load(std::memory_order_acquire) || count <= 0) {
+        return;
+    }
+    APListView->clear();
+    for (int i = 0; i < count; ++i) {
+        APListView->addItem(FromLatin1(state.table.at(i).deviceNameText()));
+    }
+    APListView->setCurrentRow(0, QItemSelectionModel::ClearAndSelect);
+    listHintOn_ = true;
+    ApplyListHint();
+    ChooseEntry(0);
+    APListView->viewport()->update();
+}
+
+void TMainForm::ChooseEntry(int index) {
+    if (exchange().choose(index) != nullptr) {
+        ShowStatus(index);
+    }
+}
+
+void TMainForm::ApplyListHint() {
+    APListView->setToolTip(listHintOn_ ? listHint_ : QString());
+}
+
+void TMainForm::ShowStatus(int index) {
+    for (QLabel* label : StatusLabels()) {
+        label->clear();
+    }
+    Label_One_Or_More_Wireless_SSID->setToolTip(QString());
+    Label_One_Or_More_Wireless_Domain->setText(QString::fromLatin1(kDomainText));
+
+    const DeviceTable& table = exchange().table;
+    if (index < 0 || index >= table.count()) {
+        return;
+    }
+    wizard.currentDevice = table.at(index);
+    const DeviceInfo& device = wizard.currentDevice;
+
+    Label_One_Or_More_Wireless_IP->setText(QString::fromStdString(formatIpv4(device.ipAddress)));
+    Label_One_Or_More_Wireless_Firmware->setText(FromLatin1(device.firmwareText()));
+    Label_One_Or_More_Wireless_MAC->setText(QString::fromStdString(formatMac(device.macAddress)));
+    const QString ssid = FromLatin1(device.ssidText());
+    Label_One_Or_More_Wireless_SSID->setText(ssid);
+    Label_One_Or_More_Wireless_SSID->setToolTip(ssid);
+    Label_One_Or_More_Wireless_Channel->setText(Text("label_One_Or_More_Wireless_Channel") +
+                                                QLatin1Char(' ') + QString::number(device.channel));
+    const std::string security = StatusSecurityText(device.securityMode, texts);
+    Label_One_Or_More_Wireless_WEP->setText(
+        QString::fromUtf8(security.data(), static_cast<qsizetype>(security.size())));
+
+    Image[5]->lower();
+    for (QLabel* label : StatusLabels()) {
+        const std::string name = label->objectName().toStdString();
+        if (const ControlGeometry* geometry = FindDefaultPlacement(name)) {
+            label->resize(geometry->width, label->height());
+        }
+        label->show();
+    }
+}
+
+void TMainForm::APListViewClick() {
+    int row = -1;
+    for (int i = 0; i < APListView->count(); ++i) {
+        if (APListView->item(i)->isSelected()) {
+            row = i;
+            break;
+        }
+    }
+    if (row >= 0 && row < APListView->count()) {
+        ChooseEntry(row);
+        listHintOn_ = false;
+    } else {
+        // A click on empty space: the previous choice stays on show and addressed.
+        listHint_ = QString::fromLatin1(kSelectApHint);
+        exchange().selectedIndex.store(0, std::memory_order_release);
+    }
+    ApplyListHint();
+}
+
+bool TMainForm::APListViewKeyDown(int key) {
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        YesPanelClick();
+        return true;
+    }
+    if (key != Qt::Key_Up && key != Qt::Key_Down) {
+        return false;
+    }
+    const int rows = APListView->count();
+    if (rows == 0) {
+        return true;  // nothing to move over
+    }
+    int selected = exchange().selectedIndex.load(std::memory_order_acquire);
+    selected = std::clamp(selected, 0, rows - 1);
+    if (key == Qt::Key_Up && selected != 0) {
+        --selected;
+    } else if (key == Qt::Key_Down && selected != rows - 1) {
+        ++selected;
+    }
+    APListView->setCurrentRow(selected, QItemSelectionModel::ClearAndSelect);
+    APListView->viewport()->update();
+    ChooseEntry(selected);
+    return true;
+}
+
+// ---- Navigation ---------------------------------------------------------------------------
+
+void TMainForm::SetupPanelClick() {
+    LoadPage(PAGE_STEP_1_CONNECT_NETWORK);
+}
+
+void TMainForm::EnterManuallyLabelClick() {
+    wizard.bWirelessEditable = true;
+    LoadPage(PAGE_SECURE_2_WIRELESS_SETTINGS);
+}
+
+void TMainForm::NextPanelClick() {
+    switch (nCurrentPage) {
+        case PAGE_STEP_1_CONNECT_NETWORK:
+        case PAGE_STEP_2_CONNECT_AP:
+        case PAGE_STEP_3_POWER_ON:
+            LoadPage(nCurrentPage + 1);
+            break;
+        case PAGE_STEP_4_CHECK_STATUS:
+            SearchForAccessPoints();
+            break;
+        case PAGE_STEP_6_BASIC_SETTINGS:
+            NextOnBasicSettings();
+            break;
+        case PAGE_SECURE_1_CONFIGURE_WIRELESS:
+            NextOnPairingCheck();
+            break;
+        case PAGE_SECURE_2_WIRELESS_SETTINGS:
+            NextOnWirelessSettings();
+            break;
+        case PAGE_SECURE_3_SECURITY_SETTINGS:
+            NextOnSecurityLevel();
+            break;
+        case PAGE_SECURE_4_WEP:
+            NextOnWepKey();
+            break;
+        case PAGE_SECURE_4_PSK:
+            NextOnPreSharedKey();
+            break;
+        default:
+            break;  // page 6 moves on through Yes
+    }
+}
+
+void TMainForm::SearchForAccessPoints() {
+    if (!network().checkAdapter()) {
+        ShowWarning("INVALID_NIC");
+        return;
+    }
+    ExchangeState& state = exchange();
+    state.bGetSearchAck.store(false, std::memory_order_release);
+    hide();
+    network().sendPacket(PacketKind::Search, wizard);
+    SearchForm->exec();
+    if (state.bGetSearchAck.load(std::memory_order_acquire) &&
+        state.bPairingDeviceFound.load(std::memory_order_acquire)) {
+        LoadPage(PAGE_STEP_5_SELECT_AP);
+    } else {
+        SearchFailForm->centreOn(this);
+        SearchFailForm->exec();
+    }
+}
+
+void TMainForm::BackPanelClick() {
+    switch (nCurrentPage) {
+        case PAGE_STEP_1_CONNECT_NETWORK:
+        case PAGE_STEP_2_CONNECT_AP:
+        case PAGE_STEP_3_POWER_ON:
+        case PAGE_STEP_4_CHECK_STATUS:
+        case PAGE_STEP_5_SELECT_AP:
+        case PAGE_STEP_6_BASIC_SETTINGS:
+        case PAGE_SECURE_1_CONFIGURE_WIRELESS:
+        case PAGE_SECURE_2_WIRELESS_SETTINGS:
+        case PAGE_SECURE_3_SECURITY_SETTINGS:
+        case PAGE_SECURE_4_WEP:
+            LoadPage(nCurrentPage - 1);
+            break;
+        case PAGE_SECURE_4_PSK:
+            LoadPage(PAGE_SECURE_3_SECURITY_SETTINGS);
+            break;
+        default:
+            break;
+    }
+}
+
+void TMainForm::YesPanelClick() {
+    if (!network().checkAdapter()) {
+        ShowWarning("INVALID_NIC");
+        return;
+    }
+    exchange().bGetConfigureAck.store(false, std::memory_order_release);
+    if (nCurrentPage == PAGE_STEP_5_SELECT_AP) {
+        hide();
+        LoginForm->exec();
+        show();
+    } else if (nCurrentPage == PAGE_CONFIRM) {
+        YesOnConfirm();
+    }
+}
+
+void TMainForm::NoPanelClick() {
+    ExitPanelClick();
+}
+
+void TMainForm::ExitPanelClick() {
+    CloseNetwork();
+    services_.quit();
+}
+
+void TMainForm::CloseNetwork() {
+    if (networkClosed_) {
+        return;
+    }
+    networkClosed_ = true;
+    // Shut the channel down, pause, stop the receiver and wait for it: no thread outlives the
+    // program. Errors of these steps are of no interest any more.
+    try {
+        network().close();
+    } catch (...) {  // NOLINT(bugprone-empty-catch)
+    }
+}
+
+// ---- Events -------------------------------------------------------------------------------
+
+bool TMainForm::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate) {
+        FormActivate();
+    }
+    return QWidget::event(event);
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == APListView && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
+            return false;
+        }
+        // Up, Down and Return have their handler; other keys do nothing (the list does not
+        // move its selection on its own, so it always shows the chosen entry).
+        APListViewKeyDown(key->key());
+        return true;
+    }
+    if (watched == APListView->viewport()) {
+        if (event->type() == QEvent::MouseButtonPress) {
+            auto* mouse = static_cast<QMouseEvent*>(event);
+            if (APListView->itemAt(mouse->position().toPoint()) == nullptr) {
+                APListView->clearSelection();  // a click on empty space unselects
+                return true;
+            }
+        } else if (event->type() == QEvent::MouseButtonRelease) {
+            APListViewClick();
+        } else if (event->type() == QEvent::MouseButtonDblClick) {
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    // The window system closes the wizard: the same as Exit.
+    CloseNetwork();
+    services_.quit();
+    event->accept();
+}
+
+}  // namespace trv81k

@@ -1,0 +1,234 @@
+#pragma once
+// The main window: the wizard's pages, the navigation between them, the access-point list and
+// the wizard state. One borderless 580 x 436 window whose page pictures carry the page texts;
+// the live controls lie on top of them.
+//
+// The settings pages (7 to 12), the confirmation and congratulation pages (18, 19) and the
+// links add their work through the hooks in the "Settings pages" block below; their bodies
+// live in Mainunit_settings.cpp.
+
+#include <QWidget>
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "l10n/profile_reader.h"
+#include "l10n/texts.h"
+#include "protocol/wire.h"
+#include "ui/look.h"
+#include "ui/services.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QRadioButton;
+
+namespace trv81k {
+
+// The main window's page numbers (nCurrentPage).
+enum WizardPage : int {
+    PAGE_NONE = 0,
+    PAGE_WELCOME = 1,
+    PAGE_STEP_1_CONNECT_NETWORK = 2,
+    PAGE_STEP_2_CONNECT_AP = 3,
+    PAGE_STEP_3_POWER_ON = 4,
+    PAGE_STEP_4_CHECK_STATUS = 5,
+    PAGE_STEP_5_SELECT_AP = 6,
+    PAGE_STEP_6_BASIC_SETTINGS = 7,
+    PAGE_SECURE_1_CONFIGURE_WIRELESS = 8,
+    PAGE_SECURE_2_WIRELESS_SETTINGS = 9,
+    PAGE_SECURE_3_SECURITY_SETTINGS = 10,
+    PAGE_SECURE_4_WEP = 11,
+    PAGE_SECURE_4_PSK = 12,
+    PAGE_CONFIRM = 18,
+    PAGE_CONGRATULATION = 19,
+};
+inline constexpr int kPageSlots = 20;  // page numbers 0 to 19
+
+// Tooltip of the access-point list after a click on its empty space.
+inline constexpr char kSelectApHint[] = "Please select an AP to configure";
+// The regulatory domain shown for every device.
+inline constexpr char kDomainText[] = "ETSI   ";
+
+class TMainForm : public QWidget {
+    Q_OBJECT
+public:
+    explicit TMainForm(Services services);
+    ~TMainForm() override;
+    TMainForm(const TMainForm&) = delete;
+    TMainForm& operator=(const TMainForm&) = delete;
+
+    // ---- State read by every window ----
+    std::string languageSection;  // "English", "German" or "French"
+    int languageBase = 0;         // 100, 200 or 300
+    int nCurrentPage = PAGE_NONE;
+    WizardState wizard;  // the settings to write, the login password and currentDevice
+    bool bSettingsApplied = false;
+    Texts texts;  // the 45 main-window texts
+
+    // False when the channel could not be set up: the message was shown and the program ends.
+    bool started() const { return started_; }
+
+    const Services& services() const { return services_; }
+    NetworkPort& network() { return *services_.network; }
+    ExchangeState& exchange() { return services_.network->state(); }
+    const Timing& timing() const { return services_.timing; }
+    // A main-window text (Language.ini, UTF-8) as shown.
+    QString Text(std::string_view key) const;
+    // Language.ini, opened for one window's set-up.
+    ProfileReader OpenLanguageFile() const;
+    // The warning box with the text of a Language.ini key.
+    void ShowWarning(std::string_view key);
+    void ShowWarning(QWidget* parent, std::string_view key);
+
+    // ---- Pages ----
+    void LoadPage(int page);
+    void HideAllPageControls();
+    void ResetPanelFontColors();
+    // The page's picture (nullptr for pages without one).
+    Picture* PagePicture(int page) const;
+    // Where a control of the placement tables is (nullptr for names the window lacks).
+    QWidget* Control(std::string_view name) const;
+
+    // ---- Access-point list ----
+    void ShowStatus(int index);
+
+    // ---- Handlers ----
+    void SetupPanelClick();
+    void NextPanelClick();
+    void BackPanelClick();
+    void YesPanelClick();
+    void NoPanelClick();
+    void ExitPanelClick();
+    void EnterManuallyLabelClick();
+    void APListViewClick();
+    // Up, Down and Return; true when the key was one of them.
+    bool APListViewKeyDown(int key);
+
+    // ---- Settings pages (Mainunit_settings.cpp) ----
+    void ConnectSettingsControls();  // once, at creation: signals of the settings controls
+    void NextOnBasicSettings();      // page 7
+    void NextOnPairingCheck();       // page 8
+    void NextOnWirelessSettings();   // page 9
+    void NextOnSecurityLevel();      // page 10
+    void NextOnWepKey();             // page 11
+    void NextOnPreSharedKey();       // page 12
+    void YesOnConfirm();             // page 18: the configure step
+    void FillWepPage();              // LoadPage fills of pages 11, 12, 18, 19
+    void FillPskPage();
+    void FillConfirmPage();
+    void FillCongratulationPage();
+    void UserguidePanelClick();
+    void RegPanelClick();
+    void WhereBPSPanelClick();
+    void RadioBtnDisbleClick();
+    void RadioBtnWEPClick();
+    void RadioBtnPSKClick();
+    void RadioBtnWPARadiusClick();
+
+    // ---- Controls (design names) ----
+    std::array<Picture*, 7> Image{};  // Image0 .. Image6
+    Picture* ImageSecure1 = nullptr;
+    Picture* ImageSecure2 = nullptr;
+    Picture* ImageSecure3 = nullptr;
+    Picture* ImageSecure4WEP = nullptr;
+    Picture* ImageSecure4PSK = nullptr;
+    Picture* ImageConfirm = nullptr;
+    Picture* ImageCongratulation = nullptr;
+
+    FlatPanel* SetupPanel = nullptr;
+    FlatPanel* ClickHerePanel = nullptr;
+    FlatPanel* UserguidePanel = nullptr;
+    FlatPanel* ExitPanel = nullptr;
+    FlatPanel* NextPanel = nullptr;
+    FlatPanel* BackPanel = nullptr;
+    FlatPanel* YesPanel = nullptr;
+    FlatPanel* NoPanel = nullptr;
+    FlatPanel* RegPanel = nullptr;
+    FlatPanel* WhereBPSPanel = nullptr;
+    HolderPanel* WlanManualPanel = nullptr;
+    Picture* WlanManualImage = nullptr;
+    FlatPanel* EnterManuallyLabel = nullptr;
+
+    QListWidget* APListView = nullptr;
+    QLabel* Label_One_Or_More_Wireless_Domain = nullptr;
+    QLabel* Label_One_Or_More_Wireless_Firmware = nullptr;
+    QLabel* Label_One_Or_More_Wireless_MAC = nullptr;
+    QLabel* Label_One_Or_More_Wireless_IP = nullptr;
+    QLabel* Label_One_Or_More_Wireless_SSID = nullptr;
+    QLabel* Label_One_Or_More_Wireless_Channel = nullptr;
+    QLabel* Label_One_Or_More_Wireless_WEP = nullptr;
+
+    QLineEdit* IPEdit = nullptr;
+    QLineEdit* NetmaskEdit = nullptr;
+    QLineEdit* GatewayEdit = nullptr;
+    QLineEdit* DeviceNameEdit = nullptr;
+    QLineEdit* PasswordEdit = nullptr;
+    QComboBox* DHCPModeComboBox = nullptr;
+    QLineEdit* SSIDEdit = nullptr;
+    QComboBox* ChannelComboBox = nullptr;
+    QComboBox* NetModeComboBox = nullptr;
+    QRadioButton* RadioBtnDisble = nullptr;
+    QRadioButton* RadioBtnWEP = nullptr;
+    QRadioButton* RadioBtnPSK = nullptr;
+    QRadioButton* RadioBtnWPARadius = nullptr;
+    QComboBox* SecurityComboBox = nullptr;
+    QLineEdit* PassphraseEdit = nullptr;
+    QLineEdit* Key1Edit = nullptr;
+    QLabel* OrPanel = nullptr;
+    QComboBox* EncryptionComboBox = nullptr;
+    QLineEdit* PSKEdit = nullptr;
+    QLabel* LABEL_PSK_KEY_MAX = nullptr;
+    QLabel* NewSSIDLabel = nullptr;
+    QLabel* NewChannelLabel = nullptr;
+    QLabel* NewWepLabel = nullptr;
+    QLabel* NewKeyLabel = nullptr;
+
+    // The status labels in the order of the status box.
+    std::array<QLabel*, 7> StatusLabels() const;
+
+signals:
+    // A page was loaded (after its controls were filled).
+    void pageLoaded(int page);
+
+protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildDesign();
+    void FormCreate();
+    void LoadLanguageTexts();
+    void LoadPictures();
+    void PlaceControls(std::size_t first, std::size_t last);
+    void PlaceCommonControls();
+    void ShapeMainWindow();
+    void OpenNetwork();
+    void FormActivate();
+    void ApplyPagePlacement(int page);
+    const std::vector<QWidget*>& PageControls(int page) const;
+    void SearchForAccessPoints();
+    void FillAccessPointList();
+    void FillBasicSettingsPage();
+    void FillWirelessSettingsPage();
+    void ChooseEntry(int index);
+    void ApplyListHint();
+    void CloseNetwork();
+
+    Services services_;
+    bool started_ = true;
+    bool networkClosed_ = false;
+    // Tooltip of the access-point list: on/off and its text.
+    bool listHintOn_ = false;
+    QString listHint_;
+    std::array<std::vector<QWidget*>, kPageSlots> pageControls_{};
+    std::vector<FlatPanel*> hoverPanels_;  // the buttons ResetPanelFontColors covers
+};
+
+// The one main window (set by the window set, cleared when it ends).
+extern TMainForm* MainForm;
+
+}  // namespace trv81k

@@ -1,0 +1,59 @@
+#pragma once
+// The search dialog: a small progress window shown modally while the access points answer a
+// search request. Twelve ticks of the search timer fill the ten progress cells; once a device
+// with the pairing marker has been stored, the remaining ticks follow quickly.
+
+#include <QTimer>
+#include <array>
+
+#include "ui/look.h"
+
+namespace trv81k {
+
+class TSearchForm : public FramelessDialog {
+    Q_OBJECT
+public:
+    TSearchForm();
+
+    Picture* Image1 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    std::array<QLabel*, 10> ProgressPanel{};  // ProgressPanel1 .. ProgressPanel10
+    QLabel* Percentage_Label = nullptr;
+    std::array<Picture*, 4> HourGlassImage{};  // HourGlassImage1 .. HourGlassImage4
+    QTimer* Timer1 = nullptr;
+
+    // The tick counter, 0 to 12.
+    int tickCount = 0;
+
+    // Whether progress cell i (0 to 9) is filled.
+    bool cellFilled(std::size_t index) const;
+
+signals:
+    // After each tick's work, before the dialog closes on the last one; `counter` is the
+    // counter's value at the start of the tick (0 to 11).
+    void ticked(int counter);
+
+protected:
+    enum class Design { Search, Configure };
+    explicit TSearchForm(Design design);
+
+    void showEvent(QShowEvent* event) override;
+    virtual void FormShow();
+    virtual void Timer1Timer();
+
+    // One step of the progress bar for n = 1 to 10: cell n filled, the percentage n times ten,
+    // one hourglass picture in the cycle 1, 2, 3, 4.
+    void ShowProgressStep(int n);
+    // Hides the four hourglass pictures and stacks them at (left, top).
+    void StackHourGlasses(int left, int top);
+    void LoadLabelTexts(std::string_view key1, std::string_view key2);
+
+private:
+    void BuildDesign(Design design);
+    void FormCreate();
+};
+
+extern TSearchForm* SearchForm;
+
+}  // namespace trv81k

@@ -1,0 +1,151 @@
+#pragma once
+// The common look of the wizard's windows: colours, fonts, the panel used as a button, the
+// green holder panels, pictures, rounded window shapes and dragging a window by its surface.
+
+#include <QColor>
+#include <QDialog>
+#include <QFont>
+#include <QImage>
+#include <QLabel>
+#include <QPoint>
+#include <QRegion>
+#include <QWidget>
+#include <functional>
+#include <string_view>
+
+namespace trv81k {
+
+// Colours of the design (the description's 0x00BBGGRR values written as RGB).
+namespace look {
+inline const QColor kButtonGreen{153, 204, 51};  // 0x33CC99
+inline const QColor kGrey{128, 128, 128};        // caption at rest
+inline const QColor kWhite{255, 255, 255};       // caption under the pointer
+inline const QColor kSilver{192, 192, 192};      // disabled fields; search-failure caption
+inline const QColor kProgressFill{0, 102, 51};   // filled progress cell (3368448)
+inline const QColor kBlack{0, 0, 0};
+inline const QColor kLinkBlue{0, 0, 255};
+}  // namespace look
+
+// A font by family name with a size in pixels (fontconfig substitutes missing families).
+QFont PixelFont(std::string_view family, int pixelSize, bool bold = false);
+
+// The base font of every window: "MS Sans Serif", 11 pixels.
+QFont BaseWindowFont();
+
+// Background colour of a widget (filled, no bevel).
+void SetBackground(QWidget* widget, const QColor& colour);
+
+// Windows-style round-rect region: the rectangle from (left, top) to (right, bottom), right
+// and bottom exclusive, with corner ellipses of `ellipseWidth` x `ellipseHeight`.
+QRegion RoundRectRegion(int left, int top, int right, int bottom, int ellipseWidth,
+                        int ellipseHeight);
+// Cuts `window` to that region.
+void ApplyRoundRectShape(QWidget* window, int right, int bottom, int ellipseWidth,
+                         int ellipseHeight);
+
+// The panel used as a button: a flat label in button green with a centred caption, grey at
+// rest and white while the pointer moves over it; the surface around it turns it back
+// (setCaptionColour) from its own mouse-move handler. Emits clicked() for a left click.
+class FlatPanel : public QLabel {
+    Q_OBJECT
+public:
+    explicit FlatPanel(QWidget* parent, const char* name, const QString& designCaption = {});
+
+    // The caption colour (grey at rest, white under the pointer, silver on one dialog).
+    void setCaptionColour(const QColor& colour);
+    QColor captionColour() const { return captionColour_; }
+    // Background colour; an invalid colour makes the panel transparent.
+    void setPanelColour(const QColor& colour);
+    // Whether the pointer turns the caption white (the pairing help link does not change).
+    void setHoverHighlight(bool on) { hoverHighlight_ = on; }
+    // Sets the caption as plain text (no mnemonics, no markup).
+    void setCaption(const QString& caption) { setText(caption); }
+
+signals:
+    void clicked();
+    void mouseMoved();
+
+protected:
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    QColor captionColour_ = look::kGrey;
+    bool hoverHighlight_ = true;
+    bool pressed_ = false;
+};
+
+// A coloured panel that holds other controls. It keeps the clicks that land on it (no window
+// drag through it) and reports the pointer moving over it.
+class HolderPanel : public QWidget {
+    Q_OBJECT
+public:
+    HolderPanel(QWidget* parent, const char* name, const QColor& colour);
+
+signals:
+    void mouseMoved();
+
+protected:
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+};
+
+// A picture control. Passive pictures let the pointer through to the window below them (so a
+// press on them drags a draggable window and a move over them counts as the window's surface);
+// an active picture keeps the pointer and reports moves and clicks.
+class Picture : public QLabel {
+    Q_OBJECT
+public:
+    enum class Pointer { Passive, Active };
+    Picture(QWidget* parent, const char* name, Pointer pointer = Pointer::Passive);
+
+    // Shows `image` at its own size from the top left corner; an empty image leaves the
+    // control empty.
+    void setImage(const QImage& image);
+    // Shows `image` stretched over the whole control.
+    void setStretchedImage(const QImage& image);
+    bool hasImage() const { return !image_.isNull(); }
+    const QImage& image() const { return image_; }
+
+signals:
+    void clicked();
+    void mouseMoved();
+
+protected:
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    QImage image_;
+};
+
+// Drags `window` by any press that reaches the window itself (its pictures and labels, not its
+// panels and edit boxes). Uses the window system's move where it offers one. `onSurfaceMove`,
+// when given, runs for every pointer move over the window's own surface (the main window's
+// hover reset). The dragger is a child of the window.
+void EnableSurfaceDrag(QWidget* window, std::function<void()> onSurfaceMove = {});
+
+// Reports pointer moves over the window's own surface without making it draggable.
+void OnSurfaceMove(QWidget* window, std::function<void()> onSurfaceMove);
+
+// Borderless dialog of the window set: no caption bar, the base font, created hidden. No key
+// closes it on its own (Escape is not a cancel button here), and the window system's close
+// request is refused: each dialog is closed by its own controls.
+class FramelessDialog : public QDialog {
+    Q_OBJECT
+public:
+    FramelessDialog(const char* name, int width, int height);
+
+    // Centre on the screen, or on another window.
+    void centreOnScreen();
+    void centreOn(const QWidget* other);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+};
+
+}  // namespace trv81k

@@ -1,0 +1,131 @@
+#include "support/harness.h"
+
+#include <QElapsedTimer>
+#include <QPainter>
+#include <QTest>
+
+#include "resource/window_pictures.h"
+#include "ui/Mainunit.h"
+#include "ui/Searchfailunit.h"
+
+namespace trv81k::testing {
+
+void RecordingMessages::warning(QWidget* /*parent*/, const QString& text) {
+    warnings.push_back(text);
+    if (onWarning) {
+        onWarning(text);
+    }
+}
+
+bool RecordingMessages::askYesNo(QWidget* /*parent*/, const QString& title, const QString& text) {
+    questions.emplace_back(title, text);
+    return answer;
+}
+
+QImage NumberedPicture(int number) {
+    QImage image(580, 436, QImage::Format_RGB32);
+    image.fill(QColor::fromHsv((number * 37) % 360, 60, 230));
+    QPainter painter(&image);
+    painter.drawText(20, 30, QString::number(number));
+    return image;
+}
+
+QImage NamedPicture(std::string_view name) {
+    QImage image(64, 53, QImage::Format_RGB32);
+    const auto hash = qHash(QByteArray(name.data(), static_cast<qsizetype>(name.size())));
+    image.fill(QColor::fromRgb(static_cast<QRgb>(hash) | 0xFF000000u));
+    return image;
+}
+
+std::filesystem::path RepositoryLanguageFile() {
+    return std::filesystem::path(TRV81K_SOURCE_DIR) / "resources" / "Language.ini";
+}
+
+Harness::Harness(HarnessOptions options) : timing_(Timing{}.scaled(options.timeScale)) {
+    auto network = std::make_unique<FakeNetwork>(std::move(options.devices));
+    network_ = network.get();
+    if (options.prepareNetwork) {
+        options.prepareNetwork(*network_);
+    }
+    messages_ = std::make_shared<RecordingMessages>();
+
+    Services services;
+    services.network = std::move(network);
+    services.messages = messages_;
+    const std::string section = options.section;
+    services.languageSection = [section] { return section; };
+    services.languageFile = options.languageFile.value_or(RepositoryLanguageFile());
+    const bool pictures = options.pictures;
+    services.libraryPicture = [this, pictures](int number) {
+        picturesRequested.push_back(number);
+        return pictures ? NumberedPicture(number) : QImage();
+    };
+    services.windowPicture = [pictures](std::string_view name) {
+        return pictures ? NamedPicture(name) : QImage();
+    };
+    if (options.realPictures) {
+        services.libraryPicture = [this](int number) {
+            picturesRequested.push_back(number);
+            return LoadLibraryPicture(number);
+        };
+        services.windowPicture = [](std::string_view name) { return WindowPicture(name); };
+    }
+    services.trace = [this](const std::string& line) { traces.push_back(line); };
+    services.timing = timing_;
+    services.quit = [this] {
+        ++quitCount;
+        receiverRunningAtQuit = network_->receiverRunning();
+    };
+    windows_ = std::make_unique<WindowSet>(std::move(services));
+}
+
+Harness::~Harness() {
+    windows_.reset();
+}
+
+TMainForm& Harness::main() {
+    return windows_->mainForm();
+}
+
+void Harness::click(QWidget* widget) {
+    QTest::mouseClick(widget, Qt::LeftButton, Qt::NoModifier, widget->rect().center());
+}
+
+void Harness::walkToPage5() {
+    click(main().ClickHerePanel);
+    click(main().NextPanel);
+    click(main().NextPanel);
+    click(main().NextPanel);
+}
+
+void Harness::searchFromPage5() {
+    TSearchFailForm* fail = &windows_->searchFailForm();
+    WhenVisible(fail, [fail] { click(fail->ContinuePanel); });
+    click(main().NextPanel);
+}
+
+void Harness::walkToList() {
+    walkToPage5();
+    click(main().NextPanel);
+}
+
+void WhenVisible(QWidget* widget, std::function<void()> action, int timeoutMs) {
+    auto* poll = new QTimer(widget);
+    auto elapsed = std::make_shared<QElapsedTimer>();
+    elapsed->start();
+    poll->setInterval(2);
+    QObject::connect(poll, &QTimer::timeout, widget,
+                     [poll, widget, elapsed, timeoutMs, action = std::move(action)] {
+                         if (widget->isVisible()) {
+                             poll->stop();
+                             poll->deleteLater();
+                             action();
+                         } else if (elapsed->elapsed() > timeoutMs) {
+                             poll->stop();
+                             poll->deleteLater();
+                         }
+                     });
+    poll->start();
+}
+
+}  // namespace trv81k::testing

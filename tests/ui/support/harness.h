@@ -1,0 +1,90 @@
+#pragma once
+// The whole wizard in-process for a UI test: the window set over a FakeNetwork, a recording
+// message port, injected language, pictures and a scaled timing.
+
+#include <QCoreApplication>
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "support/fake_network.h"
+#include "ui/windowset.h"
+
+namespace trv81k::testing {
+
+// Every message box, recorded instead of shown.
+class RecordingMessages final : public MessagePort {
+public:
+    void warning(QWidget* parent, const QString& text) override;
+    bool askYesNo(QWidget* parent, const QString& title, const QString& text) override;
+
+    std::vector<QString> warnings;
+    std::vector<std::pair<QString, QString>> questions;
+    bool answer = false;
+    // Runs inside each warning (e.g. to look at the window state at that moment).
+    std::function<void(const QString&)> onWarning;
+};
+
+// A picture per number: a solid image whose size tells it apart from an empty one.
+QImage NumberedPicture(int number);
+// A window picture whose colour tells its name apart.
+QImage NamedPicture(std::string_view name);
+
+struct HarnessOptions {
+    std::string section = "English";
+    std::vector<emulator::EmulatedDevice> devices;
+    // Empty: the repository's Language.ini.
+    std::optional<std::filesystem::path> languageFile;
+    bool pictures = true;  // false: no picture library
+    // The real picture library and window pictures instead of stand-ins (screenshots).
+    bool realPictures = false;
+    double timeScale = 0.02;
+    std::function<void(FakeNetwork&)> prepareNetwork;
+};
+
+class Harness {
+public:
+    explicit Harness(HarnessOptions options = {});
+    ~Harness();
+
+    WindowSet& windows() { return *windows_; }
+    TMainForm& main();
+    FakeNetwork& network() { return *network_; }
+    RecordingMessages& messages() { return *messages_; }
+    const Timing& timing() const { return timing_; }
+
+    std::vector<std::string> traces;
+    std::vector<int> picturesRequested;
+    int quitCount = 0;
+    bool receiverRunningAtQuit = true;
+
+    // Clicks a panel (or any widget) with the left button at its centre.
+    static void click(QWidget* widget);
+    // Walks from the welcome page to page 5 by the buttons.
+    void walkToPage5();
+    // Page 5 -> Next: runs the search; a failure dialog that comes up is confirmed.
+    void searchFromPage5();
+    // Welcome page to the access-point list.
+    void walkToList();
+
+private:
+    FakeNetwork* network_ = nullptr;  // owned by the main window's services
+    std::shared_ptr<RecordingMessages> messages_;
+    Timing timing_;
+    std::unique_ptr<WindowSet> windows_;
+};
+
+// Runs `action` once `widget` is visible (polled from the event loop), e.g. to drive a modal
+// dialog that a click is about to open. Gives up after `timeoutMs`.
+void WhenVisible(QWidget* widget, std::function<void()> action, int timeoutMs = 10000);
+
+// The repository's Language.ini.
+std::filesystem::path RepositoryLanguageFile();
+
+}  // namespace trv81k::testing

@@ -1,0 +1,238 @@
+// The access-point list: filling, the status box texts, and the mouse and keyboard rules.
+
+#include <QListWidget>
+#include <QTest>
+
+#include "support/harness.h"
+#include "ui/Loginunit.h"
+#include "ui/Mainunit.h"
+
+using namespace trv81k;
+using namespace trv81k::testing;
+
+namespace {
+
+HarnessOptions ThreeDevices() {
+    auto office = MakeDevice(1, "Office");
+    office.settings.ssid = "A&B 100%d";
+    office.settings.channel = 11;
+    office.settings.security = kSecurityRadius;
+    office.firmware = "2.05";
+    office.settings.ip = {10, 0, 0, 7};
+    auto hall = MakeDevice(2, "Hall", "hallpw");
+    hall.settings.security = kSecurityWpaEnterpriseTkip;
+    hall.settings.channel = 1;
+    auto cafe = MakeDevice(3, "Cafe");
+    cafe.settings.security = kSecurityWpa2Mixed;
+    HarnessOptions options;
+    options.devices = {office, hall, cafe};
+    return options;
+}
+
+QPoint RowCentre(QListWidget* list, int row) {
+    return list->visualItemRect(list->item(row)).center();
+}
+
+}  // namespace
+
+class AccessPointListTest : public QObject {
+    Q_OBJECT
+private slots:
+    void statusBoxShowsTheChosenDevice();
+    void securityTexts_data();
+    void securityTexts();
+    void keyboardMovesTheChoiceAndStopsAtTheEnds();
+    void mouseChoosesARow();
+    void clickOnEmptySpaceKeepsThePreviousChoice();
+    void returnIsYes();
+    void otherKeysDoNothing();
+    void backFromTheLoginRebuildsTheList();
+};
+
+void AccessPointListTest::statusBoxShowsTheChosenDevice() {
+    Harness h(ThreeDevices());
+    h.walkToList();
+    TMainForm& main = h.main();
+    QCOMPARE(main.Label_One_Or_More_Wireless_Domain->text(), QStringLiteral("ETSI   "));
+    QCOMPARE(main.Label_One_Or_More_Wireless_IP->text(), QStringLiteral("10.0.0.7"));
+    QCOMPARE(main.Label_One_Or_More_Wireless_Firmware->text(), QStringLiteral("2.05"));
+    QCOMPARE(main.Label_One_Or_More_Wireless_MAC->text(), QStringLiteral("02-81-00-00-00-01"));
+    QCOMPARE(main.Label_One_Or_More_Wireless_SSID->text(), QStringLiteral("A&B 100%d"));
+    QCOMPARE(main.Label_One_Or_More_Wireless_SSID->textFormat(), Qt::PlainText);
+    QCOMPARE(main.Label_One_Or_More_Wireless_Channel->text(),
+             main.Text("label_One_Or_More_Wireless_Channel") + " 11");
+    QCOMPARE(main.Label_One_Or_More_Wireless_WEP->text(), QStringLiteral("RADIUS"));
+    for (QLabel* label : main.StatusLabels()) {
+        QVERIFY2(label->isVisible(), qPrintable(label->objectName()));
+        QCOMPARE(label->x(), 397);
+    }
+    QCOMPARE(main.Label_One_Or_More_Wireless_MAC->width(), 100);
+    QCOMPARE(main.Label_One_Or_More_Wireless_SSID->width(), 110);
+    // The chosen entry is copied and addressed.
+    QCOMPARE(main.wizard.currentDevice.macAddress, (MacAddress{2, 0x81, 0, 0, 0, 1}));
+    QCOMPARE(main.exchange().selectedToken(), (DeviceToken{0x10, 0x20, 0x30, 1}));
+    QVERIFY(h.messages().warnings.empty());
+}
+
+void AccessPointListTest::securityTexts_data() {
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("fixed");
+    QTest::newRow("0") << 0 << "Disable"
+                       << "";
+    QTest::newRow("1") << 1 << ""
+                       << "WEP (64-Bit)";
+    QTest::newRow("4") << 4 << ""
+                       << "WPA-Personal(AES)";
+    QTest::newRow("5") << 5 << "WPA_ENTERPRISE_TKIP"
+                       << "";
+    QTest::newRow("6") << 6 << "WPA_ENTERPRISE_AES"
+                       << "";
+    QTest::newRow("8") << 8 << ""
+                       << "WPA2-Personal(TKIP)";
+    QTest::newRow("10") << 10 << "WPA2_Mixedmode"
+                        << "";
+}
+
+void AccessPointListTest::securityTexts() {
+    QFETCH(int, code);
+    QFETCH(QString, key);
+    QFETCH(QString, fixed);
+    auto device = MakeDevice(1, "Office");
+    device.settings.security = static_cast<std::uint8_t>(code);
+    HarnessOptions options;
+    options.section = "German";
+    options.devices = {device};
+    Harness h(options);
+    h.walkToList();
+    const QString expected = key.isEmpty() ? fixed : h.main().Text(key.toStdString());
+    QVERIFY(!expected.isEmpty());
+    QCOMPARE(h.main().Label_One_Or_More_Wireless_WEP->text(), expected);
+}
+
+void AccessPointListTest::keyboardMovesTheChoiceAndStopsAtTheEnds() {
+    Harness h(ThreeDevices());
+    h.walkToList();
+    TMainForm& main = h.main();
+    QListWidget* list = main.APListView;
+    // Up on the first row: it stays, the status box is refreshed.
+    main.Label_One_Or_More_Wireless_IP->setText(QStringLiteral("stale"));
+    QTest::keyClick(list, Qt::Key_Up);
+    QCOMPARE(main.exchange().selectedIndex.load(), 0);
+    QVERIFY(list->item(0)->isSelected());
+    QCOMPARE(main.Label_One_Or_More_Wireless_IP->text(), QStringLiteral("10.0.0.7"));
+
+    QTest::keyClick(list, Qt::Key_Down);
+    QCOMPARE(main.exchange().selectedIndex.load(), 1);
+    QVERIFY(list->item(1)->isSelected());
+    QVERIFY(!list->item(0)->isSelected());
+    QCOMPARE(list->currentRow(), 1);
+    QCOMPARE(main.Label_One_Or_More_Wireless_MAC->text(), QStringLiteral("02-81-00-00-00-02"));
+    QCOMPARE(main.exchange().selectedMAC(), (MacAddress{2, 0x81, 0, 0, 0, 2}));
+    QCOMPARE(main.exchange().selectedToken(), (DeviceToken{0x10, 0x20, 0x30, 2}));
+
+    QTest::keyClick(list, Qt::Key_Down);
+    QTest::keyClick(list, Qt::Key_Down);  // on the last row: stays
+    QCOMPARE(main.exchange().selectedIndex.load(), 2);
+    QVERIFY(list->item(2)->isSelected());
+    QCOMPARE(main.Label_One_Or_More_Wireless_MAC->text(), QStringLiteral("02-81-00-00-00-03"));
+
+    QTest::keyClick(list, Qt::Key_Up);
+    QCOMPARE(main.exchange().selectedIndex.load(), 1);
+    QCOMPARE(main.wizard.currentDevice.macAddress, (MacAddress{2, 0x81, 0, 0, 0, 2}));
+}
+
+void AccessPointListTest::mouseChoosesARow() {
+    Harness h(ThreeDevices());
+    h.walkToList();
+    TMainForm& main = h.main();
+    QListWidget* list = main.APListView;
+    QCOMPARE(list->toolTip(), QString());  // on, but no text yet
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, RowCentre(list, 2));
+    QCOMPARE(main.exchange().selectedIndex.load(), 2);
+    QCOMPARE(main.Label_One_Or_More_Wireless_MAC->text(), QStringLiteral("02-81-00-00-00-03"));
+    QCOMPARE(main.exchange().selectedMAC(), (MacAddress{2, 0x81, 0, 0, 0, 3}));
+}
+
+void AccessPointListTest::clickOnEmptySpaceKeepsThePreviousChoice() {
+    Harness h(ThreeDevices());
+    h.walkToList();
+    TMainForm& main = h.main();
+    QListWidget* list = main.APListView;
+    const QPoint empty(10, list->viewport()->height() - 4);
+    QVERIFY(list->itemAt(empty) == nullptr);
+
+    // Right after the fill the tooltip is on: the hint appears.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, empty);
+    QCOMPARE(list->toolTip(), QString::fromLatin1(kSelectApHint));
+    QVERIFY(list->selectedItems().isEmpty());
+
+    // After a row was clicked the tooltip is off; an empty click keeps the status box and the
+    // addressed device, and resets only selectedIndex.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, RowCentre(list, 1));
+    QCOMPARE(list->toolTip(), QString());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, empty);
+    QCOMPARE(main.exchange().selectedIndex.load(), 0);
+    QCOMPARE(main.Label_One_Or_More_Wireless_MAC->text(), QStringLiteral("02-81-00-00-00-02"));
+    QCOMPARE(main.exchange().selectedMAC(), (MacAddress{2, 0x81, 0, 0, 0, 2}));
+
+    // The login that follows addresses that device and takes over its settings.
+    TLoginForm* login = &h.windows().loginForm();
+    WhenVisible(login, [login] {
+        QTest::keyClicks(login->PasswordEdit, QStringLiteral("hallpw"));
+        QTest::keyClick(login->PasswordEdit, Qt::Key_Return);
+    });
+    Harness::click(main.YesPanel);
+    QCOMPARE(main.nCurrentPage, int(PAGE_STEP_6_BASIC_SETTINGS));
+    QCOMPARE(main.wizard.newDeviceName, std::string("Hall"));
+    QVERIFY(h.messages().warnings.empty());
+}
+
+void AccessPointListTest::returnIsYes() {
+    Harness h(ThreeDevices());
+    h.walkToList();
+    TLoginForm* login = &h.windows().loginForm();
+    bool shown = false;
+    bool mainHidden = false;
+    WhenVisible(login, [&] {
+        shown = true;
+        mainHidden = !h.main().isVisible();
+        QTest::keyClick(login->PasswordEdit, Qt::Key_Escape);
+    });
+    QTest::keyClick(h.main().APListView, Qt::Key_Return);
+    QVERIFY(shown);
+    QVERIFY(mainHidden);
+    QVERIFY(!login->isVisible());
+    QVERIFY(h.main().isVisible());
+    QCOMPARE(h.main().nCurrentPage, int(PAGE_STEP_5_SELECT_AP));
+}
+
+void AccessPointListTest::otherKeysDoNothing() {
+    Harness h(ThreeDevices());
+    h.walkToList();
+    QListWidget* list = h.main().APListView;
+    for (const auto key : {Qt::Key_End, Qt::Key_PageDown, Qt::Key_H, Qt::Key_C}) {
+        QTest::keyClick(list, key);
+    }
+    QCOMPARE(h.main().exchange().selectedIndex.load(), 0);
+    QVERIFY(list->item(0)->isSelected());
+    QCOMPARE(list->currentRow(), 0);
+}
+
+void AccessPointListTest::backFromTheLoginRebuildsTheList() {
+    Harness h(ThreeDevices());
+    h.walkToList();
+    TMainForm& main = h.main();
+    QTest::keyClick(main.APListView, Qt::Key_Down);
+    QCOMPARE(main.exchange().selectedIndex.load(), 1);
+    main.LoadPage(PAGE_STEP_6_BASIC_SETTINGS);
+    Harness::click(main.BackPanel);
+    QCOMPARE(main.nCurrentPage, int(PAGE_STEP_5_SELECT_AP));
+    QCOMPARE(main.APListView->count(), 3);
+    QCOMPARE(main.exchange().selectedIndex.load(), 0);
+    QVERIFY(main.APListView->item(0)->isSelected());
+    QCOMPARE(main.Label_One_Or_More_Wireless_MAC->text(), QStringLiteral("02-81-00-00-00-01"));
+}
+
+QTEST_MAIN(AccessPointListTest)
+#include "tst_aplist.moc"

@@ -1,0 +1,268 @@
+// The small dialogs and the common look: the search-failure dialog's hover rule and dragging,
+// the RADIUS note, the pairing introduction, and pauseDraining.
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QRadioButton>
+#include <QTest>
+
+#include "support/harness.h"
+#include "ui/Bpsintrounit.h"
+#include "ui/Configureunit.h"
+#include "ui/Loginunit.h"
+#include "ui/Mainunit.h"
+#include "ui/Searchfailunit.h"
+#include "ui/Searchunit.h"
+#include "ui/Wparadiusnote.h"
+#include "ui/pause.h"
+
+using namespace trv81k;
+using namespace trv81k::testing;
+
+namespace {
+
+void MoveOver(QWidget* widget) {
+    QMouseEvent move(QEvent::MouseMove, QPointF(widget->rect().center()),
+                     QPointF(widget->mapToGlobal(widget->rect().center())), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &move);
+}
+
+// Presses at `from` (window coordinates), moves by `by` with the button held, releases.
+void DragWindow(QWidget* window, QPoint from, QPoint by) {
+    QWindow* handle = window->windowHandle();
+    // The pointer moves on the screen; the window may move under it.
+    const QPoint start = handle->mapToGlobal(from);
+    QTest::mousePress(handle, Qt::LeftButton, {}, from);
+    QTest::mouseMove(handle, handle->mapFromGlobal(start + by / 2));
+    QTest::mouseMove(handle, handle->mapFromGlobal(start + by));
+    QTest::mouseRelease(handle, Qt::LeftButton, {}, handle->mapFromGlobal(start + by));
+}
+
+class PaintCounter : public QWidget {
+public:
+    int paints = 0;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        ++paints;
+        QPainter(this).fillRect(rect(), Qt::white);
+    }
+};
+
+}  // namespace
+
+class DialogsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void searchFailCaptionTurnsSilverOnTheHolder();
+    void searchFailDragsByItsPictureOnly();
+    void loginCannotBeDragged();
+    void radiusNoteClosesWithOk();
+    void radiusChoiceShowsTheNote();
+    void pairingIntroductionSteps();
+    void pairingIntroductionButtonFacesByLanguage_data();
+    void pairingIntroductionButtonFacesByLanguage();
+    void searchDialogIsCutToItsShape();
+    void pauseKeepsPaintingAndDropsInput();
+};
+
+void DialogsTest::searchFailCaptionTurnsSilverOnTheHolder() {
+    Harness h;
+    TSearchFailForm& fail = h.windows().searchFailForm();
+    QCOMPARE(fail.ContinuePanel->text(), QStringLiteral("Continue"));
+    QCOMPARE(fail.ContinuePanel->captionColour(), look::kGrey);
+    MoveOver(fail.ContinuePanel);
+    QCOMPARE(fail.ContinuePanel->captionColour(), look::kWhite);
+    MoveOver(fail.Panel1);
+    QCOMPARE(fail.ContinuePanel->captionColour(), look::kSilver);
+    QCOMPARE(fail.size(), QSize(207, 208));
+    QCOMPARE(fail.Image1->geometry(), QRect(0, 0, 207, 208));
+}
+
+void DialogsTest::searchFailDragsByItsPictureOnly() {
+    Harness h;
+    TSearchFailForm& fail = h.windows().searchFailForm();
+    fail.move(100, 100);
+    fail.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&fail));
+    const QPoint start = fail.pos();
+    DragWindow(&fail, QPoint(40, 60), QPoint(30, 20));
+    QTRY_COMPARE(fail.pos(), start + QPoint(30, 20));
+    // A press on the button holder does not move the window.
+    DragWindow(&fail, fail.Panel1->geometry().topLeft() + QPoint(3, 3), QPoint(25, 25));
+    QCOMPARE(fail.pos(), start + QPoint(30, 20));
+    fail.hide();
+}
+
+void DialogsTest::loginCannotBeDragged() {
+    Harness h;
+    TLoginForm& login = h.windows().loginForm();
+    login.move(100, 100);
+    login.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&login));
+    const QPoint start = login.pos();
+    DragWindow(&login, QPoint(30, 150), QPoint(30, 20));
+    QCOMPARE(login.pos(), start);
+    login.hide();
+}
+
+void DialogsTest::radiusNoteClosesWithOk() {
+    Harness h;
+    TWPARadiusNoteForm& note = h.windows().radiusNoteForm();
+    QCOMPARE(note.OKPanel->text(), QStringLiteral("OK"));
+    QCOMPARE(note.OKPanel->cursor().shape(), Qt::ArrowCursor);
+    QCOMPARE(note.Panel1->geometry(), QRect(408, 322, 88, 42));
+    MoveOver(note.OKPanel);
+    QCOMPARE(note.OKPanel->captionColour(), look::kWhite);
+    MoveOver(note.Panel1);
+    QCOMPARE(note.OKPanel->captionColour(), look::kGrey);
+    QVERIFY(note.Image9->hasImage());
+    bool shown = false;
+    WhenVisible(&note, [&] {
+        shown = true;
+        Harness::click(note.OKPanel);
+    });
+    QCOMPARE(note.exec(), int(QDialog::Accepted));
+    QVERIFY(shown);
+}
+
+void DialogsTest::radiusChoiceShowsTheNote() {
+    Harness h;
+    TMainForm& main = h.main();
+    main.LoadPage(PAGE_SECURE_3_SECURITY_SETTINGS);
+    TWPARadiusNoteForm* note = &h.windows().radiusNoteForm();
+    bool shown = false;
+    WhenVisible(note, [&] {
+        shown = true;
+        Harness::click(note->OKPanel);
+    });
+    Harness::click(main.RadioBtnWPARadius);
+    QVERIFY(shown);
+    QCOMPARE(main.wizard.securityChoice, 4);
+    QCOMPARE(main.nCurrentPage, int(PAGE_SECURE_3_SECURITY_SETTINGS));
+}
+
+void DialogsTest::pairingIntroductionSteps() {
+    Harness h;
+    TBPSIntroForm* intro = &h.windows().bpsIntroForm();
+    TMainForm& main = h.main();
+    main.LoadPage(PAGE_SECURE_1_CONFIGURE_WIRELESS);
+    std::vector<int> steps;
+    QPoint closeOnLast;
+    bool nextOnLast = true;
+    WhenVisible(intro, [&] {
+        steps.push_back(intro->introStep);
+        QVERIFY(intro->BPSImage[0]->isVisible());
+        QVERIFY(intro->NextPanel->isVisible());
+        QCOMPARE(intro->ClosePanel->pos(), QPoint(176, 372));
+        Harness::click(intro->NextButtonImage);
+        steps.push_back(intro->introStep);
+        Harness::click(intro->NextButtonImage);
+        steps.push_back(intro->introStep);
+        QVERIFY(intro->BPSImage[2]->isVisible());
+        QVERIFY(!intro->BPSImage[1]->isVisible());
+        nextOnLast = intro->NextPanel->isVisible();
+        closeOnLast = intro->ClosePanel->pos();
+        intro->NextButtonImageClick();  // nothing on the last picture
+        steps.push_back(intro->introStep);
+        Harness::click(intro->CloseButtonImage);
+    });
+    Harness::click(main.WhereBPSPanel);
+    QCOMPARE(steps, (std::vector<int>{15, 16, 17, 17}));
+    QVERIFY(!nextOnLast);
+    QCOMPARE(closeOnLast, QPoint(248, 364));
+    QCOMPARE(main.nCurrentPage, int(PAGE_SECURE_1_CONFIGURE_WIRELESS));
+    // Closed on a later picture, the next showing starts again at the first.
+    int again = 0;
+    WhenVisible(intro, [&] {
+        again = intro->introStep;
+        Harness::click(intro->CloseButtonImage);
+    });
+    Harness::click(main.WhereBPSPanel);
+    QCOMPARE(again, 15);
+}
+
+void DialogsTest::pairingIntroductionButtonFacesByLanguage_data() {
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<int>("base");
+    QTest::newRow("English") << "English"
+                             << "en" << 100;
+    QTest::newRow("German") << "German"
+                            << "de" << 200;
+    QTest::newRow("French") << "French"
+                            << "fr" << 300;
+    QTest::newRow("other") << "Dutch"
+                           << "en" << 0;
+}
+
+void DialogsTest::pairingIntroductionButtonFacesByLanguage() {
+    QFETCH(QString, section);
+    QFETCH(QString, code);
+    QFETCH(int, base);
+    HarnessOptions options;
+    options.section = section.toStdString();
+    Harness h(options);
+    TBPSIntroForm& intro = h.windows().bpsIntroForm();
+    QCOMPARE(intro.CloseButtonImage->image(), NamedPicture(("bps_close_" + code).toStdString()));
+    QCOMPARE(intro.NextButtonImage->image(), NamedPicture(("bps_next_" + code).toStdString()));
+    QCOMPARE(intro.BPSImage[1]->image(), NumberedPicture(base + 16));
+}
+
+void DialogsTest::searchDialogIsCutToItsShape() {
+    Harness h;
+    TSearchForm& search = h.windows().searchForm();
+    QCOMPARE(search.size(), QSize(369, 180));
+    const QRegion mask = search.mask();
+    QVERIFY(mask.contains(QPoint(160, 40)));
+    QVERIFY(!mask.contains(QPoint(330, 40)));  // right of 320
+    QVERIFY(!mask.contains(QPoint(160, 90)));  // below 85
+    QVERIFY(!mask.contains(QPoint(0, 0)));     // rounded corner
+    QCOMPARE(search.HourGlassImage[0]->pos(), QPoint(10, 13));
+    QVERIFY(!search.HourGlassImage[3]->isVisible());
+    const QRegion configureMask = h.windows().configureForm().mask();
+    QVERIFY(configureMask.contains(QPoint(280, 40)));
+    QVERIFY(!configureMask.contains(QPoint(295, 40)));
+    QCOMPARE(h.windows().configureForm().HourGlassImage[2]->pos(), QPoint(8, 13));
+    QCOMPARE(h.windows().configureForm().Timer1->interval(), int(h.timing().configureTick.count()));
+}
+
+void DialogsTest::pauseKeepsPaintingAndDropsInput() {
+    QApplication::processEvents();
+    PaintCounter canvas;
+    canvas.resize(100, 100);
+    FlatPanel button(&canvas, "Button", QStringLiteral("B"));
+    button.setGeometry(10, 10, 40, 20);
+    canvas.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&canvas));
+    int clicks = 0;
+    connect(&button, &FlatPanel::clicked, &canvas, [&] { ++clicks; });
+    QTimer ticker;
+    int ticks = 0;
+    connect(&ticker, &QTimer::timeout, &canvas, [&] {
+        ++ticks;
+        canvas.update();
+        Harness::click(&button);
+    });
+    ticker.start(20);
+    const int paintsBefore = canvas.paints;
+    QElapsedTimer clock;
+    clock.start();
+    pauseDraining(std::chrono::milliseconds{300});
+    const qint64 waited = clock.elapsed();
+    ticker.stop();
+    QVERIFY2(waited >= 295, qPrintable(QString::number(waited)));
+    QVERIFY(ticks >= 5);
+    QVERIFY2(canvas.paints - paintsBefore >= 3, qPrintable(QString::number(canvas.paints)));
+    QCOMPARE(clicks, 0);
+    QVERIFY(!pauseDrainingActive());
+    // After the wait input counts again.
+    Harness::click(&button);
+    QCOMPARE(clicks, 1);
+}
+
+QTEST_MAIN(DialogsTest)
+#include "tst_dialogs.moc"

@@ -1,0 +1,231 @@
+// The search exchange behind the search dialog: no device, one, many, an answer without the
+// pairing marker, an answer that comes in at tick 3, the second search, duplicate answers.
+
+#include <QElapsedTimer>
+#include <QListWidget>
+#include <QTest>
+
+#include "support/harness.h"
+#include "ui/Mainunit.h"
+#include "ui/Searchfailunit.h"
+#include "ui/Searchunit.h"
+
+using namespace trv81k;
+using namespace trv81k::testing;
+
+namespace {
+
+// What the dialog showed at the end of each tick.
+struct TickRecord {
+    int counter = 0;
+    int interval = 0;
+    QString percentage;
+    int filledCells = 0;
+    int visibleGlass = -1;  // index of the one visible hourglass, -1 none, -2 several
+    qint64 atMs = 0;
+};
+
+class TickRecorder : public QObject {
+public:
+    explicit TickRecorder(TSearchForm& form) : form_(form) {
+        clock_.start();
+        connect(&form, &TSearchForm::ticked, this, [this](int counter) { record(counter); });
+    }
+    std::vector<TickRecord> ticks;
+    std::function<void(int)> onTick;
+
+private:
+    void record(int counter) {
+        TickRecord r;
+        r.counter = counter;
+        r.interval = form_.Timer1->interval();
+        r.percentage = form_.Percentage_Label->text();
+        for (std::size_t i = 0; i < 10; ++i) {
+            r.filledCells += form_.cellFilled(i) ? 1 : 0;
+        }
+        for (std::size_t i = 0; i < form_.HourGlassImage.size(); ++i) {
+            if (form_.HourGlassImage[i]->isVisible()) {
+                r.visibleGlass = r.visibleGlass == -1 ? static_cast<int>(i) : -2;
+            }
+        }
+        r.atMs = clock_.elapsed();
+        ticks.push_back(r);
+        if (onTick) {
+            onTick(counter);
+        }
+    }
+    TSearchForm& form_;
+    QElapsedTimer clock_;
+};
+
+}  // namespace
+
+class SearchTest : public QObject {
+    Q_OBJECT
+private slots:
+    void noAnswerRunsTwelveSlowTicksThenTheFailureDialog();
+    void oneDeviceLeadsToAListOfOne();
+    void manyDevicesAreListedInArrivalOrder();
+    void answerWithoutMarkerRunsFullLengthAndFails();
+    void answerAtTickThreeMakesTheRestFast();
+    void secondSearchTicksFastFromTheStart();
+    void duplicateAnswersGiveOneRow();
+};
+
+void SearchTest::noAnswerRunsTwelveSlowTicksThenTheFailureDialog() {
+    Harness h;
+    TMainForm& main = h.main();
+    TSearchForm& search = h.windows().searchForm();
+    TickRecorder recorder(search);
+    h.walkToPage5();
+    main.LoadPage(PAGE_STEP_3_POWER_ON);  // Continue must lead to page 1 from anywhere
+    main.LoadPage(PAGE_STEP_4_CHECK_STATUS);
+    bool mainHiddenDuringSearch = false;
+    recorder.onTick = [&](int) { mainHiddenDuringSearch = !main.isVisible(); };
+    bool failShown = false;
+    QString percentageAtFail;
+    TSearchFailForm* fail = &h.windows().searchFailForm();
+    WhenVisible(fail, [&] {
+        failShown = true;
+        percentageAtFail = search.Percentage_Label->text();
+        Harness::click(fail->ContinuePanel);
+    });
+    Harness::click(main.NextPanel);
+    QVERIFY(failShown);
+    QVERIFY(mainHiddenDuringSearch);
+    QCOMPARE(h.network().sent(PacketKind::Search), 1);
+    QCOMPARE(recorder.ticks.size(), std::size_t{12});
+    for (std::size_t i = 0; i < recorder.ticks.size(); ++i) {
+        const TickRecord& t = recorder.ticks[i];
+        QCOMPARE(t.counter, int(i));
+        QCOMPARE(t.interval, int(h.timing().searchTick.count()));
+        const int filled = std::clamp(int(i), 0, 10);
+        QCOMPARE(t.filledCells, filled);
+        QCOMPARE(t.percentage, QStringLiteral("%1 %").arg(filled * 10));
+    }
+    // Hourglass: 4 at the start, then 1 2 3 4 1 2 3 4 1 2, none at the last tick.
+    const std::vector<int> glasses = {3, 0, 1, 2, 3, 0, 1, 2, 3, 0, 1, -1};
+    for (std::size_t i = 0; i < glasses.size(); ++i) {
+        QCOMPARE(recorder.ticks[i].visibleGlass, glasses[i]);
+    }
+    QCOMPARE(percentageAtFail, QStringLiteral("100 %"));
+    QCOMPARE(main.nCurrentPage, int(PAGE_WELCOME));
+    QVERIFY(main.isVisible());
+    QVERIFY(!fail->isVisible());
+    QVERIFY(h.messages().warnings.empty());
+}
+
+void SearchTest::oneDeviceLeadsToAListOfOne() {
+    HarnessOptions options;
+    options.devices = {MakeDevice(1, "Office")};
+    Harness h(options);
+    h.walkToList();
+    TMainForm& main = h.main();
+    QCOMPARE(main.nCurrentPage, int(PAGE_STEP_5_SELECT_AP));
+    QCOMPARE(main.APListView->count(), 1);
+    QCOMPARE(main.APListView->item(0)->text(), QStringLiteral("Office"));
+    QVERIFY(main.APListView->item(0)->isSelected());
+    QVERIFY(!h.windows().searchFailForm().isVisible());
+}
+
+void SearchTest::manyDevicesAreListedInArrivalOrder() {
+    HarnessOptions options;
+    options.devices = {MakeDevice(1, "Office"), MakeDevice(2, "Hall"), MakeDevice(3, "Caf\xE9")};
+    Harness h(options);
+    h.walkToList();
+    TMainForm& main = h.main();
+    QCOMPARE(main.APListView->count(), 3);
+    QCOMPARE(main.APListView->item(0)->text(), QStringLiteral("Office"));
+    QCOMPARE(main.APListView->item(1)->text(), QStringLiteral("Hall"));
+    QCOMPARE(main.APListView->item(2)->text(), QString::fromUtf8("Caf\u00e9"));
+    QCOMPARE(main.exchange().selectedIndex.load(), 0);
+    QCOMPARE(main.exchange().selectedMAC(), (MacAddress{0x02, 0x81, 0, 0, 0, 1}));
+}
+
+void SearchTest::answerWithoutMarkerRunsFullLengthAndFails() {
+    auto device = MakeDevice(1, "Office");
+    device.behaviour.noMarker = true;
+    HarnessOptions options;
+    options.devices = {device};
+    Harness h(options);
+    TickRecorder recorder(h.windows().searchForm());
+    h.walkToPage5();
+    h.searchFromPage5();
+    QVERIFY(h.main().exchange().bGetSearchAck.load());
+    QVERIFY(!h.main().exchange().bPairingDeviceFound.load());
+    QCOMPARE(recorder.ticks.size(), std::size_t{12});
+    for (const TickRecord& t : recorder.ticks) {
+        QCOMPARE(t.interval, int(h.timing().searchTick.count()));
+    }
+    QCOMPARE(h.main().nCurrentPage, int(PAGE_WELCOME));
+}
+
+void SearchTest::answerAtTickThreeMakesTheRestFast() {
+    // Real tick lengths here: the point is the change of pace.
+    HarnessOptions options;
+    options.devices = {MakeDevice(1, "Office")};
+    options.timeScale = 0.2;  // 100 ms ticks, 10 ms fast ticks
+    options.prepareNetwork = [](FakeNetwork& network) {
+        network.setDelivery(PacketKind::Search, FakeNetwork::Delivery::Held);
+    };
+    Harness h(options);
+    TickRecorder recorder(h.windows().searchForm());
+    // The answer comes in after tick 2, so tick 3 is the first to see it.
+    recorder.onTick = [&](int counter) {
+        if (counter == 2) {
+            h.network().releaseHeld();
+        }
+    };
+    h.walkToList();
+    QCOMPARE(h.main().nCurrentPage, int(PAGE_STEP_5_SELECT_AP));
+    QCOMPARE(recorder.ticks.size(), std::size_t{12});
+    const int slow = int(h.timing().searchTick.count());
+    const int fast = int(h.timing().fastTick.count());
+    for (std::size_t i = 0; i < recorder.ticks.size(); ++i) {
+        QCOMPARE(recorder.ticks[i].interval, i < 3 ? slow : fast);
+        QCOMPARE(recorder.ticks[i].filledCells, std::clamp(int(i), 0, 10));
+    }
+    QCOMPARE(recorder.ticks[10].percentage, QStringLiteral("100 %"));
+    // Ticks 4 to 11 followed quickly: far less than eight slow ticks.
+    const qint64 fastPart = recorder.ticks[11].atMs - recorder.ticks[3].atMs;
+    QVERIFY2(fastPart < 8 * slow / 2, qPrintable(QString::number(fastPart)));
+    const qint64 slowPart = recorder.ticks[3].atMs - recorder.ticks[0].atMs;
+    QVERIFY2(slowPart >= 3 * slow - 15, qPrintable(QString::number(slowPart)));
+}
+
+void SearchTest::secondSearchTicksFastFromTheStart() {
+    HarnessOptions options;
+    options.devices = {MakeDevice(1, "Office")};
+    Harness h(options);
+    TickRecorder recorder(h.windows().searchForm());
+    h.walkToList();
+    const int fast = int(h.timing().fastTick.count());
+    QCOMPARE(recorder.ticks.front().interval, fast);  // the answer came with the request
+    recorder.ticks.clear();
+    Harness::click(h.main().BackPanel);
+    QCOMPARE(h.main().nCurrentPage, int(PAGE_STEP_4_CHECK_STATUS));
+    QCOMPARE(h.windows().searchForm().Timer1->interval(), fast);
+    // The device answers again: already in the table, the list shows the earlier entry.
+    Harness::click(h.main().NextPanel);
+    QCOMPARE(h.main().nCurrentPage, int(PAGE_STEP_5_SELECT_AP));
+    QCOMPARE(recorder.ticks.size(), std::size_t{12});
+    for (const TickRecord& t : recorder.ticks) {
+        QCOMPARE(t.interval, fast);
+    }
+    QCOMPARE(h.main().APListView->count(), 1);
+    QCOMPARE(h.network().sent(PacketKind::Search), 2);
+}
+
+void SearchTest::duplicateAnswersGiveOneRow() {
+    auto device = MakeDevice(1, "Office");
+    device.behaviour.answerTwice = true;
+    HarnessOptions options;
+    options.devices = {device, MakeDevice(2, "Hall")};
+    Harness h(options);
+    h.walkToList();
+    QCOMPARE(h.main().APListView->count(), 2);
+    QCOMPARE(h.main().exchange().table.count(), 2);
+}
+
+QTEST_MAIN(SearchTest)
+#include "tst_search.moc"

@@ -1,0 +1,198 @@
+// Renders every page and every dialog of the wizard in English, German and French to PNG files
+// (offscreen, in-process, against three emulated devices in memory; no sockets).
+//   wizard_screens OUTPUT_DIR [PICTURE_LIBRARY_FOLDER]
+// Files: en-page01.png ... en-page19.png, en-search.png, en-searchfail.png, en-login.png,
+// en-configure.png, en-radius.png, en-bps1.png ... en-bps3.png, and the same for de and fr.
+// Windows cut to a shape are saved with the cut-off parts transparent, as a user sees them.
+// Also prints the resident memory after reaching the access-point list.
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QPainter>
+#include <QTest>
+#include <cstdio>
+#include <string>
+
+#include "resource/window_pictures.h"
+#include "support/harness.h"
+#include "ui/Bpsintrounit.h"
+#include "ui/Configureunit.h"
+#include "ui/Loginunit.h"
+#include "ui/Mainunit.h"
+#include "ui/Searchfailunit.h"
+#include "ui/Searchunit.h"
+#include "ui/Wparadiusnote.h"
+
+using namespace trv81k;
+using namespace trv81k::testing;
+
+namespace {
+
+QString gOutput;
+int gWritten = 0;
+
+// The widget as shown: its mask applied, transparent outside.
+QImage Render(QWidget* widget) {
+    QImage image(widget->size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    {
+        QPainter painter(&image);
+        if (!widget->mask().isEmpty()) {
+            painter.setClipRegion(widget->mask());
+        }
+        painter.drawPixmap(0, 0, widget->grab());
+    }
+    if (!widget->mask().isEmpty()) {
+        image = image.copy(widget->mask().boundingRect());
+    }
+    return image;
+}
+
+void Save(QWidget* widget, const QString& code, const QString& name) {
+    QApplication::processEvents();
+    const QString path = gOutput + "/" + code + "-" + name + ".png";
+    if (!Render(widget).save(path)) {
+        std::fprintf(stderr, "wizard_screens: cannot write %s\n", qPrintable(path));
+        std::exit(1);
+    }
+    ++gWritten;
+}
+
+long ResidentKilobytes() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) {
+        return -1;
+    }
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:")) {
+            return line.mid(6).trimmed().split(' ').front().toLong();
+        }
+    }
+    return -1;
+}
+
+std::vector<emulator::EmulatedDevice> Devices() {
+    auto office = MakeDevice(1, "TRV81K-Office", "office1");
+    office.settings.ssid = "Office";
+    office.settings.security = kSecurityWpa2Aes;
+    office.settings.channel = 6;
+    auto hall = MakeDevice(2, "TRV81K-Hall", "hall2");
+    hall.settings.ssid = "Hall & Stairs";
+    hall.settings.security = kSecurityWep64;
+    hall.settings.ipMode = 0;
+    hall.settings.channel = 1;
+    auto garden = MakeDevice(3, "TRV81K-Garden", "garden3");
+    garden.settings.security = kSecurityDisabled;
+    garden.behaviour.pairingManaged = true;
+    return {office, hall, garden};
+}
+
+void ShootLanguage(const std::string& section, const QString& code, bool reportMemory) {
+    HarnessOptions options;
+    options.section = section;
+    options.devices = Devices();
+    options.realPictures = true;
+    Harness h(options);
+    TMainForm& main = h.main();
+    main.activateWindow();
+    QTest::qWait(20);
+
+    // Pages 1 to 5 by the buttons.
+    Save(&main, code, "page01");
+    for (int page = 2; page <= 5; ++page) {
+        if (page == 2) {
+            Harness::click(main.SetupPanel);
+        } else {
+            Harness::click(main.NextPanel);
+        }
+        Save(&main, code, QStringLiteral("page%1").arg(page, 2, 10, QLatin1Char('0')));
+    }
+
+    // The search dialog half-way, then the list.
+    TSearchForm& search = h.windows().searchForm();
+    bool searchShot = false;
+    QObject::connect(&search, &TSearchForm::ticked, &search, [&](int counter) {
+        if (counter == 4 && !searchShot) {
+            searchShot = true;
+            Save(&search, code, "search");
+        }
+    });
+    h.network().setDelivery(PacketKind::Search, FakeNetwork::Delivery::Held);
+    QObject::connect(&search, &TSearchForm::ticked, &search, [&](int counter) {
+        if (counter == 5) {
+            h.network().releaseHeld();
+        }
+    });
+    Harness::click(main.NextPanel);
+    Save(&main, code, "page06");
+    if (reportMemory) {
+        std::printf("resident memory on the access-point list: %ld kB\n", ResidentKilobytes());
+    }
+
+    // The login dialog, with a password typed.
+    TLoginForm* login = &h.windows().loginForm();
+    WhenVisible(login, [login, code] {
+        QTest::keyClicks(login->PasswordEdit, QStringLiteral("office1"));
+        Save(login, code, "login");
+        QTest::keyClick(login->PasswordEdit, Qt::Key_Return);
+    });
+    Harness::click(main.YesPanel);
+
+    // The settings pages as the page machine shows them.
+    for (int page : {7, 8, 9, 10, 11, 12, 18, 19}) {
+        main.LoadPage(page);
+        Save(&main, code, QStringLiteral("page%1").arg(page, 2, 10, QLatin1Char('0')));
+    }
+
+    // The other dialogs.
+    TSearchFailForm& fail = h.windows().searchFailForm();
+    fail.show();
+    Save(&fail, code, "searchfail");
+    fail.hide();
+
+    TConfigureForm& configure = h.windows().configureForm();
+    configure.show();
+    Save(&configure, code, "configure");
+    configure.hide();
+
+    TWPARadiusNoteForm& note = h.windows().radiusNoteForm();
+    note.show();
+    Save(&note, code, "radius");
+    note.hide();
+
+    TBPSIntroForm& intro = h.windows().bpsIntroForm();
+    intro.show();
+    Save(&intro, code, "bps1");
+    intro.NextButtonImageClick();
+    Save(&intro, code, "bps2");
+    intro.NextButtonImageClick();
+    Save(&intro, code, "bps3");
+    intro.hide();
+
+    if (!h.messages().warnings.empty()) {
+        for (const QString& text : h.messages().warnings) {
+            std::fprintf(stderr, "wizard_screens (%s): message box: %s\n", section.c_str(),
+                         qPrintable(text));
+        }
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: wizard_screens OUTPUT_DIR [PICTURE_LIBRARY_FOLDER]\n");
+        return 2;
+    }
+    gOutput = QString::fromLocal8Bit(argv[1]);
+    QDir().mkpath(gOutput);
+    SetPictureLibraryFolder(argc > 2 ? QString::fromLocal8Bit(argv[2])
+                                     : QStringLiteral(TRV81K_BINARY_DIR "/bin"));
+    ShootLanguage("English", QStringLiteral("en"), true);
+    ShootLanguage("German", QStringLiteral("de"), false);
+    ShootLanguage("French", QStringLiteral("fr"), false);
+    std::printf("%d pictures written to %s\n", gWritten, qPrintable(gOutput));
+    return 0;
+}
