@@ -1,6 +1,7 @@
 #include "ui/Configureunit.h"
 
 #include "l10n/texts.h"
+#include "ui/Mainunit.h"
 
 namespace trv81k {
 
@@ -17,15 +18,23 @@ void TConfigureForm::FormCreate() {
     LoadLabelTexts(kConfigureFormKeys[0], kConfigureFormKeys[1]);
 }
 
-// The configure exchange's tick: the progress step and the end after twelve ticks. The repeated
-// request and the quick finish after the acknowledgement come with the configure exchange.
+// One tick of the configure exchange: the request again at ticks 0, 3, 6 and 9, the progress
+// step, and the quick finish once the device has acknowledged (the interval is never set back,
+// so a second exchange in the same run ticks quickly from its first tick).
 void TConfigureForm::Timer1Timer() {
     HourGlassImage[1]->hide();
     const int n = tickCount;
+    TMainForm& main = *MainForm;
+    if (n % 3 == 0) {
+        main.network().sendPacket(PacketKind::Configure, main.wizard);
+    }
     if (n >= 1 && n <= 10) {
         ShowProgressStep(n);
     }
     ++tickCount;
+    if (main.exchange().bConfigureAckSeen.load(std::memory_order_acquire)) {
+        Timer1->setInterval(main.timing().fastTick);
+    }
     emit ticked(n);
     if (tickCount >= 12) {
         done(QDialog::Accepted);

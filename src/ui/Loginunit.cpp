@@ -4,6 +4,7 @@
 
 #include "l10n/texts.h"
 #include "ui/Mainunit.h"
+#include "ui/input_filters.h"
 #include "ui/pause.h"
 
 namespace trv81k {
@@ -13,20 +14,6 @@ TLoginForm* LoginForm = nullptr;
 namespace {
 
 constexpr int kWindowSize = 209;
-
-class StarPasswordStyle : public QProxyStyle {
-public:
-    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
-                  QStyleHintReturn* returnData) const override {
-        if (hint == QStyle::SH_LineEdit_PasswordCharacter) {
-            return '*';
-        }
-        if (hint == QStyle::SH_LineEdit_PasswordMaskDelay) {
-            return 0;
-        }
-        return QProxyStyle::styleHint(hint, option, widget, returnData);
-    }
-};
 
 }  // namespace
 
@@ -45,9 +32,8 @@ TLoginForm::TLoginForm() : FramelessDialog("LoginForm", kWindowSize, kWindowSize
     PasswordEdit->setFrame(false);
     PasswordEdit->setGeometry(73, 73, 124, 20);
     PasswordEdit->setMaxLength(static_cast<int>(kMaxLoginPasswordLength));
-    starStyle_ = std::make_unique<StarPasswordStyle>();
-    PasswordEdit->setStyle(starStyle_.get());
-    PasswordEdit->setEchoMode(QLineEdit::Password);
+    ShowAsStars(PasswordEdit);
+    AllowLatin1Only(PasswordEdit);
     PasswordEdit->installEventFilter(this);
 
     connect(EnterPanel, &FlatPanel::clicked, this, &TLoginForm::EnterPanelClick);
@@ -81,7 +67,7 @@ void TLoginForm::EnterPanelClick() {
         main.ShowWarning(this, "INVALID_NIC");
         return;
     }
-    main.wizard.loginPassword = PasswordEdit->text().toLatin1().toStdString();
+    main.wizard.loginPassword = ToLatin1(PasswordEdit->text());
     ExchangeState& state = main.exchange();
     state.bAuthOK.store(false, std::memory_order_release);
     main.network().sendPacket(PacketKind::Authentication, main.wizard);

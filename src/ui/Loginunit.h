@@ -4,8 +4,6 @@
 // and moves the wizard on to the basic settings page.
 
 #include <QLineEdit>
-#include <QProxyStyle>
-#include <memory>
 
 #include "ui/look.h"
 
@@ -28,9 +26,6 @@ protected:
 
 private:
     void FormCreate();
-
-    // Shows every character of the password as '*'.
-    std::unique_ptr<QProxyStyle> starStyle_;
 };
 
 extern TLoginForm* LoginForm;

@@ -16,6 +16,7 @@
 #include "ui/Loginunit.h"
 #include "ui/Searchfailunit.h"
 #include "ui/Searchunit.h"
+#include "ui/input_filters.h"
 
 namespace trv81k {
 
@@ -31,10 +32,6 @@ constexpr int kDesignHeight = 584;
 // DefaultPlacements() lists first the status box and the controls placed before the texts are
 // loaded (seven labels, three address edits and the password edit).
 constexpr std::size_t kPlacedBeforeTexts = 11;
-
-QString FromLatin1(const std::string& text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 QLineEdit* MakeEdit(QWidget* parent, const char* name, const QFont& font) {
     auto* edit = new QLineEdit(parent);
@@ -599,8 +596,14 @@ void TMainForm::FillBasicSettingsPage() {
 void TMainForm::FillWirelessSettingsPage() {
     SSIDEdit->setMaxLength(static_cast<int>(kMaxTextLength));
     SSIDEdit->setText(FromLatin1(wizard.newSSID));
-    NetModeComboBox->setCurrentIndex(wizard.newNetMode);
-    ChannelComboBox->setCurrentIndex(wizard.newChannel == 0 ? 5 : wizard.newChannel - 1);
+    // A value the lists do not hold (a device reporting channel 14, or an unknown mode) opens
+    // them on channel 6 and mixed mode, as an unset channel does, rather than on no entry: Next
+    // would write channel 0 or mode 255 into the device.
+    const int mode = wizard.newNetMode;
+    NetModeComboBox->setCurrentIndex(mode < NetModeComboBox->count() ? mode : 0);
+    const int channel = wizard.newChannel;
+    const bool listed = channel >= 1 && channel <= ChannelComboBox->count();
+    ChannelComboBox->setCurrentIndex(listed ? channel - 1 : 5);
 }
 
 // ---- Access-point list --------------------------------------------------------------------

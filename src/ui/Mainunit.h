@@ -16,6 +16,7 @@
 #include "l10n/profile_reader.h"
 #include "l10n/texts.h"
 #include "protocol/wire.h"
+#include "settings/validators.h"
 #include "ui/look.h"
 #include "ui/services.h"
 
@@ -51,6 +52,15 @@ inline constexpr int kPageSlots = 20;  // page numbers 0 to 19
 inline constexpr char kSelectApHint[] = "Please select an AP to configure";
 // The regulatory domain shown for every device.
 inline constexpr char kDomainText[] = "ETSI   ";
+// The user guide, below the current folder, and the reader installer offered when no viewer
+// opens it.
+inline constexpr char kUserGuidePath[] = "Manual/trv81k_eu_v3-qig_ug.pdf";
+inline constexpr char kReaderInstallerPath[] = "/Acrobat Reader 7.0/setup.exe";
+inline constexpr char kReaderPromptTitle[] = "Acrobat Reader Installation";
+// The maker's online registration page.
+inline constexpr char kRegistrationUrl[] = "https://trv81k.example.org/registration";
+// The cipher list's third item while WPA2 Mixed is chosen (the list is not localised).
+inline constexpr char kMixedCipherItem[] = "TKIP+AES";
 
 class TMainForm : public QWidget {
     Q_OBJECT
@@ -127,6 +137,9 @@ public:
     void RadioBtnWEPClick();
     void RadioBtnPSKClick();
     void RadioBtnWPARadiusClick();
+    void DHCPModeComboBoxChange(int index);
+    void SecurityComboBoxChange(int index);
+    void PassphraseEdit1Change();
 
     // ---- Controls (design names) ----
     std::array<Picture*, 7> Image{};  // Image0 .. Image6
@@ -215,6 +228,17 @@ private:
     void FillBasicSettingsPage();
     void FillWirelessSettingsPage();
     void ChooseEntry(int index);
+    // Settings pages (Mainunit_settings.cpp).
+    bool ValidateAddressEdit(QLineEdit* edit, AddressCheck (*validate)(std::string_view),
+                             std::string& accepted);
+    bool ValidateGatewayEdit();
+    // The refusal message, then the field named by the check: its text put back when
+    // `resetText` is given, the focus, all of its text selected.
+    void Refuse(std::string_view messageKey, std::string_view focusField,
+                const QString* resetText = nullptr);
+    void SetKeyFieldsEnabled(bool enabled);
+    void SetCipherList(bool enabled, bool mixedItem, int index);
+    void ApplyKey1Limit();
     void ApplyListHint();
     void CloseNetwork();
 

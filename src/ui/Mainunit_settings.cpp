@@ -8,48 +8,281 @@
 // 12, 18 and 19 after it has shown the page's controls and placed them for the language.
 // ConnectSettingsControls runs once at creation, after the controls exist and before the texts
 // are loaded.
-//
-// What is here so far: the radio buttons of the security level page record the choice, the
-// RADIUS choice shows its note, and the pairing help link shows the pairing introduction. The
-// Next rules of pages 7 to 12, the configure step and the fills of pages 11, 12, 18 and 19
-// come with the settings pages.
 
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QUrl>
+
+#include "l10n/texts.h"
+#include "settings/keygen.h"
 #include "ui/Bpsintrounit.h"
+#include "ui/Configureunit.h"
 #include "ui/Mainunit.h"
 #include "ui/Wparadiusnote.h"
+#include "ui/input_filters.h"
+#include "ui/pause.h"
 
 namespace trv81k {
 
-void TMainForm::ConnectSettingsControls() {}
+namespace {
 
-void TMainForm::NextOnBasicSettings() {}
+// Entries of SecurityComboBox.
+enum SecurityItem : int {
+    kItemWep64 = 0,
+    kItemWep128 = 1,
+    kItemWpaPersonal = 2,
+    kItemWpa2Personal = 3,
+    kItemWpa2Mixed = 4,
+    kItemDisabled = 5,
+};
 
-void TMainForm::NextOnPairingCheck() {}
+// Entries of EncryptionComboBox.
+constexpr int kCipherTkip = 0;
+constexpr int kCipherAes = 1;
+constexpr int kCipherMixed = 2;
 
-void TMainForm::NextOnWirelessSettings() {}
+constexpr int kWep64KeyDigits = 10;
+constexpr int kWep128KeyDigits = 26;
+constexpr int kKey1DesignLimit = 16;
+constexpr int kPassphraseLimit = 16;
 
-void TMainForm::NextOnSecurityLevel() {}
+// The security code that the chosen entries of the key pages stand for; no entry chosen keeps
+// the code as it is.
+int SecurityModeFor(int securityItem, int cipherItem, int current) {
+    switch (securityItem) {
+        case kItemWep64:
+            return kSecurityWep64;
+        case kItemWep128:
+            return kSecurityWep128;
+        case kItemWpaPersonal:
+            return cipherItem == kCipherTkip ? kSecurityWpaTkip : kSecurityWpaAes;
+        case kItemWpa2Personal:
+            return kSecurityWpa2Aes;
+        case kItemWpa2Mixed:
+            return kSecurityWpa2Mixed;
+        case kItemDisabled:
+            return kSecurityDisabled;
+        default:
+            return current;
+    }
+}
 
-void TMainForm::NextOnWepKey() {}
+// The key the confirmation page shows for a security code.
+const std::string* KeyShownFor(int securityMode, const WizardState& wizard) {
+    static const std::string kNone;
+    switch (keyBytesFor(securityMode)) {
+        case 0:
+            return &kNone;
+        case 64:
+            return &wizard.newPSK;
+        default:
+            return &wizard.newWepKey;
+    }
+}
 
-void TMainForm::NextOnPreSharedKey() {}
+void SetField(QWidget* field, bool enabled) {
+    field->setEnabled(enabled);
+    SetBackground(field, enabled ? look::kWhite : look::kSilver);
+}
 
-void TMainForm::YesOnConfirm() {}
+}  // namespace
 
-void TMainForm::FillWepPage() {}
+// ---- Creation ----------------------------------------------------------------------------
 
-void TMainForm::FillPskPage() {}
+void TMainForm::ConnectSettingsControls() {
+    IPEdit->setMaxLength(16);
+    NetmaskEdit->setMaxLength(15);
+    GatewayEdit->setMaxLength(15);
+    for (QLineEdit* edit : {IPEdit, NetmaskEdit, GatewayEdit}) {
+        FilterAddressKeys(edit);
+    }
+    DeviceNameEdit->setMaxLength(static_cast<int>(kMaxTextLength));
+    PasswordEdit->setMaxLength(16);
+    ShowAsStars(PasswordEdit);
+    for (QLineEdit* edit : {DeviceNameEdit, PasswordEdit, SSIDEdit, PassphraseEdit, PSKEdit}) {
+        AllowLatin1Only(edit);
+    }
+    Key1Edit->setMaxLength(kKey1DesignLimit);
+    KeyFilter::Options hexKeys;
+    hexKeys.accept = [](QChar c) { return c.unicode() < 0x80 && IsHexKeyChar(c.toLatin1()); };
+    hexKeys.copyShortcut = true;  // copying the key stays possible
+    hexKeys.beforeKey = [this] { ApplyKey1Limit(); };
+    new KeyFilter(Key1Edit, std::move(hexKeys));
 
-void TMainForm::FillConfirmPage() {}
+    // The lists change through the user's choice only (activated), not when a page or the
+    // first activation sets their entries.
+    connect(DHCPModeComboBox, &QComboBox::activated, this, &TMainForm::DHCPModeComboBoxChange);
+    connect(SecurityComboBox, &QComboBox::activated, this, &TMainForm::SecurityComboBoxChange);
+    connect(PassphraseEdit, &QLineEdit::textChanged, this, &TMainForm::PassphraseEdit1Change);
+}
 
-void TMainForm::FillCongratulationPage() {}
+// ---- Page 7: basic settings --------------------------------------------------------------
 
-void TMainForm::UserguidePanelClick() {}
+void TMainForm::Refuse(std::string_view messageKey, std::string_view focusField,
+                       const QString* resetText) {
+    ShowWarning(messageKey);
+    if (auto* edit = qobject_cast<QLineEdit*>(Control(focusField))) {
+        if (resetText != nullptr) {
+            edit->setText(*resetText);
+        }
+        edit->setFocus();
+        edit->selectAll();
+    }
+}
 
-void TMainForm::RegPanelClick() {}
+bool TMainForm::ValidateAddressEdit(QLineEdit* edit, AddressCheck (*validate)(std::string_view),
+                                    std::string& accepted) {
+    const AddressCheck check = validate(ToLatin1(edit->text()));
+    if (check.ok()) {
+        accepted = check.normalised;
+        return true;
+    }
+    // The field shows the last accepted text again, so a second Next passes with it.
+    const QString lastAccepted = FromLatin1(accepted);
+    Refuse(check.messageKey, check.focusField, &lastAccepted);
+    return false;
+}
 
-void TMainForm::WhereBPSPanelClick() {
-    BPSIntroForm->exec();
+bool TMainForm::ValidateGatewayEdit() {
+    const AddressCheck check = ValidateGatewayText(ToLatin1(GatewayEdit->text()));
+    switch (check.outcome) {
+        case FieldOutcome::None:
+            wizard.newGatewayText = check.normalised;
+            return true;
+        case FieldOutcome::Valid:
+            wizard.newGatewayText = check.normalised;
+            wizard.lastGoodGatewayText = check.normalised;
+            return true;
+        case FieldOutcome::Invalid:
+            break;
+    }
+    const QString lastGood = FromLatin1(wizard.lastGoodGatewayText);
+    Refuse(check.messageKey, check.focusField, check.resetField ? &lastGood : nullptr);
+    return false;
+}
+
+void TMainForm::NextOnBasicSettings() {
+    if (!exchange().bAuthOK.load(std::memory_order_acquire)) {
+        return;
+    }
+    const std::string password = ToLatin1(PasswordEdit->text());
+    if (const FieldCheck check = CheckDevicePassword(password); !check.ok) {
+        ShowWarning(check.messageKey);  // the focus stays where it is
+        return;
+    }
+    switch (DHCPModeComboBox->currentIndex()) {
+        case 0:
+            wizard.newPassword = password;
+            wizard.newDeviceName = ToLatin1(DeviceNameEdit->text());
+            wizard.bStaticIP = false;
+            LoadPage(PAGE_SECURE_1_CONFIGURE_WIRELESS);
+            return;
+        case 1:
+            break;
+        default:
+            return;
+    }
+    // Each validator reports its own refusal; all three run.
+    const bool addressOk = ValidateAddressEdit(IPEdit, ValidateIPText, wizard.newIPText);
+    const bool netmaskOk =
+        ValidateAddressEdit(NetmaskEdit, ValidateNetmaskText, wizard.newNetmaskText);
+    bool gatewayOk = true;  // an empty field: no gateway
+    if (GatewayEdit->text().isEmpty()) {
+        wizard.newGatewayText.clear();
+    } else {
+        gatewayOk = ValidateGatewayEdit();
+    }
+    if (!addressOk || !netmaskOk || !gatewayOk) {
+        return;
+    }
+    wizard.newIPText = ToLatin1(IPEdit->text());
+    wizard.newNetmaskText = ToLatin1(NetmaskEdit->text());
+    wizard.newGatewayText = ToLatin1(GatewayEdit->text());
+    wizard.newPassword = password;
+    wizard.newDeviceName = ToLatin1(DeviceNameEdit->text());
+    wizard.bStaticIP = true;
+    LoadPage(PAGE_SECURE_1_CONFIGURE_WIRELESS);
+}
+
+void TMainForm::DHCPModeComboBoxChange(int index) {
+    const bool staticAddress = index != 0;
+    const std::array<std::pair<QLineEdit*, const std::string*>, 3> edits = {{
+        {IPEdit, &wizard.newIPText},
+        {NetmaskEdit, &wizard.newNetmaskText},
+        {GatewayEdit, &wizard.newGatewayText},
+    }};
+    for (const auto& [edit, text] : edits) {
+        SetField(edit, staticAddress);
+        edit->setText(staticAddress ? FromLatin1(*text) : QString());
+        edit->show();
+    }
+}
+
+// ---- Page 8: pairing check ---------------------------------------------------------------
+
+void TMainForm::NextOnPairingCheck() {
+    ExchangeState& state = exchange();
+    state.bGetCheckBPSAck.store(false, std::memory_order_release);
+    state.bBPSActive.store(false, std::memory_order_release);
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        services_.trace("PAGE_SECURE_1_CONFIGURE_WIRELESS: bGetCheckBPSAck == false");
+        network().sendPacket(PacketKind::CheckBPS, wizard);
+        pauseDraining(timing().pairingPause);
+        if (state.bGetCheckBPSAck.load(std::memory_order_acquire)) {
+            services_.trace("PAGE_SECURE_1_CONFIGURE_WIRELESS: bGetCheckBPSAck == true");
+            break;
+        }
+    }
+    if (state.bGetCheckBPSAck.load(std::memory_order_acquire) &&
+        !state.bBPSActive.load(std::memory_order_acquire)) {
+        wizard.bWirelessEditable = true;
+        LoadPage(PAGE_SECURE_2_WIRELESS_SETTINGS);
+    } else {
+        // Under pairing control, or silent: the wireless settings are left to the pairing.
+        wizard.bWirelessEditable = false;
+        wizard.newSecurityMode = kSecurityPairing;
+        LoadPage(PAGE_CONFIRM);
+    }
+}
+
+// ---- Pages 9 and 10: wireless settings and security level --------------------------------
+
+void TMainForm::NextOnWirelessSettings() {
+    const std::string ssid = ToLatin1(SSIDEdit->text());
+    if (const FieldCheck check = CheckSSID(ssid); !check.ok) {
+        Refuse(check.messageKey, check.focusField);
+        return;
+    }
+    wizard.newSSID = ssid;
+    wizard.newChannel = ChannelComboBox->currentIndex() + 1;
+    wizard.newDeviceName = ToLatin1(DeviceNameEdit->text());
+    wizard.newNetMode = static_cast<std::uint8_t>(std::max(0, NetModeComboBox->currentIndex()));
+    LoadPage(PAGE_SECURE_3_SECURITY_SETTINGS);
+}
+
+void TMainForm::NextOnSecurityLevel() {
+    switch (wizard.securityChoice) {
+        case 1: {
+            const ExchangeState& state = exchange();
+            if (state.bGetAuthAck.load(std::memory_order_acquire) &&
+                state.bAuthOK.load(std::memory_order_acquire)) {
+                wizard.newSecurityMode = kSecurityDisabled;
+                LoadPage(PAGE_CONFIRM);
+            }
+            break;
+        }
+        case 2:
+            LoadPage(PAGE_SECURE_4_WEP);
+            break;
+        case 3:
+            LoadPage(PAGE_SECURE_4_PSK);
+            break;
+        default:
+            break;  // nothing chosen yet, or RADIUS, which the wizard cannot set up
+    }
 }
 
 void TMainForm::RadioBtnDisbleClick() {
@@ -68,6 +301,227 @@ void TMainForm::RadioBtnWPARadiusClick() {
     wizard.securityChoice = 4;
     WPARadiusNoteForm->centreOn(this);
     WPARadiusNoteForm->exec();
+}
+
+// ---- Pages 11 and 12: the keys -----------------------------------------------------------
+
+void TMainForm::SetKeyFieldsEnabled(bool enabled) {
+    for (QLineEdit* field : {PassphraseEdit, Key1Edit, PSKEdit}) {
+        SetField(field, enabled);
+    }
+}
+
+void TMainForm::SetCipherList(bool enabled, bool mixedItem, int index) {
+    while (EncryptionComboBox->count() > 2) {
+        EncryptionComboBox->removeItem(2);
+    }
+    if (mixedItem) {
+        EncryptionComboBox->addItem(QString::fromLatin1(kMixedCipherItem));
+    }
+    EncryptionComboBox->setCurrentIndex(index);
+    SetField(EncryptionComboBox, enabled);
+}
+
+void TMainForm::ApplyKey1Limit() {
+    int limit = Key1Edit->maxLength();
+    switch (SecurityComboBox->currentIndex()) {
+        case kItemWep64:
+            limit = kWep64KeyDigits;
+            break;
+        case kItemWep128:
+            limit = kWep128KeyDigits;
+            break;
+        default:
+            break;
+    }
+    // Setting the limit sets the text again, which would move the cursor and drop the
+    // selection on every key press.
+    if (limit != Key1Edit->maxLength()) {
+        Key1Edit->setMaxLength(limit);
+    }
+}
+
+void TMainForm::FillWepPage() {
+    Key1Edit->clear();
+    PassphraseEdit->clear();
+    PassphraseEdit->setMaxLength(kPassphraseLimit);
+    SecurityComboBox->setCurrentIndex(kItemWep64);
+    SetKeyFieldsEnabled(true);
+}
+
+void TMainForm::FillPskPage() {
+    SetCipherList(true, false, kCipherTkip);
+    SecurityComboBox->setCurrentIndex(kItemWpaPersonal);
+    SetKeyFieldsEnabled(true);
+}
+
+void TMainForm::SecurityComboBoxChange(int index) {
+    PassphraseEdit->clear();
+    Key1Edit->clear();
+    PSKEdit->clear();
+    // Loading page 11 or 12 resets the list, so each choice selects itself again afterwards.
+    switch (index) {
+        case kItemWep64:
+        case kItemWep128:
+            LoadPage(PAGE_SECURE_4_WEP);
+            SecurityComboBox->setCurrentIndex(index);
+            ApplyKey1Limit();
+            SetKeyFieldsEnabled(true);
+            break;
+        case kItemWpaPersonal:
+            LoadPage(PAGE_SECURE_4_PSK);
+            SecurityComboBox->setCurrentIndex(index);
+            SetCipherList(true, false, kCipherTkip);
+            SetKeyFieldsEnabled(true);
+            break;
+        case kItemWpa2Personal:
+            LoadPage(PAGE_SECURE_4_PSK);
+            SecurityComboBox->setCurrentIndex(index);
+            SetCipherList(false, false, kCipherAes);
+            SetKeyFieldsEnabled(true);
+            break;
+        case kItemWpa2Mixed:
+            LoadPage(PAGE_SECURE_4_PSK);
+            SecurityComboBox->setCurrentIndex(index);
+            SetCipherList(false, true, kCipherMixed);
+            SetKeyFieldsEnabled(true);
+            break;
+        case kItemDisabled:
+            // The page stays; Next leads to the confirmation page without a key.
+            SecurityComboBox->setCurrentIndex(index);
+            SetField(EncryptionComboBox, false);
+            SetKeyFieldsEnabled(false);
+            break;
+        default:
+            break;
+    }
+}
+
+void TMainForm::PassphraseEdit1Change() {
+    const std::string passphrase = ToLatin1(PassphraseEdit->text());
+    if (passphrase.empty()) {
+        Key1Edit->clear();
+        return;
+    }
+    switch (SecurityComboBox->currentIndex()) {
+        case kItemWep64:
+            ApplyKey1Limit();
+            Key1Edit->setText(QString::fromStdString(Wep64KeyText(passphrase)));
+            break;
+        case kItemWep128:
+            ApplyKey1Limit();
+            Key1Edit->setText(QString::fromStdString(Wep128KeyText(passphrase)));
+            break;
+        default:
+            break;  // the key stays as it is
+    }
+}
+
+void TMainForm::NextOnWepKey() {
+    const std::string passphrase = ToLatin1(PassphraseEdit->text());
+    const std::string wepKey = ToLatin1(Key1Edit->text());
+    const std::string psk = ToLatin1(PSKEdit->text());
+    const int encryption = EncryptionComboBox->currentIndex();
+    const int mode =
+        SecurityModeFor(SecurityComboBox->currentIndex(), encryption, wizard.newSecurityMode);
+    if (const FieldCheck check = CheckKeysForMode(mode, passphrase, wepKey, psk); !check.ok) {
+        Refuse(check.messageKey, check.focusField);
+        return;
+    }
+    wizard.newPassphrase = passphrase;
+    wizard.newWepKey = wepKey;
+    wizard.newEncryption = encryption;
+    wizard.newPSK = psk;
+    wizard.newSecurityMode = mode;
+    LoadPage(PAGE_CONFIRM);
+}
+
+void TMainForm::NextOnPreSharedKey() {
+    const std::string psk = ToLatin1(PSKEdit->text());
+    const int encryption = EncryptionComboBox->currentIndex();
+    const int mode =
+        SecurityModeFor(SecurityComboBox->currentIndex(), encryption, wizard.newSecurityMode);
+    const FieldCheck check =
+        CheckKeysForMode(mode, ToLatin1(PassphraseEdit->text()), ToLatin1(Key1Edit->text()), psk);
+    if (!check.ok) {
+        Refuse(check.messageKey, check.focusField);
+        return;
+    }
+    wizard.newEncryption = encryption;
+    wizard.newPSK = psk;
+    wizard.newSecurityMode = mode;
+    LoadPage(PAGE_CONFIRM);
+}
+
+// ---- Pages 18 and 19: confirmation, configure step, congratulation -----------------------
+
+void TMainForm::FillConfirmPage() {
+    NewSSIDLabel->setText(FromLatin1(wizard.newSSID));
+    NewChannelLabel->setText(QString::number(wizard.newChannel));
+    if (const std::optional<std::string> security =
+            ConfirmSecurityText(wizard.newSecurityMode, texts)) {
+        NewWepLabel->setText(
+            QString::fromUtf8(security->data(), static_cast<qsizetype>(security->size())));
+        NewKeyLabel->setText(FromLatin1(*KeyShownFor(wizard.newSecurityMode, wizard)));
+    }
+    if (wizard.newSecurityMode == kSecurityPairing) {
+        // A display code only: the request carries 0 with bWirelessEditable 0, which leaves the
+        // wireless security to the pairing.
+        wizard.newSecurityMode = kSecurityDisabled;
+    }
+    for (QLabel* label : {NewSSIDLabel, NewChannelLabel, NewWepLabel, NewKeyLabel}) {
+        label->show();
+    }
+}
+
+void TMainForm::YesOnConfirm() {
+    ExchangeState& state = exchange();
+    if (!state.bGetAuthAck.load(std::memory_order_acquire) ||
+        !state.bAuthOK.load(std::memory_order_acquire)) {
+        return;
+    }
+    hide();
+    network().sendPacket(PacketKind::Configure, wizard);
+    ConfigureForm->exec();
+    show();
+    // A moment for a late acknowledgement; none is needed when it is in already.
+    if (!state.bGetConfigureAck.load(std::memory_order_acquire)) {
+        pauseDraining(timing().configureGrace);
+    }
+    if (state.bGetConfigureAck.load(std::memory_order_acquire)) {
+        LoadPage(PAGE_CONGRATULATION);
+    } else {
+        ShowWarning("CONFIGURE_FAIL");
+        show();
+    }
+}
+
+void TMainForm::FillCongratulationPage() {
+    // The picture says it all; the page's buttons are placed by the page machine.
+}
+
+// ---- Links and information dialogs -------------------------------------------------------
+
+void TMainForm::UserguidePanelClick() {
+    const QString guide = QDir::current().absoluteFilePath(QString::fromLatin1(kUserGuidePath));
+    // A launcher that starts a viewer on a missing file does not count as opening it.
+    if (QFileInfo::exists(guide) && services_.shell->openUrl(QUrl::fromLocalFile(guide))) {
+        return;
+    }
+    const QString installer = QDir::currentPath() + QString::fromLatin1(kReaderInstallerPath);
+    const QString prompt = Text("UserGuideMsg1") + QLatin1Char('\n') + Text("UserGuideMsg2");
+    if (services_.messages->askYesNo(this, QString::fromLatin1(kReaderPromptTitle), prompt)) {
+        services_.shell->openUrl(QUrl::fromLocalFile(installer));
+    }
+}
+
+void TMainForm::RegPanelClick() {
+    services_.shell->openUrl(QUrl(QString::fromLatin1(kRegistrationUrl)));
+    ExitPanelClick();
+}
+
+void TMainForm::WhereBPSPanelClick() {
+    BPSIntroForm->exec();
 }
 
 }  // namespace trv81k

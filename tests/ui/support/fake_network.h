@@ -37,6 +37,8 @@ public:
                      std::chrono::milliseconds delay = std::chrono::milliseconds{0});
     // Delivers the held answers now, in the order they were given.
     void releaseHeld();
+    // Hands an answer of the test's own making to the receiver's handling.
+    void inject(const PlainMessage& answer) { deliver(answer); }
     std::size_t heldCount() const { return held_.size(); }
 
     // Requests built and handed to the devices, per kind (refused ones are not counted).

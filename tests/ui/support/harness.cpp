@@ -5,6 +5,7 @@
 #include <QTest>
 
 #include "resource/window_pictures.h"
+#include "ui/Loginunit.h"
 #include "ui/Mainunit.h"
 #include "ui/Searchfailunit.h"
 
@@ -20,6 +21,11 @@ void RecordingMessages::warning(QWidget* /*parent*/, const QString& text) {
 bool RecordingMessages::askYesNo(QWidget* /*parent*/, const QString& title, const QString& text) {
     questions.emplace_back(title, text);
     return answer;
+}
+
+bool RecordingShell::openUrl(const QUrl& url) {
+    opened.push_back(url);
+    return opens;
 }
 
 QImage NumberedPicture(int number) {
@@ -42,16 +48,21 @@ std::filesystem::path RepositoryLanguageFile() {
 }
 
 Harness::Harness(HarnessOptions options) : timing_(Timing{}.scaled(options.timeScale)) {
+    if (options.adjustTiming) {
+        options.adjustTiming(timing_);
+    }
     auto network = std::make_unique<FakeNetwork>(std::move(options.devices));
     network_ = network.get();
     if (options.prepareNetwork) {
         options.prepareNetwork(*network_);
     }
     messages_ = std::make_shared<RecordingMessages>();
+    shell_ = std::make_shared<RecordingShell>();
 
     Services services;
     services.network = std::move(network);
     services.messages = messages_;
+    services.shell = shell_;
     const std::string section = options.section;
     services.languageSection = [section] { return section; };
     services.languageFile = options.languageFile.value_or(RepositoryLanguageFile());
@@ -107,6 +118,24 @@ void Harness::searchFromPage5() {
 void Harness::walkToList() {
     walkToPage5();
     click(main().NextPanel);
+}
+
+void Harness::logIn(const QString& password) {
+    TLoginForm* login = &windows_->loginForm();
+    WhenVisible(login, [login, password] {
+        login->PasswordEdit->selectAll();
+        QTest::keyClicks(login->PasswordEdit, password);
+        QTest::keyClick(login->PasswordEdit, Qt::Key_Return);
+        if (login->isVisible()) {
+            QTest::keyClick(login->PasswordEdit, Qt::Key_Escape);
+        }
+    });
+    click(main().YesPanel);
+}
+
+void Harness::walkToBasicSettings(const QString& password) {
+    walkToList();
+    logIn(password);
 }
 
 void WhenVisible(QWidget* widget, std::function<void()> action, int timeoutMs) {

@@ -36,6 +36,15 @@ QImage NumberedPicture(int number);
 // A window picture whose colour tells its name apart.
 QImage NamedPicture(std::string_view name);
 
+// The shell's launcher, recorded; `opens` tells whether a program took the address.
+class RecordingShell final : public ShellPort {
+public:
+    bool openUrl(const QUrl& url) override;
+
+    std::vector<QUrl> opened;
+    bool opens = true;
+};
+
 struct HarnessOptions {
     std::string section = "English";
     std::vector<emulator::EmulatedDevice> devices;
@@ -45,6 +54,8 @@ struct HarnessOptions {
     // The real picture library and window pictures instead of stand-ins (screenshots).
     bool realPictures = false;
     double timeScale = 0.02;
+    // Changes to the scaled timing, where a test needs durations far apart.
+    std::function<void(Timing&)> adjustTiming;
     std::function<void(FakeNetwork&)> prepareNetwork;
 };
 
@@ -57,6 +68,7 @@ public:
     TMainForm& main();
     FakeNetwork& network() { return *network_; }
     RecordingMessages& messages() { return *messages_; }
+    RecordingShell& shell() { return *shell_; }
     const Timing& timing() const { return timing_; }
 
     std::vector<std::string> traces;
@@ -72,10 +84,16 @@ public:
     void searchFromPage5();
     // Welcome page to the access-point list.
     void walkToList();
+    // From the list: Yes, the password typed into the login dialog and Return. The dialog is
+    // left with Escape when the password is refused.
+    void logIn(const QString& password);
+    // Welcome page to the basic settings page of the first device.
+    void walkToBasicSettings(const QString& password);
 
 private:
     FakeNetwork* network_ = nullptr;  // owned by the main window's services
     std::shared_ptr<RecordingMessages> messages_;
+    std::shared_ptr<RecordingShell> shell_;
     Timing timing_;
     std::unique_ptr<WindowSet> windows_;
 };

@@ -1,0 +1,700 @@
+// The settings pages 7 to 12: every Next guard with its message and where the focus goes, the
+// address switch and key filters, the pairing check, the security list's choices and the
+// field states after each, the WEP key filter and the passphrase turning into the key.
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTest>
+
+#include "settings/keygen.h"
+#include "support/harness.h"
+#include "ui/Mainunit.h"
+#include "ui/Wparadiusnote.h"
+
+using namespace trv81k;
+using namespace trv81k::testing;
+
+namespace {
+
+emulator::EmulatedDevice Office() {
+    auto device = MakeDevice(1, "Office", "secret");
+    device.settings.ipMode = 1;
+    device.settings.ip = {192, 168, 5, 20};
+    device.settings.netmask = {255, 255, 0, 0};
+    device.settings.gateway = {192, 168, 5, 1};
+    device.settings.ssid = "OfficeNet";
+    device.settings.channel = 9;
+    device.settings.security = kSecurityWpa2Aes;
+    device.settings.networkMode = 1;
+    return device;
+}
+
+HarnessOptions WithDevice(emulator::EmulatedDevice device = Office()) {
+    HarnessOptions options;
+    options.devices = {std::move(device)};
+    return options;
+}
+
+// A choice made by the user: the entry, then the list's "activated".
+void Choose(QComboBox* combo, int index) {
+    combo->setCurrentIndex(index);
+    emit combo->activated(index);
+}
+
+// Types characters that have no key of their own on the test keyboard (é, €).
+void TypeCharacters(QWidget* widget, const QString& text) {
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(widget, &press);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(widget, &release);
+    }
+}
+
+void Retype(QLineEdit* edit, const QString& text) {
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    QTest::keyClicks(edit, text);
+}
+
+// Logged in to Office, on page 7.
+void ToBasicSettings(Harness& h) {
+    h.walkToBasicSettings(QStringLiteral("secret"));
+    QCOMPARE(h.main().nCurrentPage, int(PAGE_STEP_6_BASIC_SETTINGS));
+}
+
+// Logged in, through page 8 (the device answers the pairing check: not pairing-managed) to
+// page 9.
+void ToWirelessSettings(Harness& h) {
+    ToBasicSettings(h);
+    Harness::click(h.main().NextPanel);
+    Harness::click(h.main().NextPanel);
+    QCOMPARE(h.main().nCurrentPage, int(PAGE_SECURE_2_WIRELESS_SETTINGS));
+}
+
+void ToSecurityLevel(Harness& h) {
+    ToWirelessSettings(h);
+    Harness::click(h.main().NextPanel);
+    QCOMPARE(h.main().nCurrentPage, int(PAGE_SECURE_3_SECURITY_SETTINGS));
+}
+
+void ToKeyPage(Harness& h, QRadioButton* TMainForm::*radio, int page) {
+    ToSecurityLevel(h);
+    Harness::click(h.main().*radio);
+    Harness::click(h.main().NextPanel);
+    QCOMPARE(h.main().nCurrentPage, page);
+}
+
+bool IsSilverAndDisabled(const QWidget* field) {
+    return !field->isEnabled() && field->palette().color(QPalette::Base) == look::kSilver;
+}
+
+bool IsWhiteAndEnabled(const QWidget* field) {
+    return field->isEnabled() && field->palette().color(QPalette::Base) == look::kWhite;
+}
+
+QStringList Items(const QComboBox* combo) {
+    QStringList items;
+    for (int i = 0; i < combo->count(); ++i) {
+        items << combo->itemText(i);
+    }
+    return items;
+}
+
+}  // namespace
+
+class SettingsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void basicSettingsNeedTheLogin();
+    void passwordLengthIsCheckedFirst();
+    void staticAddresses_data();
+    void staticAddresses();
+    void refusedAddressPassesWithItsOldTextOnTheSecondNext();
+    void dhcpSwitchesTheAddressFieldsOff();
+    void addressFieldsTakeDigitsAndDotsOnly();
+    void fieldLimitsAndDeviceCharacters();
+    void pairingCheck_data();
+    void pairingCheck();
+    void wirelessSettingsCheckTheNetworkName();
+    void securityLevelLeadsByTheChoice();
+    void radiusNoteComesAtOnceAndNextStays();
+    void securityListChoices_data();
+    void securityListChoices();
+    void enteringAKeyPageMakesItsFieldsUsableAgain();
+    void wepKeyTakesHexDigitsUpToItsLength();
+    void passphraseBecomesTheKey();
+    void keyChecks_data();
+    void keyChecks();
+};
+
+void SettingsTest::basicSettingsNeedTheLogin() {
+    Harness h(WithDevice());
+    h.main().LoadPage(PAGE_STEP_6_BASIC_SETTINGS);
+    h.main().PasswordEdit->setText(QStringLiteral("longenough"));
+    Harness::click(h.main().NextPanel);
+    QCOMPARE(h.main().nCurrentPage, int(PAGE_STEP_6_BASIC_SETTINGS));
+    QVERIFY(h.messages().warnings.empty());
+}
+
+void SettingsTest::passwordLengthIsCheckedFirst() {
+    Harness h(WithDevice());
+    ToBasicSettings(h);
+    TMainForm& main = h.main();
+    main.IPEdit->setText(QStringLiteral("192.168.1.0"));  // would be refused too
+    Retype(main.PasswordEdit, QStringLiteral("abc"));
+    main.DeviceNameEdit->setFocus();
+    Harness::click(main.NextPanel);
+    QCOMPARE(h.messages().warnings, std::vector<QString>{main.Text("INVALID_PASSWORD")});
+    QCOMPARE(main.nCurrentPage, int(PAGE_STEP_6_BASIC_SETTINGS));
+    QCOMPARE(main.focusWidget(), main.DeviceNameEdit);  // the focus stays where it was
+    QCOMPARE(main.wizard.newPassword, std::string("secret"));
+
+    h.messages().warnings.clear();
+    Retype(main.PasswordEdit, QStringLiteral("abcd"));
+    main.IPEdit->setText(QStringLiteral("192.168.1.2"));
+    Harness::click(main.NextPanel);
+    QVERIFY(h.messages().warnings.empty());
+    QCOMPARE(main.nCurrentPage, int(PAGE_SECURE_1_CONFIGURE_WIRELESS));
+    QCOMPARE(main.wizard.newPassword, std::string("abcd"));
+}
+
+void SettingsTest::staticAddresses_data() {
+    QTest::addColumn<QString>("ip");
+    QTest::addColumn<QString>("netmask");
+    QTest::addColumn<QString>("gateway");
+    QTest::addColumn<QStringList>("messages");  // keys, in the order shown
+    QTest::addColumn<QString>("focus");         // the field that has the focus afterwards
+    QTest::addColumn<QStringList>("fields");    // IP, netmask, gateway texts afterwards
+
+    const QStringList noMessage;
+    QTest::newRow("leading zeros, no gateway")
+        << "192.168.001.010"
+        << "255.255.255.0"
+        << "" << noMessage << "" << QStringList{"192.168.001.010", "255.255.255.0", ""};
+    QTest::newRow("0.0.0.0 is no gateway")
+        << "10.0.0.2"
+        << "255.0.0.0"
+        << "0.0.0.0" << noMessage << "" << QStringList{"10.0.0.2", "255.0.0.0", "0.0.0.0"};
+    QTest::newRow("000.0.0.0 is no gateway")
+        << "10.0.0.2"
+        << "255.0.255.0"
+        << "000.0.0.0" << noMessage << "" << QStringList{"10.0.0.2", "255.0.255.0", "000.0.0.0"};
+    QTest::newRow("network address") << "192.168.1.0"
+                                     << "255.255.255.0"
+                                     << "" << QStringList{"INVALID_IP"} << "IPEdit"
+                                     << QStringList{"192.168.5.20", "255.255.255.0", ""};
+    QTest::newRow("broadcast address") << "192.168.1.255"
+                                       << "255.255.255.0"
+                                       << "" << QStringList{"INVALID_IP"} << "IPEdit"
+                                       << QStringList{"192.168.5.20", "255.255.255.0", ""};
+    QTest::newRow("octet above 255") << "192.168.1.300"
+                                     << "255.255.255.0"
+                                     << "" << QStringList{"INVALID_IP"} << "IPEdit"
+                                     << QStringList{"192.168.5.20", "255.255.255.0", ""};
+    QTest::newRow("last mask octet as typed")
+        << "192.168.1.2"
+        << "255.255.255.000"
+        << "" << QStringList{"INVALID_NETMASK"} << "NetmaskEdit"
+        << QStringList{"192.168.1.2", "255.255.0.0", ""};
+    QTest::newRow("both refused, each with its message")
+        << "1..2.3"
+        << "0.0.0.0"
+        << "" << QStringList{"INVALID_IP", "INVALID_NETMASK"} << "NetmaskEdit"
+        << QStringList{"192.168.5.20", "255.255.0.0", ""};
+    QTest::newRow("gateway with two dots shows the last good one")
+        << "192.168.1.2"
+        << "255.255.255.0"
+        << "192.168.1" << QStringList{"INVALID_Gateway"} << "GatewayEdit"
+        << QStringList{"192.168.1.2", "255.255.255.0", "192.168.5.1"};
+    QTest::newRow("gateway with a letter stays")
+        << "192.168.1.2"
+        << "255.255.255.0"
+        << "192.168.1.x" << QStringList{"INVALID_Gateway"} << "GatewayEdit"
+        << QStringList{"192.168.1.2", "255.255.255.0", "192.168.1.x"};
+}
+
+void SettingsTest::staticAddresses() {
+    QFETCH(QString, ip);
+    QFETCH(QString, netmask);
+    QFETCH(QString, gateway);
+    QFETCH(QStringList, messages);
+    QFETCH(QString, focus);
+    QFETCH(QStringList, fields);
+
+    Harness h(WithDevice());
+    ToBasicSettings(h);
+    TMainForm& main = h.main();
+    QCOMPARE(main.DHCPModeComboBox->currentIndex(), 1);
+    // setText: the texts of these rows get past the key filters only this way.
+    main.IPEdit->setText(ip);
+    main.NetmaskEdit->setText(netmask);
+    main.GatewayEdit->setText(gateway);
+    Harness::click(main.NextPanel);
+
+    std::vector<QString> expected;
+    for (const QString& key : messages) {
+        expected.push_back(main.Text(key.toStdString()));
+    }
+    QCOMPARE(h.messages().warnings, expected);
+    QCOMPARE(QStringList({main.IPEdit->text(), main.NetmaskEdit->text(), main.GatewayEdit->text()}),
+             fields);
+    if (messages.isEmpty()) {
+        QCOMPARE(main.nCurrentPage, int(PAGE_SECURE_1_CONFIGURE_WIRELESS));
+        // Stored as typed; the sender reads them through the validators again.
+        QCOMPARE(QString::fromStdString(main.wizard.newIPText), ip);
+        QCOMPARE(QString::fromStdString(main.wizard.newNetmaskText), netmask);
+        QCOMPARE(QString::fromStdString(main.wizard.newGatewayText), gateway);
+        QVERIFY(main.wizard.bStaticIP);
+    } else {
+        QCOMPARE(main.nCurrentPage, int(PAGE_STEP_6_BASIC_SETTINGS));
+        QCOMPARE(main.focusWidget()->objectName(), focus);
+        auto* edit = qobject_cast<QLineEdit*>(main.focusWidget());
+        QVERIFY(edit != nullptr);
+        QCOMPARE(edit->selectedText(), edit->text());
+    }
+}
+
+void SettingsTest::refusedAddressPassesWithItsOldTextOnTheSecondNext() {
+    Harness h(WithDevice());
+    ToBasicSettings(h);
+    TMainForm& main = h.main();
+    main.IPEdit->setText(QStringLiteral("192.168.9.0"));
+    Harness::click(main.NextPanel);
+    QCOMPARE(main.IPEdit->text(), QStringLiteral("192.168.5.20"));
+    Harness::click(main.NextPanel);
+    QCOMPARE(main.nCurrentPage, int(PAGE_SECURE_1_CONFIGURE_WIRELESS));
+    QCOMPARE(main.wizard.newIPText, std::string("192.168.5.20"));
+    QCOMPARE(h.messages().warnings.size(), std::size_t{1});
+}
+
+void SettingsTest::dhcpSwitchesTheAddressFieldsOff() {
+    Harness h(WithDevice());
+    ToBasicSettings(h);
+    TMainForm& main = h.main();
+    main.IPEdit->setText(QStringLiteral("1.2.3"));  // not valid, and not looked at with DHCP
+    Choose(main.DHCPModeComboBox, 0);
+    for (QLineEdit* edit : {main.IPEdit, main.NetmaskEdit, main.GatewayEdit}) {
+        QVERIFY(IsSilverAndDisabled(edit));
+        QVERIFY(edit->text().isEmpty());
+        QVERIFY(edit->isVisible());
+    }
+    // Back to static: the stored texts come back.
+    Choose(main.DHCPModeComboBox, 1);
+    QCOMPARE(main.IPEdit->text(), QStringLiteral("192.168.5.20"));
+    QCOMPARE(main.GatewayEdit->text(), QStringLiteral("192.168.5.1"));
+    QVERIFY(IsWhiteAndEnabled(main.NetmaskEdit));
+
+    Choose(main.DHCPModeComboBox, 0);
+    Retype(main.DeviceNameEdit, QStringLiteral("Upstairs"));
+    Harness::click(main.NextPanel);
+    QVERIFY(h.messages().warnings.empty());
+    QCOMPARE(main.nCurrentPage, int(PAGE_SECURE_1_CONFIGURE_WIRELESS));
+    QVERIFY(!main.wizard.bStaticIP);
+    QCOMPARE(main.wizard.newDeviceName, std::string("Upstairs"));
+    QCOMPARE(main.wizard.newIPText, std::string("192.168.5.20"));  // kept for a switch back
+
+    // Back on page 7 the list shows DHCP with the fields off.
+    Harness::click(main.BackPanel);
+    QCOMPARE(main.DHCPModeComboBox->currentIndex(), 0);
+    QVERIFY(IsSilverAndDisabled(main.IPEdit));
+}
+
+void SettingsTest::addressFieldsTakeDigitsAndDotsOnly() {
+    Harness h(WithDevice());
+    ToBasicSettings(h);
+    TMainForm& main = h.main();
+    QApplication::clipboard()->setText(QStringLiteral("9.9.9.9"));
+    for (QLineEdit* edit : {main.IPEdit, main.NetmaskEdit, main.GatewayEdit}) {
+        edit->clear();
+        edit->setFocus();
+        QTest::keyClicks(edit, QStringLiteral("1a2.3 b-4,"));
+        QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);  // paste is discarded
+        QCOMPARE(edit->text(), QStringLiteral("12.34"));
+        QTest::keyClick(edit, Qt::Key_Backspace);
+        QTest::keyClick(edit, Qt::Key_Home);
+        QTest::keyClick(edit, Qt::Key_Delete);
+        QCOMPARE(edit->text(), QStringLiteral("2.3"));
+    }
+}
+
+void SettingsTest::fieldLimitsAndDeviceCharacters() {
+    Harness h(WithDevice());
+    ToBasicSettings(h);
+    TMainForm& main = h.main();
+    const auto typeMany = [](QLineEdit* edit) {
+        edit->clear();
+        QTest::keyClicks(edit, QString(40, QLatin1Char('1')));
+        return edit->text().size();
+    };
+    QCOMPARE(typeMany(main.IPEdit), 16);
+    QCOMPARE(typeMany(main.NetmaskEdit), 15);
+    QCOMPARE(typeMany(main.GatewayEdit), 15);
+    QCOMPARE(typeMany(main.DeviceNameEdit), 32);
+    QCOMPARE(typeMany(main.PasswordEdit), 16);
+    QCOMPARE(main.PasswordEdit->displayText(), QString(16, QLatin1Char('*')));
+
+    // The device stores 8-bit characters: Latin-1 is typed, anything beyond it is refused.
+    main.DeviceNameEdit->clear();
+    TypeCharacters(main.DeviceNameEdit, QStringLiteral("Caf\u00e9 \u20ac\u65e5"));
+    QCOMPARE(main.DeviceNameEdit->text(), QStringLiteral("Caf\u00e9 "));
+}
+
+void SettingsTest::pairingCheck_data() {
+    QTest::addColumn<int>("kind");  // 0 answers "not managed", 1 managed, 2 silent
+    QTest::addColumn<int>("requests");
+    QTest::addColumn<int>("page");
+    QTest::addColumn<bool>("editable");
+    QTest::newRow("answers: by hand") << 0 << 1 << int(PAGE_SECURE_2_WIRELESS_SETTINGS) << true;
+    QTest::newRow("pairing-managed") << 1 << 1 << int(PAGE_CONFIRM) << false;
+    QTest::newRow("silent: left to pairing") << 2 << 3 << int(PAGE_CONFIRM) << false;
+}
+
+void SettingsTest::pairingCheck() {
+    QFETCH(int, kind);
+    QFETCH(int, requests);
+    QFETCH(int, page);
+    QFETCH(bool, editable);
+    auto device = Office();
+    device.behaviour.pairingManaged = kind == 1;
+    device.behaviour.ignorePairingCheck = kind == 2;
+    Harness h(WithDevice(device));
+    ToBasicSettings(h);
+    Harness::click(h.main().NextPanel);
+    QCOMPARE(h.main().nCurrentPage, int(PAGE_SECURE_1_CONFIGURE_WIRELESS));
+    h.traces.clear();
+    Harness::click(h.main().NextPanel);
+
+    QCOMPARE(h.network().sent(PacketKind::CheckBPS), requests);
+    QCOMPARE(h.main().nCurrentPage, page);
+    QCOMPARE(h.main().wizard.bWirelessEditable, editable);
+    std::vector<std::string> expected(static_cast<std::size_t>(requests),
+                                      "PAGE_SECURE_1_CONFIGURE_WIRELESS: bGetCheckBPSAck == false");
+    if (kind != 2) {
+        expected.emplace_back("PAGE_SECURE_1_CONFIGURE_WIRELESS: bGetCheckBPSAck == true");
+    }
+    QCOMPARE(h.traces, expected);
+    if (page == PAGE_CONFIRM) {
+        QCOMPARE(h.main().NewWepLabel->text(), QStringLiteral("Button Pair Setup"));
+        QVERIFY(h.main().NewKeyLabel->text().isEmpty());
+        QCOMPARE(h.main().wizard.newSecurityMode, int(kSecurityDisabled));
+        QVERIFY(!h.main().BackPanel->isVisible());
+    }
+}
+
+void SettingsTest::wirelessSettingsCheckTheNetworkName() {
+    Harness h(WithDevice());
+    ToWirelessSettings(h);
+    TMainForm& main = h.main();
+    QCOMPARE(main.SSIDEdit->text(), QStringLiteral("OfficeNet"));
+    QCOMPARE(main.ChannelComboBox->currentText(), QStringLiteral("9"));
+    QCOMPARE(main.ChannelComboBox->count(), 13);
+    QCOMPARE(main.NetModeComboBox->currentIndex(), 1);
+    QCOMPARE(main.NetModeComboBox->count(), 3);
+
+    main.SSIDEdit->clear();
+    main.NetModeComboBox->setFocus();
+    Harness::click(main.NextPanel);
+    QCOMPARE(h.messages().warnings, std::vector<QString>{main.Text("SSID_ERROR")});
+    QCOMPARE(main.nCurrentPage, int(PAGE_SECURE_2_WIRELESS_SETTINGS));
+    QCOMPARE(main.focusWidget(), main.SSIDEdit);
+
+    QTest::keyClicks(main.SSIDEdit, QString(33, QLatin1Char('s')));
+    QCOMPARE(main.SSIDEdit->text().size(), 32);
+    main.ChannelComboBox->setCurrentIndex(12);
+    main.NetModeComboBox->setCurrentIndex(2);
+    Harness::click(main.NextPanel);
+    QCOMPARE(main.nCurrentPage, int(PAGE_SECURE_3_SECURITY_SETTINGS));
+    QCOMPARE(main.wizard.newSSID, std::string(32, 's'));
+    QCOMPARE(main.wizard.newChannel, 13);
+    QCOMPARE(int(main.wizard.newNetMode), 2);
+    Harness::click(main.BackPanel);
+    QCOMPARE(main.ChannelComboBox->currentText(), QStringLiteral("13"));  // the last choice
+}
+
+void SettingsTest::securityLevelLeadsByTheChoice() {
+    Harness h(WithDevice());
+    ToSecurityLevel(h);
+    TMainForm& main = h.main();
+    Harness::click(main.NextPanel);  // nothing chosen yet
+    QCOMPARE(main.nCurrentPage, int(PAGE_SECURE_3_SECURITY_SETTINGS));
+
+    Harness::click(main.RadioBtnWEP);
+    Harness::click(main.NextPanel);
+    QCOMPARE(main.nCurrentPage, int(PAGE_SECURE_4_WEP));
+    Harness::click(main.BackPanel);
+    Harness::click(main.RadioBtnPSK);
+    Harness::click(main.NextPanel);
+    QCOMPARE(main.nCurrentPage, int(PAGE_SECURE_4_PSK));
+    Harness::click(main.BackPanel);  // page 12 goes back to 10
+    QCOMPARE(main.nCurrentPage, int(PAGE_SECURE_3_SECURITY_SETTINGS));
+    Harness::click(main.RadioBtnDisble);
+    Harness::click(main.NextPanel);
+    QCOMPARE(main.nCurrentPage, int(PAGE_CONFIRM));
+    QCOMPARE(main.wizard.newSecurityMode, int(kSecurityDisabled));
+    QCOMPARE(main.NewWepLabel->text(), main.Text("Disable"));
+    QVERIFY(h.messages().warnings.empty());
+}
+
+void SettingsTest::radiusNoteComesAtOnceAndNextStays() {
+    Harness h(WithDevice());
+    ToSecurityLevel(h);
+    TWPARadiusNoteForm* note = &h.windows().radiusNoteForm();
+    bool shown = false;
+    WhenVisible(note, [&] {
+        shown = true;
+        Harness::click(note->OKPanel);
+    });
+    Harness::click(h.main().RadioBtnWPARadius);
+    QVERIFY(shown);
+    QVERIFY(!note->isVisible());
+    QCOMPARE(h.main().wizard.securityChoice, 4);
+    Harness::click(h.main().NextPanel);
+    QCOMPARE(h.main().nCurrentPage, int(PAGE_SECURE_3_SECURITY_SETTINGS));
+}
+
+void SettingsTest::securityListChoices_data() {
+    QTest::addColumn<int>("from");  // the page the choice is made on
+    QTest::addColumn<int>("choice");
+    QTest::addColumn<int>("page");
+    QTest::addColumn<int>("keyLimit");  // 0: not changed
+    QTest::addColumn<QStringList>("ciphers");
+    QTest::addColumn<int>("cipher");
+    QTest::addColumn<bool>("cipherEnabled");
+    QTest::addColumn<bool>("keysEnabled");
+    QTest::addColumn<int>("mode");  // what Next derives (with the fields filled validly)
+
+    const QStringList two{"TKIP", "AES"};
+    const QStringList three{"TKIP", "AES", "TKIP+AES"};
+    const int wep = PAGE_SECURE_4_WEP;
+    const int psk = PAGE_SECURE_4_PSK;
+    QTest::newRow("WEP 64") << psk << 0 << wep << 10 << two << 0 << true << true << 1;
+    QTest::newRow("WEP 128") << wep << 1 << wep << 26 << two << 0 << true << true << 2;
+    QTest::newRow("WPA Personal") << wep << 2 << psk << 0 << two << 0 << true << true << 3;
+    QTest::newRow("WPA2 Personal") << wep << 3 << psk << 0 << two << 1 << false << true << 9;
+    QTest::newRow("WPA2 Mixed") << wep << 4 << psk << 0 << three << 2 << false << true << 10;
+    QTest::newRow("Disabled on 11") << wep << 5 << wep << 0 << two << 0 << false << false << 0;
+    QTest::newRow("Disabled on 12") << psk << 5 << psk << 0 << two << 0 << false << false << 0;
+}
+
+void SettingsTest::securityListChoices() {
+    QFETCH(int, from);
+    QFETCH(int, choice);
+    QFETCH(int, page);
+    QFETCH(int, keyLimit);
+    QFETCH(QStringList, ciphers);
+    QFETCH(int, cipher);
+    QFETCH(bool, cipherEnabled);
+    QFETCH(bool, keysEnabled);
+    QFETCH(int, mode);
+
+    Harness h(WithDevice());
+    ToKeyPage(h, from == PAGE_SECURE_4_WEP ? &TMainForm::RadioBtnWEP : &TMainForm::RadioBtnPSK,
+              from);
+    TMainForm& main = h.main();
+    main.PassphraseEdit->setText(QStringLiteral("old"));
+    main.PSKEdit->setText(QStringLiteral("old key text"));
+    Choose(main.SecurityComboBox, choice);
+
+    QCOMPARE(main.nCurrentPage, page);
+    QCOMPARE(main.SecurityComboBox->currentIndex(), choice);
+    for (QLineEdit* field : {main.PassphraseEdit, main.Key1Edit, main.PSKEdit}) {
+        QVERIFY(field->text().isEmpty());
+        QCOMPARE(keysEnabled ? IsWhiteAndEnabled(field) : IsSilverAndDisabled(field), true);
+    }
+    if (keyLimit != 0) {
+        QCOMPARE(main.Key1Edit->maxLength(), keyLimit);
+    }
+    QCOMPARE(Items(main.EncryptionComboBox), ciphers);
+    QCOMPARE(main.EncryptionComboBox->currentIndex(), cipher);
+    QCOMPARE(cipherEnabled ? IsWhiteAndEnabled(main.EncryptionComboBox)
+                           : IsSilverAndDisabled(main.EncryptionComboBox),
+             true);
+
+    // Valid keys for the choice, then Next.
+    if (mode == 1 || mode == 2) {
+        main.Key1Edit->setText(QString(mode == 1 ? 10 : 26, QLatin1Char('a')));
+    } else if (mode != 0) {
+        main.PSKEdit->setText(QStringLiteral("eight ch"));
+    }
+    Harness::click(main.NextPanel);
+    QVERIFY(h.messages().warnings.empty());
+    QCOMPARE(main.nCurrentPage, int(PAGE_CONFIRM));
+    QCOMPARE(main.wizard.newSecurityMode, mode);
+}
+
+void SettingsTest::enteringAKeyPageMakesItsFieldsUsableAgain() {
+    Harness h(WithDevice());
+    ToKeyPage(h, &TMainForm::RadioBtnPSK, PAGE_SECURE_4_PSK);
+    TMainForm& main = h.main();
+    Choose(main.SecurityComboBox, 4);  // WPA2 Mixed: TKIP+AES, list disabled
+    QCOMPARE(main.EncryptionComboBox->count(), 3);
+    Choose(main.SecurityComboBox, 2);  // WPA Personal removes it and enables the list
+    QCOMPARE(Items(main.EncryptionComboBox), QStringList({"TKIP", "AES"}));
+    QVERIFY(IsWhiteAndEnabled(main.EncryptionComboBox));
+    main.EncryptionComboBox->setCurrentIndex(1);
+    main.PSKEdit->setText(QStringLiteral("12345678"));
+    Harness::click(main.NextPanel);
+    QCOMPARE(main.wizard.newSecurityMode, int(kSecurityWpaAes));
+    QCOMPARE(main.wizard.newEncryption, 1);
+
+    // Disabled, Back, and a new choice: everything usable again.
+    main.LoadPage(PAGE_SECURE_4_PSK);
+    Choose(main.SecurityComboBox, 5);
+    QVERIFY(IsSilverAndDisabled(main.PSKEdit));
+    Harness::click(main.BackPanel);
+    Harness::click(main.RadioBtnWEP);
+    Harness::click(main.NextPanel);
+    QCOMPARE(main.SecurityComboBox->currentIndex(), 0);
+    QVERIFY(IsWhiteAndEnabled(main.PassphraseEdit));
+    QVERIFY(IsWhiteAndEnabled(main.Key1Edit));
+    Harness::click(main.BackPanel);
+    Harness::click(main.RadioBtnPSK);
+    Harness::click(main.NextPanel);
+    QCOMPARE(main.SecurityComboBox->currentIndex(), 2);
+    QVERIFY(IsWhiteAndEnabled(main.PSKEdit));
+    QVERIFY(IsWhiteAndEnabled(main.EncryptionComboBox));
+    QCOMPARE(main.EncryptionComboBox->currentText(), QStringLiteral("TKIP"));
+}
+
+void SettingsTest::wepKeyTakesHexDigitsUpToItsLength() {
+    Harness h(WithDevice());
+    ToKeyPage(h, &TMainForm::RadioBtnWEP, PAGE_SECURE_4_WEP);
+    TMainForm& main = h.main();
+    QLineEdit* key = main.Key1Edit;
+    key->setFocus();
+    QTest::keyClicks(key, QStringLiteral("G 1a-Fz0"));
+    QCOMPARE(key->text(), QStringLiteral("1aF0"));
+    QTest::keyClicks(key, QStringLiteral("123456789"));
+    QCOMPARE(key->text(), QStringLiteral("1aF0123456"));  // the eleventh digit is refused
+
+    // Copy works, paste and cut do not change the field.
+    key->selectAll();
+    QTest::keyClick(key, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("1aF0123456"));
+    QTest::keyClick(key, Qt::Key_X, Qt::ControlModifier);
+    key->clear();
+    QTest::keyClick(key, Qt::Key_V, Qt::ControlModifier);
+    QVERIFY(key->text().isEmpty());
+
+    Choose(main.SecurityComboBox, 1);
+    key->setFocus();
+    QTest::keyClicks(key, QString(30, QLatin1Char('b')));
+    QCOMPARE(key->text(), QString(26, QLatin1Char('b')));
+}
+
+void SettingsTest::passphraseBecomesTheKey() {
+    Harness h(WithDevice());
+    ToKeyPage(h, &TMainForm::RadioBtnWEP, PAGE_SECURE_4_WEP);
+    TMainForm& main = h.main();
+    QTest::keyClicks(main.PassphraseEdit, QStringLiteral("abc"));
+    QCOMPARE(main.Key1Edit->text(), QString::fromStdString(Wep64KeyText("abc")));
+    QTest::keyClick(main.PassphraseEdit, Qt::Key_Backspace);
+    QCOMPARE(main.Key1Edit->text(), QString::fromStdString(Wep64KeyText("ab")));
+    QCOMPARE(main.Key1Edit->text().size(), 10);
+    // A key typed by hand is overwritten by the next change of the passphrase.
+    main.Key1Edit->setText(QStringLiteral("0000000000"));
+    TypeCharacters(main.PassphraseEdit, QStringLiteral("\u00e9"));
+    QCOMPARE(main.Key1Edit->text(), QString::fromStdString(Wep64KeyText("ab\xe9")));
+    main.PassphraseEdit->clear();
+    QVERIFY(main.Key1Edit->text().isEmpty());
+
+    Choose(main.SecurityComboBox, 1);
+    QTest::keyClicks(main.PassphraseEdit, QString(20, QLatin1Char('p')));
+    QCOMPARE(main.PassphraseEdit->text().size(), 16);
+    QCOMPARE(main.Key1Edit->text(), QString::fromStdString(Wep128KeyText(std::string(16, 'p'))));
+    QCOMPARE(main.Key1Edit->text().size(), 26);
+    Harness::click(main.NextPanel);
+    QCOMPARE(main.nCurrentPage, int(PAGE_CONFIRM));
+    QCOMPARE(main.wizard.newWepKey, Wep128KeyText(std::string(16, 'p')));
+    QCOMPARE(main.wizard.newPassphrase, std::string(16, 'p'));
+    QCOMPARE(main.NewKeyLabel->text(), main.Key1Edit->text());
+}
+
+void SettingsTest::keyChecks_data() {
+    QTest::addColumn<int>("choice");  // entry of the security list
+    QTest::addColumn<QString>("passphrase");
+    QTest::addColumn<QString>("key");  // Key1Edit or PSKEdit
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("focus");
+
+    QTest::newRow("WEP 64 short") << 0 << ""
+                                  << "123456789"
+                                  << "KEY64_ERROR"
+                                  << "Key1Edit";
+    QTest::newRow("WEP 64 with G") << 0 << ""
+                                   << "12345678G9"
+                                   << "KEY64_HEX_ERROR"
+                                   << "Key1Edit";
+    QTest::newRow("WEP 64 ok") << 0 << ""
+                               << "abcdefABCD"
+                               << ""
+                               << "";
+    QTest::newRow("WEP 128 short") << 1 << "" << QString(25, '1') << "KEY128_ERROR"
+                                   << "Key1Edit";
+    QTest::newRow("WEP 128 hex") << 1 << "" << QString(25, '1') + "z"
+                                 << "KEY128_HEX_ERROR"
+                                 << "Key1Edit";
+    QTest::newRow("WEP 128 ok") << 1 << "" << QString(26, 'F') << ""
+                                << "";
+    QTest::newRow("passphrase too long") << 0 << QString(17, 'p') << "1234567890"
+                                         << "INVALID_PASSPHRASE"
+                                         << "PassphraseEdit";
+    QTest::newRow("PSK 7") << 2 << ""
+                           << "1234567"
+                           << "INVALID_PSK_LENGTH"
+                           << "PSKEdit";
+    QTest::newRow("PSK 8 with blanks") << 3 << ""
+                                       << "  a  b  "
+                                       << ""
+                                       << "";
+    QTest::newRow("PSK 63 any") << 4 << "" << QString(63, '!') << ""
+                                << "";
+    QTest::newRow("PSK 64 with g") << 2 << "" << QString(63, 'a') + "g"
+                                   << "INVALID_PSK_KEY"
+                                   << "PSKEdit";
+    QTest::newRow("PSK 64 hex") << 3 << "" << QString(64, 'C') << ""
+                                << "";
+}
+
+void SettingsTest::keyChecks() {
+    QFETCH(int, choice);
+    QFETCH(QString, passphrase);
+    QFETCH(QString, key);
+    QFETCH(QString, message);
+    QFETCH(QString, focus);
+
+    Harness h(WithDevice());
+    const bool wep = choice <= 1;
+    ToKeyPage(h, wep ? &TMainForm::RadioBtnWEP : &TMainForm::RadioBtnPSK,
+              wep ? PAGE_SECURE_4_WEP : PAGE_SECURE_4_PSK);
+    TMainForm& main = h.main();
+    Choose(main.SecurityComboBox, choice);
+    // Set directly: the fields' own limits and filters would stop some of these texts.
+    main.PassphraseEdit->setMaxLength(32);
+    main.PassphraseEdit->setText(passphrase);
+    (wep ? main.Key1Edit : main.PSKEdit)->setMaxLength(80);
+    (wep ? main.Key1Edit : main.PSKEdit)->setText(key);
+    main.SecurityComboBox->setFocus();
+    Harness::click(main.NextPanel);
+
+    if (message.isEmpty()) {
+        QVERIFY(h.messages().warnings.empty());
+        QCOMPARE(main.nCurrentPage, int(PAGE_CONFIRM));
+        QCOMPARE(QString::fromLatin1(wep ? main.wizard.newWepKey : main.wizard.newPSK), key);
+    } else {
+        QCOMPARE(h.messages().warnings, std::vector<QString>{main.Text(message.toStdString())});
+        QCOMPARE(main.nCurrentPage, wep ? int(PAGE_SECURE_4_WEP) : int(PAGE_SECURE_4_PSK));
+        QCOMPARE(main.focusWidget()->objectName(), focus);
+        auto* edit = qobject_cast<QLineEdit*>(main.focusWidget());
+        QCOMPARE(edit->selectedText(), edit->text());
+    }
+}
+
+QTEST_MAIN(SettingsTest)
+#include "tst_settings.moc"
