@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The wizard configures emulated access points across the lab network: trv81k-emulator on
 # host ap1, the wizard (driven by the Qt Test program wizard_lab) on host pc.
-#   wizard_lab.sh NETLAB EMULATOR WIZARD_LAB CONFIG
+#   wizard_lab.sh NETLAB EMULATOR WIZARD_LAB CONFIG [QT TEST OPTIONS]
+# TRV81K_LAB_TIME_SCALE=1 runs the wizard with its real timing (default 0.2).
 # Exit 77 (skipped) where the lab cannot be made. The lab is removed also when a check fails.
 set -euo pipefail
 
@@ -41,7 +42,8 @@ done
 
 status=0
 "$netlab" exec --lab "$lab" pc env QT_QPA_PLATFORM=offscreen TRV81K_LAB_STATE="$tmp/state.json" \
-  TRV81K_LAB_INTERFACE="$pc" "$program" || status=$?
+  TRV81K_LAB_INTERFACE="$pc" TRV81K_LAB_TIME_SCALE="${TRV81K_LAB_TIME_SCALE:-0.2}" \
+  "$program" "${@:5}" || status=$?
 if [[ $status -ne 0 ]]; then
   echo "--- emulator" >&2
   cat "$tmp/emulator.err" >&2
