@@ -266,6 +266,8 @@ std::string readDeviceField(const std::string& key, const json& value, EmulatedD
         return readBool(value, key, b.noMarker);
     if (key == "answerTwice")
         return readBool(value, key, b.answerTwice);
+    if (key == "ignorePairingCheck")
+        return readBool(value, key, b.ignorePairingCheck);
     return "unknown field " + shownText(key);
 }
 

@@ -12,12 +12,13 @@ namespace trv81k::emulator {
 
 // Switches that make a device misbehave the way tests need it to.
 struct Behaviour {
-    bool refusePassword = false;    // every login is answered with status 1
-    bool pairingManaged = false;    // the pairing check answers state 1
-    bool silent = false;            // answers nothing and applies nothing
-    bool neverAcknowledge = false;  // applies configure requests but never answers them
-    bool noMarker = false;          // search answers lack the pairing marker
-    bool answerTwice = false;       // every answer goes out twice
+    bool refusePassword = false;      // every login is answered with status 1
+    bool pairingManaged = false;      // the pairing check answers state 1
+    bool silent = false;              // answers nothing and applies nothing
+    bool neverAcknowledge = false;    // applies configure requests but never answers them
+    bool noMarker = false;            // search answers lack the pairing marker
+    bool answerTwice = false;         // every answer goes out twice
+    bool ignorePairingCheck = false;  // answers everything but the pairing check
 
     bool operator==(const Behaviour&) const = default;
 };

@@ -288,6 +288,10 @@ Reaction Emulator::onCheckBPS(const PlainMessage& plain, const Ipv4Bytes& sender
         reaction.log["note"] = "the device is silent";
         return reaction;
     }
+    if (device.behaviour.ignorePairingCheck) {
+        reaction.log["note"] = "the device ignores the pairing check";
+        return reaction;
+    }
     const std::uint8_t state = device.behaviour.pairingManaged ? 1 : 0;
     answer(reaction, device, buildCheckBPSAnswer(device.mac, state),
            {{"answer", "check-bps"}, {"state", state}});

@@ -84,7 +84,8 @@ TEST(EmulatorConfig, EveryFieldIsRead) {
         "security": 10, "key": "0123456789", "networkMode": "b-only", "firmware": "V1.2a",
         "auxName": "second", "auxAttr": 200, "auxKeyCode": 2, "auxText": "abcdef",
         "refusePassword": true, "pairingManaged": true, "silent": true,
-        "neverAcknowledge": true, "noMarker": true, "answerTwice": true}]})");
+        "neverAcknowledge": true, "noMarker": true, "answerTwice": true,
+        "ignorePairingCheck": true}]})");
     ASSERT_TRUE(result.ok()) << result.error;
     const EmulatedDevice& d = result.devices.at(0);
     EXPECT_EQ(d.settings.name, "Caf\xE9");  // held as Latin-1
@@ -106,7 +107,7 @@ TEST(EmulatorConfig, EveryFieldIsRead) {
     EXPECT_EQ(d.auxAttr, 200);
     EXPECT_EQ(d.auxKeyCode, 2);
     EXPECT_EQ(d.auxText, "abcdef");
-    EXPECT_EQ(d.behaviour, (Behaviour{true, true, true, true, true, true}));
+    EXPECT_EQ(d.behaviour, (Behaviour{true, true, true, true, true, true, true}));
 }
 
 TEST(EmulatorConfig, OmittedFieldsTakeTheDefaults) {

@@ -250,6 +250,20 @@ TEST(EmulatorCheckBPS, BehaviourSwitches) {
     EXPECT_EQ(twice.handlePlain(buildCheckBPSRequest(mac), kClient, kStart).answers.size(), 2u);
 }
 
+TEST(EmulatorCheckBPS, IgnoringThePairingCheckLeavesEveryOtherAnswer) {
+    const EmulatedDevice device = makeDevice(1, "AP-1");
+    Emulator deaf = withBehaviour({.pairingManaged = true, .ignorePairingCheck = true});
+    const Reaction check = deaf.handlePlain(buildCheckBPSRequest(device.mac), kClient, kStart);
+    EXPECT_TRUE(check.answers.empty());
+    EXPECT_EQ(check.log["kind"], "check-bps");  // still logged
+    EXPECT_EQ(check.log["note"], "the device ignores the pairing check");
+    EXPECT_EQ(deaf.handlePlain(buildSearchRequest(), kClient, kStart).answers.size(), 1u);
+    const Reaction login = deaf.handlePlain(auth(device, "secret"), kClient, kStart);
+    ASSERT_EQ(login.answers.size(), 1u);
+    EXPECT_EQ(classify(login.answers[0]), MessageKind::AuthAnswer);
+    EXPECT_EQ(login.answers[0][38], 0);
+}
+
 // ---- Configure ------------------------------------------------------------------------------
 
 TEST_F(EmulatorTest, ConfigureWithoutLoginIsRefusedAndChangesNothing) {
