@@ -28,7 +28,7 @@ constexpr auto kDefaults = std::to_array<ControlGeometry>({
     {"DHCPModeComboBox", "", 146, 244, 130, 21},
     {"ChannelComboBox", "", 147, 250, 50, 21},
     {"DeviceNameEdit", "", 150, 175, 170, 16},
-    {"NetModeComboBox", "", 164, 287, 110, 21},
+    {"NetModeComboBox", "", 164, 287, 130, 21},
     {"SecurityComboBox", "", 175, 188, 150, 22},
     {"OrPanel", "", 205, 280, 30, 16},
     {"PassphraseEdit", "", 175, 248, 150, 20},

@@ -7,6 +7,9 @@
 // Also prints the resident memory after reaching the access-point list.
 
 #include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QRadioButton>
 #include <QDir>
 #include <QFile>
 #include <QPainter>
@@ -139,11 +142,27 @@ void ShootLanguage(const std::string& section, const QString& code, bool reportM
     });
     Harness::click(main.YesPanel);
 
-    // The settings pages as the page machine shows them.
-    for (int page : {7, 8, 9, 10, 11, 12, 18, 19}) {
-        main.LoadPage(page);
-        Save(&main, code, QStringLiteral("page%1").arg(page, 2, 10, QLatin1Char('0')));
-    }
+    // The settings pages along the road, filled as a user fills them.
+    Save(&main, code, "page07");
+    Harness::click(main.NextPanel);
+    Save(&main, code, "page08");
+    Harness::click(main.NextPanel);  // the pairing check: the office device answers
+    Save(&main, code, "page09");
+    Harness::click(main.NextPanel);
+    Harness::click(main.RadioBtnPSK);
+    Save(&main, code, "page10");
+    Harness::click(main.NextPanel);
+    main.SecurityComboBox->setCurrentIndex(3);  // WPA2 Personal
+    emit main.SecurityComboBox->activated(3);
+    QTest::keyClicks(main.PSKEdit, QStringLiteral("correct horse battery"));
+    Save(&main, code, "page12");
+    Harness::click(main.NextPanel);
+    Save(&main, code, "page18");
+    main.LoadPage(PAGE_SECURE_4_WEP);
+    QTest::keyClicks(main.PassphraseEdit, QStringLiteral("my passphrase"));
+    Save(&main, code, "page11");
+    main.LoadPage(PAGE_CONGRATULATION);
+    Save(&main, code, "page19");
 
     // The other dialogs.
     TSearchFailForm& fail = h.windows().searchFailForm();

@@ -454,10 +454,14 @@ private:
         }
         const int stages = static_cast<int>(language_.stages.size());
         const int stage = std::min(picture_.stage, stages);
-        const QString label = QString(language_.stepFormat)
-                                  .replace("%1", QString::number(stage))
-                                  .replace("%2", QString::number(stages))
-                                  .replace("%3", language_.stages[stage - 1]);
+        // The last stage ("done") is no step of its own, as in the welcome page's overview:
+        // its page names it alone.
+        const QString label = stage == stages && stages > 1
+                                  ? language_.stages[stage - 1]
+                                  : QString(language_.stepFormat)
+                                        .replace("%1", QString::number(stage))
+                                        .replace("%2", QString::number(stages - 1))
+                                        .replace("%3", language_.stages[stage - 1]);
         PlaceBandLine(label, QRect(310, 33, width - 12 - 310, 16), Qt::AlignRight);
         // Numbers in the circles of the current and the coming steps; done steps get a tick.
         for (int i = stage; i <= stages; ++i) {

@@ -102,8 +102,8 @@ TEST(ResolvePanel, PositionsOfTheTable) {
     EXPECT_EQ(OnNormalRoad("RegPanel", 19, "English"), (PanelRect{399, 373, 110, 18}));
     EXPECT_EQ(OnNormalRoad("GatewayEdit", 7, "French"), (PanelRect{148, 338, 110, 16}));
     // Moves that change one coordinate only.
-    EXPECT_EQ(OnNormalRoad("NetModeComboBox", 9, "German"), (PanelRect{164, 302, 110, 21}));
-    EXPECT_EQ(OnNormalRoad("NetModeComboBox", 9, "English"), (PanelRect{164, 287, 110, 21}));
+    EXPECT_EQ(OnNormalRoad("NetModeComboBox", 9, "German"), (PanelRect{164, 302, 130, 21}));
+    EXPECT_EQ(OnNormalRoad("NetModeComboBox", 9, "English"), (PanelRect{164, 287, 130, 21}));
     EXPECT_EQ(OnNormalRoad("SSIDEdit", 9, "French"), (PanelRect{148, 194, 170, 16}));
     EXPECT_EQ(OnNormalRoad("RadioBtnPSK", 10, "German"), (PanelRect{348, 230, 25, 15}));
     // The label inside its holder, in window coordinates.
