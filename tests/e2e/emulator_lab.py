@@ -10,34 +10,25 @@ Exit 77 (skipped) where the lab cannot be made.
 
 import json
 import os
-import signal
-import subprocess
 import sys
 import tempfile
 import time
 
+sys.dont_write_bytecode = True  # no __pycache__ in the source tree
+import labkit  # noqa: E402
+from labkit import PC  # noqa: E402
+
 EMULATOR, NETLAB = sys.argv[1], sys.argv[2]
 CLIENT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "wire_client.py")
-LAB = "emu%d" % os.getpid()
-PC = "10.81.0.1"
 
-failures = []
-
-
-def check(condition, what):
-    if not condition:
-        failures.append(what)
-        print("FAIL:", what, file=sys.stderr)
-
-
-def netlab(*args, **kwargs):
-    return subprocess.run([NETLAB, args[0], "--lab", LAB, *args[1:]], **kwargs)
+check = labkit.Checks("emulator_lab")
+lab = None  # the labkit.Lab of this run
 
 
 def ask(request, wait=0.5):
     """Sends one request from the pc; the answers heard, in arrival order."""
-    result = netlab("exec", "pc", sys.executable, CLIENT, "--interface", PC, "--wait", str(wait),
-                    json.dumps(request), capture_output=True, text=True)
+    result = lab.run("pc", sys.executable, CLIENT, "--interface", PC, "--wait", str(wait),
+                     json.dumps(request))
     if result.returncode == 77:
         raise SystemExit(77)
     if result.returncode != 0:
@@ -45,31 +36,8 @@ def ask(request, wait=0.5):
     return [json.loads(line) for line in result.stdout.splitlines() if line.strip()]
 
 
-class Emulator:
-    def __init__(self, host, *args):
-        self.process = subprocess.Popen(
-            [NETLAB, "exec", "--lab", LAB, host, EMULATOR, *args],
-            stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
-
-    def wait_started(self, devices):
-        """Reads the start-up lines; the sockets are open once they are printed."""
-        lines = []
-        deadline = time.monotonic() + 10
-        while len(lines) < devices and time.monotonic() < deadline:
-            line = self.process.stderr.readline()
-            if not line:
-                break
-            lines.append(line.strip())
-        return lines
-
-    def stop(self):
-        if self.process.poll() is None:
-            self.process.send_signal(signal.SIGTERM)
-        try:
-            return self.process.wait(timeout=5)
-        except subprocess.TimeoutExpired:
-            self.process.kill()
-            return self.process.wait()
+def Emulator(host, *args):
+    return labkit.Emulator(lab, host, EMULATOR, *args)
 
 
 CONFIG_AP1 = {"devices": [
@@ -196,9 +164,8 @@ def run(folder):
         # A corrupt state file is refused and left as it is.
         with open(path("state1.json"), "w") as f:
             f.write('{"devices": [')
-        bad = subprocess.run([NETLAB, "exec", "--lab", LAB, "ap1", EMULATOR, "--config",
-                              path("ap1.json"), "--state", path("state1.json")],
-                             capture_output=True, text=True, timeout=10)
+        bad = lab.run("ap1", EMULATOR, "--config", path("ap1.json"), "--state",
+                      path("state1.json"), timeout=10)
         check(bad.returncode == 2 and "state" in bad.stderr, "corrupt state: %r" % bad.stderr)
         with open(path("state1.json")) as f:
             check(f.read() == '{"devices": [', "corrupt state file untouched")
@@ -208,19 +175,13 @@ def run(folder):
 
 
 def main():
-    up = netlab("up", "--aps", "2")
-    if up.returncode == 77:
-        return 77
-    if up.returncode != 0:
-        print("netlab up failed", file=sys.stderr)
-        return 1
+    global lab
     try:
-        with tempfile.TemporaryDirectory() as folder:
+        with labkit.Lab(NETLAB, "emu", aps=2) as lab, tempfile.TemporaryDirectory() as folder:
             run(folder)
-    finally:
-        netlab("down")
-    print("emulator_lab: %s" % ("ok" if not failures else "%d failures" % len(failures)))
-    return 0 if not failures else 1
+    except labkit.Skip:
+        return labkit.SKIP
+    return check.result()
 
 
 if __name__ == "__main__":

@@ -1,0 +1,446 @@
+#!/usr/bin/env python3
+"""trv81k-cli against trv81k-emulator processes on a lab network: the real programs, the
+command line on the pc, the emulated access points on the ap hosts.
+
+    cli_lab.py CASE PATH/TO/trv81k-cli PATH/TO/trv81k-emulator PATH/TO/scripts/netlab
+
+CASE is one of
+    search     one device; a doubled answer and one without the pairing marker; 32 devices
+               from four hosts within one second; multicast loopback off (a program does not
+               hear its own requests)
+    configure  static address, DHCP with WEP 64 from a passphrase, WPA2 with a 64-digit key,
+               a wrong password (exit 4), a device that never acknowledges (exit 5)
+    pairing    a pairing-managed device, a device that ignores the pairing check, a device
+               not under pairing control (refused), --pairing
+After every configure the emulator's state file is compared with what the device must hold,
+field by field, for every device it emulates. Exit 77 (skipped) where the lab cannot be made.
+"""
+
+import copy
+import json
+import os
+import re
+import sys
+import tempfile
+
+sys.dont_write_bytecode = True  # no __pycache__ in the source tree
+import labkit  # noqa: E402
+from labkit import (PC, Emulator, ap_address, read_json,  # noqa: E402
+                    read_json_lines, write_json)
+
+CASE, CLI, EMULATOR, NETLAB = sys.argv[1:5]
+check = labkit.Checks("cli_lab " + CASE)
+
+PASSWORD_ERROR = "The password is not correct."
+CONFIGURE_FAIL = "The TRV81K did not confirm the new settings."
+# The first WEP 64 key of the passphrase "secret" (computed apart from this code).
+WEP64_OF_SECRET = "C93CA31ECA"
+PSK_64 = "0123456789abcdefABCDEF0123456789abcdef0123456789ABCDEF0123456789"
+# The scale that makes the configure dialog's 84 s last 4.2 s (login pause 25 ms).
+FAST = "0.05"
+
+NET_MODES = ["mixed", "g-only", "b-only"]
+
+
+def device(mac, name, **fields):
+    """A device of an emulator configuration with every setting spelled out."""
+    d = {"mac": mac, "name": name, "token": mac.replace("-", "")[4:], "password": "pw-" + name,
+         "ipMode": "static", "ip": "10.81.0.200", "netmask": "255.255.255.0",
+         "gateway": "10.81.0.1", "ssid": "net-" + name, "channel": 6, "security": 0, "key": "",
+         "networkMode": "mixed", "firmware": "3.2.1"}
+    d.update(fields)
+    return d
+
+
+def state_of(config):
+    """The state file the emulator writes for these devices while they hold their settings."""
+    keys = ["mac", "name", "password", "ipMode", "ip", "netmask", "gateway", "ssid", "channel",
+            "security", "key", "networkMode"]
+    return {"version": 1, "devices": [{k: d[k] for k in keys} for d in config["devices"]]}
+
+
+def listing(d, security_text=""):
+    """What search --json shows for a configured device."""
+    return {"name": d["name"], "mac": d["mac"], "ipMode": d["ipMode"], "ip": d["ip"],
+            "netmask": d["netmask"], "gateway": d["gateway"], "ssid": d["ssid"],
+            "channel": d["channel"], "security": d["security"], "securityText": security_text,
+            "networkMode": d["networkMode"], "firmware": d["firmware"]}
+
+
+class Run:
+    """One run of trv81k-cli on a host of the lab."""
+
+    def __init__(self, lab, host, *args, interface=True, env=None, stdin=None, timeout=120):
+        command = [CLI]
+        if interface:
+            command += ["--interface", PC if host == "pc" else ap_address(int(host[2:]))]
+        command += list(args)
+        full_env = dict(os.environ)
+        full_env.pop("TRV81K_PASSWORD", None)
+        full_env.update(env or {})
+        result = lab.run(host, *command, env=full_env, input=stdin, timeout=timeout)
+        self.code, self.out, self.err = result.returncode, result.stdout, result.stderr
+        self.what = " ".join(args)
+
+    def json(self):
+        try:
+            return json.loads(self.out)
+        except ValueError:
+            return None
+
+    def handled(self):
+        """The receiver's datagram count of a --verbose run (None without the line)."""
+        found = re.search(r"receiver handled (\d+) datagram\(s\) in all", self.err)
+        return int(found.group(1)) if found else None
+
+    def stored_after_ms(self):
+        found = re.search(r"the last ([0-9.]+) ms after the request", self.err)
+        return float(found.group(1)) if found else None
+
+    def expect(self, code, what):
+        return check(self.code == code, "%s: exit %d, expected %d (%s); stderr: %s" % (
+            what, self.code, code, self.what, self.err.strip()))
+
+
+def started(emulator, config, host):
+    lines = emulator.wait_started(len(config["devices"]))
+    check.equal(len(lines), len(config["devices"]), "start-up lines of the emulator on " + host)
+
+
+def stop_all(emulators):
+    for e in emulators:
+        check.equal(e.stop(), 0, "emulator ends with 0 on SIGTERM")
+    emulators.clear()
+
+
+# ---- search ---------------------------------------------------------------------------------
+
+def case_search(lab, folder):
+    def path(name):
+        return os.path.join(folder, name)
+
+    emulators = []
+    try:
+        # One device, the adapter found by the check (no --interface).
+        one = {"devices": [device("02-81-00-01-00-01", "Solo", security=9, key="solo-psk-1",
+                                  networkMode="g-only", channel=11, firmware="4.0.2")]}
+        write_json(path("one.json"), one)
+        emulators.append(Emulator(lab, "ap1", EMULATOR, "--config", path("one.json"),
+                                  "--log", path("one.jsonl")))
+        started(emulators[-1], one, "ap1")
+        r = Run(lab, "pc", "search", "--json", "--timeout", "1", interface=False)
+        r.expect(0, "search for one device")
+        check.equal(r.json(), [listing(one["devices"][0], "WPA2-Personal(AES)")],
+                    "search --json of one device")
+        table = Run(lab, "pc", "search", "--timeout", "1").out.splitlines()
+        check(len(table) == 2 and table[0].split()[:2] == ["NAME", "MAC"] and
+              table[1].split()[:4] == ["Solo", "02-81-00-01-00-01", "static", "10.81.0.200"],
+              "search table of one device: %r" % table)
+        log = read_json_lines(path("one.jsonl"))
+        check.equal([(e["kind"], e["from"], e["size"]) for e in log],
+                    [("search", PC, 641), ("search", PC, 641)], "the emulator's request log")
+        stop_all(emulators)
+
+        # A device that answers twice, one without the marker, then a plain one: the doubled
+        # answer is listed once, the marker-less one not at all, and it does not take a slot.
+        quirks = {"devices": [device("02-81-00-02-00-01", "Twice", answerTwice=True),
+                              device("02-81-00-02-00-02", "NoMark", noMarker=True),
+                              device("02-81-00-02-00-03", "Plain")]}
+        write_json(path("quirks.json"), quirks)
+        emulators.append(Emulator(lab, "ap1", EMULATOR, "--config", path("quirks.json"),
+                                  "--log", path("quirks.jsonl")))
+        started(emulators[-1], quirks, "ap1")
+        r = Run(lab, "pc", "--verbose", "search", "--json", "--timeout", "1")
+        r.expect(0, "search with a doubled and a marker-less answer")
+        twice, _, plain = quirks["devices"]
+        check.equal(r.json(), [listing(twice, "Disabled"), listing(plain, "Disabled")],
+                    "doubled answer listed once, marker-less one not")
+        check.equal(r.handled(), 4, "datagrams the receiver handled (2 + 1 + 1)")
+        answers = read_json_lines(path("quirks.jsonl"))[0]["answers"]
+        check.equal([(a["mac"], a["copies"], a["marker"]) for a in answers],
+                    [(twice["mac"], 2, True), ("02-81-00-02-00-02", 1, False),
+                     (plain["mac"], 1, True)], "what the emulator sent")
+        stop_all(emulators)
+
+        # 32 devices on four hosts answer one search: all of them are stored within one
+        # second of the request.
+        every = []
+        for k in range(1, 5):
+            config = {"devices": [device("02-81-00-03-%02X-%02X" % (k, i), "AP%d-%d" % (k, i),
+                                         ip=ap_address(k), channel=i + 1)
+                                  for i in range(8)]}
+            every += config["devices"]
+            write_json(path("many%d.json" % k), config)
+            emulators.append(Emulator(lab, "ap%d" % k, EMULATOR, "--config",
+                                      path("many%d.json" % k)))
+            started(emulators[-1], config, "ap%d" % k)
+        by_mac = {d["mac"]: d for d in every}
+        for attempt in range(3):
+            r = Run(lab, "pc", "--verbose", "search", "--json", "--timeout", "1")
+            r.expect(0, "search for 32 devices")
+            listed = r.json() or []
+            check.equal(sorted(d["mac"] for d in listed), sorted(d["mac"] for d in every),
+                        "the 32 devices listed (search %d)" % (attempt + 1))
+            wrong = [d for d in listed
+                     if d["mac"] in by_mac and listing(by_mac[d["mac"]], "Disabled") != d]
+            check(not wrong, "devices listed with other settings (search %d): %r" %
+                  (attempt + 1, wrong))
+            check.equal(r.handled(), 32, "datagrams handled for 32 devices")
+            print("%d devices stored, the last %s ms after the request" %
+                  (len(listed), r.stored_after_ms()))
+        stop_all(emulators)
+
+        # Multicast loopback is off: an emulator on the pc itself hears nothing of the pc's
+        # search, and the command-line tool hears nothing but the access point's answer.
+        near = {"devices": [device("02-81-00-04-00-01", "OnThePc", ip=PC)]}
+        far = {"devices": [device("02-81-00-04-00-02", "Far", ip=ap_address(1))]}
+        write_json(path("near.json"), near)
+        write_json(path("far.json"), far)
+        emulators.append(Emulator(lab, "pc", EMULATOR, "--interface", PC, "--config",
+                                  path("near.json"), "--log", path("near.jsonl")))
+        started(emulators[-1], near, "pc")
+        far_emulator = Emulator(lab, "ap1", EMULATOR, "--config", path("far.json"), "--log",
+                                path("far.jsonl"))
+        emulators.append(far_emulator)
+        started(far_emulator, far, "ap1")
+        r = Run(lab, "pc", "--verbose", "search", "--json", "--timeout", "1")
+        r.expect(0, "search beside an emulator on the same host")
+        check.equal(r.json(), [listing(far["devices"][0], "Disabled")],
+                    "only the other host's device is listed")
+        check.equal(r.handled(), 1, "datagrams handled: the one answer, not the own request")
+        check.equal(read_json_lines(path("near.jsonl")), [],
+                    "the emulator on the pc heard no request of the pc")
+        check.equal([e["kind"] for e in read_json_lines(path("far.jsonl"))], ["search"],
+                    "the access point heard the search")
+        check.equal(far_emulator.stop(), 0, "emulator ends with 0 on SIGTERM")
+        emulators.remove(far_emulator)
+        r = Run(lab, "pc", "--verbose", "search", "--json", "--timeout", "1")
+        r.expect(3, "search with no device on the other hosts")
+        check.equal(r.json(), [], "empty list")
+        check.equal(r.handled(), 0, "datagrams handled with no device on the network")
+        check("no TRV81K answered" in r.err, "says that nothing answered: %r" % r.err)
+        check.equal(read_json_lines(path("near.jsonl")), [],
+                    "the emulator on the pc still heard nothing")
+    finally:
+        stop_all(emulators)
+
+
+# ---- configure ------------------------------------------------------------------------------
+
+class Devices:
+    """An emulator on ap1 whose state file is checked against the expected settings."""
+
+    def __init__(self, lab, folder, devices):
+        self.lab, self.folder = lab, folder
+        self.config = {"devices": devices}
+        self.expected = copy.deepcopy(self.config)
+        self.state_path = os.path.join(folder, "state.json")
+        self.log_path = os.path.join(folder, "log.jsonl")
+        write_json(os.path.join(folder, "devices.json"), self.config)
+        self.emulator = Emulator(lab, "ap1", EMULATOR, "--config",
+                                 os.path.join(folder, "devices.json"), "--state", self.state_path,
+                                 "--log", self.log_path)
+        started(self.emulator, self.config, "ap1")
+        self.log_seen = 0
+
+    def mac(self, name):
+        return next(d["mac"] for d in self.config["devices"] if d["name"] == name)
+
+    def change(self, mac, **fields):
+        """What a configure request must have changed."""
+        next(d for d in self.expected["devices"] if d["mac"] == mac).update(fields)
+
+    def check_state(self, what):
+        try:
+            state = read_json(self.state_path)
+        except FileNotFoundError:
+            state = None if self.expected == self.config else "missing"
+        if state is None:
+            return  # nothing applied yet and nothing expected
+        check.equal(state, state_of(self.expected), "state file after " + what)
+
+    def new_requests(self):
+        """The log lines written since the last call."""
+        log = read_json_lines(self.log_path)
+        fresh, self.log_seen = log[self.log_seen:], len(log)
+        return fresh
+
+
+def configure_requests(log, mac):
+    return [e for e in log if e["kind"] == "configure" and e.get("mac") == mac]
+
+
+def case_configure(lab, folder):
+    devices = Devices(lab, folder, [
+        device("02-81-00-05-00-01", "Static", security=9, key="old-psk-static"),
+        device("02-81-00-05-00-02", "Dhcp", ssid="Corner", channel=4, networkMode="g-only"),
+        device("02-81-00-05-00-03", "Wpa2"),
+        device("02-81-00-05-00-04", "Locked"),
+        device("02-81-00-05-00-05", "Mute", neverAcknowledge=True),
+    ])
+    try:
+        # Static address and every basic and wireless value, verified afterwards.
+        mac = devices.mac("Static")
+        r = Run(lab, "pc", "configure", "--device", mac, "--password", "pw-Static", "--static",
+                "--ip", "10.81.0.60", "--netmask", "255.255.0.0", "--gateway", "10.81.0.254",
+                "--name", "Office", "--new-password", "office-pw", "--ssid", "OfficeNet",
+                "--channel", "3", "--security", "disabled", "--net-mode", "b-only",
+                "--verify", "3")
+        r.expect(0, "static configuration")
+        check.equal(r.out, mac + ": configured and verified\n", "static: output")
+        devices.change(mac, name="Office", password="office-pw", ip="10.81.0.60",
+                       netmask="255.255.0.0", gateway="10.81.0.254", ssid="OfficeNet",
+                       channel=3, security=0, key="", networkMode="b-only")
+        devices.check_state("the static configuration")
+        log = devices.new_requests()
+        check.equal([e["kind"] for e in log], ["search", "auth", "configure", "search"],
+                    "static: requests the device received")
+        sent = configure_requests(log, mac)
+        check(len(sent) == 1 and sent[0]["ipMode"] == 1 and sent[0]["wirelessEditable"] == 1
+              and sent[0]["result"] == "applied", "static: the configure request %r" % sent)
+
+        # DHCP and WEP 64 from a passphrase; the password from the environment. Unset values
+        # keep the device's own (SSID, channel, network mode, name, password).
+        mac = devices.mac("Dhcp")
+        r = Run(lab, "pc", "configure", "--device", mac, "--dhcp", "--security", "wep64",
+                "--passphrase", "secret", env={"TRV81K_PASSWORD": "pw-Dhcp"})
+        r.expect(0, "DHCP with WEP 64")
+        check.equal(r.out, mac + ": configured\n", "DHCP: output")
+        devices.change(mac, ipMode="dhcp", security=1, key=WEP64_OF_SECRET)
+        devices.check_state("the DHCP configuration")
+        sent = configure_requests(devices.new_requests(), mac)
+        check(len(sent) == 1 and (sent[0]["ipMode"], sent[0]["ip"], sent[0]["netmask"],
+                                  sent[0]["gateway"]) == (0, "0.0.0.0", "0.0.0.0", "0.0.0.0"),
+              "DHCP: no addresses in the request %r" % sent)
+        key = Run(lab, "pc", "wep-key", "--bits", "64", "secret", interface=False)
+        check.equal(key.out, WEP64_OF_SECRET + "\n", "wep-key --bits 64 secret")
+
+        # WPA2 with a 64-digit key; the password from standard input.
+        mac = devices.mac("Wpa2")
+        r = Run(lab, "pc", "configure", "--device", mac, "--password-file", "-",
+                "--security", "wpa2", "--key", PSK_64, "--ssid", "Secure", stdin="pw-Wpa2\n")
+        r.expect(0, "WPA2 with a 64-digit key")
+        devices.change(mac, security=9, key=PSK_64, ssid="Secure")
+        devices.check_state("the WPA2 configuration")
+        devices.new_requests()
+
+        # A wrong password: exit 4, the login refused, nothing written.
+        mac = devices.mac("Locked")
+        r = Run(lab, "pc", "configure", "--device", mac, "--password", "not-it", "--name", "X")
+        r.expect(4, "wrong password")
+        check(PASSWORD_ERROR in r.err, "wrong password: the message %r" % r.err)
+        log = devices.new_requests()
+        check.equal([(e["kind"], [a.get("result") for a in e["answers"]]) for e in log],
+                    [("search", [None] * 5), ("auth", ["wrong password"])],
+                    "wrong password: requests and the device's verdict")
+        devices.check_state("the wrong password")
+
+        # A device that never acknowledges: the request goes out five times on the configure
+        # dialog's schedule (scaled), then exit 5. The device did apply it.
+        mac = devices.mac("Mute")
+        r = Run(lab, "pc", "--timing-scale", FAST, "--verbose", "configure", "--device", mac,
+                "--password", "pw-Mute", "--name", "Quiet", "--ssid", "QuietNet")
+        r.expect(5, "never acknowledged")
+        check(CONFIGURE_FAIL in r.err, "never acknowledged: the message %r" % r.err)
+        check("no acknowledgement" in r.err and "after the first of 5 request(s)" in r.err,
+              "never acknowledged: five requests %r" % r.err)
+        sent = configure_requests(devices.new_requests(), mac)
+        check.equal([e["result"] for e in sent], ["applied"] * 5,
+                    "never acknowledged: configure requests received")
+        devices.change(mac, name="Quiet", ssid="QuietNet")
+        devices.check_state("the unacknowledged configuration")
+    finally:
+        devices.emulator.stop()
+
+
+# ---- pairing --------------------------------------------------------------------------------
+
+def case_pairing(lab, folder):
+    devices = Devices(lab, folder, [
+        device("02-81-00-06-00-01", "Paired", pairingManaged=True, security=9,
+               key="paired-psk-1", ssid="Home", channel=9),
+        device("02-81-00-06-00-02", "Deaf", ignorePairingCheck=True, security=1,
+               key="0123456789", ssid="Cellar"),
+        device("02-81-00-06-00-03", "Manual", security=3, key="manual-psk-1"),
+    ])
+
+    def pairing_write(sent, what):
+        # bWirelessEditable 0, the pairing code 11 sent as 0, no key bytes.
+        check(len(sent) == 1 and (sent[0]["wirelessEditable"], sent[0]["securityMode"],
+                                  sent[0]["key"], sent[0]["result"]) == (0, 0, "", "applied"),
+              "%s: the configure request %r" % (what, sent))
+
+    try:
+        # Pairing control: one check, then only the network settings are written.
+        mac = devices.mac("Paired")
+        r = Run(lab, "pc", "--verbose", "configure", "--device", mac, "--password", "pw-Paired",
+                "--static", "--ip", "10.81.0.70", "--name", "PairedAP")
+        r.expect(0, "pairing-managed device")
+        check("pairing check: pairing control" in r.err, "pairing-managed: %r" % r.err)
+        log = devices.new_requests()
+        check.equal([e["kind"] for e in log], ["search", "auth", "check-bps", "configure"],
+                    "pairing-managed: requests")
+        pairing_write(configure_requests(log, mac), "pairing-managed")
+        devices.change(mac, ip="10.81.0.70", name="PairedAP")
+        devices.check_state("the pairing-managed configuration")
+
+        # No answer to the pairing check: three checks a pairing pause apart, then the device
+        # is left to pairing as the wizard leaves it.
+        mac = devices.mac("Deaf")
+        r = Run(lab, "pc", "--verbose", "configure", "--device", mac, "--password", "pw-Deaf",
+                "--dhcp")
+        r.expect(0, "device silent to the pairing check")
+        check("pairing check: no answer" in r.err, "silent to the check: %r" % r.err)
+        log = devices.new_requests()
+        check.equal([e["kind"] for e in log],
+                    ["search", "auth", "check-bps", "check-bps", "check-bps", "configure"],
+                    "silent to the check: requests")
+        pairing_write(configure_requests(log, mac), "silent to the check")
+        devices.change(mac, ipMode="dhcp")
+        devices.check_state("the configuration of the device silent to the check")
+
+        # Not under pairing control and no wireless option: refused, nothing written (its
+        # current key would be lost).
+        mac = devices.mac("Manual")
+        r = Run(lab, "pc", "configure", "--device", mac, "--password", "pw-Manual", "--name",
+                "Never")
+        r.expect(2, "device not under pairing control")
+        check("not under pairing control" in r.err, "not managed: the message %r" % r.err)
+        check.equal([e["kind"] for e in devices.new_requests()],
+                    ["search", "auth", "check-bps"], "not managed: requests")
+        devices.check_state("the refused configuration")
+
+        # --pairing: no check at all, the wireless settings left to the device.
+        r = Run(lab, "pc", "configure", "--device", mac, "--password", "pw-Manual", "--pairing",
+                "--name", "Left")
+        r.expect(0, "--pairing")
+        log = devices.new_requests()
+        check.equal([e["kind"] for e in log], ["search", "auth", "configure"],
+                    "--pairing: requests")
+        pairing_write(configure_requests(log, mac), "--pairing")
+        devices.change(mac, name="Left")
+        devices.check_state("the --pairing configuration")
+    finally:
+        devices.emulator.stop()
+
+
+CASES = {"search": (case_search, 4), "configure": (case_configure, 1),
+         "pairing": (case_pairing, 1)}
+
+
+def main():
+    if CASE not in CASES:
+        print("cli_lab: unknown case %r (one of %s)" % (CASE, ", ".join(CASES)), file=sys.stderr)
+        return 2
+    body, aps = CASES[CASE]
+    try:
+        with labkit.Lab(NETLAB, "cli" + CASE[:4], aps=aps) as lab, \
+                tempfile.TemporaryDirectory() as folder:
+            body(lab, folder)
+    except labkit.Skip:
+        return labkit.SKIP
+    return check.result()
+
+
+if __name__ == "__main__":
+    sys.exit(main())
