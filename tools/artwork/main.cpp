@@ -7,14 +7,21 @@
 //       fit or would lie under a control, listing every such fault.
 //   trv81k-artwork userguide DESCRIPTION_DIR GUIDE_TEXT VERSION OUT_PDF
 //       prints the user guide.
+//   trv81k-artwork icons APP_ID OUT_DIR
+//       writes the application icon for the desktop's icon theme:
+//       OUT_DIR/hicolor/<n>x<n>/apps/APP_ID.png for every icon size, and
+//       OUT_DIR/hicolor/scalable/apps/APP_ID.svg.
 
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
+#include <QPainter>
 #include <QSaveFile>
+#include <QSvgGenerator>
 #include <QTextStream>
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 
@@ -137,6 +144,56 @@ int PrintGuide(const QString& descriptionFolder, const QString& guidePath, const
     return 0;
 }
 
+// The scalable icon is painted at the largest size's geometry; its numbers are the SVG's
+// user units.
+bool SaveIconSvg(const QString& path) {
+    constexpr int kSize = 256;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        return false;
+    }
+    QSvgGenerator svg;
+    svg.setOutputDevice(&file);
+    svg.setSize(QSize(kSize, kSize));
+    svg.setViewBox(QRect(0, 0, kSize, kSize));
+    svg.setTitle("TRV81K Setup Wizard");
+    svg.setDescription("An access point with its radio waves on a green tile");
+    QPainter painter;
+    if (!painter.begin(&svg)) {
+        return false;
+    }
+    PaintIcon(painter, kSize);
+    painter.end();
+    return file.commit();
+}
+
+int DrawIcons(const QString& appId, const QString& outFolder) {
+    const bool plainId = !appId.isEmpty() && std::all_of(appId.begin(), appId.end(), [](QChar c) {
+        return c.isLetterOrNumber() || c == '.' || c == '-' || c == '_';
+    });
+    if (!plainId) {
+        Print(stderr, "trv81k-artwork: not an application id: " + appId);
+        return 2;
+    }
+    const QDir out(outFolder);
+    QStringList problems;
+    for (const int size : kIconSizes) {
+        const QString folder = QString("hicolor/%1x%1/apps").arg(size);
+        if (!out.mkpath(folder) ||
+            !SaveImage(RenderIcon(size), out.filePath(folder + "/" + appId + ".png"))) {
+            problems.append("cannot write the " + QString::number(size) + " pixel icon");
+        }
+    }
+    if (!out.mkpath("hicolor/scalable/apps") ||
+        !SaveIconSvg(out.filePath("hicolor/scalable/apps/" + appId + ".svg"))) {
+        problems.append("cannot write the scalable icon");
+    }
+    for (const QString& problem : problems) {
+        Print(stderr, "trv81k-artwork: " + problem + " in " + outFolder);
+    }
+    return problems.isEmpty() ? 0 : 2;
+}
+
 }  // namespace
 }  // namespace trv81k::artwork
 
@@ -166,9 +223,13 @@ int main(int argc, char** argv) {
     if (args.size() == 6 && args[1] == "userguide") {
         return trv81k::artwork::PrintGuide(args[2], args[3], args[4], args[5]);
     }
+    if (args.size() == 4 && args[1] == "icons") {
+        return trv81k::artwork::DrawIcons(args[2], args[3]);
+    }
     std::fputs(
         "usage: trv81k-artwork pictures DESCRIPTION_DIR OUT_DIR\n"
-        "       trv81k-artwork userguide DESCRIPTION_DIR GUIDE_TEXT VERSION OUT_PDF\n",
+        "       trv81k-artwork userguide DESCRIPTION_DIR GUIDE_TEXT VERSION OUT_PDF\n"
+        "       trv81k-artwork icons APP_ID OUT_DIR\n",
         stderr);
     return 2;
 }

@@ -311,12 +311,10 @@ QImage FaceButton(QSize size, int buttonHeight, const QString& word, bool arrow)
     return image;
 }
 
-QImage Icon(int size) {
-    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter p(&image);
+}  // namespace
+
+void PaintIcon(QPainter& p, double s) {
     Prepare(p);
-    const double s = size;
     QLinearGradient fill(0, 0, 0, s);
     fill.setColorAt(0, QColor(170, 216, 70));
     fill.setColorAt(1, colour::kGreenShade);
@@ -326,10 +324,16 @@ QImage Icon(int size) {
     p.drawRoundedRect(QRectF(inset, inset, s - 2 * inset, s - 2 * inset), s * 0.22, s * 0.22);
     const double glyph = s * (s >= 32 ? 0.74 : 0.86);
     DrawApGlyph(p, QRectF((s - glyph) / 2, (s - glyph) / 2 - s * 0.02, glyph, glyph), Qt::white);
-    return image;
 }
 
-}  // namespace
+QImage RenderIcon(int size) {
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    PaintIcon(p, size);
+    p.end();
+    return image.convertToFormat(QImage::Format_ARGB32);
+}
 
 QImage RenderPicture(const PictureSpec& picture, const Language& language,
                      const PictureLayout& layout, bool withTexts) {
@@ -381,8 +385,7 @@ std::vector<std::pair<QString, QImage>> RenderWindowPictures(const Description& 
                                   .convertToFormat(QImage::Format_RGB32));
     }
     for (const int size : kIconSizes) {
-        pictures.emplace_back(QString("icon_%1").arg(size),
-                              Icon(size).convertToFormat(QImage::Format_ARGB32));
+        pictures.emplace_back(QString("icon_%1").arg(size), RenderIcon(size));
     }
     return pictures;
 }

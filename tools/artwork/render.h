@@ -2,6 +2,7 @@
 // Painting: a library picture from its layout, and the pictures the wizard's windows carry.
 
 #include <QImage>
+#include <QPainter>
 #include <QString>
 
 #include <utility>
@@ -22,7 +23,15 @@ QImage RenderPicture(const PictureSpec& picture, const Language& language,
 // icon_<size> for the application icon sizes.
 std::vector<std::pair<QString, QImage>> RenderWindowPictures(const Description& description);
 
-// The application icon sizes.
+// The application icon sizes (each one a hicolor theme size as well).
 inline constexpr int kIconSizes[] = {16, 24, 32, 48, 64, 128, 256};
+
+// Paints the application icon, a stylised access point with its waves on a button-green
+// tile, into the square (0, 0, size, size) of `painter`'s device. Below 32 pixels the tile
+// fills the square and the glyph is drawn larger, so it stays legible.
+void PaintIcon(QPainter& painter, double size);
+
+// The application icon as a picture of `size` x `size` pixels with a transparent corner.
+QImage RenderIcon(int size);
 
 }  // namespace trv81k::artwork
