@@ -5,6 +5,7 @@
 #include <poll.h>
 #include <chrono>
 #include <thread>
+#include <vector>
 
 #include "platform/adapters.h"
 #include "protocol/Receivemulticastunit.h"
@@ -105,14 +106,25 @@ TEST(PrepareRequest, AppliesTheSendersStateRules) {
 TEST(ReceiverThread, StoresThirtyTwoDevicesAnsweringAtOnce) {
     ExchangeState state;
     state.reset();
-    ReceiveMulticast receiver(state, loopbackEndpoint(24101), Timing{});
+    Timing timing;
+    timing.receiverPause = 300ms;
+    ReceiveMulticast receiver(state, loopbackEndpoint(24101), timing);
     ASSERT_TRUE(receiver.start());
     GroupListener sender(24101);
+    std::vector<Datagram> answers;
     for (int i = 0; i < 32; ++i) {
-        ASSERT_TRUE(sender.socket().sendToGroup(sealPacket(*buildSearchAnswer(makeDevice(i)))));
+        answers.push_back(sealPacket(*buildSearchAnswer(makeDevice(i))));
     }
-    // Every queued answer is read without the idle pause between them.
-    EXPECT_TRUE(eventually([&] { return state.table.count() == 32; }));
+    // A datagram the receiver pauses after; the 32 answers queue up during that pause.
+    sender.socket().sendToGroup(sealPacket(buildSearchRequest()));
+    ASSERT_TRUE(eventually([&] { return receiver.datagramsHandled() == 1; }));
+    std::this_thread::sleep_for(20ms);
+    for (const Datagram& answer : answers) {
+        ASSERT_TRUE(sender.socket().sendToGroup(answer));
+    }
+    // Every queued answer is read without the pause between them: the rest of the one pause,
+    // not 32 of them (9.6 s).
+    EXPECT_TRUE(eventually([&] { return state.table.count() == 32; }, 1500ms));
     receiver.stop();
     EXPECT_FALSE(receiver.running());
 }
