@@ -26,6 +26,8 @@ int RunWizard(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(kName));
     QApplication::setApplicationVersion(QStringLiteral(TRV81K_VERSION));
+    // The desktop entry's name: Wayland compositors find the window's icon and name by it.
+    QGuiApplication::setDesktopFileName(QStringLiteral(TRV81K_APP_ID));
     // The wizard ends through its own buttons (or its main window closing), not when the last
     // window is hidden during a modal step.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -55,6 +57,13 @@ int main(int argc, char** argv) {
     } catch (const CLI::ParseError& e) {
         const int code = cli.exit(e);
         return code == 0 ? 0 : 2;
+    }
+    // The toolkit's options start with one dash; an unknown one with two is a mistake.
+    for (const std::string& extra : cli.remaining()) {
+        if (extra.size() > 2 && extra.compare(0, 2, "--") == 0) {
+            std::fprintf(stderr, "%s: unknown option %s (see --help)\n", kName, extra.c_str());
+            return 2;
+        }
     }
     if (interfaceAddress && !trv81k::SetInterfaceOverride(*interfaceAddress)) {
         std::fprintf(stderr, "%s: --interface %s is not an IPv4 address such as 192.168.1.10\n",

@@ -128,6 +128,12 @@ int main(int argc, char** argv) {
     app.set_version_flag("--version", std::string("trv81k-trace ") + TRV81K_VERSION);
     bool showLength = false;
     app.add_flag("--raw", showLength, "Also show the length of each received block, in brackets");
-    CLI11_PARSE(app, argc, argv);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        // Help and version end with 0; argument errors with 2, as in the other programs.
+        const int code = app.exit(e);
+        return code == 0 ? 0 : 2;
+    }
     return Run(showLength);
 }
