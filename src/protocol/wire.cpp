@@ -202,34 +202,27 @@ PlainMessage buildCheckBPSRequest(const MacAddress& mac) {
 
 std::optional<PlainMessage> buildConfigureRequest(const MacAddress& mac, const WizardState& state) {
     // Built in place: the request is made on every send, so it is not copied around.
-    std::optional<PlainMessage> result(std::in_place);
+    std::optional<PlainMessage> result(std::in_place);  // zeroed
     PlainMessage& plain = *result;
-    plain.fill(0);
     std::copy(tag::kConfigureRequest.begin(), tag::kConfigureRequest.end(), plain.begin());
     ByteWriter out{std::span(plain).subspan(kTagSize)};
     out.put(mac);
     out.put(static_cast<std::uint8_t>(state.bStaticIP ? 1 : 0));
     if (state.bStaticIP) {
-        const AddressCheck address = ValidateIPText(state.newIPText);
-        if (address.outcome != FieldOutcome::Valid) {
+        const auto address = AddressBytes(AddressField::IP, state.newIPText);
+        const auto mask =
+            address ? AddressBytes(AddressField::Netmask, state.newNetmaskText) : std::nullopt;
+        if (!address || !mask) {
             result.reset();
             return result;
         }
-        const AddressCheck mask = ValidateNetmaskText(state.newNetmaskText);
-        if (mask.outcome != FieldOutcome::Valid) {
-            result.reset();
-            return result;
-        }
-        Ipv4Bytes gateway{};
-        if (!state.newGatewayText.empty()) {
-            const AddressCheck checked = ValidateGatewayText(state.newGatewayText);
-            if (checked.outcome == FieldOutcome::Valid) {
-                gateway = checked.bytes;
-            }
-        }
-        out.put(address.bytes);
-        out.put(mask.bytes);
-        out.put(gateway);
+        // An empty gateway, 0.0.0.0 and a refused one are all sent as zeros.
+        const auto gateway = state.newGatewayText.empty()
+                                 ? std::nullopt
+                                 : AddressBytes(AddressField::Gateway, state.newGatewayText);
+        out.put(*address);
+        out.put(*mask);
+        out.put(gateway.value_or(Ipv4Bytes{}));
     } else {
         out.skip(12);
     }

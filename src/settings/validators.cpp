@@ -1,6 +1,7 @@
 #include "settings/validators.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstddef>
 #include <span>
 #include <string>
@@ -17,8 +18,6 @@ constexpr std::string_view kGatewayEdit = "GatewayEdit";
 // is, so the closed octets are compared as numbers; the last octet is compared as typed.
 constexpr std::array<int, 7> kFirstOctetMasks = {128, 192, 224, 240, 248, 252, 255};
 constexpr std::array<int, 8> kOctetMasks = {0, 128, 192, 224, 240, 248, 252, 255};
-constexpr std::array<std::string_view, 8> kOctetMaskTexts = {"0",   "128", "192", "224",
-                                                             "240", "248", "252", "255"};
 
 // Octet numbers are read with saturation: anything above 255 is refused anyway, and a long run
 // of digits must not overflow into a small number.
@@ -35,39 +34,41 @@ bool InList(std::span<const T> list, const T& value) {
 }
 
 // The dotted-text scan shared by the three validators: the current octet (only digits reach
-// it), the normalised output and the address that the output reads as. Works in fixed buffers:
-// the validators run on every configure request as well as on every Next.
+// it) and the address that the normalised output reads as. Works in fixed buffers: the
+// validators run on every configure request as well as on every Next.
+//
+// The normalised output is each octet's number in plain decimal, joined by dots. It is used only
+// when it parses as an address, that is when it is four octets of at most 255 each, and then it
+// is exactly the four address bytes written out; so the scan keeps the bytes and writes the text
+// only for an accepted address.
 class DottedScan {
 public:
     void add(char c) {
         // The octet's number: its decimal digits, leading zeros not counting; saturated, so a
         // long run of digits cannot overflow into a small number.
         number_ = std::min(number_ * 10 + (c - '0'), kOctetCeiling);
-        if (typedLength_ < typed_.size()) {
-            typed_[typedLength_] = c;
-        }
         ++typedLength_;
     }
     bool octetEmpty() const { return typedLength_ == 0; }
-    // The octet as typed; an octet longer than four characters is cut, which no comparison
-    // with the three-character mask texts can mistake for a match.
-    std::string_view octet() const {
-        return {typed_.data(), std::min(typedLength_, typed_.size())};
-    }
     int octetNumber() const { return number_; }
+    // Whether the octet as typed is one of the numbers written in plain decimal: its number is
+    // in the list and it has no leading zero ("000" is not "0").
+    bool octetTypedAsOneOf(std::span<const int> numbers) const {
+        const std::size_t plainLength = number_ >= 100 ? 3 : number_ >= 10 ? 2 : 1;
+        return typedLength_ == plainLength && InList<int>(numbers, number_);
+    }
     int dots() const { return dots_; }
 
-    // A dot after a non-empty octet: "%d." goes to the output.
+    // A dot after a non-empty octet.
     void closeOctet() {
-        append(number_);
-        put('.');
+        store();
         ++dots_;
         startOctet();
     }
-    // End of the text, the last octet not empty: "%d" goes to the output.
+    // End of the text, the last octet not empty.
     void finish() {
         lastNumber_ = number_;
-        append(number_);
+        store();
         startOctet();
     }
 
@@ -79,29 +80,25 @@ public:
     }
     int lastNumber() const { return lastNumber_; }
     const std::array<std::uint8_t, 4>& bytes() const { return bytes_; }
-    // Complete whenever the output parses (four octets of at most three digits).
-    std::string_view normalised() const { return {out_.data(), outLength_}; }
+    // The normalised output; only for a scan that parses.
+    std::string normalised() const {
+        std::array<char, 16> text{};  // "255.255.255.255"
+        char* end = text.data();
+        for (std::size_t i = 0; i < bytes_.size(); ++i) {
+            if (i > 0) {
+                *end++ = '.';
+            }
+            end = std::to_chars(end, text.data() + text.size(), bytes_[i]).ptr;
+        }
+        return std::string(text.data(), end);
+    }
 
 private:
     void startOctet() {
         number_ = 0;
         typedLength_ = 0;
     }
-    void put(char c) {
-        if (outLength_ < out_.size()) {
-            out_[outLength_++] = c;
-        }
-    }
-    void append(int number) {
-        char digits[4];
-        std::size_t count = 0;
-        do {
-            digits[count++] = static_cast<char>('0' + number % 10);
-            number /= 10;
-        } while (number > 0 && count < sizeof digits);
-        while (count > 0) {
-            put(digits[--count]);
-        }
+    void store() {
         if (octets_ < 4 && number_ <= 255) {
             bytes_[static_cast<std::size_t>(octets_)] = static_cast<std::uint8_t>(number_);
         } else {
@@ -110,11 +107,8 @@ private:
         ++octets_;
     }
 
-    std::array<char, 4> typed_{};
     std::size_t typedLength_ = 0;
     int number_ = 0;
-    std::array<char, 16> out_{};  // "255.255.255.255" fits; longer output never parses
-    std::size_t outLength_ = 0;
     std::array<std::uint8_t, 4> bytes_{};
     int dots_ = 0;
     int octets_ = 0;
@@ -128,70 +122,66 @@ bool IsUsableHostAddress(const DottedScan& scan) {
            scan.lastNumber() != 0 && scan.lastNumber() != 255;
 }
 
-AddressCheck Refused(std::string_view messageKey, std::string_view focusField, bool reset) {
-    AddressCheck check;
-    check.messageKey = messageKey;
-    check.focusField = focusField;
-    check.resetField = reset;
-    return check;
-}
-
-AddressCheck Accepted(FieldOutcome outcome, const DottedScan& scan) {
-    AddressCheck check;
-    check.outcome = outcome;
-    if (outcome == FieldOutcome::Valid) {
-        check.bytes = scan.bytes();
-    }
-    check.normalised = std::string(scan.normalised());
-    return check;
-}
-
 FieldCheck Refusal(std::string_view messageKey, std::string_view focusField) {
     return FieldCheck{false, messageKey, focusField};
 }
 
-}  // namespace
+// What a scan made of a text: the outcome, whether a refusal puts the field's last accepted text
+// back, and the scan itself (the bytes and the normalised text of an accepted one).
+struct Scanned {
+    FieldOutcome outcome = FieldOutcome::Invalid;
+    bool reset = true;
+    DottedScan scan;
+};
 
-AddressCheck ValidateIPText(std::string_view text) {
-    const auto refuse = [] { return Refused("INVALID_IP", kIPEdit, true); };
+Scanned Refuse(bool reset = true) {
+    Scanned result;
+    result.reset = reset;
+    return result;
+}
+
+Scanned Accept(FieldOutcome outcome, const DottedScan& scan) {
+    return Scanned{outcome, false, scan};
+}
+
+Scanned ScanIP(std::string_view text) {
     DottedScan scan;
     for (const char c : text) {
         if (c == '.') {
             if (scan.octetEmpty()) {
-                return refuse();
+                return Refuse();
             }
             scan.closeOctet();
         } else if (IsDigit(c)) {
             scan.add(c);
         } else {
-            return refuse();
+            return Refuse();
         }
     }
     if (scan.octetEmpty()) {
-        return refuse();
+        return Refuse();
     }
     scan.finish();
     if (!IsUsableHostAddress(scan)) {
-        return refuse();
+        return Refuse();
     }
-    return Accepted(FieldOutcome::Valid, scan);
+    return Accept(FieldOutcome::Valid, scan);
 }
 
-AddressCheck ValidateNetmaskText(std::string_view text) {
-    const auto refuse = [] { return Refused("INVALID_NETMASK", kNetmaskEdit, true); };
+Scanned ScanNetmask(std::string_view text) {
     DottedScan scan;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         if (c == '.') {
             if (scan.octetEmpty()) {
-                return refuse();
+                return Refuse();
             }
             const int number = scan.octetNumber();
             if (scan.dots() == 0 && !InList<int>(kFirstOctetMasks, number)) {
-                return refuse();
+                return Refuse();
             }
             if ((scan.dots() == 1 || scan.dots() == 2) && !InList<int>(kOctetMasks, number)) {
-                return refuse();
+                return Refuse();
             }
             scan.closeOctet();
             continue;
@@ -199,50 +189,101 @@ AddressCheck ValidateNetmaskText(std::string_view text) {
         // Only digits make an octet: a letter would otherwise end the octet's number and hide
         // behind the list check ("255a.255.255.0" reads as 255.255.255.0).
         if (!IsDigit(c)) {
-            return refuse();
+            return Refuse();
         }
         scan.add(c);
         // The last octet is compared as typed, so "000" is not "0".
-        if (i + 1 == text.size() && !InList<std::string_view>(kOctetMaskTexts, scan.octet())) {
-            return refuse();
+        if (i + 1 == text.size() && !scan.octetTypedAsOneOf(kOctetMasks)) {
+            return Refuse();
         }
     }
     if (scan.octetEmpty()) {
-        return refuse();
+        return Refuse();
     }
     scan.finish();
     if (!scan.parses() || scan.value() == 0 || scan.value() == 0xFFFFFFFFu || scan.dots() != 3) {
-        return refuse();
+        return Refuse();
     }
-    return Accepted(FieldOutcome::Valid, scan);
+    return Accept(FieldOutcome::Valid, scan);
 }
 
-AddressCheck ValidateGatewayText(std::string_view text) {
-    const auto refuse = [](bool reset) { return Refused("INVALID_Gateway", kGatewayEdit, reset); };
+Scanned ScanGateway(std::string_view text) {
     DottedScan scan;
     for (const char c : text) {
         if (c == '.') {
             if (scan.octetEmpty()) {
-                return refuse(true);
+                return Refuse();
             }
             scan.closeOctet();
         } else if (IsDigit(c)) {
             scan.add(c);
         } else {
-            return refuse(false);
+            return Refuse(false);  // the typed text stays in the field
         }
     }
     if (scan.octetEmpty()) {
-        return refuse(true);
+        return Refuse();
     }
     scan.finish();
-    if (scan.normalised() == "0.0.0.0") {
-        return Accepted(FieldOutcome::None, scan);
+    if (scan.parses() && scan.value() == 0) {  // the normalised text reads "0.0.0.0"
+        return Accept(FieldOutcome::None, scan);
     }
     if (!IsUsableHostAddress(scan)) {
-        return refuse(true);
+        return Refuse();
     }
-    return Accepted(FieldOutcome::Valid, scan);
+    return Accept(FieldOutcome::Valid, scan);
+}
+
+// The check a window needs: the bytes and normalised text of an accepted text, or the message,
+// the field to focus and whether it is reset.
+AddressCheck ToCheck(const Scanned& scanned, std::string_view messageKey,
+                     std::string_view focusField) {
+    AddressCheck check;
+    check.outcome = scanned.outcome;
+    if (scanned.outcome == FieldOutcome::Invalid) {
+        check.messageKey = messageKey;
+        check.focusField = focusField;
+        check.resetField = scanned.reset;
+        return check;
+    }
+    if (scanned.outcome == FieldOutcome::Valid) {
+        check.bytes = scanned.scan.bytes();
+    }
+    check.normalised = scanned.scan.normalised();
+    return check;
+}
+
+}  // namespace
+
+AddressCheck ValidateIPText(std::string_view text) {
+    return ToCheck(ScanIP(text), "INVALID_IP", kIPEdit);
+}
+
+AddressCheck ValidateNetmaskText(std::string_view text) {
+    return ToCheck(ScanNetmask(text), "INVALID_NETMASK", kNetmaskEdit);
+}
+
+AddressCheck ValidateGatewayText(std::string_view text) {
+    return ToCheck(ScanGateway(text), "INVALID_Gateway", kGatewayEdit);
+}
+
+std::optional<std::array<std::uint8_t, 4>> AddressBytes(AddressField field, std::string_view text) {
+    Scanned scanned;
+    switch (field) {
+        case AddressField::IP:
+            scanned = ScanIP(text);
+            break;
+        case AddressField::Netmask:
+            scanned = ScanNetmask(text);
+            break;
+        case AddressField::Gateway:
+            scanned = ScanGateway(text);
+            break;
+    }
+    if (scanned.outcome != FieldOutcome::Valid) {
+        return std::nullopt;
+    }
+    return scanned.scan.bytes();
 }
 
 FieldCheck CheckDevicePassword(std::string_view password) {

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -45,6 +46,12 @@ AddressCheck ValidateNetmaskText(std::string_view text);
 // rule. Refusal: "INVALID_Gateway", focus "GatewayEdit"; reset unless the refusal is for a
 // character other than a digit or a dot. An empty field is the caller's business (no gateway).
 AddressCheck ValidateGatewayText(std::string_view text);
+
+// The address a text stands for under the rule of its field, without the normalised text and
+// the message a window needs: the sender's conversion of texts accepted before. Empty for a
+// refused text and for the gateway's 0.0.0.0 (no gateway).
+enum class AddressField { IP, Netmask, Gateway };
+std::optional<std::array<std::uint8_t, 4>> AddressBytes(AddressField field, std::string_view text);
 
 // Outcome of a field check with a message.
 struct FieldCheck {

@@ -71,7 +71,7 @@ TEST(ValidateNetmaskText, RefusesWithMessageFocusAndReset) {
          {"0.0.0.0", "0.255.255.0", "255.255.255.255", "255.255.255.1", "255.255.255.000",
           "255.255.255.00", "255.255.255.01", "255.255.1.0", "255.1.0.0", "1.0.0.0", "255.255.255",
           "255.255.255.0.0", "255..255.0", ".255.255.255.0", "255.255.255.0.", "255.255.256.0",
-          "255.255.255.256", "", "255.255.99999999999.0"}) {
+          "255.255.255.256", "", "255.255.99999999999.0", "255.255.255.0128"}) {
         const AddressCheck check = ValidateNetmaskText(text);
         EXPECT_EQ(check.outcome, FieldOutcome::Invalid) << text;
         EXPECT_EQ(check.messageKey, "INVALID_NETMASK") << text;
@@ -90,6 +90,29 @@ TEST(ValidateNetmaskText, RefusesEveryCharacterOtherThanDigitsAndDots) {
         EXPECT_EQ(check.outcome, FieldOutcome::Invalid) << text;
         EXPECT_EQ(check.messageKey, "INVALID_NETMASK") << text;
         EXPECT_TRUE(check.resetField) << text;
+    }
+}
+
+// ---- the sender's conversion ----
+
+TEST(AddressBytes, AgreesWithTheWindowsValidators) {
+    // The sender's conversion and the validators the windows use are one rule.
+    for (const std::string_view text :
+         {"192.168.1.20", "192.168.001.010", "192.168.1.0", "0.1.2.3", "255.255.255.0",
+          "255.0.255.0", "255.255.255.000", "0.0.0.0", "000.0.0.0", "10.0.0.1.", "1..2.3",
+          "10.0.0.x", "", "255.255.255.255", "99999999999.1.1.1", "192.168.1.300"}) {
+        const auto check = [&](AddressField field, const AddressCheck& validated) {
+            const auto bytes = AddressBytes(field, text);
+            if (validated.outcome == FieldOutcome::Valid) {
+                ASSERT_TRUE(bytes.has_value()) << text;
+                EXPECT_EQ(*bytes, validated.bytes) << text;
+            } else {
+                EXPECT_FALSE(bytes.has_value()) << text;
+            }
+        };
+        check(AddressField::IP, ValidateIPText(text));
+        check(AddressField::Netmask, ValidateNetmaskText(text));
+        check(AddressField::Gateway, ValidateGatewayText(text));
     }
 }
 
