@@ -24,8 +24,9 @@ constexpr int kConfigureTicks = 12;
 constexpr int kRepeatEvery = 3;  // the configure request goes out again at ticks 0, 3, 6, 9
 constexpr int kRepeats = 4;
 constexpr int kPairingChecks = 3;
-// How often the waits look at the flags: fine enough to time the arrival of answers.
-constexpr milliseconds kPoll{1};
+// How often the waits look at the flags: fine enough to time the arrival of answers, and
+// rare enough to cost next to no CPU.
+constexpr milliseconds kPoll{5};
 
 constexpr char kPairingNotAnswered[] = "PAGE_SECURE_1_CONFIGURE_WIRELESS: bGetCheckBPSAck == false";
 constexpr char kPairingAnswered[] = "PAGE_SECURE_1_CONFIGURE_WIRELESS: bGetCheckBPSAck == true";
