@@ -32,6 +32,16 @@ std::string shown(const json& value) {
     return text;
 }
 
+// A field's name in quotes, as messages name it.
+std::string quoted(std::string_view field) {
+    std::string name;
+    name.reserve(field.size() + 2);
+    name += '"';
+    name += field;
+    name += '"';
+    return name;
+}
+
 std::string shownText(std::string_view text) {
     return shown(json(std::string(text)));
 }
@@ -101,7 +111,7 @@ std::string hexText(const std::array<std::uint8_t, N>& bytes) {
 // The checks on one field; each returns an empty string or the complaint (without the device).
 std::string readText(const json& value, std::string_view field, std::size_t maxBytes,
                      std::string& out) {
-    const std::string name = "\"" + std::string(field) + "\"";
+    const std::string name = quoted(field);
     if (!value.is_string()) {
         return name + " must be a text, not " + shown(value);
     }
@@ -122,7 +132,7 @@ std::string readText(const json& value, std::string_view field, std::size_t maxB
 
 std::string readNumber(const json& value, std::string_view field, int low, int high,
                        std::uint8_t& out) {
-    const std::string name = "\"" + std::string(field) + "\"";
+    const std::string name = quoted(field);
     const std::string range = std::to_string(low) + " to " + std::to_string(high);
     if (!value.is_number_integer()) {
         return name + " must be a whole number from " + range + ", not " + shown(value);
@@ -136,7 +146,7 @@ std::string readNumber(const json& value, std::string_view field, int low, int h
 }
 
 std::string readAddress(const json& value, std::string_view field, Ipv4Bytes& out) {
-    const std::string name = "\"" + std::string(field) + "\"";
+    const std::string name = quoted(field);
     const auto address =
         value.is_string() ? ParseIPv4(value.get_ref<const std::string&>()) : std::nullopt;
     if (!address) {
@@ -148,7 +158,7 @@ std::string readAddress(const json& value, std::string_view field, Ipv4Bytes& ou
 
 std::string readBool(const json& value, std::string_view field, bool& out) {
     if (!value.is_boolean()) {
-        return "\"" + std::string(field) + "\" must be true or false, not " + shown(value);
+        return quoted(field) + " must be true or false, not " + shown(value);
     }
     out = value.get<bool>();
     return {};
@@ -170,7 +180,7 @@ std::string readChoice(const json& value, std::string_view field,
     for (const std::string_view name : names) {
         choices += (choices.empty() ? "\"" : ", \"") + std::string(name) + "\"";
     }
-    return "\"" + std::string(field) + "\" " + shown(value) + " is not one of " + choices;
+    return quoted(field) + " " + shown(value) + " is not one of " + choices;
 }
 
 std::string readMac(const json& value, MacAddress& out) {

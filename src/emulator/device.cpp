@@ -10,7 +10,9 @@ template <std::size_t N>
 std::uint8_t copyText(const std::string& text, std::array<std::uint8_t, N>& field,
                       std::size_t capacity) {
     const std::size_t length = std::min({text.size(), capacity, N});
-    std::copy_n(text.begin(), length, field.begin());
+    for (std::size_t i = 0; i < length; ++i) {
+        field[i] = static_cast<std::uint8_t>(text[i]);
+    }
     return static_cast<std::uint8_t>(length);
 }
 
