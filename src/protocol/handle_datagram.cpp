@@ -67,7 +67,7 @@ HandleResult handleCheckBPSAnswer(const PlainMessage& plain, ExchangeState& stat
 HandleResult handleConfigureAnswer(const PlainMessage& plain, ExchangeState& state) {
     Trace("receive TRV81K_ServerConfigureAck");
     if (state.selectedIndex.load(kAcquire) < 0 || !bytesEqual(plain, 24, state.selectedMAC())) {
-        return {DatagramOutcome::ConfigureOtherDevice, true};
+        return {DatagramOutcome::ConfigureOtherDevice, false};
     }
     if (plain[30] != 0) {
         return {DatagramOutcome::ConfigureRefused, false};
@@ -90,7 +90,7 @@ HandleResult handlePlainMessage(const PlainMessage& plain, ExchangeState& state)
         case MessageKind::ConfigureAnswer:
             return handleConfigureAnswer(plain, state);
         default:
-            return {DatagramOutcome::Unknown, true};
+            return {DatagramOutcome::Unknown, false};
     }
 }
 

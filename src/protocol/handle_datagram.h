@@ -29,7 +29,11 @@ enum class DatagramOutcome {
 
 struct HandleResult {
     DatagramOutcome outcome = DatagramOutcome::Unknown;
-    // The receiver throttles itself after these datagrams when no further one is queued.
+    // The receiver throttles itself after these datagrams when no further one is queued: after
+    // an answer it took (a stored search answer, the selected device's pairing state), never
+    // after one it ignored. Anyone on the LAN can send datagrams that are ignored; a pause
+    // after each of them would let a flood fill the socket's queue during every pause, and the
+    // answers that matter would be dropped by the kernel before the receiver ever saw them.
     bool pauseAfter = false;
 };
 

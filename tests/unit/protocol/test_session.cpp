@@ -112,11 +112,12 @@ TEST(ReceiverThread, StoresThirtyTwoDevicesAnsweringAtOnce) {
     ASSERT_TRUE(receiver.start());
     GroupListener sender(24101);
     std::vector<Datagram> answers;
-    for (int i = 0; i < 32; ++i) {
+    for (int i = 1; i < 32; ++i) {
         answers.push_back(sealPacket(*buildSearchAnswer(makeDevice(i))));
     }
-    // A datagram the receiver pauses after; the 32 answers queue up during that pause.
-    sender.socket().sendToGroup(sealPacket(buildSearchRequest()));
+    // A stored answer, which the receiver pauses after; the other 31 queue up during that
+    // pause.
+    sender.socket().sendToGroup(sealPacket(*buildSearchAnswer(makeDevice(0))));
     ASSERT_TRUE(eventually([&] { return receiver.datagramsHandled() == 1; }));
     std::this_thread::sleep_for(20ms);
     for (const Datagram& answer : answers) {
@@ -149,10 +150,37 @@ TEST(ReceiverThread, StopDuringTheIdlePause) {
     ReceiveMulticast receiver(state, loopbackEndpoint(24103), slow);
     ASSERT_TRUE(receiver.start());
     GroupListener sender(24103);
-    sender.socket().sendToGroup(sealPacket(buildSearchRequest()));  // unknown to it: pause after
+    sender.socket().sendToGroup(sealPacket(*buildSearchAnswer(makeDevice(1))));  // pause after
     ASSERT_TRUE(eventually([&] { return receiver.datagramsHandled() == 1; }));
     receiver.stop();  // must not sit out the minute
     EXPECT_FALSE(receiver.running());
+}
+
+// Datagrams the receiver ignores (requests of other wizards, junk, answers for other devices)
+// arrive one at a time with the socket otherwise idle: after none of them does it sit out a
+// pause, so the answer behind them is stored at once, not a minute later.
+TEST(ReceiverThread, IgnoredDatagramsNeverHoldUpTheNextAnswer) {
+    ExchangeState state;
+    state.reset();
+    state.selectedIndex = -1;
+    Timing slow;
+    slow.receiverPause = 60s;
+    ReceiveMulticast receiver(state, loopbackEndpoint(24106), slow);
+    ASSERT_TRUE(receiver.start());
+    GroupListener sender(24106);
+    const std::vector<Datagram> ignored = {
+        sealPacket(buildSearchRequest()), sealPacket(PlainMessage{}),
+        sealPacket(buildConfigureAnswer(makeDevice(2).macAddress, 0)),
+        sealPacket(buildCheckBPSAnswer(makeDevice(2).macAddress, 1))};
+    for (std::size_t i = 0; i < ignored.size(); ++i) {
+        ASSERT_TRUE(sender.socket().sendToGroup(ignored[i]));
+        ASSERT_TRUE(eventually([&] { return receiver.datagramsHandled() == i + 1; }));
+    }
+    ASSERT_TRUE(sender.socket().sendToGroup(std::span(ignored[0]).first(100)));  // cut short
+    ASSERT_TRUE(eventually([&] { return receiver.datagramsHandled() == ignored.size() + 1; }));
+    ASSERT_TRUE(sender.socket().sendToGroup(sealPacket(*buildSearchAnswer(makeDevice(3)))));
+    EXPECT_TRUE(eventually([&] { return state.table.count() == 1; }, 2000ms));
+    receiver.stop();
 }
 
 class Session : public ::testing::Test {
