@@ -1,10 +1,22 @@
 // The receiver's datagram handling against any bytes. The first input byte chooses the state
-// the datagram meets and whether it arrives encrypted (through handleDatagram, as on the wire)
-// or as a plain message (so the fuzzer reaches every answer layout without breaking AES).
+// the datagram meets and whether it arrives encrypted (through handleDatagram, as on the wire,
+// any length up to 740 bytes) or as a plain message (so the fuzzer reaches every answer
+// layout without breaking AES):
+//   bit 0     encrypted
+//   bits 1-2  entries already stored: 0, 3, 32 (a full table) or 31 (one slot left)
+//   bit 3     entry 1 (or entry 0 of a shorter table) selected; else selectedIndex -1
+//   bits 4-5  requestKind 0 to 3
+//   bits 6-7  the flags before: all clear, all set, or one of two alternating patterns
+// Whatever arrives, only the answer that a flag belongs to changes it, nothing stored is
+// overwritten, what is stored is exactly what the answer says, and the receiver pauses only
+// after an answer it took.
 #include <algorithm>
+#include <array>
+#include <atomic>
 #include <cstdint>
 #include <cstdlib>
 #include <span>
+#include <vector>
 
 #include "protocol/cipher.h"
 #include "protocol/handle_datagram.h"
@@ -30,6 +42,28 @@ void check(bool condition) {
     }
 }
 
+// The eight flags in a fixed order, so that they can be set and compared as one value.
+std::array<std::atomic<bool>*, 8> flagsOf(ExchangeState& s) {
+    return {&s.bGetSearchAck,    &s.bPairingDeviceFound, &s.bGetAuthAck,     &s.bAuthOK,
+            &s.bGetConfigureAck, &s.bConfigureAckSeen,   &s.bGetCheckBPSAck, &s.bBPSActive};
+}
+enum Flag {
+    GetSearchAck,
+    PairingDeviceFound,
+    GetAuthAck,
+    AuthOK,
+    GetConfigureAck,
+    ConfigureAckSeen,
+    GetCheckBPSAck,
+    BPSActive
+};
+
+template <std::size_t N>
+bool at(const PlainMessage& plain, std::size_t offset, const std::array<std::uint8_t, N>& value) {
+    return std::equal(value.begin(), value.end(),
+                      plain.begin() + static_cast<std::ptrdiff_t>(offset));
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -43,44 +77,132 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static ExchangeState state;  // large: not on the stack
     state.reset();
     state.setLocalIP({10, 81, 0, 1});
-    const int stored = (mode & 0x06) == 0 ? 0 : (mode & 0x06) == 2 ? 3 : 32;
+    static constexpr int kStored[] = {0, 3, 32, 31};
+    const int stored = kStored[(mode >> 1) & 0x03];
     for (int i = 0; i < stored; ++i) {
         state.table.append(seedDevice(i));
     }
     if (mode & 0x08) {
-        state.choose(stored > 0 ? 1 % stored : 0);
+        state.choose(stored > 1 ? 1 : 0);
     } else {
         state.selectedIndex = -1;
     }
     state.requestKind = (mode >> 4) & 0x03;
+    static constexpr std::uint8_t kFlagPatterns[] = {0x00, 0xFF, 0x55, 0xAA};
+    const std::uint8_t pattern = kFlagPatterns[mode >> 6];
+    const auto flags = flagsOf(state);
+    std::array<bool, 8> flagsBefore{};
+    for (std::size_t i = 0; i < flags.size(); ++i) {
+        flagsBefore[i] = (pattern >> i) & 1;
+        flags[i]->store(flagsBefore[i]);
+    }
+    const std::vector<DeviceInfo> entriesBefore(&state.table.at(0), &state.table.at(0) + stored);
+    const int selectedIndex = state.selectedIndex;
+    const MacAddress selectedMAC = state.selectedMAC();
+    const DeviceToken selectedToken = state.selectedToken();
+    const int requestKind = state.requestKind;
 
-    const int before = state.table.count();
+    // The message as the receiver sees it after decryption.
+    PlainMessage plain{};
     HandleResult result;
     if (mode & 0x01) {
+        plain = decryptPacket(bytes);
         result = handleDatagram(bytes, state);
     } else {
-        PlainMessage plain{};
         std::copy_n(bytes.begin(), std::min(bytes.size(), plain.size()), plain.begin());
         result = handlePlainMessage(plain, state);
     }
+    const MessageKind kind = classify(plain);
 
-    // What must hold whatever arrived.
+    // The selection and the request kind are the window thread's: never written here.
+    check(state.selectedIndex == selectedIndex && state.selectedMAC() == selectedMAC);
+    check(state.selectedToken() == selectedToken && state.requestKind == requestKind);
+
+    // Nothing stored is overwritten; a new entry is exactly what the answer carries.
     const int after = state.table.count();
-    check(after >= before && after <= static_cast<int>(kMaxDevices));
-    check(after == before + (result.outcome == DatagramOutcome::SearchStored ? 1 : 0));
-    for (int i = 0; i < after; ++i) {
-        const DeviceInfo& d = state.table.at(i);
+    check(after == stored + (result.outcome == DatagramOutcome::SearchStored ? 1 : 0));
+    check(after <= static_cast<int>(kMaxDevices));
+    for (int i = 0; i < stored; ++i) {
+        check(state.table.at(i) == entriesBefore[static_cast<std::size_t>(i)]);
+    }
+    if (result.outcome == DatagramOutcome::SearchStored) {
+        check(kind == MessageKind::SearchAnswer);
+        const ParsedSearchAnswer parsed = parseSearchAnswer(plain);
+        check(parsed.outcome == SearchAnswerParse::Stored);
+        const DeviceInfo& d = state.table.at(stored);
+        check(d == parsed.device && at(plain, kTagSize, d.deviceId));
         check(d.ssidLength <= kMaxTextLength && d.deviceNameLength <= kMaxTextLength);
         check(d.auxNameLength <= kMaxTextLength && d.auxTextLength <= kMaxAuxTextLength);
-        for (int j = 0; j < i; ++j) {
+        for (int j = 0; j < stored; ++j) {
             check(state.table.at(j).deviceId != d.deviceId);
         }
     }
-    if (state.bGetAuthAck) {
-        check(state.requestKind == static_cast<int>(PacketKind::Authentication));
+
+    // Each flag changes only for its own answer, and only as its rule says.
+    std::array<bool, 8> now{};
+    for (std::size_t i = 0; i < flags.size(); ++i) {
+        now[i] = flags[i]->load();
     }
-    if (state.bConfigureAckSeen) {
-        check(state.bGetConfigureAck);
+    const auto unchanged = [&](std::initializer_list<Flag> which) {
+        for (Flag f : which) {
+            check(now[f] == flagsBefore[f]);
+        }
+    };
+    switch (kind) {
+        case MessageKind::SearchAnswer:
+            check(now[GetSearchAck]);
+            check(now[PairingDeviceFound] == (flagsBefore[PairingDeviceFound] ||
+                                              result.outcome == DatagramOutcome::SearchStored));
+            unchanged(
+                {GetAuthAck, AuthOK, GetConfigureAck, ConfigureAckSeen, GetCheckBPSAck, BPSActive});
+            break;
+        case MessageKind::AuthAnswer: {
+            const bool accepted = requestKind == static_cast<int>(PacketKind::Authentication) &&
+                                  at(plain, 34, Ipv4Bytes{10, 81, 0, 1}) &&
+                                  at(plain, 24, selectedToken);
+            check((result.outcome == DatagramOutcome::AuthTaken) == accepted);
+            if (accepted) {
+                check(now[GetAuthAck] && now[AuthOK] == (plain[38] == 0));
+            } else {
+                unchanged({GetAuthAck, AuthOK});
+            }
+            unchanged({GetSearchAck, PairingDeviceFound, GetConfigureAck, ConfigureAckSeen,
+                       GetCheckBPSAck, BPSActive});
+            break;
+        }
+        case MessageKind::ConfigureAnswer: {
+            const bool acknowledged =
+                selectedIndex >= 0 && at(plain, 24, selectedMAC) && plain[30] == 0;
+            check((result.outcome == DatagramOutcome::ConfigureAcknowledged) == acknowledged);
+            if (acknowledged) {
+                check(now[GetConfigureAck] && now[ConfigureAckSeen]);
+            } else {
+                unchanged({GetConfigureAck, ConfigureAckSeen});
+            }
+            unchanged(
+                {GetSearchAck, PairingDeviceFound, GetAuthAck, AuthOK, GetCheckBPSAck, BPSActive});
+            break;
+        }
+        case MessageKind::CheckBPSAnswer:
+            check(now[GetCheckBPSAck]);
+            if (at(plain, 24, selectedMAC)) {
+                check(result.outcome == DatagramOutcome::CheckBPSTaken &&
+                      now[BPSActive] == (plain[30] == 1));
+            } else {
+                check(result.outcome == DatagramOutcome::CheckBPSOtherDevice);
+                unchanged({BPSActive});
+            }
+            unchanged({GetSearchAck, PairingDeviceFound, GetAuthAck, AuthOK, GetConfigureAck,
+                       ConfigureAckSeen});
+            break;
+        default:
+            check(result.outcome == DatagramOutcome::Unknown);
+            check(now == flagsBefore);
+            break;
     }
+
+    // A pause only after an answer taken: a flood of anything else is read without one.
+    check(result.pauseAfter == (result.outcome == DatagramOutcome::SearchStored ||
+                                result.outcome == DatagramOutcome::CheckBPSTaken));
     return 0;
 }

@@ -73,6 +73,14 @@ int main(int argc, char** argv) {
               withMode(0x2B, sealPacket(plain, 1700000000)));
     }
     write(root / "receiver" / "search-answer-full-table", withMode(0x0C, *buildSearchAnswer(d)));
+    write(root / "receiver" / "search-answer-last-slot", withMode(0x06, *buildSearchAnswer(d)));
+    // The same answers meeting flags that are set already (bits 6-7).
+    write(root / "receiver" / "auth-answer-flags-set",
+          withMode(0x6A, buildAuthAnswer({9, 9, 9, 1}, selected, {10, 81, 0, 1}, 1)));
+    write(root / "receiver" / "configure-answer-flags-set",
+          withMode(0xAA, buildConfigureAnswer(selected, 0)));
+    write(root / "receiver" / "pairing-answer-flags-set",
+          withMode(0xEA, buildCheckBPSAnswer(selected, 0)));
 
     // Emulator: every request, plain.
     WizardState wizard;
@@ -96,15 +104,37 @@ int main(int argc, char** argv) {
     for (const auto& [name, plain] : requests) {
         write(root / "emulator" / name, std::string(plain.begin(), plain.end()));
     }
+    // Two plain messages in a row: a configure request to device 0 of the harness (logged in
+    // by then), then a search that announces what it applied.
+    const MacAddress first{0, 0x1A, 0x2B, 0x3C, 0x4D, 0};
+    const PlainMessage configure = *buildConfigureRequest(first, wizard);
+    const PlainMessage search = buildSearchRequest();
+    write(root / "emulator" / "configure-then-search",
+          std::string(configure.begin(), configure.end()) +
+              std::string(search.begin(), search.end()));
+    write(root / "emulator" / "search-sealed", [] {
+        const Datagram sealed = sealPacket(buildSearchRequest(), 1700000000);
+        return std::string(sealed.begin(), sealed.end());
+    }());
 
     write(root / "profile_reader" / "sections",
           "[English]\nNextPanel=Next\nINVALID_IP=\"The IP address is not "
           "valid.\"\n[German]\nNextPanel = Weiter\n");
     write(root / "profile_reader" / "crlf-bom", "\xEF\xBB\xBF[French]\r\nNextPanel='Suivant'\r\n");
+    // A value longer than the limit with a two-byte character across the cut, a repeated
+    // section, a repeated key, a comment, a NUL and a lone CR.
+    write(root / "profile_reader" / "long-value-repeats",
+          "[English]\nExitPanel=" + std::string(2046, 'a') + "\xC3\xA9tail\n; note\n" +
+              "exitpanel=second\r[ENGLISH]\nNextPanel=ignored\n[German]\nNextPanel=\"Weiter\"" +
+              std::string(1, '\0') + "rest\n");
 
     for (std::string_view text : {"192.168.001.010", "255.255.255.0", "0.0.0.0", "10.0.0.255",
                                   "1..2.3", "255.0.255.0", "0123456789abcdef"}) {
         write(root / "validators" / std::string(text), text);
     }
+    // The fields of a configure request, '|' between them: ip, netmask, gateway, name,
+    // password, SSID, key.
+    write(root / "validators" / "configure-fields",
+          "10.81.0.20|255.255.255.0|10.81.0.1|Hall|secret12|Home|correct horse battery");
     return 0;
 }
