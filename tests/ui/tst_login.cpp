@@ -15,22 +15,9 @@ using namespace trv81k::testing;
 
 namespace {
 
-emulator::EmulatedDevice Office() {
-    auto device = MakeDevice(1, "Office", "secret");
-    device.settings.ipMode = 1;
-    device.settings.ip = {192, 168, 5, 20};
-    device.settings.netmask = {255, 255, 0, 0};
-    device.settings.gateway = {192, 168, 5, 1};
-    device.settings.ssid = "OfficeNet";
-    device.settings.channel = 9;
-    device.settings.security = kSecurityWpa2Aes;
-    device.settings.networkMode = 1;
-    return device;
-}
-
 HarnessOptions OneDevice(double scale = 0.02) {
     HarnessOptions options;
-    options.devices = {Office(), MakeDevice(2, "Hall", "other")};
+    options.devices = {OfficeDevice(), MakeDevice(2, "Hall", "other")};
     options.timeScale = scale;
     return options;
 }

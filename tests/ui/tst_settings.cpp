@@ -20,29 +20,10 @@ using namespace trv81k::testing;
 
 namespace {
 
-emulator::EmulatedDevice Office() {
-    auto device = MakeDevice(1, "Office", "secret");
-    device.settings.ipMode = 1;
-    device.settings.ip = {192, 168, 5, 20};
-    device.settings.netmask = {255, 255, 0, 0};
-    device.settings.gateway = {192, 168, 5, 1};
-    device.settings.ssid = "OfficeNet";
-    device.settings.channel = 9;
-    device.settings.security = kSecurityWpa2Aes;
-    device.settings.networkMode = 1;
-    return device;
-}
-
-HarnessOptions WithDevice(emulator::EmulatedDevice device = Office()) {
+HarnessOptions WithDevice(emulator::EmulatedDevice device = OfficeDevice()) {
     HarnessOptions options;
     options.devices = {std::move(device)};
     return options;
-}
-
-// A choice made by the user: the entry, then the list's "activated".
-void Choose(QComboBox* combo, int index) {
-    combo->setCurrentIndex(index);
-    emit combo->activated(index);
 }
 
 // Types characters that have no key of their own on the test keyboard (é, €).
@@ -96,14 +77,6 @@ bool IsSilverAndDisabled(const QWidget* field) {
 
 bool IsWhiteAndEnabled(const QWidget* field) {
     return field->isEnabled() && field->palette().color(QPalette::Base) == look::kWhite;
-}
-
-QStringList Items(const QComboBox* combo) {
-    QStringList items;
-    for (int i = 0; i < combo->count(); ++i) {
-        items << combo->itemText(i);
-    }
-    return items;
 }
 
 }  // namespace
@@ -360,7 +333,7 @@ void SettingsTest::pairingCheck() {
     QFETCH(int, requests);
     QFETCH(int, page);
     QFETCH(bool, editable);
-    auto device = Office();
+    auto device = OfficeDevice();
     device.behaviour.pairingManaged = kind == 1;
     device.behaviour.ignorePairingCheck = kind == 2;
     Harness h(WithDevice(device));

@@ -18,18 +18,6 @@
 using namespace trv81k;
 using namespace trv81k::testing;
 
-namespace {
-
-QStringList Items(const QComboBox* combo) {
-    QStringList items;
-    for (int i = 0; i < combo->count(); ++i) {
-        items << combo->itemText(i);
-    }
-    return items;
-}
-
-}  // namespace
-
 class WindowSetTest : public QObject {
     Q_OBJECT
 private slots:

@@ -8,11 +8,11 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QLineEdit>
-#include <QRadioButton>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QPainter>
+#include <QRadioButton>
 #include <QTest>
 #include <cstdio>
 #include <string>

@@ -43,6 +43,32 @@ QImage NamedPicture(std::string_view name) {
     return image;
 }
 
+QStringList Items(const QComboBox* combo) {
+    QStringList items;
+    for (int i = 0; i < combo->count(); ++i) {
+        items << combo->itemText(i);
+    }
+    return items;
+}
+
+void Choose(QComboBox* combo, int index) {
+    combo->setCurrentIndex(index);
+    emit combo->activated(index);
+}
+
+emulator::EmulatedDevice OfficeDevice() {
+    auto device = MakeDevice(1, "Office", "secret");
+    device.settings.ipMode = 1;
+    device.settings.ip = {192, 168, 5, 20};
+    device.settings.netmask = {255, 255, 0, 0};
+    device.settings.gateway = {192, 168, 5, 1};
+    device.settings.ssid = "OfficeNet";
+    device.settings.channel = 9;
+    device.settings.security = kSecurityWpa2Aes;
+    device.settings.networkMode = 1;
+    return device;
+}
+
 std::filesystem::path RepositoryLanguageFile() {
     return std::filesystem::path(TRV81K_SOURCE_DIR) / "resources" / "Language.ini";
 }

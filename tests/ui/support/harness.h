@@ -2,8 +2,10 @@
 // The whole wizard in-process for a UI test: the window set over a FakeNetwork, a recording
 // message port, injected language, pictures and a scaled timing.
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 #include <QWidget>
 #include <filesystem>
@@ -101,6 +103,15 @@ private:
 // Runs `action` once `widget` is visible (polled from the event loop), e.g. to drive a modal
 // dialog that a click is about to open. Gives up after `timeoutMs`.
 void WhenVisible(QWidget* widget, std::function<void()> action, int timeoutMs = 10000);
+
+// The entries of a list, in order.
+QStringList Items(const QComboBox* combo);
+// A choice made by the user: the entry, then the list's "activated".
+void Choose(QComboBox* combo, int index);
+
+// A device with settings of its own on every page: static 192.168.5.20/255.255.0.0, gateway
+// 192.168.5.1, SSID "OfficeNet", channel 9, WPA2 (AES), G-only; password "secret".
+emulator::EmulatedDevice OfficeDevice();
 
 // The repository's Language.ini.
 std::filesystem::path RepositoryLanguageFile();
