@@ -24,19 +24,6 @@ using namespace trv81k::testing;
 
 namespace {
 
-long ResidentKilobytes() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) {
-        return -1;
-    }
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:")) {
-            return line.mid(6).trimmed().split(' ').front().toLong();
-        }
-    }
-    return -1;
-}
-
 // Counts the paint events delivered to a window and its controls.
 class PaintCounter : public QObject {
 public:

@@ -62,19 +62,6 @@ void Save(QWidget* widget, const QString& code, const QString& name) {
     ++gWritten;
 }
 
-long ResidentKilobytes() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) {
-        return -1;
-    }
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:")) {
-            return line.mid(6).trimmed().split(' ').front().toLong();
-        }
-    }
-    return -1;
-}
-
 std::vector<emulator::EmulatedDevice> Devices() {
     auto office = MakeDevice(1, "TRV81K-Office", "office1");
     office.settings.ssid = "Office";

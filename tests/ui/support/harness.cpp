@@ -1,6 +1,7 @@
 #include "support/harness.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QPainter>
 #include <QTest>
 
@@ -67,6 +68,19 @@ emulator::EmulatedDevice OfficeDevice() {
     device.settings.security = kSecurityWpa2Aes;
     device.settings.networkMode = 1;
     return device;
+}
+
+long ResidentKilobytes() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) {
+        return -1;
+    }
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:")) {
+            return line.mid(6).trimmed().split(' ').front().toLong();
+        }
+    }
+    return -1;
 }
 
 std::filesystem::path RepositoryLanguageFile() {

@@ -113,6 +113,9 @@ void Choose(QComboBox* combo, int index);
 // 192.168.5.1, SSID "OfficeNet", channel 9, WPA2 (AES), G-only; password "secret".
 emulator::EmulatedDevice OfficeDevice();
 
+// This process's resident memory in kilobytes (-1 when /proc cannot tell).
+long ResidentKilobytes();
+
 // The repository's Language.ini.
 std::filesystem::path RepositoryLanguageFile();
 
