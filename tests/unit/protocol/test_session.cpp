@@ -4,9 +4,11 @@
 
 #include <poll.h>
 #include <chrono>
+#include <cstdlib>
 #include <thread>
 #include <vector>
 
+#include "../platform/private_netns.h"
 #include "platform/adapters.h"
 #include "protocol/Receivemulticastunit.h"
 #include "protocol/cipher.h"
@@ -238,6 +240,46 @@ TEST_F(Session, PortHeldWithoutReuseIsABindFailure) {
     NetworkSession session;
     EXPECT_EQ(session.open(24105), NetworkSession::OpenResult::BindFailed);
     EXPECT_FALSE(session.channelOpen());
+    EXPECT_FALSE(session.receiverRunning());
+}
+
+// The adapter is looked up once, at start-up. One that gets its address later lets the guards
+// pass from then on, but the session keeps the adapter it found (none): its requests still
+// carry 0.0.0.0 and leave by the system's choice, as they did before.
+TEST(AdapterAfterStartUp, GuardPassesAndTheSessionKeepsWhatItFound) {
+    if (!testing::EnterPrivateNetworkNamespace()) {
+        GTEST_SKIP() << "needs a private network namespace (run as root or under unshare -rn)";
+    }
+    // An adapter that is up but has no IPv4 address yet (a veth pair: both ends here).
+    if (std::system("ip link add trv0 type veth peer name trv1 && ip link set trv0 up && "
+                    "ip link set trv1 up && ip link set lo up") != 0) {
+        GTEST_SKIP() << "cannot make a veth pair here";
+    }
+    ASSERT_FALSE(CheckNICState());
+    NetworkSession session(Timing{}.scaled(0.01));
+    ASSERT_EQ(session.open(24107), NetworkSession::OpenResult::Open);
+    EXPECT_FALSE(session.adapterFound());
+    EXPECT_EQ(session.localIPText(), "0.0.0.0");
+    EXPECT_TRUE(session.receiverRunning());
+
+    ASSERT_EQ(std::system("ip addr add 10.9.0.5/24 dev trv0"), 0);
+    EXPECT_TRUE(CheckNICState());  // the guards of the search page and of Yes pass now
+    AddressText address{};
+    AddressText mask{};
+    ASSERT_TRUE(GetNICAddress(address, mask));
+    EXPECT_STREQ(address.data(), "10.9.0.5");
+
+    EXPECT_EQ(session.localIPText(), "0.0.0.0");
+    EXPECT_EQ(session.state().localIP(), (Ipv4Bytes{0, 0, 0, 0}));
+    // The authentication request carries the adapter of the start-up.
+    session.state().table.append(makeDevice(4));
+    session.state().choose(0);
+    WizardState wizard;
+    wizard.loginPassword = "admin";
+    const auto auth = prepareRequest(PacketKind::Authentication, session.state(), wizard);
+    ASSERT_TRUE(auth);
+    EXPECT_EQ(parseAuthRequest(*auth)->localIP, (Ipv4Bytes{0, 0, 0, 0}));
+    session.close();
     EXPECT_FALSE(session.receiverRunning());
 }
 
