@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <random>
@@ -39,6 +41,41 @@ TEST(ProfileReaderFile, NonRegularFilesAreNotRead) {
     const ProfileReader reader(fifo);
     EXPECT_FALSE(reader.loaded());
     EXPECT_EQ(reader.ReadString("English", "NextPanel", "d"), "d");
+}
+
+// A Language.ini that the user may not read reads as a missing one. Root reads every file, so
+// as root the reading is done by a child that has become the user "nobody".
+TEST(ProfileReaderFile, FileWithoutReadPermissionGivesDefaults) {
+    testing::TempDir dir;
+    const auto file = dir.Write("Language.ini", "[English]\nNextPanel=Next\n");
+    std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_all |
+                                                 std::filesystem::perms::group_exec |
+                                                 std::filesystem::perms::others_exec);
+    std::filesystem::permissions(file, std::filesystem::perms::none);
+    const auto readsNothing = [&] {
+        const ProfileReader reader(file);
+        return !reader.loaded() && reader.ReadString("English", "NextPanel", "d") == "d";
+    };
+    if (::geteuid() != 0) {
+        EXPECT_TRUE(readsNothing());
+        return;
+    }
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        constexpr uid_t kNobody = 65534;
+        if (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) {
+            ::_exit(2);
+        }
+        ::_exit(readsNothing() ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 2) {
+        GTEST_SKIP() << "cannot become the user nobody here";
+    }
+    EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 TEST(ProfileReaderFile, DefaultPathIsInTheCurrentDirectory) {
