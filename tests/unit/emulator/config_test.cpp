@@ -3,8 +3,12 @@
 #include "emulator/config.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -316,6 +320,52 @@ TEST(EmulatorStateFile, FailedWriteKeepsTheOldState) {
     EXPECT_NE(writeStateFile(blocked, twoDevices()), "");
     EXPECT_TRUE(fs::is_directory(blocked / "inside"));
     EXPECT_EQ(dir.entries(), 1u);
+}
+
+// The disk refuses the new state half-way through (here: a file size limit of 100 bytes, so
+// write() fails with EFBIG after the first bytes): the message names the file and the reason,
+// the old state is there as it was, and no temporary file is left behind.
+TEST(EmulatorStateFile, WriteThatFailsHalfWayKeepsTheOldStateWhole) {
+    TempDir dir;
+    const fs::path file = dir.path() / "state.json";
+    std::vector<EmulatedDevice> devices = twoDevices();
+    devices[0].settings.password = "old-one";
+    ASSERT_EQ(writeStateFile(file, devices), "");
+    const std::string old = slurp(file);
+    ASSERT_GT(old.size(), 100u);
+
+    devices[0].settings.password = "new-one";
+    int pipeFds[2];
+    ASSERT_EQ(::pipe(pipeFds), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::close(pipeFds[0]);
+        std::signal(SIGXFSZ, SIG_IGN);  // the limit shows as an error, not as a signal
+        const ::rlimit limit{100, 100};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        const std::string error = writeStateFile(file, devices);
+        const ssize_t ignored = ::write(pipeFds[1], error.data(), error.size());
+        (void)ignored;
+        ::_exit(0);
+    }
+    ::close(pipeFds[1]);
+    std::string error;
+    char chunk[256];
+    for (ssize_t n; (n = ::read(pipeFds[0], chunk, sizeof chunk)) > 0;) {
+        error.append(chunk, static_cast<std::size_t>(n));
+    }
+    ::close(pipeFds[0]);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+
+    EXPECT_NE(error.find(file.string()), std::string::npos) << error;
+    EXPECT_NE(error.find(std::strerror(EFBIG)), std::string::npos) << error;
+    EXPECT_EQ(slurp(file), old);
+    EXPECT_EQ(dir.entries(), 1u);
+    std::vector<EmulatedDevice> restored = twoDevices();
+    ASSERT_EQ(loadStateFile(file, restored).outcome, StateLoad::Applied);
+    EXPECT_EQ(restored[0].settings.password, "old-one");
 }
 
 TEST(EmulatorStateFile, AppliedConfigureSurvivesARestart) {
