@@ -1,10 +1,13 @@
 // The window set: creation order, global instances, the language choice that the dialogs read
-// while they are created, texts and pictures by language, missing Language.ini and missing
-// picture library, and the channel set-up at start.
+// while they are created, texts and pictures by language, missing Language.ini, one of junk
+// and endless lines, missing picture library, and the channel set-up at start.
 
 #include <QComboBox>
 #include <QListWidget>
+#include <QTemporaryDir>
 #include <QTest>
+#include <fstream>
+#include <random>
 
 #include "support/harness.h"
 #include "ui/Bpsintrounit.h"
@@ -26,6 +29,7 @@ private slots:
     void languageChoiceFeedsEveryWindow();
     void picturesAreRequestedByLanguageBase();
     void missingLanguageFileLeavesEmptyTexts();
+    void languageFileOfJunkAndLongLinesIsReadAsFarAsItMakesSense();
     void missingPictureLibraryLeavesEmptyPicturesAndWorks();
     void channelListGrowsOnlyWhenTheChannelOpens();
     void socketFailureShowsItsMessageAndEnds_data();
@@ -128,6 +132,50 @@ void WindowSetTest::missingLanguageFileLeavesEmptyTexts() {
     Harness::click(main.NextPanel);
     QCOMPARE(h.messages().warnings, std::vector<QString>{QString()});
     QCOMPARE(main.nCurrentPage, int(PAGE_STEP_4_CHECK_STATUS));
+}
+
+// Binary junk and lines of 100,000 characters around a few good entries: the wizard starts,
+// the good entries are read, a text that long is cut to 2047 bytes, and its message box shows
+// the cut text.
+void WindowSetTest::languageFileOfJunkAndLongLinesIsReadAsFarAsItMakesSense() {
+    std::mt19937 random(100000);
+    const auto junk = [&](std::size_t length) {
+        std::string bytes(length, '\0');
+        for (char& c : bytes) {
+            c = static_cast<char>(random());
+        }
+        return bytes;
+    };
+    std::string text = junk(64 * 1024) + "\n[English]\n";
+    text += "NextPanel=" + std::string(100000, 'N') + "\n";
+    // One line of binary junk inside the section: no line end in it, and it does not start a
+    // section of its own.
+    std::string line = "j" + junk(100000);
+    std::replace_if(
+        line.begin(), line.end(), [](char c) { return c == '\n' || c == '\r' || c == '\0'; }, ' ');
+    text += line + "\n";
+    text += std::string(100000, 'k') + "=" + std::string(100000, 'v') + "\n";
+    text += "INVALID_NIC=\"" + std::string(99990, 'x') + "\"\n";
+    text += "ExitPanel=Exit\n";
+    text += junk(100000);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const std::filesystem::path file = dir.filePath(QStringLiteral("Language.ini")).toStdString();
+    std::ofstream(file, std::ios::binary) << text;
+
+    HarnessOptions options;
+    options.languageFile = file;
+    Harness h(options);
+    TMainForm& main = h.main();
+    QVERIFY(main.isVisible());
+    QCOMPARE(main.ExitPanel->text(), QStringLiteral("Exit"));
+    QCOMPARE(main.NextPanel->text(), QString(2047, QLatin1Char('N')));
+    h.network().adapterPresent = false;
+    h.walkToPage5();
+    Harness::click(main.NextPanel);
+    QCOMPARE(h.messages().warnings, std::vector<QString>{QString(2047, QLatin1Char('x'))});
+    QCOMPARE(main.nCurrentPage, int(PAGE_STEP_4_CHECK_STATUS));
+    QCOMPARE(h.network().sentTotal(), 0);
 }
 
 void WindowSetTest::missingPictureLibraryLeavesEmptyPicturesAndWorks() {
