@@ -1,0 +1,246 @@
+#!/usr/bin/env python3
+"""Faults of the network and of the disk, with the real programs on a lab network.
+
+    fault_lab.py CASE PATH/TO/trv81k-cli PATH/TO/trv81k-emulator PATH/TO/scripts/netlab
+
+CASE is one of
+    killed      the emulator is killed (SIGKILL) after it answered the login and before the
+                configure request: trv81k-cli configure ends with exit 5 and the message that
+                the device did not confirm, no crash
+    disk-full   the emulator's state file lies on a file system with no room left: a configure
+                request is acknowledged and applied in memory, the emulator says why it could
+                not save, keeps running, and the old state file is there as it was with no
+                temporary file beside it
+    no-adapter  the pc's adapter has no address: trv81k-cli search and configure end with exit
+                1 and the INVALID_NIC message, and no request reaches the access point; with
+                the address back, the search finds the device
+    port-held   a socket without the reuse option holds UDP port 14675 on the pc: trv81k-cli
+                ends with exit 1 and the BIND_FAIL message naming the port, sending nothing
+Exit 77 (skipped) where the lab cannot be made.
+"""
+
+import os
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.dont_write_bytecode = True  # no __pycache__ in the source tree
+import labkit  # noqa: E402
+from labkit import PC, Emulator, read_json_lines, write_json  # noqa: E402
+
+CASE, CLI, EMULATOR, NETLAB = sys.argv[1:5]
+check = labkit.Checks("fault_lab " + CASE)
+
+# The beginnings of the messages, the same in Language.ini and in the compiled-in copy.
+CONFIGURE_FAIL = "The TRV81K did not confirm the new settings."
+INVALID_NIC = "No network connection was found."
+BIND_FAIL = "The network port of the setup is in use."
+
+MAC = "02-81-00-07-00-01"
+
+
+def device(**fields):
+    d = {"mac": MAC, "name": "Fault", "password": "pw-fault", "ssid": "net-fault"}
+    d.update(fields)
+    return d
+
+
+def cli(lab, *args, interface=True, timeout=60):
+    command = [CLI] + (["--interface", PC] if interface else []) + list(args)
+    return lab.run("pc", *command, timeout=timeout)
+
+
+def expect(result, code, what):
+    return check(result.returncode == code, "%s: exit %d, expected %d; stderr: %s" % (
+        what, result.returncode, code, result.stderr.strip()))
+
+
+def wait_for_log(path, kind, limit=10.0):
+    """Polls the emulator's request log until an entry of `kind` is in it."""
+    deadline = time.monotonic() + limit
+    while time.monotonic() < deadline:
+        if any(e.get("kind") == kind for e in read_json_lines(path)):
+            return True
+        time.sleep(0.002)
+    return False
+
+
+def case_killed(lab, folder):
+    config = os.path.join(folder, "devices.json")
+    log = os.path.join(folder, "log.jsonl")
+    # Silent to the pairing check: after the login the tool sends three checks a pairing pause
+    # apart (300 ms at this scale) before its configure request; the kill falls into them.
+    write_json(config, {"devices": [device(ignorePairingCheck=True)]})
+    emulator = Emulator(lab, "ap1", EMULATOR, "--config", config, "--log", log)
+    check.equal(len(emulator.wait_started(1)), 1, "start-up line")
+    tool = subprocess.Popen(lab.command("pc", CLI, "--interface", PC, "--timing-scale", "0.1",
+                                        "configure", "--device", MAC, "--password", "pw-fault",
+                                        "--dhcp"),
+                            stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+    try:
+        logged_in = wait_for_log(log, "auth")
+        emulator.process.send_signal(signal.SIGKILL)
+        emulator.process.wait()
+        check(logged_in, "the emulator answered the login")
+        out, err = tool.communicate(timeout=60)
+    finally:
+        if tool.poll() is None:
+            tool.kill()
+        emulator.stop()
+    kinds = [e["kind"] for e in read_json_lines(log)]
+    check("configure" not in kinds, "killed before the configure request: %r" % kinds)
+    check([a["result"] for e in read_json_lines(log) if e["kind"] == "auth"
+           for a in e["answers"]] == ["accepted"], "the login was accepted")
+    check.equal(tool.returncode, 5, "trv81k-cli exit after the emulator was killed (%s)"
+                % err.strip())
+    check(CONFIGURE_FAIL in err, "the message that the device did not confirm: %r" % err)
+    print("trv81k-cli after the kill: exit %d: %s" % (tool.returncode, err.strip()))
+    check.equal(out, "", "nothing on standard output")
+
+
+def case_disk_full(lab, folder):
+    config = os.path.join(folder, "devices.json")
+    write_json(config, {"devices": [device()]})
+    old_state = os.path.join(folder, "old-state.json")
+    with open(old_state, "w") as f:
+        f.write('{"version": 1, "devices": [{"mac": "%s", "ssid": "saved-before"}]}\n' % MAC)
+    full = os.path.join(folder, "full")
+    os.mkdir(full)
+    pid_file = os.path.join(folder, "pid")
+    # A file system of 16 KiB of its own (a mount namespace of the emulator's own), the old
+    # state on it and the rest filled; after the emulator ends the files are listed and the
+    # state file is shown, from inside that namespace.
+    script = r'''
+mount -t tmpfs -o size=16k tmpfs "$1" || exit 90
+cp "$2" "$1/state.json" || exit 91
+dd if=/dev/zero of="$1/filler" bs=1k count=64 2>/dev/null
+"$3" --config "$4" --state "$1/state.json" &
+echo $! > "$5"
+wait $!
+echo "exit $?"
+ls -A "$1"
+echo "--"
+cat "$1/state.json"
+'''
+    process = subprocess.Popen(lab.command("ap1", "unshare", "-m", "--", "sh", "-c", script,
+                                           "sh", full, old_state, EMULATOR, config, pid_file),
+                               stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+    try:
+        started = process.stderr.readline().strip()
+        check(started.startswith("emulating Fault"), "the emulator started: %r" % started)
+        with open(pid_file) as f:
+            pid = int(f.read())
+        # The saved state is in force: the device announces the SSID it holds.
+        search = cli(lab, "search", "--json", "--timeout", "1")
+        expect(search, 0, "search")
+        check('"saved-before"' in search.stdout, "the old state was read: %s" % search.stdout)
+        r = cli(lab, "configure", "--device", MAC, "--password", "pw-fault", "--ssid",
+                "after-full", "--verify", "3")
+        expect(r, 0, "configure on a full disk: acknowledged and announced")
+        time.sleep(0.2)
+        check(os.path.exists("/proc/%d" % pid), "the emulator still runs")
+        os.kill(pid, signal.SIGTERM)
+        out, err = process.communicate(timeout=30)
+    finally:
+        if process.poll() is None:
+            process.kill()
+            process.wait()
+    lines = out.split("--\n", 1)
+    head = lines[0].split()
+    check(head[:2] == ["exit", "0"], "the emulator ended with 0: %r" % out)
+    check.equal(sorted(head[2:]), ["filler", "state.json"], "files on the full file system")
+    with open(old_state) as f:
+        check.equal(lines[1] if len(lines) > 1 else None, f.read(),
+                    "the old state file, byte for byte")
+    check("No space left on device" in err and "kept in memory only" in err,
+          "the emulator says why it did not save: %r" % err)
+    print("the emulator on a full disk: " + err.strip().splitlines()[-1])
+
+
+def case_no_adapter(lab, folder):
+    config = os.path.join(folder, "devices.json")
+    log = os.path.join(folder, "log.jsonl")
+    write_json(config, {"devices": [device()]})
+    emulator = Emulator(lab, "ap1", EMULATOR, "--config", config, "--log", log)
+    check.equal(len(emulator.wait_started(1)), 1, "start-up line")
+    try:
+        check.equal(lab.run("pc", "ip", "addr", "flush", "dev", "eth0").returncode, 0,
+                    "the pc's address removed")
+        for what, interface, args in [
+                ("search, adapter chosen", False, ["search", "--timeout", "1"]),
+                ("search --interface " + PC, True, ["search", "--timeout", "1"]),
+                ("configure", False, ["configure", "--device", MAC, "--password", "pw-fault",
+                                      "--dhcp"])]:
+            r = cli(lab, *args, interface=interface)
+            expect(r, 1, what)
+            check(INVALID_NIC in r.stderr, "%s: the INVALID_NIC message: %r" % (what, r.stderr))
+        time.sleep(0.3)
+        check.equal(read_json_lines(log), [], "requests that reached the access point")
+        # The same with the address back: the device is found.
+        check.equal(lab.run("pc", "ip", "addr", "add", PC + "/24", "dev", "eth0").returncode,
+                    0, "the pc's address back")
+        r = cli(lab, "search", "--timeout", "1", interface=False)
+        expect(r, 0, "search with the address back")
+        check([e["kind"] for e in read_json_lines(log)] == ["search"],
+              "the search request arrived")
+    finally:
+        check.equal(emulator.stop(), 0, "emulator ends with 0 on SIGTERM")
+
+
+def case_port_held(lab, folder):
+    config = os.path.join(folder, "devices.json")
+    log = os.path.join(folder, "log.jsonl")
+    write_json(config, {"devices": [device()]})
+    emulator = Emulator(lab, "ap1", EMULATOR, "--config", config, "--log", log)
+    check.equal(len(emulator.wait_started(1)), 1, "start-up line")
+    holder = subprocess.Popen(
+        lab.command("pc", sys.executable, "-c",
+                    "import socket, sys\n"
+                    "s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)\n"
+                    "s.bind(('0.0.0.0', 14675))\n"
+                    "print('bound', flush=True)\n"
+                    "sys.stdin.read()\n"),
+        stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
+    try:
+        check.equal(holder.stdout.readline().strip(), "bound", "the port is held")
+        for what, args in [("search", ["search", "--timeout", "1"]),
+                           ("configure", ["configure", "--device", MAC, "--password",
+                                          "pw-fault", "--dhcp"])]:
+            r = cli(lab, *args)
+            expect(r, 1, what)
+            check(BIND_FAIL in r.stderr and "UDP port 14675" in r.stderr,
+                  "%s: the BIND_FAIL message with the port: %r" % (what, r.stderr))
+        time.sleep(0.3)
+        check.equal(read_json_lines(log), [], "requests that reached the access point")
+        holder.stdin.close()
+        holder.wait(timeout=10)
+        r = cli(lab, "search", "--timeout", "1")
+        expect(r, 0, "search once the port is free")
+    finally:
+        if holder.poll() is None:
+            holder.kill()
+            holder.wait()
+        check.equal(emulator.stop(), 0, "emulator ends with 0 on SIGTERM")
+
+
+CASES = {"killed": case_killed, "disk-full": case_disk_full, "no-adapter": case_no_adapter,
+         "port-held": case_port_held}
+
+
+def main():
+    if CASE not in CASES:
+        print("fault_lab: unknown case %r" % CASE, file=sys.stderr)
+        return 2
+    try:
+        with labkit.Lab(NETLAB, "fault", aps=1) as lab, \
+                tempfile.TemporaryDirectory() as folder:
+            CASES[CASE](lab, folder)
+    except labkit.Skip:
+        return labkit.SKIP
+    return check.result()
+
+
+if __name__ == "__main__":
+    sys.exit(main())
