@@ -1,5 +1,8 @@
 // trv81k-emulator: one or more emulated TRV81K access points on the local network.
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <CLI/CLI.hpp>
 #include <array>
 #include <asio/io_context.hpp>
@@ -82,7 +85,15 @@ public:
             file_ = stdout;
             return true;
         }
-        owned_.reset(std::fopen(path.c_str(), "ae"));
+        // The log holds passwords: a new one is readable by its owner only.
+        const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
+        if (fd < 0) {
+            return false;
+        }
+        owned_.reset(::fdopen(fd, "a"));
+        if (!owned_) {
+            ::close(fd);
+        }
         file_ = owned_.get();
         return file_ != nullptr;
     }

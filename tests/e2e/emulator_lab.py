@@ -137,6 +137,10 @@ def run(folder):
               "state file holds the new settings: %r" % a)
         check(sorted(os.listdir(folder)) ==
               ["ap1.json", "ap2.json", "log1.jsonl", "state1.json"], "no temporary files left")
+        # Both hold passwords: readable by their owner only.
+        for name in ("log1.jsonl", "state1.json"):
+            mode = os.stat(path(name)).st_mode & 0o777
+            check(mode & 0o077 == 0, "%s is mode %o, readable by others" % (name, mode))
 
         with open(path("log1.jsonl")) as f:
             log = [json.loads(line) for line in f]
