@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <numeric>
+#include <optional>
 
 namespace trv81k {
 namespace {
@@ -133,8 +134,17 @@ void takeOddBytes(const CipherBlock& block, PlainMessage& plain) {
 // discards it unexamined.
 void encryptInto(const PlainMessage& plain, std::time_t seconds,
                  std::span<std::uint8_t, kCipherSize> cipher) {
-    PlainMessage filler;
-    fillFiller(static_cast<std::uint64_t>(seconds), filler);
+    // Every packet of one second gets the same filler: each thread keeps the last one.
+    struct LastFiller {
+        std::optional<std::time_t> seconds;
+        PlainMessage bytes{};
+    };
+    thread_local LastFiller last;
+    if (last.seconds != seconds) {
+        fillFiller(static_cast<std::uint64_t>(seconds), last.bytes);
+        last.seconds = seconds;
+    }
+    const PlainMessage& filler = last.bytes;
     CipherBlock interleaved;
     interleave(filler, plain, interleaved);
     encryptor().run(interleaved, cipher);
