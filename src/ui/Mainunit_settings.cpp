@@ -470,6 +470,8 @@ void TMainForm::FillConfirmPage() {
         wizard.newSecurityMode = kSecurityDisabled;
     }
     for (QLabel* label : {NewSSIDLabel, NewChannelLabel, NewWepLabel, NewKeyLabel}) {
+        // A long SSID or key is wider than its label: the pointer shows all of it.
+        label->setToolTip(label->text());
         label->show();
     }
 }

@@ -127,6 +127,7 @@ void ConfigureTest::confirmationShowsWhatWillBeWritten() {
          {main.NewSSIDLabel, main.NewChannelLabel, main.NewWepLabel, main.NewKeyLabel}) {
         QVERIFY(label->isVisible());
         QCOMPARE(label->size(), QSize(113, 14));
+        QCOMPARE(label->toolTip(), label->text());
     }
     QVERIFY(main.YesPanel->isVisible());
     QVERIFY(main.NoPanel->isVisible());
