@@ -37,9 +37,9 @@ set -e
 [[ $("$netlab" addr ap2) == 10.81.0.12 ]] || fail "addr ap2"
 "$netlab" addr ap3 2>/dev/null && fail "addr of a host the lab lacks succeeded"
 
-"$netlab" exec ap2 ip -4 -br addr show dev eth0 | grep -q 10.81.0.12/24 ||
+"$netlab" exec ap2 ip -4 -br addr show dev lab0 | grep -q 10.81.0.12/24 ||
   fail "ap2 has not its address"
-"$netlab" exec pc ip route show 224.0.0.0/4 | grep -q "dev eth0" ||
+"$netlab" exec pc ip route show 224.0.0.0/4 | grep -q "dev lab0" ||
   fail "pc has no multicast route"
 set +e
 "$netlab" exec ap1 sh -c 'exit 3'

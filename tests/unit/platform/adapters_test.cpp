@@ -38,7 +38,7 @@ std::string Choose(const std::vector<InterfaceRecord>& records,
 TEST(AdapterChoice, FirstUsableInterfaceInSystemOrder) {
     const auto lo = Record("lo", kLoopback, "127.0.0.1", "255.0.0.0");
     const auto down = Record("eth9", 0, "10.9.9.9", "255.0.0.0");
-    const auto unset = Record("eth0", kUp, "0.0.0.0", "0.0.0.0");
+    const auto unset = Record("enp1s0", kUp, "0.0.0.0", "0.0.0.0");
     const auto lan = Record("eth1", kUp, "192.168.1.20", "255.255.255.0");
     const auto wifi = Record("wlan0", kUp, "10.0.0.7", "255.255.0.0");
 
@@ -49,14 +49,14 @@ TEST(AdapterChoice, FirstUsableInterfaceInSystemOrder) {
 }
 
 TEST(AdapterChoice, OnlyFirstAddressOfEachInterfaceCounts) {
-    const auto unsetFirst = Record("eth0", kUp, "0.0.0.0", "0.0.0.0");
-    const auto eth0Second = Record("eth0", kUp, "10.1.1.1", "255.0.0.0");
-    const auto eth0Third = Record("eth0", kUp, "10.1.1.2", "255.0.0.0");
+    const auto unsetFirst = Record("enp1s0", kUp, "0.0.0.0", "0.0.0.0");
+    const auto secondOfOne = Record("enp1s0", kUp, "10.1.1.1", "255.0.0.0");
+    const auto thirdOfOne = Record("enp1s0", kUp, "10.1.1.2", "255.0.0.0");
     const auto eth1 = Record("eth1", kUp, "172.16.0.2", "255.255.0.0");
 
-    EXPECT_EQ(Choose({unsetFirst, eth0Second, eth1}), "172.16.0.2/255.255.0.0");
-    EXPECT_EQ(Choose({unsetFirst, eth0Second}), "none 0.0.0.0/0.0.0.0");
-    EXPECT_EQ(Choose({eth0Second, eth0Third, eth1}), "10.1.1.1/255.0.0.0");
+    EXPECT_EQ(Choose({unsetFirst, secondOfOne, eth1}), "172.16.0.2/255.255.0.0");
+    EXPECT_EQ(Choose({unsetFirst, secondOfOne}), "none 0.0.0.0/0.0.0.0");
+    EXPECT_EQ(Choose({secondOfOne, thirdOfOne, eth1}), "10.1.1.1/255.0.0.0");
 }
 
 TEST(AdapterChoice, OverrideMustBeHeldByAnInterfaceThatIsUp) {
