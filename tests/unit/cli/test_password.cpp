@@ -10,10 +10,9 @@
 
 #include <chrono>
 #include <csignal>
-#include <filesystem>
-#include <fstream>
 #include <thread>
 
+#include "../l10n/temp_dir.h"
 #include "cli/password.h"
 
 namespace trv81k::cli {
@@ -43,14 +42,6 @@ public:
 private:
     int fds_[2] = {-1, -1};
 };
-
-std::filesystem::path tempFile(const std::string& text) {
-    const auto path = std::filesystem::temp_directory_path() /
-                      ("cli-pw-" + std::to_string(::getpid()) + "-" +
-                       ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::ofstream(path, std::ios::binary) << text;
-    return path;
-}
 
 Password resolved(const PasswordInputs& in) {
     auto result = ResolvePassword(in);
@@ -86,11 +77,10 @@ TEST(PasswordSources, OptionOrFileThenEnvironmentThenPrompt) {
     EXPECT_EQ(resolved(in).source, PasswordSource::Option);
 
     in.option.reset();
-    const auto file = tempFile("from-file\r\nsecond line\n");
-    in.file = file.string();
+    const testing::TempDir dir;
+    in.file = dir.Write("pw", "from-file\r\nsecond line\n").string();
     EXPECT_EQ(resolved(in).latin1, "from-file");
     EXPECT_EQ(resolved(in).source, PasswordSource::File);
-    std::filesystem::remove(file);
 
     in.file.reset();
     EXPECT_EQ(resolved(in).latin1, "from-env");
@@ -130,10 +120,9 @@ TEST(PasswordSources, StandardInputFileAndBadContent) {
     in.file = "/nonexistent/dir/pw";
     EXPECT_NE(refusedLine(in).find("--password-file /nonexistent/dir/pw: cannot open"),
               std::string::npos);
-    const auto empty = tempFile("");
-    in.file = empty.string();
+    const testing::TempDir dir;
+    in.file = dir.Write("empty", "").string();
     EXPECT_NE(refusedLine(in).find("no password line"), std::string::npos);
-    std::filesystem::remove(empty);
 
     PasswordInputs env;
     env.environment = "p\xC3\xA4ss";  // UTF-8 "päss"

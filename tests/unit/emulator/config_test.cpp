@@ -13,7 +13,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "emulator/emulator.h"
+#include "../l10n/temp_dir.h"
 
 namespace trv81k::emulator {
 namespace {
@@ -34,31 +34,6 @@ std::string slurp(const fs::path& path) {
     text << in.rdbuf();
     return text.str();
 }
-
-void put(const fs::path& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-// A fresh folder per test, removed afterwards.
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (fs::temp_directory_path() / "emulator_test.XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data()) ? fs::path(pattern) : fs::path();
-    }
-    ~TempDir() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    const fs::path& path() const { return path_; }
-    std::size_t entries() const {
-        return static_cast<std::size_t>(
-            std::distance(fs::directory_iterator(path_), fs::directory_iterator()));
-    }
-
-private:
-    fs::path path_;
-};
 
 // ---- Configuration --------------------------------------------------------------------------
 
@@ -125,6 +100,11 @@ TEST(EmulatorConfig, OmittedFieldsTakeTheDefaults) {
     EXPECT_EQ(result.devices[1].settings, DeviceSettings{});
 }
 
+// A document with one device of MAC 02-81-00-00-00-01 and the given fields besides.
+std::string oneDevice(const std::string& fields) {
+    return R"({"devices": [{"mac": "02-81-00-00-00-01", )" + fields + "}]}";
+}
+
 TEST(EmulatorConfig, BadValuesAreNamedByDeviceAndField) {
     const std::string twoDevices = R"({"devices": [{"mac": "02-81-00-00-00-01"}, )";
     const struct {
@@ -138,6 +118,7 @@ TEST(EmulatorConfig, BadValuesAreNamedByDeviceAndField) {
         {R"({"devices": [{"name": "A"}]})", "device 1 (\"A\"): \"mac\" is missing"},
         {R"({"devices": [{"mac": "00-11-22-33-44"}]})", "device 1: \"mac\" \"00-11-22-33-44\""},
         {R"({"devices": [{"mac": 5}]})", "is not a hardware address"},
+        {R"({"devices": [7]})", "device 1: must be a JSON object"},
         {twoDevices + R"({"name": "B", "mac": "02-81-00-00-00-01"}]})",
          "device 2 (\"B\"): \"mac\" 02-81-00-00-00-01 is also the mac of device 1"},
         {twoDevices + R"({"mac": "02-81-00-00-00-02", "deviceId": "028100000001"}]})",
@@ -145,40 +126,27 @@ TEST(EmulatorConfig, BadValuesAreNamedByDeviceAndField) {
         {twoDevices + R"({"mac": "02-81-00-00-00-02", "ssid": ")" + std::string(33, 's') +
              R"("}]})",
          "device 2: \"ssid\" \"" + std::string(33, 's').substr(0, 10)},
-        {R"({"devices": [{"mac": "02-81-00-00-00-01", "name": ")" + std::string(33, 'n') +
-             R"("}]})",
-         "is 33 bytes long, at most 32"},
-        {R"({"devices": [{"mac": "02-81-00-00-00-01", "firmware": "123456"}]})",
+        {oneDevice(R"("name": ")" + std::string(33, 'n') + "\""), "is 33 bytes long, at most 32"},
+        {oneDevice(R"("firmware": "123456")"),
          "\"firmware\" \"123456\" is 6 bytes long, at most 5"},
-        {R"({"devices": [{"mac": "02-81-00-00-00-01", "password": ")" + std::string(33, 'p') +
-             R"("}]})",
-         "\"password\""},
-        {R"({"devices": [{"mac": "02-81-00-00-00-01", "auxText": "1234567"}]})",
+        {oneDevice(R"("password": ")" + std::string(33, 'p') + "\""), "\"password\""},
+        {oneDevice(R"("auxText": "1234567")"),
          "\"auxText\" \"1234567\" is 7 bytes long, at most 6"},
-        {R"({"devices": [{"mac": "02-81-00-00-00-01", "ssid": "\u20ac"}]})", "outside Latin-1"},
-        {R"({"devices": [{"mac": "02-81-00-00-00-01", "ssid": "a\u0000b"}]})", "zero character"},
-        {R"({"devices": [{"mac": "02-81-00-00-00-01", "channel": 14}]})",
-         "\"channel\" 14 is outside 1 to 13"},
-        {R"({"devices": [{"mac": "02-81-00-00-00-01", "channel": "6"}]})", "whole number"},
-        {R"({"devices": [{"mac": "02-81-00-00-00-01", "security": 11}]})",
-         "\"security\" 11 is outside 0 to 10"},
-        {R"({"devices": [{"mac": "02-81-00-00-00-01", "auxAttr": 256}]})", "\"auxAttr\""},
-        {R"({"devices": [{"mac": "02-81-00-00-00-01", "ipMode": "auto"}]})",
+        {oneDevice(R"("ssid": "\u20ac")"), "outside Latin-1"},
+        {oneDevice(R"("ssid": "a\u0000b")"), "zero character"},
+        {oneDevice(R"("channel": 14)"), "\"channel\" 14 is outside 1 to 13"},
+        {oneDevice(R"("channel": "6")"), "whole number"},
+        {oneDevice(R"("security": 11)"), "\"security\" 11 is outside 0 to 10"},
+        {oneDevice(R"("auxAttr": 256)"), "\"auxAttr\""},
+        {oneDevice(R"("ipMode": "auto")"),
          "\"ipMode\" \"auto\" is not one of \"dhcp\", \"static\""},
-        {R"({"devices": [{"mac": "02-81-00-00-00-01", "networkMode": "n-only"}]})",
-         "\"networkMode\""},
-        {R"({"devices": [{"mac": "02-81-00-00-00-01", "ip": "192.168.1.256"}]})",
-         "\"ip\" \"192.168.1.256\" is not an IPv4 address"},
-        {R"({"devices": [{"mac": "02-81-00-00-00-01", "gateway": "10.0.0"}]})", "\"gateway\""},
-        {R"({"devices": [{"mac": "02-81-00-00-00-01", "token": "1234"}]})",
-         "\"token\" \"1234\" is not 4 bytes in hex"},
-        {R"({"devices": [{"mac": "02-81-00-00-00-01", "deviceId": "zz0000000000"}]})",
-         "\"deviceId\""},
-        {R"({"devices": [{"mac": "02-81-00-00-00-01", "silent": 1}]})",
-         "\"silent\" must be true or false"},
-        {R"({"devices": [{"mac": "02-81-00-00-00-01", "refusePasword": true}]})",
-         "unknown field \"refusePasword\""},
-        {R"({"devices": [7]})", "device 1: must be a JSON object"},
+        {oneDevice(R"("networkMode": "n-only")"), "\"networkMode\""},
+        {oneDevice(R"("ip": "192.168.1.256")"), "\"ip\" \"192.168.1.256\" is not an IPv4 address"},
+        {oneDevice(R"("gateway": "10.0.0")"), "\"gateway\""},
+        {oneDevice(R"("token": "1234")"), "\"token\" \"1234\" is not 4 bytes in hex"},
+        {oneDevice(R"("deviceId": "zz0000000000")"), "\"deviceId\""},
+        {oneDevice(R"("silent": 1)"), "\"silent\" must be true or false"},
+        {oneDevice(R"("refusePasword": true)"), "unknown field \"refusePasword\""},
     };
     for (const auto& c : cases) {
         const DevicesResult result = parse(c.document);
@@ -268,9 +236,18 @@ TEST(EmulatorState, CorruptStateIsRefusedWholly) {
     }
 }
 
-TEST(EmulatorStateFile, WriteThenLoad) {
-    TempDir dir;
-    const fs::path file = dir.path() / "state.json";
+// A fresh folder per test for the state file, removed afterwards.
+class EmulatorStateFile : public ::testing::Test {
+protected:
+    std::size_t entries() const {
+        return static_cast<std::size_t>(
+            std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()));
+    }
+    testing::TempDir dir;
+    const fs::path file{dir.path() / "state.json"};
+};
+
+TEST_F(EmulatorStateFile, WriteThenLoad) {
     std::vector<EmulatedDevice> devices = twoDevices();
 
     std::vector<EmulatedDevice> untouched = devices;
@@ -279,7 +256,7 @@ TEST(EmulatorStateFile, WriteThenLoad) {
 
     devices[0].settings.password = "saved";
     ASSERT_EQ(writeStateFile(file, devices), "");
-    EXPECT_EQ(dir.entries(), 1u);  // no temporary file left behind
+    EXPECT_EQ(entries(), 1u);  // no temporary file left behind
     EXPECT_EQ(fs::status(file).permissions() & fs::perms::others_read, fs::perms::none);
 
     std::vector<EmulatedDevice> restored = twoDevices();
@@ -289,14 +266,12 @@ TEST(EmulatorStateFile, WriteThenLoad) {
 
     devices[0].settings.password = "again";
     ASSERT_EQ(writeStateFile(file, devices), "");
-    EXPECT_EQ(dir.entries(), 1u);
+    EXPECT_EQ(entries(), 1u);
     EXPECT_NE(slurp(file).find("\"again\""), std::string::npos);
 }
 
-TEST(EmulatorStateFile, CorruptFileIsRefusedAndLeftAsItIs) {
-    TempDir dir;
-    const fs::path file = dir.path() / "state.json";
-    put(file, "{\"devices\": [");
+TEST_F(EmulatorStateFile, CorruptFileIsRefusedAndLeftAsItIs) {
+    dir.Write("state.json", "{\"devices\": [");
     std::vector<EmulatedDevice> devices = twoDevices();
     const StateLoadResult loaded = loadStateFile(file, devices);
     EXPECT_EQ(loaded.outcome, StateLoad::Failed);
@@ -308,8 +283,7 @@ TEST(EmulatorStateFile, CorruptFileIsRefusedAndLeftAsItIs) {
     EXPECT_EQ(loadStateFile(dir.path(), other).outcome, StateLoad::Failed);
 }
 
-TEST(EmulatorStateFile, FailedWriteKeepsTheOldState) {
-    TempDir dir;
+TEST_F(EmulatorStateFile, FailedWriteKeepsTheOldState) {
     const fs::path missingFolder = dir.path() / "no" / "state.json";
     const std::string error = writeStateFile(missingFolder, twoDevices());
     EXPECT_NE(error.find("temporary file"), std::string::npos) << error;
@@ -319,15 +293,13 @@ TEST(EmulatorStateFile, FailedWriteKeepsTheOldState) {
     fs::create_directories(blocked / "inside");
     EXPECT_NE(writeStateFile(blocked, twoDevices()), "");
     EXPECT_TRUE(fs::is_directory(blocked / "inside"));
-    EXPECT_EQ(dir.entries(), 1u);
+    EXPECT_EQ(entries(), 1u);
 }
 
 // The disk refuses the new state half-way through (here: a file size limit of 100 bytes, so
 // write() fails with EFBIG after the first bytes): the message names the file and the reason,
 // the old state is there as it was, and no temporary file is left behind.
-TEST(EmulatorStateFile, WriteThatFailsHalfWayKeepsTheOldStateWhole) {
-    TempDir dir;
-    const fs::path file = dir.path() / "state.json";
+TEST_F(EmulatorStateFile, WriteThatFailsHalfWayKeepsTheOldStateWhole) {
     std::vector<EmulatedDevice> devices = twoDevices();
     devices[0].settings.password = "old-one";
     ASSERT_EQ(writeStateFile(file, devices), "");
@@ -362,36 +334,10 @@ TEST(EmulatorStateFile, WriteThatFailsHalfWayKeepsTheOldStateWhole) {
     EXPECT_NE(error.find(file.string()), std::string::npos) << error;
     EXPECT_NE(error.find(std::strerror(EFBIG)), std::string::npos) << error;
     EXPECT_EQ(slurp(file), old);
-    EXPECT_EQ(dir.entries(), 1u);
+    EXPECT_EQ(entries(), 1u);
     std::vector<EmulatedDevice> restored = twoDevices();
     ASSERT_EQ(loadStateFile(file, restored).outcome, StateLoad::Applied);
     EXPECT_EQ(restored[0].settings.password, "old-one");
-}
-
-TEST(EmulatorStateFile, AppliedConfigureSurvivesARestart) {
-    TempDir dir;
-    const fs::path file = dir.path() / "state.json";
-    Emulator first(twoDevices());
-    const EmulatedDevice& target = first.devices()[1];
-    const Clock::time_point now{};
-    first.handlePlain(buildAuthRequest(target.token, target.mac, {10, 0, 0, 1}, "admin"),
-                      {10, 0, 0, 1}, now);
-    WizardState state;
-    state.currentDevice = describe(target);
-    state.loadFromDevice(state.currentDevice);
-    state.newDeviceName = "renamed";
-    state.bWirelessEditable = true;
-    state.newSSID = "fresh";
-    const Reaction reaction =
-        first.handlePlain(buildConfigureRequest(target.mac, state).value(), {10, 0, 0, 1}, now);
-    ASSERT_TRUE(reaction.settingsApplied);
-    ASSERT_EQ(writeStateFile(file, first.devices()), "");
-
-    std::vector<EmulatedDevice> restarted = twoDevices();
-    ASSERT_EQ(loadStateFile(file, restarted).outcome, StateLoad::Applied);
-    EXPECT_EQ(restarted[1].settings.name, "renamed");
-    EXPECT_EQ(restarted[1].settings.ssid, "fresh");
-    EXPECT_EQ(restarted[0].settings, twoDevices()[0].settings);
 }
 
 }  // namespace

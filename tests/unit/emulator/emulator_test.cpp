@@ -111,13 +111,6 @@ TEST_F(EmulatorTest, SearchIsAnsweredByEveryDeviceWithItsCurrentSettings) {
     EXPECT_FALSE(reaction.settingsApplied);
 }
 
-TEST(EmulatorSearch, SilentDevicesAnswerNothing) {
-    Emulator emulator = withBehaviour({.silent = true});
-    const Reaction reaction = emulator.handlePlain(buildSearchRequest(), kClient, kStart);
-    EXPECT_TRUE(reaction.answers.empty());
-    EXPECT_EQ(reaction.log["kind"], "search");  // still logged
-}
-
 TEST(EmulatorSearch, NoMarkerZeroesOnlyTheMarker) {
     Emulator plain = withBehaviour({});
     Emulator marked = withBehaviour({.noMarker = true});
@@ -136,14 +129,6 @@ TEST(EmulatorSearch, NoMarkerZeroesOnlyTheMarker) {
             EXPECT_EQ(without[i], with[i]) << i;
         }
     }
-}
-
-TEST(EmulatorSearch, AnswerTwiceSendsEachAnswerTwice) {
-    Emulator emulator = withBehaviour({.answerTwice = true});
-    const Reaction reaction = emulator.handlePlain(buildSearchRequest(), kClient, kStart);
-    ASSERT_EQ(reaction.answers.size(), 2u);
-    EXPECT_EQ(reaction.answers[0], reaction.answers[1]);
-    EXPECT_EQ(reaction.log["answers"][0]["copies"], 2);
 }
 
 TEST(EmulatorSearch, LongestTextsStillFitTheAnswer) {
@@ -178,13 +163,6 @@ TEST_F(EmulatorTest, OnlyTheAddressedDeviceAnswersALogin) {
     EXPECT_EQ(reaction.log["answers"][0]["status"], 0);
 }
 
-TEST_F(EmulatorTest, LoginForAnUnknownMacIsNotAnswered) {
-    EmulatedDevice stranger = makeDevice(9, "X");
-    const Reaction reaction = send(auth(stranger, "secret"));
-    EXPECT_TRUE(reaction.answers.empty());
-    EXPECT_EQ(reaction.log["kind"], "auth");
-}
-
 TEST_F(EmulatorTest, WrongTokenOrPasswordIsRefusedWithTheDevicesOwnToken) {
     EmulatedDevice wrongToken = device(0);
     wrongToken.token = {9, 9, 9, 9};
@@ -196,23 +174,6 @@ TEST_F(EmulatorTest, WrongTokenOrPasswordIsRefusedWithTheDevicesOwnToken) {
         EXPECT_TRUE(std::equal(device(0).token.begin(), device(0).token.end(),
                                reaction.answers[0].begin() + 24));
     }
-}
-
-TEST(EmulatorAuth, BehaviourSwitches) {
-    Emulator refusing = withBehaviour({.refusePassword = true});
-    const EmulatedDevice device = refusing.devices()[0];
-    Reaction reaction = refusing.handlePlain(auth(device, "secret"), kClient, kStart);
-    ASSERT_EQ(reaction.answers.size(), 1u);
-    EXPECT_EQ(status(reaction.answers[0], 38), 1);
-
-    Emulator silent = withBehaviour({.silent = true});
-    EXPECT_TRUE(silent.handlePlain(auth(device, "secret"), kClient, kStart).answers.empty());
-
-    Emulator twice = withBehaviour({.answerTwice = true});
-    reaction = twice.handlePlain(auth(device, "secret"), kClient, kStart);
-    ASSERT_EQ(reaction.answers.size(), 2u);
-    EXPECT_EQ(reaction.answers[0], reaction.answers[1]);
-    EXPECT_EQ(status(reaction.answers[1], 38), 0);
 }
 
 TEST_F(EmulatorTest, LongestPasswordLengthIsReadAsSent) {
@@ -233,35 +194,14 @@ TEST_F(EmulatorTest, PairingCheckAnswersTheStateOfTheAddressedDevice) {
     EXPECT_TRUE(
         std::equal(device(1).mac.begin(), device(1).mac.end(), reaction.answers[0].begin() + 24));
     EXPECT_EQ(reaction.answers[0][30], 0);
-    EXPECT_TRUE(send(buildCheckBPSRequest(makeDevice(7, "X").mac)).answers.empty());
 }
 
-TEST(EmulatorCheckBPS, BehaviourSwitches) {
-    const MacAddress mac = makeDevice(1, "AP-1").mac;
-    Emulator managed = withBehaviour({.pairingManaged = true});
-    Reaction reaction = managed.handlePlain(buildCheckBPSRequest(mac), kClient, kStart);
-    ASSERT_EQ(reaction.answers.size(), 1u);
-    EXPECT_EQ(reaction.answers[0][30], 1);
-
-    Emulator silent = withBehaviour({.pairingManaged = true, .silent = true});
-    EXPECT_TRUE(silent.handlePlain(buildCheckBPSRequest(mac), kClient, kStart).answers.empty());
-
-    Emulator twice = withBehaviour({.answerTwice = true});
-    EXPECT_EQ(twice.handlePlain(buildCheckBPSRequest(mac), kClient, kStart).answers.size(), 2u);
-}
-
-TEST(EmulatorCheckBPS, IgnoringThePairingCheckLeavesEveryOtherAnswer) {
-    const EmulatedDevice device = makeDevice(1, "AP-1");
-    Emulator deaf = withBehaviour({.pairingManaged = true, .ignorePairingCheck = true});
-    const Reaction check = deaf.handlePlain(buildCheckBPSRequest(device.mac), kClient, kStart);
-    EXPECT_TRUE(check.answers.empty());
-    EXPECT_EQ(check.log["kind"], "check-bps");  // still logged
-    EXPECT_EQ(check.log["note"], "the device ignores the pairing check");
-    EXPECT_EQ(deaf.handlePlain(buildSearchRequest(), kClient, kStart).answers.size(), 1u);
-    const Reaction login = deaf.handlePlain(auth(device, "secret"), kClient, kStart);
-    ASSERT_EQ(login.answers.size(), 1u);
-    EXPECT_EQ(classify(login.answers[0]), MessageKind::AuthAnswer);
-    EXPECT_EQ(login.answers[0][38], 0);
+TEST_F(EmulatorTest, RequestsForAnUnknownMacAreLoggedButNotAnswered) {
+    const EmulatedDevice stranger = makeDevice(9, "X");
+    const Reaction login = send(auth(stranger, "secret"));
+    EXPECT_TRUE(login.answers.empty());
+    EXPECT_EQ(login.log["kind"], "auth");
+    EXPECT_TRUE(send(buildCheckBPSRequest(stranger.mac)).answers.empty());
 }
 
 // ---- Configure ------------------------------------------------------------------------------
@@ -296,17 +236,6 @@ TEST_F(EmulatorTest, LoginCountsOnlyForItsAddressItsDeviceAndTenMinutes) {
     // Within ten minutes: applied.
     EXPECT_EQ(send(request, kClient, kStart + 10min).answers[0][30], 0);
     EXPECT_EQ(device(0).settings.name, "changed");
-}
-
-TEST(EmulatorConfigure, RefusedPasswordGivesNoRightToConfigure) {
-    Emulator emulator = withBehaviour({.refusePassword = true});
-    const EmulatedDevice device = emulator.devices()[0];
-    emulator.handlePlain(auth(device, "secret"), kClient, kStart);
-    WizardState state = stateAfterLogin(device);
-    state.newDeviceName = "changed";
-    const Reaction reaction = emulator.handlePlain(configure(device, state), kClient, kStart);
-    EXPECT_EQ(reaction.answers.at(0)[30], 1);
-    EXPECT_EQ(emulator.devices()[0].settings.name, "AP-1");
 }
 
 TEST_F(EmulatorTest, ConfigureAppliesEveryFieldWhenWirelessIsEditable) {
@@ -368,17 +297,10 @@ TEST_F(EmulatorTest, WirelessNotEditableKeepsTheWirelessSettings) {
     state.newChannel = 1;
     const Reaction reaction = send(configure(device(0), state));
     EXPECT_EQ(reaction.answers.at(0)[30], 0);
-    const DeviceSettings& s = device(0).settings;
-    EXPECT_EQ(s.ipMode, 0);
-    EXPECT_EQ(s.ip, before.ip);
-    EXPECT_EQ(s.netmask, before.netmask);
-    EXPECT_EQ(s.gateway, before.gateway);
-    EXPECT_EQ(s.name, "Paired");
-    EXPECT_EQ(s.ssid, before.ssid);
-    EXPECT_EQ(s.channel, before.channel);
-    EXPECT_EQ(s.security, before.security);
-    EXPECT_EQ(s.key, before.key);
-    EXPECT_EQ(s.networkMode, before.networkMode);
+    DeviceSettings expected = before;
+    expected.ipMode = 0;
+    expected.name = "Paired";
+    EXPECT_EQ(device(0).settings, expected);
 }
 
 TEST_F(EmulatorTest, RepeatedConfigureIsAnsweredAgainAndChangesNothingMore) {
@@ -422,40 +344,6 @@ TEST_F(EmulatorTest, ValuesTheDeviceCannotHoldAreRefused) {
               0);
 }
 
-TEST(EmulatorConfigure, NeverAcknowledgeAppliesButDoesNotAnswer) {
-    Emulator emulator = withBehaviour({.neverAcknowledge = true});
-    const EmulatedDevice device = emulator.devices()[0];
-    emulator.handlePlain(auth(device, "secret"), kClient, kStart);
-    WizardState state = stateAfterLogin(device);
-    state.newDeviceName = "quiet";
-    const Reaction reaction = emulator.handlePlain(configure(device, state), kClient, kStart);
-    EXPECT_TRUE(reaction.answers.empty());
-    EXPECT_TRUE(reaction.settingsApplied);
-    EXPECT_EQ(emulator.devices()[0].settings.name, "quiet");
-}
-
-TEST(EmulatorConfigure, SilentDeviceNeitherAppliesNorAnswers) {
-    Emulator emulator = withBehaviour({.silent = true});
-    const EmulatedDevice device = emulator.devices()[0];
-    emulator.handlePlain(auth(device, "secret"), kClient, kStart);
-    WizardState state = stateAfterLogin(device);
-    state.newDeviceName = "changed";
-    const Reaction reaction = emulator.handlePlain(configure(device, state), kClient, kStart);
-    EXPECT_TRUE(reaction.answers.empty());
-    EXPECT_FALSE(reaction.settingsApplied);
-    EXPECT_EQ(emulator.devices()[0].settings.name, "AP-1");
-}
-
-TEST(EmulatorConfigure, AnswerTwiceAcknowledgesTwice) {
-    Emulator emulator = withBehaviour({.answerTwice = true});
-    const EmulatedDevice device = emulator.devices()[0];
-    emulator.handlePlain(auth(device, "secret"), kClient, kStart);
-    const Reaction reaction =
-        emulator.handlePlain(configure(device, stateAfterLogin(device)), kClient, kStart);
-    ASSERT_EQ(reaction.answers.size(), 2u);
-    EXPECT_EQ(reaction.answers[1][30], 0);
-}
-
 TEST_F(EmulatorTest, ConfigureLogNamesEveryFieldInReadableForm) {
     send(auth(device(0), "secret"));
     WizardState state = stateAfterLogin(device(0));
@@ -484,6 +372,102 @@ TEST_F(EmulatorTest, ConfigureLogNamesEveryFieldInReadableForm) {
     for (const char* field : {"ipMode", "auxAttr", "auxKeyCode", "channel", "networkMode"}) {
         EXPECT_TRUE(log.contains(field)) << field;
     }
+}
+
+// ---- Behaviour switches ---------------------------------------------------------------------
+
+// The requests of the wizard to a device, the answer each gets, and where that answer's
+// status (or pairing state) lies.
+struct Request {
+    PlainMessage (*build)(const EmulatedDevice&);
+    MessageKind answer;
+    std::size_t statusAt;
+};
+const Request kSearch{[](const EmulatedDevice&) { return buildSearchRequest(); },
+                      MessageKind::SearchAnswer, 0};
+const Request kLogin{[](const EmulatedDevice& d) { return auth(d, "secret"); },
+                     MessageKind::AuthAnswer, 38};
+const Request kCheck{[](const EmulatedDevice& d) { return buildCheckBPSRequest(d.mac); },
+                     MessageKind::CheckBPSAnswer, 30};
+const Request kRename{[](const EmulatedDevice& d) {
+                          WizardState state = stateAfterLogin(d);
+                          state.newDeviceName = "changed";
+                          return configure(d, state);
+                      },
+                      MessageKind::ConfigureAnswer, 30};
+
+struct Switched {
+    const char* what;
+    Behaviour behaviour;
+    Request request;
+    std::size_t answers;  // all copies of one answer
+    int status;           // the last answer's status or pairing state; -1: not looked at
+    bool applied;         // the new name was taken
+};
+
+void PrintTo(const Switched& row, std::ostream* os) {
+    *os << row.what;
+}
+
+class BehaviourSwitches : public ::testing::TestWithParam<Switched> {};
+
+TEST_P(BehaviourSwitches, ChangeOnlyWhatTheyAreFor) {
+    const Switched& row = GetParam();
+    Emulator emulator = withBehaviour(row.behaviour);
+    const EmulatedDevice device = emulator.devices()[0];
+    emulator.handlePlain(auth(device, "secret"), kClient, kStart);  // the right to configure
+    const Reaction reaction = emulator.handlePlain(row.request.build(device), kClient, kStart);
+    ASSERT_EQ(reaction.answers.size(), row.answers) << row.what;
+    for (const PlainMessage& answer : reaction.answers) {
+        EXPECT_EQ(classify(answer), row.request.answer) << row.what;
+        EXPECT_EQ(answer, reaction.answers[0]) << row.what;  // copies are the same
+    }
+    if (row.status >= 0) {
+        EXPECT_EQ(reaction.answers.back()[row.request.statusAt], row.status) << row.what;
+    }
+    EXPECT_EQ(emulator.devices()[0].settings.name, row.applied ? "changed" : "AP-1") << row.what;
+    EXPECT_EQ(reaction.settingsApplied, row.applied) << row.what;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, BehaviourSwitches,
+    ::testing::Values(
+        Switched{"silent search", {.silent = true}, kSearch, 0, -1, false},
+        Switched{"search twice", {.answerTwice = true}, kSearch, 2, -1, false},
+        Switched{"refused login", {.refusePassword = true}, kLogin, 1, 1, false},
+        Switched{"silent login", {.silent = true}, kLogin, 0, -1, false},
+        Switched{"login twice", {.answerTwice = true}, kLogin, 2, 0, false},
+        Switched{"managed", {.pairingManaged = true}, kCheck, 1, 1, false},
+        Switched{"silent managed", {.pairingManaged = true, .silent = true}, kCheck, 0, -1, false},
+        Switched{"check twice", {.answerTwice = true}, kCheck, 2, 0, false},
+        Switched{
+            "refused login, no right to configure", {.refusePassword = true}, kRename, 1, 1, false},
+        Switched{"silent configure", {.silent = true}, kRename, 0, -1, false},
+        Switched{
+            "never acknowledges but applies", {.neverAcknowledge = true}, kRename, 0, -1, true},
+        Switched{"configure twice", {.answerTwice = true}, kRename, 2, 0, true},
+        // Deaf to the pairing check only: every other request is answered as ever.
+        Switched{"deaf check",
+                 {.pairingManaged = true, .ignorePairingCheck = true},
+                 kCheck,
+                 0,
+                 -1,
+                 false},
+        Switched{"deaf search", {.ignorePairingCheck = true}, kSearch, 1, -1, false},
+        Switched{"deaf login", {.ignorePairingCheck = true}, kLogin, 1, 0, false},
+        Switched{"deaf configure", {.ignorePairingCheck = true}, kRename, 1, 0, true}));
+
+TEST(EmulatorLog, UnansweredRequestsAreStillLogged) {
+    Emulator silent = withBehaviour({.silent = true});
+    EXPECT_EQ(silent.handlePlain(buildSearchRequest(), kClient, kStart).log["kind"], "search");
+    Emulator deaf = withBehaviour({.ignorePairingCheck = true});
+    const Reaction check =
+        deaf.handlePlain(buildCheckBPSRequest(deaf.devices()[0].mac), kClient, kStart);
+    EXPECT_EQ(check.log["kind"], "check-bps");
+    EXPECT_EQ(check.log["note"], "the device ignores the pairing check");
+    Emulator twice = withBehaviour({.answerTwice = true});
+    EXPECT_EQ(twice.handlePlain(buildSearchRequest(), kClient, kStart).log["answers"][0]["copies"],
+              2);
 }
 
 // ---- What is not a request ------------------------------------------------------------------

@@ -1,5 +1,6 @@
 #pragma once
-// A fresh temporary folder for one test, removed afterwards.
+// A fresh temporary folder for one test, removed afterwards; the unit tests of every folder
+// use it.
 
 #include <filesystem>
 #include <fstream>
@@ -15,7 +16,7 @@ public:
     TempDir() {
         std::random_device rd;
         path_ = std::filesystem::temp_directory_path() /
-                ("trv81k-l10n-" + std::to_string(rd()) + "-" + std::to_string(rd()));
+                ("trv81k-test-" + std::to_string(rd()) + "-" + std::to_string(rd()));
         std::filesystem::create_directories(path_);
     }
     ~TempDir() {

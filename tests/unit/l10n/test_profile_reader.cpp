@@ -16,31 +16,22 @@ namespace {
 
 using std::string_literals::operator""s;
 
-TEST(ProfileReaderFile, MissingFileGivesDefaults) {
+// Missing, empty, a folder, a FIFO without writer (a plain open would block for ever): only
+// defaults, and only the empty file counts as loaded.
+TEST(ProfileReaderFile, MissingEmptyOrNonRegularFilesGiveDefaults) {
     testing::TempDir dir;
-    const ProfileReader reader(dir.path() / "Language.ini");
-    EXPECT_FALSE(reader.loaded());
-    EXPECT_EQ(reader.ReadString("English", "NextPanel", ""), "");
-    EXPECT_EQ(reader.ReadString("English", "NextPanel", "fallback"), "fallback");
-}
-
-TEST(ProfileReaderFile, EmptyFileGivesDefaults) {
-    testing::TempDir dir;
-    const ProfileReader reader(dir.Write("Language.ini", ""));
-    EXPECT_TRUE(reader.loaded());
-    EXPECT_EQ(reader.ReadString("English", "NextPanel", "d"), "d");
-}
-
-TEST(ProfileReaderFile, NonRegularFilesAreNotRead) {
-    testing::TempDir dir;
-    std::filesystem::create_directory(dir.path() / "Language.ini");
-    EXPECT_FALSE(ProfileReader(dir.path() / "Language.ini").loaded());
-    // A FIFO without writer would block a plain open forever.
     const auto fifo = dir.path() / "fifo.ini";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    const ProfileReader reader(fifo);
-    EXPECT_FALSE(reader.loaded());
-    EXPECT_EQ(reader.ReadString("English", "NextPanel", "d"), "d");
+    std::filesystem::create_directory(dir.path() / "folder.ini");
+    for (const auto& path : {dir.path() / "Language.ini", dir.path() / "folder.ini", fifo}) {
+        const ProfileReader reader(path);
+        EXPECT_FALSE(reader.loaded()) << path;
+        EXPECT_EQ(reader.ReadString("English", "NextPanel", ""), "") << path;
+        EXPECT_EQ(reader.ReadString("English", "NextPanel", "fallback"), "fallback") << path;
+    }
+    const ProfileReader empty(dir.Write("Language.ini", ""));
+    EXPECT_TRUE(empty.loaded());
+    EXPECT_EQ(empty.ReadString("English", "NextPanel", "d"), "d");
 }
 
 // A Language.ini that the user may not read reads as a missing one. Root reads every file, so

@@ -17,7 +17,6 @@ const std::filesystem::path kShippedFile =
 
 TEST(KeyCatalogue, KeysAreUniqueAcrossAllWindows) {
     std::set<std::string_view> all(kMainWindowKeys.begin(), kMainWindowKeys.end());
-    EXPECT_EQ(all.size(), 45u);
     std::size_t dialogKeys = 0;
     for (const auto keys : {std::span<const std::string_view>(kConfigureFormKeys),
                             std::span<const std::string_view>(kSearchFormKeys),
@@ -27,8 +26,7 @@ TEST(KeyCatalogue, KeysAreUniqueAcrossAllWindows) {
         all.insert(keys.begin(), keys.end());
         dialogKeys += keys.size();
     }
-    EXPECT_EQ(dialogKeys, 7u);
-    EXPECT_EQ(all.size(), 52u);
+    EXPECT_EQ(all.size(), kMainWindowKeys.size() + dialogKeys);
 }
 
 TEST(Texts, LoadsTheGivenKeysFromOneSection) {
@@ -44,7 +42,8 @@ TEST(Texts, LoadsTheGivenKeysFromOneSection) {
     EXPECT_EQ(texts.get("nextpanel"), "");  // lookups in the table use the catalogue spelling
 }
 
-TEST(SecurityTexts, StatusBox) {
+// The status box and the confirmation page: fixed names, and four codes from Language.ini.
+TEST(SecurityTexts, StatusBoxAndConfirmationPage) {
     Texts texts;
     texts.set("Disable", "Off");
     texts.set("WPA_ENTERPRISE_TKIP", "Ent-TKIP");
@@ -60,13 +59,7 @@ TEST(SecurityTexts, StatusBox) {
     for (int code : {-1, 11, 12, 255, 256}) {
         EXPECT_EQ(StatusSecurityText(code, texts), "") << code;
     }
-}
-
-TEST(SecurityTexts, ConfirmationPage) {
-    Texts texts;
-    texts.set("Disable", "Off");
-    texts.set("WPA_ENTERPRISE_TKIP", "Ent-TKIP");
-    texts.set("WPA2_Mixedmode", "Mixed2");
+    // The page names the enterprise modes and RADIUS itself, and the pairing code 11.
     EXPECT_EQ(ConfirmSecurityText(0, texts), "Off");
     EXPECT_EQ(ConfirmSecurityText(2, texts), "WEP (128-Bit)");
     EXPECT_EQ(ConfirmSecurityText(5, texts), "WPA-Enterprise(TKIP)");

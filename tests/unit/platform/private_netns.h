@@ -4,6 +4,7 @@
 // ctest runs the cases of all test programs side by side in one namespace; each case that binds
 // the trace socket's fixed name first moves into a namespace of its own, so the cases never meet.
 
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <sched.h>
 #include <sys/socket.h>
@@ -24,6 +25,16 @@ namespace trv81k::testing {
 inline bool EnterPrivateNetworkNamespace() {
     return ::unshare(CLONE_NEWNET) == 0;
 }
+
+// A test case that runs in a namespace of its own; skipped where none can be made.
+class PrivateNetworkTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!EnterPrivateNetworkNamespace()) {
+            GTEST_SKIP() << "needs a private network namespace (run as root or under unshare -rn)";
+        }
+    }
+};
 
 // Closes the descriptor at the end of the scope.
 class Fd {

@@ -17,6 +17,8 @@
 #include <memory>
 #include <string>
 
+#include "../l10n/temp_dir.h"
+
 namespace trv81k {
 namespace {
 
@@ -25,13 +27,8 @@ using Status = SingleInstanceLock::Status;
 
 class SingleInstanceTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "trv81k-lock-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir = pattern;
-    }
-    void TearDown() override { fs::remove_all(dir); }
-    fs::path dir;
+    testing::TempDir temp;
+    const fs::path dir{temp.path()};
 };
 
 TEST_F(SingleInstanceTest, SecondLockRefusedUntilFirstIsGone) {

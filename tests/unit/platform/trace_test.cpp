@@ -24,14 +24,7 @@ namespace {
 using namespace std::chrono_literals;
 using testing::TraceListener;
 
-class TraceTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (!testing::EnterPrivateNetworkNamespace()) {
-            GTEST_SKIP() << "needs a private network namespace (run as root or under unshare -rn)";
-        }
-    }
-};
+using TraceTest = testing::PrivateNetworkTest;
 
 std::string LineOf(const TraceListener::Block& block) {
     const auto* begin = block.bytes.data();

@@ -19,28 +19,11 @@ namespace trv81k {
 namespace {
 
 using namespace std::chrono_literals;
+using test::eventually;
+using test::loopbackEndpoint;
 using test::makeDevice;
 
 constexpr Ipv4Bytes kLoopback{127, 0, 0, 1};
-
-NetworkEndpoint loopbackEndpoint(std::uint16_t port) {
-    NetworkEndpoint endpoint;
-    endpoint.port = port;
-    endpoint.interfaceAddress = kLoopback;
-    return endpoint;
-}
-
-template <typename Predicate>
-bool eventually(Predicate done, std::chrono::milliseconds limit = 3000ms) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) {
-            return false;
-        }
-        std::this_thread::sleep_for(2ms);
-    }
-    return true;
-}
 
 // A plain listener on the group, standing in for a device.
 class GroupListener {
@@ -246,10 +229,9 @@ TEST_F(Session, PortHeldWithoutReuseIsABindFailure) {
 // The adapter is looked up once, at start-up. One that gets its address later lets the guards
 // pass from then on, but the session keeps the adapter it found (none): its requests still
 // carry 0.0.0.0 and leave by the system's choice, as they did before.
-TEST(AdapterAfterStartUp, GuardPassesAndTheSessionKeepsWhatItFound) {
-    if (!testing::EnterPrivateNetworkNamespace()) {
-        GTEST_SKIP() << "needs a private network namespace (run as root or under unshare -rn)";
-    }
+using AdapterAfterStartUp = testing::PrivateNetworkTest;
+
+TEST_F(AdapterAfterStartUp, GuardPassesAndTheSessionKeepsWhatItFound) {
     // An adapter that is up but has no IPv4 address yet (a veth pair: both ends here).
     if (std::system("ip link add trv0 type veth peer name trv1 && ip link set trv0 up && "
                     "ip link set trv1 up && ip link set lo up") != 0) {

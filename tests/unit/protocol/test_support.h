@@ -1,9 +1,12 @@
 #pragma once
 // Small builders shared by the protocol tests.
 
+#include <chrono>
 #include <string>
 #include <string_view>
+#include <thread>
 
+#include "protocol/channel.h"
 #include "protocol/wire.h"
 
 namespace trv81k::test {
@@ -41,6 +44,27 @@ inline DeviceInfo makeDevice(int n, std::string_view name = "AP", std::uint8_t a
     d.pairingCapable = 1;
     d.networkMode = 1;
     return d;
+}
+
+// The multicast group's port on the loopback interface.
+inline NetworkEndpoint loopbackEndpoint(std::uint16_t port) {
+    NetworkEndpoint endpoint;
+    endpoint.port = port;
+    endpoint.interfaceAddress = {127, 0, 0, 1};
+    return endpoint;
+}
+
+// True once `done` holds, false when `limit` passed first.
+template <typename Predicate>
+bool eventually(Predicate done, std::chrono::milliseconds limit = std::chrono::milliseconds(3000)) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
 }
 
 inline std::string textAt(const PlainMessage& plain, std::size_t offset, std::size_t length) {

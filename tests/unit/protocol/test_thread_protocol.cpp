@@ -17,17 +17,12 @@ namespace trv81k {
 namespace {
 
 using namespace std::chrono_literals;
+using test::loopbackEndpoint;
 using test::makeDevice;
 
 constexpr Ipv4Bytes kLoopback{127, 0, 0, 1};
 
-NetworkEndpoint endpoint(std::uint16_t port) {
-    NetworkEndpoint e;
-    e.port = port;
-    e.interfaceAddress = kLoopback;
-    return e;
-}
-
+// Spins rather than sleeps: the window thread's side polls its flags as fast as it can.
 template <typename Predicate>
 bool waitFor(Predicate done) {
     const auto end = std::chrono::steady_clock::now() + 5s;
@@ -46,7 +41,7 @@ TEST(ThreadProtocol, ExchangesStayCorrectWhileDatagramsFlood) {
     state.setLocalIP(kLoopback);
     Timing fast;
     fast.receiverPause = 1ms;
-    ReceiveMulticast receiver(state, endpoint(24201), fast);
+    ReceiveMulticast receiver(state, loopbackEndpoint(24201), fast);
     ASSERT_TRUE(receiver.start());
 
     // A flood from a second thread: search answers of 40 devices (8 of them too many for the
@@ -54,7 +49,7 @@ TEST(ThreadProtocol, ExchangesStayCorrectWhileDatagramsFlood) {
     std::atomic<bool> flooding{true};
     std::thread flood([&] {
         asio::io_context io;
-        MulticastSocket socket(io, endpoint(24201), false);
+        MulticastSocket socket(io, loopbackEndpoint(24201), false);
         std::mt19937 random(7);
         std::vector<Datagram> datagrams;
         for (int i = 0; i < 40; ++i) {
@@ -75,7 +70,7 @@ TEST(ThreadProtocol, ExchangesStayCorrectWhileDatagramsFlood) {
 
     // The "device": answers sent from the window thread's side.
     asio::io_context io;
-    MulticastSocket device(io, endpoint(24201), false);
+    MulticastSocket device(io, loopbackEndpoint(24201), false);
     // Wait for the first devices, then choose one, as the list page does.
     ASSERT_TRUE(waitFor([&] { return state.table.count() >= 3; }));
     ASSERT_NE(state.choose(2), nullptr);

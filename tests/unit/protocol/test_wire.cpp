@@ -7,13 +7,23 @@ namespace trv81k {
 namespace {
 
 using test::makeDevice;
+using std::string_literals::operator""s;
 using test::textAt;
 
 const MacAddress kMac{0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E};
+const std::string kMacBytes = "\x00\x1A\x2B\x3C\x4D\x5E"s;
 
-bool zeroFrom(const PlainMessage& plain, std::size_t offset) {
-    return std::all_of(plain.begin() + static_cast<std::ptrdiff_t>(offset), plain.end(),
+// Whether the bytes from `begin` up to `end` are all zero.
+bool zeroIn(const PlainMessage& plain, std::size_t begin, std::size_t end = kPlainSize) {
+    return std::all_of(plain.begin() + static_cast<std::ptrdiff_t>(begin),
+                       plain.begin() + static_cast<std::ptrdiff_t>(end),
                        [](std::uint8_t b) { return b == 0; });
+}
+
+// The message is `bytes`, then zeros to its end.
+void expectMessage(const PlainMessage& plain, const std::string& bytes) {
+    EXPECT_EQ(textAt(plain, 0, bytes.size()), bytes);
+    EXPECT_TRUE(zeroIn(plain, bytes.size()));
 }
 
 WizardState staticWpa2State() {
@@ -34,82 +44,40 @@ WizardState staticWpa2State() {
     return s;
 }
 
-TEST(Requests, SearchCarriesOnlyItsTag) {
-    const PlainMessage plain = buildSearchRequest();
-    EXPECT_EQ(textAt(plain, 0, 24), "TRV81KV3ClientSearchingF");
-    EXPECT_TRUE(zeroFrom(plain, 24));
-    EXPECT_EQ(classify(plain), MessageKind::SearchRequest);
-}
-
-TEST(Requests, AuthenticationLayout) {
-    const PlainMessage plain = buildAuthRequest({1, 2, 3, 4}, kMac, {10, 0, 0, 7}, "pa%ss");
-    EXPECT_EQ(textAt(plain, 0, 24), "TRV81KV3ClientAuthReqPkt");
-    EXPECT_EQ(plain[24], 1);
-    EXPECT_EQ(plain[27], 4);
-    EXPECT_TRUE(std::equal(kMac.begin(), kMac.end(), plain.begin() + 28));
-    EXPECT_EQ(plain[34], 10);
-    EXPECT_EQ(plain[37], 7);
-    EXPECT_EQ(plain[38], 5);
-    EXPECT_EQ(textAt(plain, 39, 5), "pa%ss");
-    EXPECT_TRUE(zeroFrom(plain, 44));
-
-    const PlainMessage empty = buildAuthRequest({}, kMac, {}, "");
-    EXPECT_EQ(empty[38], 0);
-    EXPECT_TRUE(zeroFrom(empty, 39));
+TEST(Requests, Layouts) {
+    expectMessage(buildSearchRequest(), "TRV81KV3ClientSearchingF");
+    EXPECT_EQ(classify(buildSearchRequest()), MessageKind::SearchRequest);
+    // Token, MAC, the adapter's address, the password behind its length byte.
+    expectMessage(
+        buildAuthRequest({1, 2, 3, 4}, kMac, {10, 0, 0, 7}, "pa%ss"),
+        "TRV81KV3ClientAuthReqPkt\x01\x02\x03\x04"s + kMacBytes + "\x0A\x00\x00\x07\x05pa%ss"s);
+    expectMessage(buildAuthRequest({}, kMac, {}, ""),
+                  "TRV81KV3ClientAuthReqPkt"s + std::string(4, '\0') + kMacBytes);
+    expectMessage(buildCheckBPSRequest(kMac), "TRV81KV3ClientCheckBPSRe"s + kMacBytes);
+    EXPECT_EQ(parseCheckBPSRequest(buildCheckBPSRequest(kMac)), kMac);
 
     // An over-long password is cut so that the length byte still tells what follows and
     // nothing is written past the message.
-    const std::string longPassword(400, 'x');
-    const PlainMessage cut = buildAuthRequest({}, kMac, {}, longPassword);
+    const PlainMessage cut = buildAuthRequest({}, kMac, {}, std::string(400, 'x'));
     EXPECT_EQ(cut[38], 255);
     const auto parsed = parseAuthRequest(cut);
     ASSERT_TRUE(parsed);
     EXPECT_EQ(parsed->password, std::string(255, 'x'));
 }
 
-TEST(Requests, PairingCheckLayout) {
-    const PlainMessage plain = buildCheckBPSRequest(kMac);
-    EXPECT_EQ(textAt(plain, 0, 24), "TRV81KV3ClientCheckBPSRe");
-    EXPECT_TRUE(std::equal(kMac.begin(), kMac.end(), plain.begin() + 24));
-    EXPECT_TRUE(zeroFrom(plain, 30));
-    EXPECT_EQ(parseCheckBPSRequest(plain), kMac);
-}
-
+// The whole message: tag, MAC, static 192.168.1.20/24 via .1, the texts behind their length
+// bytes, 1 for wireless settings typed by hand, the aux name and attribute, auxKeyCode 0 (so the
+// SSID's length byte follows at once), channel, security code, the key in its 64 bytes, the
+// network mode; zeros after.
 TEST(ConfigureRequest, StaticLayoutByteForByte) {
-    const WizardState s = staticWpa2State();
-    const auto plain = buildConfigureRequest(kMac, s);
+    const auto plain = buildConfigureRequest(kMac, staticWpa2State());
     ASSERT_TRUE(plain);
-    const PlainMessage& p = *plain;
-    EXPECT_EQ(textAt(p, 0, 24), "TRV81KV3ClientConfigureR");
-    EXPECT_TRUE(std::equal(kMac.begin(), kMac.end(), p.begin() + 24));
-    EXPECT_EQ(p[30], 1);
-    const std::array<std::uint8_t, 12> addresses{192, 168, 1, 20, 255, 255, 255, 0, 192, 168, 1, 1};
-    EXPECT_TRUE(std::equal(addresses.begin(), addresses.end(), p.begin() + 31));
-    std::size_t at = 43;
-    EXPECT_EQ(p[at], 4);
-    EXPECT_EQ(textAt(p, at + 1, 4), "Hall");
-    at += 5;
-    EXPECT_EQ(p[at], 7);
-    EXPECT_EQ(textAt(p, at + 1, 7), "secret1");
-    at += 8;
-    EXPECT_EQ(p[at++], 1);  // wireless settings typed by hand
-    EXPECT_EQ(p[at], 8);
-    EXPECT_EQ(textAt(p, at + 1, 8), "aux-name");
-    at += 9;
-    EXPECT_EQ(p[at++], 0x5A);
-    EXPECT_EQ(p[at++], 0);  // auxKeyCode 0: the SSID's length byte follows at once
-    EXPECT_EQ(p[at], 4);
-    EXPECT_EQ(textAt(p, at + 1, 4), "Home");
-    at += 5;
-    EXPECT_EQ(p[at++], 11);
-    EXPECT_EQ(p[at++], 9);
-    EXPECT_EQ(textAt(p, at, 8), "passw0rd");
-    EXPECT_TRUE(std::all_of(p.begin() + static_cast<std::ptrdiff_t>(at + 8),
-                            p.begin() + static_cast<std::ptrdiff_t>(at + 64),
-                            [](std::uint8_t b) { return b == 0; }));
-    at += 64;
-    EXPECT_EQ(p[at++], 2);
-    EXPECT_TRUE(zeroFrom(p, at));
+    const std::string expected = "TRV81KV3ClientConfigureR"s + kMacBytes + "\x01" +
+                                 "\xC0\xA8\x01\x14\xFF\xFF\xFF\x00\xC0\xA8\x01\x01"s +
+                                 "\x04Hall\x07secret1\x01\x08"
+                                 "aux-name\x5A\x00"s +
+                                 "\x04Home\x0B\x09passw0rd" + std::string(56, '\0') + "\x02";
+    expectMessage(*plain, expected);
 }
 
 TEST(ConfigureRequest, AddressRules) {
@@ -119,17 +87,14 @@ TEST(ConfigureRequest, AddressRules) {
     auto plain = buildConfigureRequest(kMac, s);
     ASSERT_TRUE(plain);
     EXPECT_EQ((*plain)[30], 0);
-    EXPECT_TRUE(std::all_of(plain->begin() + 31, plain->begin() + 43,
-                            [](std::uint8_t b) { return b == 0; }));
+    EXPECT_TRUE(zeroIn(*plain, 31, 43));
 
     s = staticWpa2State();
     for (const char* gateway : {"", "0.0.0.0", "192.168.1.255"}) {
         s.newGatewayText = gateway;
         plain = buildConfigureRequest(kMac, s);
         ASSERT_TRUE(plain) << gateway;
-        EXPECT_TRUE(std::all_of(plain->begin() + 39, plain->begin() + 43, [](std::uint8_t b) {
-            return b == 0;
-        })) << gateway;
+        EXPECT_TRUE(zeroIn(*plain, 39, 43)) << gateway;
     }
 
     s = staticWpa2State();
@@ -219,6 +184,9 @@ TEST(SearchAnswer, ThirtyTwoBytePasswordIsReadWithoutTerminator) {
     device.devicePassword.fill('Z');
     const auto parsed = parseSearchAnswer(*buildSearchAnswer(device));
     EXPECT_EQ(parsed.device.devicePasswordText(), std::string(32, 'Z'));
+    // A text longer than its field's capacity cannot be built at all.
+    device.auxTextLength = 7;
+    EXPECT_FALSE(buildSearchAnswer(device));
 }
 
 TEST(SearchAnswer, MissingMarkerAndOversizedLengths) {
@@ -244,27 +212,14 @@ TEST(SearchAnswer, MissingMarkerAndOversizedLengths) {
     }
 }
 
-TEST(SearchAnswer, DeviceTextsOverCapacityCannotBeBuilt) {
-    DeviceInfo device = makeDevice(1);
-    device.auxTextLength = 7;
-    EXPECT_FALSE(buildSearchAnswer(device));
-}
-
+// Token, MAC, client address and status for the login; MAC and status or pairing state for
+// the others.
 TEST(Answers, Layouts) {
-    const PlainMessage auth = buildAuthAnswer({9, 8, 7, 6}, kMac, {10, 0, 0, 2}, 1);
-    EXPECT_EQ(textAt(auth, 0, 24), "TRV81KV3ServerAuthReqAck");
-    EXPECT_EQ(auth[24], 9);
-    EXPECT_EQ(auth[28], 0x00);
-    EXPECT_EQ(auth[33], 0x5E);
-    EXPECT_EQ(auth[34], 10);
-    EXPECT_EQ(auth[38], 1);
-    const PlainMessage configure = buildConfigureAnswer(kMac, 0);
-    EXPECT_EQ(textAt(configure, 0, 24), "TRV81KV3ServerConfigureA");
-    EXPECT_EQ(configure[29], 0x5E);
-    EXPECT_EQ(configure[30], 0);
-    const PlainMessage pairing = buildCheckBPSAnswer(kMac, 1);
-    EXPECT_EQ(textAt(pairing, 0, 24), "TRV81KV3ServerCheckBPSAc");
-    EXPECT_EQ(pairing[30], 1);
+    expectMessage(
+        buildAuthAnswer({9, 8, 7, 6}, kMac, {10, 0, 0, 2}, 1),
+        "TRV81KV3ServerAuthReqAck\x09\x08\x07\x06"s + kMacBytes + "\x0A\x00\x00\x02\x01"s);
+    expectMessage(buildConfigureAnswer(kMac, 1), "TRV81KV3ServerConfigureA"s + kMacBytes + "\x01");
+    expectMessage(buildCheckBPSAnswer(kMac, 1), "TRV81KV3ServerCheckBPSAc"s + kMacBytes + "\x01");
 }
 
 TEST(Texts, AddressesFormatAndParse) {

@@ -190,27 +190,18 @@ TEST_F(PictureLibrary, ButtonGreenLiesUnderEveryPanel) {
 
 TEST(WindowPictures, AllPresentInTheirSizes) {
     testing::GuiApp();
-    const std::map<std::string, QSize> sizes = {
-        {"search_background", {369, 129}},
-        {"hourglass1", {64, 53}},
-        {"hourglass2", {64, 53}},
-        {"hourglass3", {64, 53}},
-        {"hourglass4", {64, 53}},
-        {"wlan_manual", {169, 45}},
-        {"bps_close_en", {105, 33}},
-        {"bps_close_de", {105, 33}},
-        {"bps_close_fr", {105, 33}},
-        {"bps_next_en", {105, 41}},
-        {"bps_next_de", {105, 41}},
-        {"bps_next_fr", {105, 41}},
-        {"icon_16", {16, 16}},
-        {"icon_24", {24, 24}},
-        {"icon_32", {32, 32}},
-        {"icon_48", {48, 48}},
-        {"icon_64", {64, 64}},
-        {"icon_128", {128, 128}},
-        {"icon_256", {256, 256}},
-    };
+    std::map<std::string, QSize> sizes = {{"search_background", {369, 129}},
+                                          {"wlan_manual", {169, 45}}};
+    for (const int side : {16, 24, 32, 48, 64, 128, 256}) {
+        sizes["icon_" + std::to_string(side)] = {side, side};
+    }
+    for (const char* frame : {"1", "2", "3", "4"}) {
+        sizes[std::string("hourglass") + frame] = {64, 53};
+    }
+    for (const std::string language : {"en", "de", "fr"}) {
+        sizes["bps_close_" + language] = {105, 33};
+        sizes["bps_next_" + language] = {105, 41};
+    }
     for (const auto& [name, size] : sizes) {
         EXPECT_EQ(WindowPicture(name).size(), size) << name;
     }

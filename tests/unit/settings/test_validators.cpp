@@ -19,6 +19,19 @@ void ExpectValid(const AddressCheck& check, std::string_view normalised, Bytes b
     EXPECT_TRUE(check.focusField.empty());
 }
 
+// A refusal names its message and field, empties the field unless `reset` is false, and leaves
+// no value behind.
+void ExpectInvalid(const AddressCheck& check, std::string_view message, std::string_view focus,
+                   std::string_view text, bool reset = true) {
+    EXPECT_EQ(check.outcome, FieldOutcome::Invalid) << text;
+    EXPECT_FALSE(check.ok()) << text;
+    EXPECT_EQ(check.messageKey, message) << text;
+    EXPECT_EQ(check.focusField, focus) << text;
+    EXPECT_EQ(check.resetField, reset) << text;
+    EXPECT_TRUE(check.normalised.empty()) << text;
+    EXPECT_EQ(check.bytes, (Bytes{})) << text;
+}
+
 // ---- addresses ----
 
 TEST(ValidateIPText, AcceptsAndNormalisesWithoutOctal) {
@@ -35,14 +48,7 @@ TEST(ValidateIPText, RefusesWithMessageFocusAndReset) {
           "192.168.1", "192..168.1", ".192.168.1.1", "192.168.1.1.", "192.168.1.1.1",
           "192.168.1.300", "256.1.1.1", "", ".", "192.168.1.1a", "192.168.1. 1", "-1.2.3.4",
           "192.168.\xB9.1"}) {
-        const AddressCheck check = ValidateIPText(text);
-        EXPECT_EQ(check.outcome, FieldOutcome::Invalid) << text;
-        EXPECT_EQ(check.messageKey, "INVALID_IP") << text;
-        EXPECT_EQ(check.focusField, "IPEdit") << text;
-        EXPECT_TRUE(check.resetField) << text;
-        EXPECT_TRUE(check.normalised.empty()) << text;
-        EXPECT_EQ(check.bytes, (Bytes{})) << text;
-        EXPECT_FALSE(check.ok()) << text;
+        ExpectInvalid(ValidateIPText(text), "INVALID_IP", "IPEdit", text);
     }
 }
 
@@ -66,30 +72,16 @@ TEST(ValidateNetmaskText, AcceptsListedOctetsInAnyOrder) {
     ExpectValid(ValidateNetmaskText("0255.255.255.0"), "255.255.255.0", {255, 255, 255, 0});
 }
 
-TEST(ValidateNetmaskText, RefusesWithMessageFocusAndReset) {
+TEST(ValidateNetmaskText, RefusesEverythingElseWithMessageFocusAndReset) {
     for (const std::string_view text :
          {"0.0.0.0", "0.255.255.0", "255.255.255.255", "255.255.255.1", "255.255.255.000",
           "255.255.255.00", "255.255.255.01", "255.255.1.0", "255.1.0.0", "1.0.0.0", "255.255.255",
           "255.255.255.0.0", "255..255.0", ".255.255.255.0", "255.255.255.0.", "255.255.256.0",
-          "255.255.255.256", "", "255.255.99999999999.0", "255.255.255.0128"}) {
-        const AddressCheck check = ValidateNetmaskText(text);
-        EXPECT_EQ(check.outcome, FieldOutcome::Invalid) << text;
-        EXPECT_EQ(check.messageKey, "INVALID_NETMASK") << text;
-        EXPECT_EQ(check.focusField, "NetmaskEdit") << text;
-        EXPECT_TRUE(check.resetField) << text;
-        EXPECT_TRUE(check.normalised.empty()) << text;
-    }
-}
-
-TEST(ValidateNetmaskText, RefusesEveryCharacterOtherThanDigitsAndDots) {
-    // Each of these would read as a listed mask if a letter merely ended the octet's number.
-    for (const std::string_view text :
-         {"255a.255.255.0", "255.255.0a.0", "255.255.255.0a", "255.2a55.255.0", "255.255.255.a",
+          "255.255.255.256", "", "255.255.99999999999.0", "255.255.255.0128",
+          // Each of these would read as a listed mask if a letter merely ended the octet's number.
+          "255a.255.255.0", "255.255.0a.0", "255.255.255.0a", "255.2a55.255.0", "255.255.255.a",
           "255 .255.255.0", "255.255.255.0 ", "255.255.255.\xB0", "+255.255.255.0"}) {
-        const AddressCheck check = ValidateNetmaskText(text);
-        EXPECT_EQ(check.outcome, FieldOutcome::Invalid) << text;
-        EXPECT_EQ(check.messageKey, "INVALID_NETMASK") << text;
-        EXPECT_TRUE(check.resetField) << text;
+        ExpectInvalid(ValidateNetmaskText(text), "INVALID_NETMASK", "NetmaskEdit", text);
     }
 }
 
@@ -135,26 +127,15 @@ TEST(ValidateGatewayText, AcceptsAndNormalises) {
     ExpectValid(ValidateGatewayText("0.1.2.3"), "0.1.2.3", {0, 1, 2, 3});
 }
 
-TEST(ValidateGatewayText, ForeignCharacterRefusesWithoutReset) {
+// A character that is no digit or dot keeps what was typed; every other refusal empties it.
+TEST(ValidateGatewayText, RefusesWithOrWithoutReset) {
     for (const std::string_view text : {"192.168.1.a", "gateway", "192.168.1.1 ", "192,168,1,1"}) {
-        const AddressCheck check = ValidateGatewayText(text);
-        EXPECT_EQ(check.outcome, FieldOutcome::Invalid) << text;
-        EXPECT_EQ(check.messageKey, "INVALID_Gateway") << text;
-        EXPECT_EQ(check.focusField, "GatewayEdit") << text;
-        EXPECT_FALSE(check.resetField) << text;
+        ExpectInvalid(ValidateGatewayText(text), "INVALID_Gateway", "GatewayEdit", text, false);
     }
-}
-
-TEST(ValidateGatewayText, OtherRefusalsReset) {
     for (const std::string_view text :
          {"192.168.1", "192..168.1", ".192.168.1.1", "192.168.1.1.", "192.168.1.0", "192.168.1.255",
           "255.255.255.255", "192.168.1.300", "0.0.0", "0.0.0.0.0", "0.0.0.00.", ""}) {
-        const AddressCheck check = ValidateGatewayText(text);
-        EXPECT_EQ(check.outcome, FieldOutcome::Invalid) << text;
-        EXPECT_EQ(check.messageKey, "INVALID_Gateway") << text;
-        EXPECT_EQ(check.focusField, "GatewayEdit") << text;
-        EXPECT_TRUE(check.resetField) << text;
-        EXPECT_TRUE(check.normalised.empty()) << text;
+        ExpectInvalid(ValidateGatewayText(text), "INVALID_Gateway", "GatewayEdit", text);
     }
     // The scan stops at the first fault: a double dot before a letter resets.
     EXPECT_TRUE(ValidateGatewayText("192..a").resetField);
@@ -175,22 +156,19 @@ void ExpectPassed(const FieldCheck& check) {
     EXPECT_TRUE(check.focusField.empty());
 }
 
-TEST(CheckDevicePassword, FourToSixteenCharacters) {
+TEST(CheckLengths, PasswordFourToSixteenSsidOneToThirtyTwo) {
     ExpectRefused(CheckDevicePassword(""), "INVALID_PASSWORD", "");
     ExpectRefused(CheckDevicePassword("abc"), "INVALID_PASSWORD", "");
     ExpectPassed(CheckDevicePassword("abcd"));
     ExpectPassed(CheckDevicePassword(std::string(16, 'x')));
     ExpectRefused(CheckDevicePassword(std::string(17, 'x')), "INVALID_PASSWORD", "");
-}
-
-TEST(CheckSSID, OneToThirtyTwoCharacters) {
     ExpectRefused(CheckSSID(""), "SSID_ERROR", "SSIDEdit");
     ExpectPassed(CheckSSID("a"));
     ExpectPassed(CheckSSID(std::string(32, 'n')));
     ExpectRefused(CheckSSID(std::string(33, 'n')), "SSID_ERROR", "SSIDEdit");
 }
 
-TEST(CheckWepKey, SixtyFourBit) {
+TEST(CheckWepKey, LengthThenDigitsForBothSizes) {
     ExpectPassed(CheckWepKey(1, "", "0123456789"));
     ExpectPassed(CheckWepKey(1, "pass", "abcdefABCD"));
     ExpectRefused(CheckWepKey(1, "", "012345678"), "KEY64_ERROR", "Key1Edit");
@@ -201,24 +179,17 @@ TEST(CheckWepKey, SixtyFourBit) {
     ExpectRefused(CheckWepKey(1, "", "0123 56789"), "KEY64_HEX_ERROR", "Key1Edit");
     // A 128-bit key is the wrong length for 64 bits.
     ExpectRefused(CheckWepKey(1, "", std::string(26, 'A')), "KEY64_ERROR", "Key1Edit");
-}
-
-TEST(CheckWepKey, OneHundredTwentyEightBit) {
+    // 128 bits.
     ExpectPassed(CheckWepKey(2, "", "0123456789abcdefABCDEF0123"));
     ExpectRefused(CheckWepKey(2, "", std::string(25, 'A')), "KEY128_ERROR", "Key1Edit");
     ExpectRefused(CheckWepKey(2, "", "0123456789"), "KEY128_ERROR", "Key1Edit");
     ExpectRefused(CheckWepKey(2, "", "0123456789abcdefABCDEF012g"), "KEY128_HEX_ERROR", "Key1Edit");
-}
-
-TEST(CheckWepKey, PassphraseLengthComesFirst) {
+    // The passphrase's length comes first; codes other than 1 and 2 have no WEP checks.
     ExpectPassed(CheckWepKey(1, std::string(16, 'p'), "0123456789"));
     ExpectRefused(CheckWepKey(1, std::string(17, 'p'), "bad"), "INVALID_PASSPHRASE",
                   "PassphraseEdit");
     ExpectRefused(CheckWepKey(2, std::string(17, 'p'), "0123456789abcdefABCDEF0123"),
                   "INVALID_PASSPHRASE", "PassphraseEdit");
-}
-
-TEST(CheckWepKey, OtherCodesHaveNoWepChecks) {
     ExpectPassed(CheckWepKey(0, std::string(17, 'p'), ""));
     ExpectPassed(CheckWepKey(3, "", "xyz"));
 }
@@ -259,16 +230,13 @@ TEST(CheckKeysForMode, DispatchesBySecurityCode) {
 
 // ---- key filters ----
 
-TEST(KeyFilters, AddressFields) {
+TEST(KeyFilters, AddressFieldsAndHexKeys) {
     for (const char c : std::string_view("0123456789.\b")) {
         EXPECT_TRUE(IsAddressFieldChar(c)) << int(c);
     }
     for (const char c : std::string_view("a/:- ,\x16\x03\xB9")) {
         EXPECT_FALSE(IsAddressFieldChar(c)) << int(c);
     }
-}
-
-TEST(KeyFilters, HexKeys) {
     for (const char c : std::string_view("0123456789abcdefABCDEF\b")) {
         EXPECT_TRUE(IsHexKeyChar(c)) << int(c);
     }
