@@ -57,6 +57,18 @@ def expect(result, code, what):
         what, result.returncode, code, result.stderr.strip()))
 
 
+def start(lab, folder, **fields):
+    """An emulator of one device on ap1 with a request log; (emulator, log path)."""
+    log = os.path.join(folder, "log.jsonl")
+    return Emulator.of(check, lab, "ap1", EMULATOR, os.path.join(folder, "devices.json"),
+                       [device(**fields)], "--log", log), log
+
+
+def nothing_reached(log):
+    time.sleep(0.3)
+    check.equal(read_json_lines(log), [], "requests that reached the access point")
+
+
 def wait_for_log(path, kind, limit=10.0):
     """Polls the emulator's request log until an entry of `kind` is in it."""
     deadline = time.monotonic() + limit
@@ -68,13 +80,9 @@ def wait_for_log(path, kind, limit=10.0):
 
 
 def case_killed(lab, folder):
-    config = os.path.join(folder, "devices.json")
-    log = os.path.join(folder, "log.jsonl")
     # Silent to the pairing check: after the login the tool sends three checks a pairing pause
     # apart (300 ms at this scale) before its configure request; the kill falls into them.
-    write_json(config, {"devices": [device(ignorePairingCheck=True)]})
-    emulator = Emulator(lab, "ap1", EMULATOR, "--config", config, "--log", log)
-    check.equal(len(emulator.wait_started(1)), 1, "start-up line")
+    emulator, log = start(lab, folder, ignorePairingCheck=True)
     tool = subprocess.Popen(lab.command("pc", CLI, "--interface", PC, "--timing-scale", "0.1",
                                         "configure", "--device", MAC, "--password", "pw-fault",
                                         "--dhcp"),
@@ -160,13 +168,9 @@ cat "$1/state.json"
 
 
 def case_no_adapter(lab, folder):
-    config = os.path.join(folder, "devices.json")
-    log = os.path.join(folder, "log.jsonl")
-    write_json(config, {"devices": [device()]})
-    emulator = Emulator(lab, "ap1", EMULATOR, "--config", config, "--log", log)
-    check.equal(len(emulator.wait_started(1)), 1, "start-up line")
+    emulator, log = start(lab, folder)
     try:
-        check.equal(lab.run("pc", "ip", "addr", "flush", "dev", "eth0").returncode, 0,
+        check.equal(lab.run("pc", "ip", "addr", "flush", "dev", "lab0").returncode, 0,
                     "the pc's address removed")
         for what, interface, args in [
                 ("search, adapter chosen", False, ["search", "--timeout", "1"]),
@@ -176,10 +180,9 @@ def case_no_adapter(lab, folder):
             r = cli(lab, *args, interface=interface)
             expect(r, 1, what)
             check(INVALID_NIC in r.stderr, "%s: the INVALID_NIC message: %r" % (what, r.stderr))
-        time.sleep(0.3)
-        check.equal(read_json_lines(log), [], "requests that reached the access point")
+        nothing_reached(log)
         # The same with the address back: the device is found.
-        check.equal(lab.run("pc", "ip", "addr", "add", PC + "/24", "dev", "eth0").returncode,
+        check.equal(lab.run("pc", "ip", "addr", "add", PC + "/24", "dev", "lab0").returncode,
                     0, "the pc's address back")
         r = cli(lab, "search", "--timeout", "1", interface=False)
         expect(r, 0, "search with the address back")
@@ -190,11 +193,7 @@ def case_no_adapter(lab, folder):
 
 
 def case_port_held(lab, folder):
-    config = os.path.join(folder, "devices.json")
-    log = os.path.join(folder, "log.jsonl")
-    write_json(config, {"devices": [device()]})
-    emulator = Emulator(lab, "ap1", EMULATOR, "--config", config, "--log", log)
-    check.equal(len(emulator.wait_started(1)), 1, "start-up line")
+    emulator, log = start(lab, folder)
     holder = subprocess.Popen(
         lab.command("pc", sys.executable, "-c",
                     "import socket, sys\n"
@@ -212,8 +211,7 @@ def case_port_held(lab, folder):
             expect(r, 1, what)
             check(BIND_FAIL in r.stderr and "UDP port 14675" in r.stderr,
                   "%s: the BIND_FAIL message with the port: %r" % (what, r.stderr))
-        time.sleep(0.3)
-        check.equal(read_json_lines(log), [], "requests that reached the access point")
+        nothing_reached(log)
         holder.stdin.close()
         holder.wait(timeout=10)
         r = cli(lab, "search", "--timeout", "1")

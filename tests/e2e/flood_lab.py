@@ -5,26 +5,15 @@
 
 Hosts: trv81k-emulator on ap1 and ap2 (four devices each), flood_sender on ap3, and on the pc
 flood_probe (a long-running receiver that measures itself) and trv81k-cli. The sender throws
-N datagrams (default 50,000) at R per second (default 20,000): noise of any length up to 740
-bytes, sealed answers cut short, search answers with impossible text lengths or without the
-pairing marker, and answers for devices nobody selected. A warm-up flood of a tenth of that
-(at most 5,000) comes first, so the memory figures compare like with like. During the flood
-the probe, whose session has been open for seconds as a wizard's is, sends a search request,
-and then a fresh trv81k-cli searches.
-Checks:
-  - the probe stores all eight devices within 0.7 s of its request; the trv81k-cli search
-    during the flood lists all eight with their names; so does one after the flood;
-  - the probe's receiver handles at least half of all datagrams sent (it reads the flood
-    rather than sleeping through it);
-  - no program crashes: the emulators still run, the sender, the searches and the probe end
-    with 0;
-  - no datagram of the flood is ever stored: the probe's table holds the eight devices only;
-  - memory stays flat: the resident memory of the probe and of both emulators before and
-    after the flood, and of the searching trv81k-cli early and late in its run;
-  - the window thread never waits on the receiver: the probe's main thread looks at the
-    shared state every millisecond; one look takes microseconds however busy the receiver
-    is, and the looks go on at their pace throughout (gaps: the sleep and the scheduler).
-The figures are printed. Exit 77 (skipped) where the lab cannot be made.
+N datagrams (default 50,000) at R per second (default 20,000), see flood_sender.cpp, after a
+warm-up flood of a tenth of that (at most 5,000), so the memory figures compare like with like.
+During the flood the probe, whose session has been open for seconds as a wizard's is, sends a
+search request, and then a fresh trv81k-cli searches. Every device is found (by the probe
+within 0.7 s, by both searches), nothing of the flood is stored, no program crashes, the
+probe's receiver reads the flood rather than sleeping through it, memory stays flat (the
+probe, both emulators, the searching trv81k-cli), and the probe's window thread, looking at
+the shared state every millisecond, never waits on the receiver. The figures are printed.
+Exit 77 (skipped) where the lab cannot be made.
 """
 
 import argparse
@@ -37,7 +26,7 @@ import time
 
 sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 import labkit  # noqa: E402
-from labkit import PC, Emulator, ap_address, write_json  # noqa: E402
+from labkit import PC, Emulator, ap_address  # noqa: E402
 
 parser = argparse.ArgumentParser()
 for name in ("cli", "emulator", "sender", "probe", "netlab"):
@@ -99,13 +88,6 @@ def search(lab, what, sample=False):
     return listed, err, samples
 
 
-def handled_by(err):
-    for line in err.splitlines():
-        if "receiver handled" in line and "in all" in line:
-            return int(line.split("receiver handled")[1].split()[0])
-    return None
-
-
 class Probe:
     """flood_probe on the pc, driven line by line."""
 
@@ -154,11 +136,9 @@ def run(lab, folder):
     probe = None
     try:
         for k in (1, 2):
-            path = os.path.join(folder, "ap%d.json" % k)
-            write_json(path, {"devices": devices_of(k)})
-            emulators.append(Emulator(lab, "ap%d" % k, args.emulator, "--interface",
-                                      ap_address(k), "--config", path))
-            check.equal(len(emulators[-1].wait_started(4)), 4, "start-up lines on ap%d" % k)
+            emulators.append(Emulator.of(check, lab, "ap%d" % k, args.emulator,
+                                         os.path.join(folder, "ap%d.json" % k), devices_of(k),
+                                         "--interface", ap_address(k)))
         probe = Probe(lab)
         check.equal(probe.line(), "ready", "the probe's receiver runs")
 
@@ -190,7 +170,7 @@ def run(lab, folder):
               "start)" % (search_ended - started, ended - started))
         check.equal(sorted((d["mac"], d["name"]) for d in listed or []), expected,
                     "devices listed by the search during the flood")
-        cli_handled = handled_by(err)
+        cli_handled = labkit.receiver_handled(err)
         check(cli_handled is not None and cli_handled > len(everyone),
               "the searching trv81k-cli heard the flood: %r datagrams" % cli_handled)
 
@@ -233,22 +213,16 @@ def run(lab, folder):
         duration = ended - started
         print("flood: %d datagrams in %.2f s (%.0f per second) from ap3, after a warm-up of %d"
               % (args.count, duration, args.count / duration, warm))
-        print("probe's search during the flood: %d of %d devices stored within 0.7 s"
-              % (probe_count, len(everyone)))
-        print("trv81k-cli search during the flood: %d of %d devices; its receiver handled %s "
-              "datagrams; its memory %s KiB (first, max, last of %d samples)"
-              % (len(listed or []), len(everyone), cli_handled,
-                 "%d/%d/%d" % (cli_rss[0], max(cli_rss), cli_rss[-1]) if cli_rss else "-",
-                 len(cli_rss)))
-        print("probe: handled %s datagrams in all; memory %s -> %s KiB over the flood (peak "
-              "%s); %s looks at the state in %.1f s, the longest %s us; gap between looks: "
-              "99%% below %s us, the longest %s us"
-              % (report.get("datagramsHandled"), probe_before, report.get("rssAfterKiB"),
+        print("probe: %d of %d devices stored within 0.7 s of its search; %s datagrams "
+              "handled; memory %s -> %s KiB (peak %s); %s looks in %.1f s, the longest %s us, "
+              "gaps 99%% below %s us, the longest %s us"
+              % (probe_count, len(everyone), handled, probe_before, report.get("rssAfterKiB"),
                  report.get("rssPeakKiB"), report.get("looks"), report.get("seconds", 0),
-                 report.get("lookMaxUs"),
-                 report.get("gapP99BoundUs"), report.get("gapMaxUs")))
-        print("emulators: memory %r -> %r KiB over the flood" % (emulator_before,
-                                                                  emulator_after))
+                 report.get("lookMaxUs"), report.get("gapP99BoundUs"), report.get("gapMaxUs")))
+        print("trv81k-cli search during the flood: %d of %d devices, %s datagrams handled, "
+              "memory %r KiB; emulators: memory %r -> %r KiB"
+              % (len(listed or []), len(everyone), cli_handled, cli_rss, emulator_before,
+                 emulator_after))
     finally:
         if probe is not None:
             probe.kill()

@@ -11,6 +11,7 @@ Every lab gets a name of its own (prefix and process id), so tests run side by s
 
 import json
 import os
+import re
 import signal
 import subprocess
 import sys
@@ -44,6 +45,10 @@ class Checks:
 
     def equal(self, actual, expected, what):
         return self(actual == expected, "%s: got %r, expected %r" % (what, actual, expected))
+
+    def fields(self, actual, expected, what):
+        """That the dict `actual` holds every field of `expected` with its value."""
+        return self.equal({k: (actual or {}).get(k) for k in expected}, expected, what)
 
     def result(self):
         """Prints the verdict and gives the exit code."""
@@ -108,6 +113,16 @@ class Emulator:
             lines.append(line.strip())
         return lines
 
+    @classmethod
+    def of(cls, check, lab, host, program, config, devices, *args):
+        """Writes `devices` to the configuration file `config` and starts an emulator of them;
+        checks that every device's start-up line came."""
+        write_json(config, {"devices": devices})
+        emulator = cls(lab, host, program, "--config", config, *args)
+        check.equal(len(emulator.wait_started(len(devices))), len(devices),
+                    "start-up lines of the emulator on " + host)
+        return emulator
+
     def stop(self):
         """SIGTERM, then SIGKILL after 5 s; the exit code."""
         if self.process.poll() is None:
@@ -117,6 +132,12 @@ class Emulator:
         except subprocess.TimeoutExpired:
             self.process.kill()
             return self.process.wait()
+
+
+def receiver_handled(err):
+    """The receiver's datagram count of a --verbose trv81k-cli run (None without the line)."""
+    found = re.search(r"receiver handled (\d+) datagram\(s\) in all", err)
+    return int(found.group(1)) if found else None
 
 
 def write_json(path, value):

@@ -2,16 +2,14 @@
 """A minimal client of the device protocol for end-to-end tests, written apart from the C++
 code so that the tests check the programs against an independent reading of the wire format.
 
-    wire_client.py --interface ADDR [--wait SECONDS] [--loop] REQUEST_JSON
+    wire_client.py --interface ADDR [--wait SECONDS] REQUEST_JSON
 
 REQUEST_JSON is one request:
     {"kind": "search"}
     {"kind": "auth", "mac": "02-81-00-00-00-01", "token": "0A0B0C0D", "password": "admin"}
-    {"kind": "bps", "mac": ...}
     {"kind": "configure", "mac": ..., "ipMode": 1, "ip": ..., "netmask": ..., "gateway": ...,
      "name": ..., "password": ..., "wireless": 1, "auxName": "", "auxAttr": 0, "auxKeyCode": 0,
      "ssid": ..., "channel": 6, "security": 0, "key": "", "networkMode": 0}
-    {"kind": "junk"}
 It is sealed (filler interleaved, AES-256-ECB by the openssl command, checksum byte) and
 multicast to 234.2.2.2:14675 from ADDR; every answer heard within the wait is printed as one
 JSON line with "elapsed" (seconds since the send). Exit 77 when openssl is missing.
@@ -19,7 +17,6 @@ JSON line with "elapsed" (seconds since the send). Exit 77 when openssl is missi
 
 import argparse
 import json
-import os
 import random
 import shutil
 import socket
@@ -35,11 +32,6 @@ TAGS = {
     b"TRV81KV3ServerSearchingA": "search-answer",
     b"TRV81KV3ServerAuthReqAck": "auth-answer",
     b"TRV81KV3ServerConfigureA": "configure-answer",
-    b"TRV81KV3ServerCheckBPSAc": "check-bps-answer",
-    b"TRV81KV3ClientSearchingF": "search-request",
-    b"TRV81KV3ClientAuthReqPkt": "auth-request",
-    b"TRV81KV3ClientConfigureR": "configure-request",
-    b"TRV81KV3ClientCheckBPSRe": "check-bps-request",
 }
 
 
@@ -90,8 +82,6 @@ def build(request, local):
         body = (b"TRV81KV3ClientAuthReqPkt" + bytes.fromhex(request["token"]) +
                 mac_bytes(request["mac"]) + socket.inet_aton(local) +
                 prefixed(request["password"]))
-    elif kind == "bps":
-        body = b"TRV81KV3ClientCheckBPSRe" + mac_bytes(request["mac"])
     elif kind == "configure":
         r = request
         static = r.get("ipMode", 1) == 1
@@ -106,8 +96,6 @@ def build(request, local):
                 bytes([r.get("auxAttr", 0), r.get("auxKeyCode", 0)]) + bytes(block) +
                 prefixed(r["ssid"]) + bytes([r["channel"], r["security"]]) + key +
                 bytes([r["networkMode"]]))
-    elif kind == "junk":
-        return os.urandom(641)
     else:
         raise SystemExit("unknown request kind " + kind)
     assert len(body) <= 320
@@ -156,8 +144,6 @@ def parse(plain):
                    ip=ip_text(plain[34:38]), status=plain[38])
     elif kind == "configure-answer":
         out.update(mac=mac_text(plain[24:30]), status=plain[30])
-    elif kind == "check-bps-answer":
-        out.update(mac=mac_text(plain[24:30]), state=plain[30])
     return out
 
 
@@ -165,8 +151,6 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--interface", required=True)
     parser.add_argument("--wait", type=float, default=1.0)
-    parser.add_argument("--loop", action="store_true",
-                        help="multicast loopback on (client and devices on one host, lo)")
     parser.add_argument("request")
     args = parser.parse_args()
     if shutil.which("openssl") is None:
@@ -176,7 +160,7 @@ def main():
     s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
     s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
     s.bind(("", PORT))
-    s.setsockopt(socket.IPPROTO_IP, socket.IP_MULTICAST_LOOP, 1 if args.loop else 0)
+    s.setsockopt(socket.IPPROTO_IP, socket.IP_MULTICAST_LOOP, 0)
     s.setsockopt(socket.IPPROTO_IP, socket.IP_MULTICAST_TTL, 3)
     s.setsockopt(socket.IPPROTO_IP, socket.IP_MULTICAST_IF, socket.inet_aton(args.interface))
     s.setsockopt(socket.IPPROTO_IP, socket.IP_ADD_MEMBERSHIP,

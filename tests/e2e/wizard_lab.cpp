@@ -21,10 +21,7 @@
 #include "platform/adapters.h"
 #include "settings/keygen.h"
 #include "support/harness.h"
-#include "ui/Loginunit.h"
 #include "ui/Mainunit.h"
-#include "ui/services.h"
-#include "ui/windowset.h"
 
 using namespace trv81k;
 using namespace trv81k::testing;
@@ -75,9 +72,10 @@ std::string Env(const char* name) {
     return value != nullptr ? std::string(value) : std::string();
 }
 
-// The device entry of the emulator's state file, once it holds `expected` (the emulator writes
-// the file when it applies a request); the last entry read otherwise.
-json WaitForState(const std::string& mac, const json& expected) {
+// The entry of the emulator's state file for the device of `expected`, once it holds `expected`
+// (the emulator writes the file when it applies a request); the last entry read otherwise.
+json WaitForState(const json& expected) {
+    const std::string mac = expected.at("mac").get<std::string>();
     json entry;
     for (int attempt = 0; attempt < 100; ++attempt) {
         QFile file(QString::fromStdString(Env("TRV81K_LAB_STATE")));
@@ -99,75 +97,42 @@ json WaitForState(const std::string& mac, const json& expected) {
     return entry;
 }
 
-class Wizard {
-public:
-    Wizard() {
-        messages_ = std::make_shared<RecordingMessages>();
-        const Timing timing = Timing{}.scaled(TimeScale());
-        Services services;
-        services.network = MakeSessionNetwork(timing);
-        services.messages = messages_;
-        services.languageSection = [] { return std::string("English"); };
-        services.languageFile = RepositoryLanguageFile();
-        services.timing = timing;
-        windows_ = std::make_unique<WindowSet>(CompleteServices(std::move(services)));
+// The wizard with its real network session, in English, at the lab's time scale.
+HarnessOptions LabOptions() {
+    HarnessOptions options;
+    options.realNetwork = true;
+    options.timeScale = TimeScale();
+    return options;
+}
+
+// Welcome page to the list, the device chosen with the keyboard, logged in: page 7.
+void LogIn(Harness& h, const QString& deviceName, const QString& password) {
+    TMainForm& m = h.main();
+    h.walkToList();  // the fourth Next searches
+    QCOMPARE(m.nCurrentPage, int(PAGE_STEP_5_SELECT_AP));
+    const auto rows = m.APListView->findItems(deviceName, Qt::MatchExactly);
+    QCOMPARE(rows.size(), 1);
+    const int row = m.APListView->row(rows.front());
+    for (int i = 0; i < row; ++i) {
+        QTest::keyClick(m.APListView, Qt::Key_Down);
     }
+    QCOMPARE(m.exchange().selectedIndex.load(), row);
+    h.logIn(password);
+    QCOMPARE(m.nCurrentPage, int(PAGE_STEP_6_BASIC_SETTINGS));
+}
 
-    TMainForm& main() { return windows_->mainForm(); }
-    const std::vector<QString>& warnings() const { return messages_->warnings; }
-
-    // Welcome page to the list, the device chosen with the keyboard, logged in: page 7.
-    void logIn(const QString& deviceName, const QString& password) {
-        TMainForm& m = main();
-        Harness::click(m.ClickHerePanel);
-        for (int i = 0; i < 4; ++i) {
-            Harness::click(m.NextPanel);  // the fourth one searches
-        }
-        QCOMPARE(m.nCurrentPage, int(PAGE_STEP_5_SELECT_AP));
-        const auto rows = m.APListView->findItems(deviceName, Qt::MatchExactly);
-        QCOMPARE(rows.size(), 1);
-        const int row = m.APListView->row(rows.front());
-        for (int i = 0; i < row; ++i) {
-            QTest::keyClick(m.APListView, Qt::Key_Down);
-        }
-        QCOMPARE(m.exchange().selectedIndex.load(), row);
-
-        TLoginForm* login = &windows_->loginForm();
-        WhenVisible(login, [login, password] {
-            QTest::keyClicks(login->PasswordEdit, password);
-            QTest::keyClick(login->PasswordEdit, Qt::Key_Return);
-        });
-        QTest::keyClick(m.APListView, Qt::Key_Return);  // Return in the list is Yes
-        QCOMPARE(m.nCurrentPage, int(PAGE_STEP_6_BASIC_SETTINGS));
-    }
-
-    void retype(QLineEdit* edit, const QString& text) {
-        edit->setFocus();
-        edit->selectAll();
-        QTest::keyClick(edit, Qt::Key_Backspace);
-        QTest::keyClicks(edit, text);
-    }
-
-    static void choose(QComboBox* combo, int index) {
-        combo->setCurrentIndex(index);
-        emit combo->activated(index);
-    }
-
-    // Page 18, Yes: the configure exchange to the congratulation page.
-    void write() {
-        QCOMPARE(main().nCurrentPage, int(PAGE_CONFIRM));
-        QElapsedTimer clock;
-        clock.start();
-        Harness::click(main().YesPanel);
-        qInfo("Yes to the congratulation page: %lld ms", static_cast<long long>(clock.elapsed()));
-        QCOMPARE(warnings(), std::vector<QString>{});
-        QCOMPARE(main().nCurrentPage, int(PAGE_CONGRATULATION));
-    }
-
-private:
-    std::shared_ptr<RecordingMessages> messages_;
-    std::unique_ptr<WindowSet> windows_;
-};
+// Page 18, Yes: the configure exchange to the congratulation page; then the emulator's state
+// file must hold `expected` for the device.
+void Write(Harness& h, const json& expected) {
+    QCOMPARE(h.main().nCurrentPage, int(PAGE_CONFIRM));
+    QElapsedTimer clock;
+    clock.start();
+    Harness::click(h.main().YesPanel);
+    qInfo("Yes to the congratulation page: %lld ms", static_cast<long long>(clock.elapsed()));
+    QCOMPARE(h.messages().warnings, std::vector<QString>{});
+    QCOMPARE(h.main().nCurrentPage, int(PAGE_CONGRATULATION));
+    QCOMPARE(WaitForState(expected).dump(), expected.dump());
+}
 
 }  // namespace
 
@@ -186,15 +151,15 @@ void WizardLab::initTestCase() {
 }
 
 void WizardLab::staticAddressAndWpa2FromAPassphrase() {
-    Wizard w;
-    w.logIn(QStringLiteral("Lab-Static"), QStringLiteral("static1"));
-    TMainForm& m = w.main();
-    w.choose(m.DHCPModeComboBox, 1);
-    w.retype(m.IPEdit, QStringLiteral("10.81.0.050"));
-    w.retype(m.NetmaskEdit, QStringLiteral("255.255.255.0"));
-    w.retype(m.GatewayEdit, QStringLiteral("10.81.0.254"));
-    w.retype(m.DeviceNameEdit, QStringLiteral("Lab One"));
-    w.retype(m.PasswordEdit, QStringLiteral("newpass1"));
+    Harness h(LabOptions());
+    LogIn(h, QStringLiteral("Lab-Static"), QStringLiteral("static1"));
+    TMainForm& m = h.main();
+    Choose(m.DHCPModeComboBox, 1);
+    Retype(m.IPEdit, QStringLiteral("10.81.0.050"));
+    Retype(m.NetmaskEdit, QStringLiteral("255.255.255.0"));
+    Retype(m.GatewayEdit, QStringLiteral("10.81.0.254"));
+    Retype(m.DeviceNameEdit, QStringLiteral("Lab One"));
+    Retype(m.PasswordEdit, QStringLiteral("newpass1"));
     Harness::click(m.NextPanel);
     {
         const PaintGapMeter meter(&m);
@@ -203,97 +168,63 @@ void WizardLab::staticAddressAndWpa2FromAPassphrase() {
               static_cast<long long>(meter.largestGapMs()));
     }
     QCOMPARE(m.nCurrentPage, int(PAGE_SECURE_2_WIRELESS_SETTINGS));
-    w.retype(m.SSIDEdit, QStringLiteral("Lab & Net"));
+    Retype(m.SSIDEdit, QStringLiteral("Lab & Net"));
     m.ChannelComboBox->setCurrentIndex(10);
     m.NetModeComboBox->setCurrentIndex(1);
     Harness::click(m.NextPanel);
     Harness::click(m.RadioBtnPSK);
     Harness::click(m.NextPanel);
-    w.choose(m.SecurityComboBox, 3);  // WPA2 Personal
-    w.retype(m.PSKEdit, QStringLiteral("correct horse battery"));
+    Choose(m.SecurityComboBox, 3);  // WPA2 Personal
+    Retype(m.PSKEdit, QStringLiteral("correct horse battery"));
     Harness::click(m.NextPanel);
     QCOMPARE(m.NewWepLabel->text(), QStringLiteral("WPA2-Personal(AES)"));
-    w.write();
-
-    const json expected = {
-        {"mac", "02-81-00-00-0E-01"},
-        {"name", "Lab One"},
-        {"password", "newpass1"},
-        {"ipMode", "static"},
-        {"ip", "10.81.0.50"},
-        {"netmask", "255.255.255.0"},
-        {"gateway", "10.81.0.254"},
-        {"ssid", "Lab & Net"},
-        {"channel", 11},
-        {"security", 9},
-        {"key", "correct horse battery"},
-        {"networkMode", "g-only"},
-    };
-    QCOMPARE(WaitForState("02-81-00-00-0E-01", expected).dump(), expected.dump());
+    Write(h, json::parse(R"({
+        "mac": "02-81-00-00-0E-01", "name": "Lab One", "password": "newpass1",
+        "ipMode": "static", "ip": "10.81.0.50", "netmask": "255.255.255.0",
+        "gateway": "10.81.0.254", "ssid": "Lab & Net", "channel": 11, "security": 9,
+        "key": "correct horse battery", "networkMode": "g-only"})"));
 }
 
 void WizardLab::dhcpAndWep128FromAPassphrase() {
-    Wizard w;
-    w.logIn(QStringLiteral("Lab-Dhcp"), QStringLiteral("dhcp2222"));
-    TMainForm& m = w.main();
-    w.choose(m.DHCPModeComboBox, 0);
+    Harness h(LabOptions());
+    LogIn(h, QStringLiteral("Lab-Dhcp"), QStringLiteral("dhcp2222"));
+    TMainForm& m = h.main();
+    Choose(m.DHCPModeComboBox, 0);
     Harness::click(m.NextPanel);
     Harness::click(m.NextPanel);
     QCOMPARE(m.nCurrentPage, int(PAGE_SECURE_2_WIRELESS_SETTINGS));
     Harness::click(m.NextPanel);  // SSID, channel and mode as the device has them
     Harness::click(m.RadioBtnWEP);
     Harness::click(m.NextPanel);
-    w.choose(m.SecurityComboBox, 1);  // WEP 128
+    Choose(m.SecurityComboBox, 1);  // WEP 128
     QTest::keyClicks(m.PassphraseEdit, QStringLiteral("lab phrase"));
     const std::string key = Wep128KeyText("lab phrase");
     QCOMPARE(m.Key1Edit->text(), QString::fromStdString(key));
     Harness::click(m.NextPanel);
-    w.write();
-
     // The addresses of a DHCP request are zero; the device keeps what it had for them.
-    const json expected = {
-        {"mac", "02-81-00-00-0E-02"},
-        {"name", "Lab-Dhcp"},
-        {"password", "dhcp2222"},
-        {"ipMode", "dhcp"},
-        {"ip", "10.81.0.61"},
-        {"netmask", "255.255.255.0"},
-        {"gateway", "10.81.0.1"},
-        {"ssid", "DhcpNet"},
-        {"channel", 3},
-        {"security", 2},
-        {"key", key},
-        {"networkMode", "b-only"},
-    };
-    QCOMPARE(WaitForState("02-81-00-00-0E-02", expected).dump(), expected.dump());
+    json expected = json::parse(R"({
+        "mac": "02-81-00-00-0E-02", "name": "Lab-Dhcp", "password": "dhcp2222",
+        "ipMode": "dhcp", "ip": "10.81.0.61", "netmask": "255.255.255.0",
+        "gateway": "10.81.0.1", "ssid": "DhcpNet", "channel": 3, "security": 2,
+        "networkMode": "b-only"})");
+    expected["key"] = key;
+    Write(h, expected);
 }
 
 void WizardLab::pairingLeavesTheWirelessSettings() {
-    Wizard w;
-    w.logIn(QStringLiteral("Lab-Pairing"), QStringLiteral("pair3333"));
-    TMainForm& m = w.main();
-    w.retype(m.DeviceNameEdit, QStringLiteral("Paired"));
+    Harness h(LabOptions());
+    LogIn(h, QStringLiteral("Lab-Pairing"), QStringLiteral("pair3333"));
+    TMainForm& m = h.main();
+    Retype(m.DeviceNameEdit, QStringLiteral("Paired"));
     Harness::click(m.NextPanel);
     Harness::click(m.NextPanel);  // pairing-managed: straight to the confirmation
     QCOMPARE(m.NewWepLabel->text(), QStringLiteral("Button Pair Setup"));
     QCOMPARE(m.NewSSIDLabel->text(), QStringLiteral("PairNet"));
-    w.write();
-
-    const json expected = {
-        {"mac", "02-81-00-00-0E-03"},
-        {"name", "Paired"},
-        {"password", "pair3333"},
-        {"ipMode", "static"},
-        {"ip", "10.81.0.62"},
-        {"netmask", "255.255.255.0"},
-        {"gateway", "10.81.0.1"},
-        {"ssid", "PairNet"},
-        {"channel", 6},
-        {"security", 9},
-        {"key", "made by pairing"},
-        {"networkMode", "mixed"},
-    };
-    QCOMPARE(WaitForState("02-81-00-00-0E-03", expected).dump(), expected.dump());
+    Write(h, json::parse(R"({
+        "mac": "02-81-00-00-0E-03", "name": "Paired", "password": "pair3333",
+        "ipMode": "static", "ip": "10.81.0.62", "netmask": "255.255.255.0",
+        "gateway": "10.81.0.1", "ssid": "PairNet", "channel": 6, "security": 9,
+        "key": "made by pairing", "networkMode": "mixed"})"));
 }
 
 QTEST_MAIN(WizardLab)

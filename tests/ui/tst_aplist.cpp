@@ -24,9 +24,7 @@ HarnessOptions ThreeDevices() {
     hall.settings.channel = 1;
     auto cafe = MakeDevice(3, "Cafe");
     cafe.settings.security = kSecurityWpa2Mixed;
-    HarnessOptions options;
-    options.devices = {office, hall, cafe};
-    return options;
+    return WithDevices({office, hall, cafe});
 }
 
 QPoint RowCentre(QListWidget* list, int row) {
@@ -42,10 +40,7 @@ private slots:
     void securityTexts_data();
     void securityTexts();
     void keyboardMovesTheChoiceAndStopsAtTheEnds();
-    void mouseChoosesARow();
-    void clickOnEmptySpaceKeepsThePreviousChoice();
-    void returnIsYes();
-    void otherKeysDoNothing();
+    void mouseChoosesARowAndEmptySpaceKeepsIt();
     void backFromTheLoginRebuildsTheList();
 };
 
@@ -76,22 +71,20 @@ void AccessPointListTest::statusBoxShowsTheChosenDevice() {
 
 void AccessPointListTest::securityTexts_data() {
     QTest::addColumn<int>("code");
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<QString>("fixed");
-    QTest::newRow("0") << 0 << "Disable"
-                       << "";
-    QTest::newRow("1") << 1 << ""
-                       << "WEP (64-Bit)";
-    QTest::newRow("4") << 4 << ""
-                       << "WPA-Personal(AES)";
-    QTest::newRow("5") << 5 << "WPA_ENTERPRISE_TKIP"
-                       << "";
-    QTest::newRow("6") << 6 << "WPA_ENTERPRISE_AES"
-                       << "";
-    QTest::newRow("8") << 8 << ""
-                       << "WPA2-Personal(TKIP)";
-    QTest::newRow("10") << 10 << "WPA2_Mixedmode"
-                        << "";
+    QTest::addColumn<QString>("key");    // a Language.ini key, or
+    QTest::addColumn<QString>("fixed");  // a text of the program's own
+    const std::tuple<int, const char*, const char*> rows[] = {
+        {0, "Disable", ""},
+        {1, "", "WEP (64-Bit)"},
+        {4, "", "WPA-Personal(AES)"},
+        {5, "WPA_ENTERPRISE_TKIP", ""},
+        {6, "WPA_ENTERPRISE_AES", ""},
+        {8, "", "WPA2-Personal(TKIP)"},
+        {10, "WPA2_Mixedmode", ""},
+    };
+    for (const auto& [code, key, fixed] : rows) {
+        QTest::newRow(QByteArray::number(code).constData()) << code << key << fixed;
+    }
 }
 
 void AccessPointListTest::securityTexts() {
@@ -100,9 +93,8 @@ void AccessPointListTest::securityTexts() {
     QFETCH(QString, fixed);
     auto device = MakeDevice(1, "Office");
     device.settings.security = static_cast<std::uint8_t>(code);
-    HarnessOptions options;
+    HarnessOptions options = WithDevices({device});
     options.section = "German";
-    options.devices = {device};
     Harness h(options);
     h.walkToList();
     const QString expected = key.isEmpty() ? fixed : h.main().Text(key.toStdString());
@@ -115,6 +107,10 @@ void AccessPointListTest::keyboardMovesTheChoiceAndStopsAtTheEnds() {
     h.walkToList();
     TMainForm& main = h.main();
     QListWidget* list = main.APListView;
+    for (const auto key : {Qt::Key_End, Qt::Key_PageDown, Qt::Key_H, Qt::Key_C}) {
+        QTest::keyClick(list, key);  // nothing
+    }
+    QCOMPARE(list->currentRow(), 0);
     // Up on the first row: it stays, the status box is refreshed.
     main.Label_One_Or_More_Wireless_IP->setText(QStringLiteral("stale"));
     QTest::keyClick(list, Qt::Key_Up);
@@ -140,21 +136,22 @@ void AccessPointListTest::keyboardMovesTheChoiceAndStopsAtTheEnds() {
     QTest::keyClick(list, Qt::Key_Up);
     QCOMPARE(main.exchange().selectedIndex.load(), 1);
     QCOMPARE(main.wizard.currentDevice.macAddress, (MacAddress{2, 0x81, 0, 0, 0, 2}));
+
+    // Return is Yes: the login dialog comes up over the hidden main window.
+    TLoginForm* login = &h.windows().loginForm();
+    bool mainHidden = false;
+    WhenVisible(login, [&] {
+        mainHidden = !main.isVisible();
+        QTest::keyClick(login->PasswordEdit, Qt::Key_Escape);
+    });
+    QTest::keyClick(list, Qt::Key_Return);
+    QVERIFY(mainHidden);
+    QVERIFY(!login->isVisible());
+    QVERIFY(main.isVisible());
+    QCOMPARE(main.nCurrentPage, int(PAGE_STEP_5_SELECT_AP));
 }
 
-void AccessPointListTest::mouseChoosesARow() {
-    Harness h(ThreeDevices());
-    h.walkToList();
-    TMainForm& main = h.main();
-    QListWidget* list = main.APListView;
-    QCOMPARE(list->toolTip(), QString());  // on, but no text yet
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, RowCentre(list, 2));
-    QCOMPARE(main.exchange().selectedIndex.load(), 2);
-    QCOMPARE(main.Label_One_Or_More_Wireless_MAC->text(), QStringLiteral("02-81-00-00-00-03"));
-    QCOMPARE(main.exchange().selectedMAC(), (MacAddress{2, 0x81, 0, 0, 0, 3}));
-}
-
-void AccessPointListTest::clickOnEmptySpaceKeepsThePreviousChoice() {
+void AccessPointListTest::mouseChoosesARowAndEmptySpaceKeepsIt() {
     Harness h(ThreeDevices());
     h.walkToList();
     TMainForm& main = h.main();
@@ -162,14 +159,21 @@ void AccessPointListTest::clickOnEmptySpaceKeepsThePreviousChoice() {
     const QPoint empty(10, list->viewport()->height() - 4);
     QVERIFY(list->itemAt(empty) == nullptr);
 
-    // Right after the fill the tooltip is on: the hint appears.
+    // Right after the fill the tooltip is on, without a text: a click on empty space shows the
+    // hint.
+    QCOMPARE(list->toolTip(), QString());
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, empty);
     QCOMPARE(list->toolTip(), QString::fromLatin1(kSelectApHint));
     QVERIFY(list->selectedItems().isEmpty());
 
     // After a row was clicked the tooltip is off; an empty click keeps the status box and the
     // addressed device, and resets only selectedIndex.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, RowCentre(list, 2));
+    QCOMPARE(main.exchange().selectedIndex.load(), 2);
+    QCOMPARE(main.Label_One_Or_More_Wireless_MAC->text(), QStringLiteral("02-81-00-00-00-03"));
+    QCOMPARE(main.exchange().selectedMAC(), (MacAddress{2, 0x81, 0, 0, 0, 3}));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, RowCentre(list, 1));
+    QCOMPARE(main.exchange().selectedIndex.load(), 1);
     QCOMPARE(list->toolTip(), QString());
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, empty);
     QCOMPARE(main.exchange().selectedIndex.load(), 0);
@@ -186,37 +190,6 @@ void AccessPointListTest::clickOnEmptySpaceKeepsThePreviousChoice() {
     QCOMPARE(main.nCurrentPage, int(PAGE_STEP_6_BASIC_SETTINGS));
     QCOMPARE(main.wizard.newDeviceName, std::string("Hall"));
     QVERIFY(h.messages().warnings.empty());
-}
-
-void AccessPointListTest::returnIsYes() {
-    Harness h(ThreeDevices());
-    h.walkToList();
-    TLoginForm* login = &h.windows().loginForm();
-    bool shown = false;
-    bool mainHidden = false;
-    WhenVisible(login, [&] {
-        shown = true;
-        mainHidden = !h.main().isVisible();
-        QTest::keyClick(login->PasswordEdit, Qt::Key_Escape);
-    });
-    QTest::keyClick(h.main().APListView, Qt::Key_Return);
-    QVERIFY(shown);
-    QVERIFY(mainHidden);
-    QVERIFY(!login->isVisible());
-    QVERIFY(h.main().isVisible());
-    QCOMPARE(h.main().nCurrentPage, int(PAGE_STEP_5_SELECT_AP));
-}
-
-void AccessPointListTest::otherKeysDoNothing() {
-    Harness h(ThreeDevices());
-    h.walkToList();
-    QListWidget* list = h.main().APListView;
-    for (const auto key : {Qt::Key_End, Qt::Key_PageDown, Qt::Key_H, Qt::Key_C}) {
-        QTest::keyClick(list, key);
-    }
-    QCOMPARE(h.main().exchange().selectedIndex.load(), 0);
-    QVERIFY(list->item(0)->isSelected());
-    QCOMPARE(list->currentRow(), 0);
 }
 
 void AccessPointListTest::backFromTheLoginRebuildsTheList() {

@@ -1,6 +1,6 @@
 // The confirmation page's texts for every security mode, the configure exchange behind the
 // configure dialog (acknowledged at once, at 3 s, at tick 3, during the grace pause, by another
-// device, with a refusal, never; a second exchange in the same run), and the two links.
+// device, with a refusal, never; a second exchange in the same run), and the user guide link.
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -42,8 +42,7 @@ void ToConfirmation(Harness& h) {
 // Durations far apart: a slow tick, a fast one and the grace pause tell themselves apart even
 // on a loaded machine.
 HarnessOptions ExchangeOptions(emulator::EmulatedDevice device = Office()) {
-    HarnessOptions options;
-    options.devices = {std::move(device)};
+    HarnessOptions options = WithDevices({std::move(device)});
     options.adjustTiming = [](Timing& timing) {
         timing.configureTick = std::chrono::milliseconds{150};
         timing.fastTick = std::chrono::milliseconds{5};
@@ -59,14 +58,11 @@ class ConfigureTest : public QObject {
 private slots:
     void confirmationShowsWhatWillBeWritten_data();
     void confirmationShowsWhatWillBeWritten();
-    void frenchConfirmationPlacesYesAndNo();
-    void yesNeedsTheLogin();
     void exchange_data();
     void exchange();
     void secondExchangeTicksQuicklyFromItsFirstTick();
     void userGuideOpensOrOffersTheReader_data();
     void userGuideOpensOrOffersTheReader();
-    void registrationOpensThePageAndEnds();
 };
 
 void ConfigureTest::confirmationShowsWhatWillBeWritten_data() {
@@ -74,27 +70,26 @@ void ConfigureTest::confirmationShowsWhatWillBeWritten_data() {
     QTest::addColumn<QString>("security");  // a Language.ini key in brackets, or the text
     QTest::addColumn<QString>("key");
     QTest::addColumn<int>("modeAfter");
-    const QString wep = QStringLiteral("0123456789");
-    const QString psk = QStringLiteral("psk & key");
-    QTest::newRow("0") << 0 << "[Disable]"
-                       << "" << 0;
-    QTest::newRow("1") << 1 << "WEP (64-Bit)" << wep << 1;
-    QTest::newRow("2") << 2 << "WEP (128-Bit)" << wep << 2;
-    QTest::newRow("3") << 3 << "WPA-Personal(TKIP)" << psk << 3;
-    QTest::newRow("4") << 4 << "WPA-Personal(AES)" << psk << 4;
-    QTest::newRow("5") << 5 << "WPA-Enterprise(TKIP)"
-                       << "" << 5;
-    QTest::newRow("6") << 6 << "WPA-Enterprise(AES)"
-                       << "" << 6;
-    QTest::newRow("7") << 7 << "Radius"
-                       << "" << 7;
-    QTest::newRow("8") << 8 << "WPA2-Personal(TKIP)" << psk << 8;
-    QTest::newRow("9") << 9 << "WPA2-Personal(AES)" << psk << 9;
-    QTest::newRow("10") << 10 << "[WPA2_Mixedmode]" << psk << 10;
-    QTest::newRow("11 pairing") << 11 << "Button Pair Setup"
-                                << "" << 0;
-    QTest::newRow("12 unknown") << 12 << "(before)"
-                                << "(before)" << 12;
+    const char* wep = "0123456789";
+    const char* psk = "psk & key";
+    const std::tuple<int, const char*, const char*, int> rows[] = {
+        {0, "[Disable]", "", 0},
+        {1, "WEP (64-Bit)", wep, 1},
+        {2, "WEP (128-Bit)", wep, 2},
+        {3, "WPA-Personal(TKIP)", psk, 3},
+        {4, "WPA-Personal(AES)", psk, 4},
+        {5, "WPA-Enterprise(TKIP)", "", 5},
+        {6, "WPA-Enterprise(AES)", "", 6},
+        {7, "Radius", "", 7},
+        {8, "WPA2-Personal(TKIP)", psk, 8},
+        {9, "WPA2-Personal(AES)", psk, 9},
+        {10, "[WPA2_Mixedmode]", psk, 10},
+        {11, "Button Pair Setup", "", 0},  // pairing: written as 0
+        {12, "(before)", "(before)", 12},  // unknown: the labels left as they were
+    };
+    for (const auto& [mode, security, key, after] : rows) {
+        QTest::newRow(QByteArray::number(mode).constData()) << mode << security << key << after;
+    }
 }
 
 void ConfigureTest::confirmationShowsWhatWillBeWritten() {
@@ -132,27 +127,6 @@ void ConfigureTest::confirmationShowsWhatWillBeWritten() {
     QVERIFY(main.YesPanel->isVisible());
     QVERIFY(main.NoPanel->isVisible());
     QVERIFY(!main.BackPanel->isVisible());
-}
-
-void ConfigureTest::frenchConfirmationPlacesYesAndNo() {
-    HarnessOptions options;
-    options.section = "French";
-    Harness h(options);
-    h.main().LoadPage(PAGE_CONFIRM);
-    QCOMPARE(h.main().NoPanel->pos(), QPoint(470, 373));
-    QCOMPARE(h.main().YesPanel->pos(), QPoint(514, 373));
-}
-
-void ConfigureTest::yesNeedsTheLogin() {
-    HarnessOptions options;
-    options.devices = {Office()};
-    Harness h(options);
-    h.main().LoadPage(PAGE_CONFIRM);
-    Harness::click(h.main().YesPanel);
-    QCOMPARE(h.network().sentTotal(), 0);
-    QVERIFY(!h.windows().configureForm().isVisible());
-    QCOMPARE(h.main().nCurrentPage, int(PAGE_CONFIRM));
-    QVERIFY(h.main().isVisible());
 }
 
 void ConfigureTest::exchange_data() {
@@ -333,18 +307,6 @@ void ConfigureTest::userGuideOpensOrOffersTheReader() {
         QCOMPARE(h.quitCount, 0);
     }
     QVERIFY(QDir::setCurrent(previous));
-}
-
-void ConfigureTest::registrationOpensThePageAndEnds() {
-    Harness h;
-    h.shell().opens = false;  // whether or not a browser starts
-    h.main().LoadPage(PAGE_CONGRATULATION);
-    Harness::click(h.main().RegPanel);
-    QCOMPARE(h.shell().opened.size(), std::size_t{1});
-    QCOMPARE(h.shell().opened[0].path(), QStringLiteral("/registration"));
-    QCOMPARE(h.quitCount, 1);
-    QCOMPARE(h.network().closeCount(), 1);
-    QVERIFY(!h.receiverRunningAtQuit);
 }
 
 QTEST_MAIN(ConfigureTest)

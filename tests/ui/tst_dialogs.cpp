@@ -1,5 +1,6 @@
 // The small dialogs and the common look: the search-failure dialog's hover rule and dragging,
-// the RADIUS note, the pairing introduction, and pauseDraining.
+// the RADIUS note, the pairing introduction, the dialogs' shapes and pauseDraining. (The
+// RADIUS note from page 10: tst_settings; the dialogs by language: tst_windowset.)
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -58,13 +59,9 @@ class DialogsTest : public QObject {
     Q_OBJECT
 private slots:
     void searchFailCaptionTurnsSilverOnTheHolder();
-    void searchFailDragsByItsPictureOnly();
-    void loginCannotBeDragged();
+    void searchFailDragsByItsPictureOnlyAndLoginNotAtAll();
     void radiusNoteClosesWithOk();
-    void radiusChoiceShowsTheNote();
     void pairingIntroductionSteps();
-    void pairingIntroductionButtonFacesByLanguage_data();
-    void pairingIntroductionButtonFacesByLanguage();
     void searchDialogIsCutToItsShape();
     void pauseKeepsPaintingAndDropsInput();
 };
@@ -82,30 +79,25 @@ void DialogsTest::searchFailCaptionTurnsSilverOnTheHolder() {
     QCOMPARE(fail.Image1->geometry(), QRect(0, 0, 207, 208));
 }
 
-void DialogsTest::searchFailDragsByItsPictureOnly() {
+void DialogsTest::searchFailDragsByItsPictureOnlyAndLoginNotAtAll() {
     Harness h;
     TSearchFailForm& fail = h.windows().searchFailForm();
-    fail.move(100, 100);
-    fail.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&fail));
-    const QPoint start = fail.pos();
-    DragWindow(&fail, QPoint(40, 60), QPoint(30, 20));
-    QTRY_COMPARE(fail.pos(), start + QPoint(30, 20));
+    TLoginForm& login = h.windows().loginForm();
+    // One at a time: the pointer goes to the window on top.
+    const auto drag = [](QWidget* dialog, QPoint from, QPoint by) {
+        dialog->move(100, 100);
+        dialog->show();
+        QVERIFY(QTest::qWaitForWindowExposed(dialog));
+        DragWindow(dialog, from, by);
+    };
+    drag(&fail, QPoint(40, 60), QPoint(30, 20));
+    QTRY_COMPARE(fail.pos(), QPoint(130, 120));
     // A press on the button holder does not move the window.
     DragWindow(&fail, fail.Panel1->geometry().topLeft() + QPoint(3, 3), QPoint(25, 25));
-    QCOMPARE(fail.pos(), start + QPoint(30, 20));
+    QCOMPARE(fail.pos(), QPoint(130, 120));
     fail.hide();
-}
-
-void DialogsTest::loginCannotBeDragged() {
-    Harness h;
-    TLoginForm& login = h.windows().loginForm();
-    login.move(100, 100);
-    login.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&login));
-    const QPoint start = login.pos();
-    DragWindow(&login, QPoint(30, 150), QPoint(30, 20));
-    QCOMPARE(login.pos(), start);
+    drag(&login, QPoint(30, 150), QPoint(30, 20));
+    QCOMPARE(login.pos(), QPoint(100, 100));
     login.hide();
 }
 
@@ -127,22 +119,6 @@ void DialogsTest::radiusNoteClosesWithOk() {
     });
     QCOMPARE(note.exec(), int(QDialog::Accepted));
     QVERIFY(shown);
-}
-
-void DialogsTest::radiusChoiceShowsTheNote() {
-    Harness h;
-    TMainForm& main = h.main();
-    main.LoadPage(PAGE_SECURE_3_SECURITY_SETTINGS);
-    TWPARadiusNoteForm* note = &h.windows().radiusNoteForm();
-    bool shown = false;
-    WhenVisible(note, [&] {
-        shown = true;
-        Harness::click(note->OKPanel);
-    });
-    Harness::click(main.RadioBtnWPARadius);
-    QVERIFY(shown);
-    QCOMPARE(main.wizard.securityChoice, 4);
-    QCOMPARE(main.nCurrentPage, int(PAGE_SECURE_3_SECURITY_SETTINGS));
 }
 
 void DialogsTest::pairingIntroductionSteps() {
@@ -183,33 +159,6 @@ void DialogsTest::pairingIntroductionSteps() {
     });
     Harness::click(main.WhereBPSPanel);
     QCOMPARE(again, 15);
-}
-
-void DialogsTest::pairingIntroductionButtonFacesByLanguage_data() {
-    QTest::addColumn<QString>("section");
-    QTest::addColumn<QString>("code");
-    QTest::addColumn<int>("base");
-    QTest::newRow("English") << "English"
-                             << "en" << 100;
-    QTest::newRow("German") << "German"
-                            << "de" << 200;
-    QTest::newRow("French") << "French"
-                            << "fr" << 300;
-    QTest::newRow("other") << "Dutch"
-                           << "en" << 0;
-}
-
-void DialogsTest::pairingIntroductionButtonFacesByLanguage() {
-    QFETCH(QString, section);
-    QFETCH(QString, code);
-    QFETCH(int, base);
-    HarnessOptions options;
-    options.section = section.toStdString();
-    Harness h(options);
-    TBPSIntroForm& intro = h.windows().bpsIntroForm();
-    QCOMPARE(intro.CloseButtonImage->image(), NamedPicture(("bps_close_" + code).toStdString()));
-    QCOMPARE(intro.NextButtonImage->image(), NamedPicture(("bps_next_" + code).toStdString()));
-    QCOMPARE(intro.BPSImage[1]->image(), NumberedPicture(base + 16));
 }
 
 void DialogsTest::searchDialogIsCutToItsShape() {

@@ -1,5 +1,6 @@
 // The page machine of the first pages: Next and Back between pages 1 to 6 and their guards,
-// placement of the buttons by language, the hover rule, page fills, Exit and No.
+// placement of the buttons by language, the hover rule, page fills, Exit, No and the
+// registration link.
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -20,18 +21,15 @@ class PagesTest : public QObject {
     Q_OBJECT
 private slots:
     void nextAndBackWalkTheFirstPages();
-    void searchNeedsAnAdapter();
-    void yesNeedsAnAdapter();
+    void searchAndYesNeedAnAdapter();
     void pageControlsFollowThePageTable();
     void buttonsArePlacedForTheLanguage_data();
     void buttonsArePlacedForTheLanguage();
     void pagesWithoutLayoutShowABlankWindow();
     void captionTurnsWhiteUntilThePointerReachesTheBackground();
     void manualEntryLeadsToTheWirelessPage();
-    void basicSettingsPageShowsTheWizardState();
-    void wirelessPageOpensOnTheCurrentChannel();
-    void exitClosesTheChannelJoinsTheReceiverAndQuits();
-    void noIsExit();
+    void settingsPagesShowTheWizardState();
+    void exitNoAndRegistrationCloseTheChannelJoinTheReceiverAndQuit();
 };
 
 void PagesTest::nextAndBackWalkTheFirstPages() {
@@ -56,29 +54,23 @@ void PagesTest::nextAndBackWalkTheFirstPages() {
     QVERIFY(h.messages().warnings.empty());
 }
 
-void PagesTest::searchNeedsAnAdapter() {
-    HarnessOptions options;
-    options.devices = {MakeDevice(1, "Office")};
-    Harness h(options);
-    h.network().adapterPresent = false;
-    h.walkToPage5();
-    Harness::click(h.main().NextPanel);
-    QCOMPARE(h.messages().warnings, std::vector<QString>{h.main().Text("INVALID_NIC")});
+void PagesTest::searchAndYesNeedAnAdapter() {
+    Harness h(WithDevices({MakeDevice(1, "Office")}));
+    const QString message = h.main().Text("INVALID_NIC");
+    h.searchWithoutAdapter();
+    QCOMPARE(h.messages().warnings, std::vector<QString>{message});
     QCOMPARE(h.network().sentTotal(), 0);
     QCOMPARE(h.main().nCurrentPage, int(PAGE_STEP_4_CHECK_STATUS));
     QVERIFY(h.main().isVisible());
     QVERIFY(!h.windows().searchForm().isVisible());
-}
 
-void PagesTest::yesNeedsAnAdapter() {
-    HarnessOptions options;
-    options.devices = {MakeDevice(1, "Office")};
-    Harness h(options);
-    h.walkToList();
+    // The adapter back: the search runs; gone again, Yes on the list is refused.
+    h.network().adapterPresent = true;
+    Harness::click(h.main().NextPanel);
     QCOMPARE(h.main().nCurrentPage, int(PAGE_STEP_5_SELECT_AP));
     h.network().adapterPresent = false;
     Harness::click(h.main().YesPanel);
-    QCOMPARE(h.messages().warnings, std::vector<QString>{h.main().Text("INVALID_NIC")});
+    QCOMPARE(h.messages().warnings, std::vector<QString>(2, message));
     QCOMPARE(h.network().sent(PacketKind::Authentication), 0);
     QVERIFY(!h.windows().loginForm().isVisible());
     QVERIFY(h.main().isVisible());
@@ -87,6 +79,14 @@ void PagesTest::yesNeedsAnAdapter() {
 void PagesTest::pageControlsFollowThePageTable() {
     Harness h;
     TMainForm& main = h.main();
+    // The wizard opens on the welcome page, at its size, with an empty state (static address).
+    QCOMPARE(main.nCurrentPage, int(PAGE_WELCOME));
+    QVERIFY(main.isVisible());
+    QCOMPARE(main.size(), QSize(580, 436));
+    QCOMPARE(main.ExitPanel->pos(), QPoint(424, 374));
+    QVERIFY(main.wizard.bStaticIP);
+    QVERIFY(main.wizard.newSSID.empty());
+    QCOMPARE(main.wizard.newChannel, 0);
     struct Expect {
         int page;
         std::vector<QWidget*> visible;
@@ -96,6 +96,8 @@ void PagesTest::pageControlsFollowThePageTable() {
         return std::vector<QWidget*>{static_cast<QWidget*>(widgets)...};
     };
     const std::vector<Expect> table = {
+        {1, w(main.SetupPanel, main.UserguidePanel, main.ExitPanel, main.ClickHerePanel),
+         main.Image[0]},
         {2, w(main.ExitPanel, main.NextPanel), main.Image[1]},
         {3, w(main.BackPanel, main.NextPanel), main.Image[2]},
         {5, w(main.ExitPanel, main.BackPanel, main.NextPanel), main.Image[4]},
@@ -120,7 +122,9 @@ void PagesTest::pageControlsFollowThePageTable() {
     };
     const QList<QWidget*> all = main.findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
     for (const Expect& expect : table) {
-        main.LoadPage(expect.page);
+        if (expect.page != PAGE_WELCOME) {  // the first page as shown at start
+            main.LoadPage(expect.page);
+        }
         QCOMPARE(main.nCurrentPage, expect.page);
         for (QWidget* widget : all) {
             const bool shouldShow =
@@ -143,16 +147,22 @@ void PagesTest::buttonsArePlacedForTheLanguage_data() {
     QTest::addColumn<int>("page");
     QTest::addColumn<QString>("control");
     QTest::addColumn<QRect>("geometry");
-    QTest::newRow("en 2 next") << "English" << 2 << "NextPanel" << QRect(529, 375, 33, 18);
-    QTest::newRow("de 2 next") << "German" << 2 << "NextPanel" << QRect(531, 375, 35, 18);
-    QTest::newRow("fr 2 next") << "French" << 2 << "NextPanel" << QRect(513, 375, 48, 18);
-    QTest::newRow("de 1 setup") << "German" << 1 << "SetupPanel" << QRect(205, 373, 75, 18);
-    QTest::newRow("fr 1 start") << "French" << 1 << "ClickHerePanel" << QRect(389, 220, 162, 24);
-    QTest::newRow("en 6 exit") << "English" << 6 << "ExitPanel" << QRect(416, 375, 37, 18);
-    QTest::newRow("en 6 yes") << "English" << 6 << "YesPanel" << QRect(520, 375, 33, 18);
-    QTest::newRow("de 6 yes") << "German" << 6 << "YesPanel" << QRect(534, 375, 33, 18);
-    QTest::newRow("fr 6 no") << "French" << 6 << "NoPanel" << QRect(466, 375, 33, 18);
-    QTest::newRow("de 8 manual") << "German" << 8 << "EnterManuallyLabel" << QRect(14, 5, 145, 32);
+    const auto row = [](const char* name, const char* section, int page, const char* control,
+                        QRect geometry) {
+        QTest::newRow(name) << section << page << control << geometry;
+    };
+    row("en 2 next", "English", 2, "NextPanel", {529, 375, 33, 18});
+    row("de 2 next", "German", 2, "NextPanel", {531, 375, 35, 18});
+    row("fr 2 next", "French", 2, "NextPanel", {513, 375, 48, 18});
+    row("de 1 setup", "German", 1, "SetupPanel", {205, 373, 75, 18});
+    row("fr 1 start", "French", 1, "ClickHerePanel", {389, 220, 162, 24});
+    row("en 6 exit", "English", 6, "ExitPanel", {416, 375, 37, 18});
+    row("en 6 yes", "English", 6, "YesPanel", {520, 375, 33, 18});
+    row("de 6 yes", "German", 6, "YesPanel", {534, 375, 33, 18});
+    row("fr 6 no", "French", 6, "NoPanel", {466, 375, 33, 18});
+    row("de 8 manual", "German", 8, "EnterManuallyLabel", {14, 5, 145, 32});
+    row("fr 18 no", "French", PAGE_CONFIRM, "NoPanel", {470, 373, 33, 18});
+    row("fr 18 yes", "French", PAGE_CONFIRM, "YesPanel", {514, 373, 33, 18});
 }
 
 void PagesTest::buttonsArePlacedForTheLanguage() {
@@ -160,9 +170,7 @@ void PagesTest::buttonsArePlacedForTheLanguage() {
     QFETCH(int, page);
     QFETCH(QString, control);
     QFETCH(QRect, geometry);
-    HarnessOptions options;
-    options.section = section.toStdString();
-    Harness h(options);
+    Harness h(InLanguage(section.toStdString()));
     for (int p = 1; p <= page; ++p) {  // the normal road: moves of earlier pages count
         h.main().LoadPage(p);
     }
@@ -218,7 +226,7 @@ void PagesTest::manualEntryLeadsToTheWirelessPage() {
     QCOMPARE(main.nCurrentPage, int(PAGE_SECURE_1_CONFIGURE_WIRELESS));
 }
 
-void PagesTest::basicSettingsPageShowsTheWizardState() {
+void PagesTest::settingsPagesShowTheWizardState() {
     Harness h;
     TMainForm& main = h.main();
     main.activateWindow();
@@ -245,13 +253,8 @@ void PagesTest::basicSettingsPageShowsTheWizardState() {
         QVERIFY(edit->text().isEmpty());
         QCOMPARE(edit->palette().color(QPalette::Base), look::kSilver);
     }
-}
 
-void PagesTest::wirelessPageOpensOnTheCurrentChannel() {
-    Harness h;
-    TMainForm& main = h.main();
-    main.activateWindow();
-    QTRY_VERIFY(main.bSettingsApplied);
+    // The wireless page: channel 0 opens on 6, the SSID is cut to the field's 32 characters.
     main.wizard.newSSID = std::string(40, 'x');
     main.wizard.newChannel = 0;
     main.wizard.newNetMode = 2;
@@ -265,25 +268,31 @@ void PagesTest::wirelessPageOpensOnTheCurrentChannel() {
     QCOMPARE(main.ChannelComboBox->currentText(), QStringLiteral("13"));
 }
 
-void PagesTest::exitClosesTheChannelJoinsTheReceiverAndQuits() {
-    Harness h;
-    QVERIFY(h.network().receiverRunning());
-    Harness::click(h.main().ExitPanel);
-    QCOMPARE(h.quitCount, 1);
-    QCOMPARE(h.network().closeCount(), 1);
-    // The receiver had ended (joined) before the program was told to quit.
-    QVERIFY(!h.receiverRunningAtQuit);
-    QVERIFY(!h.network().receiverRunning());
-}
-
-void PagesTest::noIsExit() {
-    HarnessOptions options;
-    options.devices = {MakeDevice(1, "Office")};
-    Harness h(options);
-    h.walkToList();
-    Harness::click(h.main().NoPanel);
-    QCOMPARE(h.quitCount, 1);
-    QVERIFY(!h.receiverRunningAtQuit);
+// Exit, No on the list and the registration link (whether or not a browser starts) end the
+// program the same way.
+void PagesTest::exitNoAndRegistrationCloseTheChannelJoinTheReceiverAndQuit() {
+    for (const std::string_view way : {"Exit", "No", "registration"}) {
+        Harness h(WithDevices({MakeDevice(1, "Office")}));
+        QVERIFY(h.network().receiverRunning());
+        h.shell().opens = false;
+        if (way == "No") {
+            h.walkToList();
+        } else if (way == "registration") {
+            h.main().LoadPage(PAGE_CONGRATULATION);
+        }
+        Harness::click(way == "Exit" ? h.main().ExitPanel
+                       : way == "No" ? h.main().NoPanel
+                                     : h.main().RegPanel);
+        QVERIFY2(h.quitCount == 1, way.data());
+        QCOMPARE(h.network().closeCount(), 1);
+        // The receiver had ended (joined) before the program was told to quit.
+        QVERIFY(!h.receiverRunningAtQuit);
+        QVERIFY(!h.network().receiverRunning());
+        QCOMPARE(h.shell().opened.size(), std::size_t(way == "registration" ? 1 : 0));
+        if (way == "registration") {
+            QCOMPARE(h.shell().opened[0].path(), QStringLiteral("/registration"));
+        }
+    }
 }
 
 QTEST_MAIN(PagesTest)

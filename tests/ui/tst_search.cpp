@@ -1,5 +1,5 @@
-// The search exchange behind the search dialog: no device, one, many, an answer without the
-// pairing marker, an answer that comes in at tick 3, the second search, duplicate answers.
+// The search exchange behind the search dialog: no device or only one without the pairing
+// marker, several with a duplicate answer, an answer that comes in at tick 3, the second search.
 
 #include <QElapsedTimer>
 #include <QListWidget>
@@ -17,17 +17,24 @@ using namespace trv81k::testing;
 class SearchTest : public QObject {
     Q_OBJECT
 private slots:
-    void noAnswerRunsTwelveSlowTicksThenTheFailureDialog();
-    void oneDeviceLeadsToAListOfOne();
-    void manyDevicesAreListedInArrivalOrder();
-    void answerWithoutMarkerRunsFullLengthAndFails();
+    void noListableAnswerRunsTwelveSlowTicksThenTheFailureDialog_data();
+    void noListableAnswerRunsTwelveSlowTicksThenTheFailureDialog();
+    void devicesAreListedOnceInArrivalOrder();
     void answerAtTickThreeMakesTheRestFast();
     void secondSearchTicksFastFromTheStart();
-    void duplicateAnswersGiveOneRow();
 };
 
-void SearchTest::noAnswerRunsTwelveSlowTicksThenTheFailureDialog() {
-    Harness h;
+void SearchTest::noListableAnswerRunsTwelveSlowTicksThenTheFailureDialog_data() {
+    QTest::addColumn<bool>("answer");  // an answer without the pairing marker comes
+    QTest::newRow("no answer") << false;
+    QTest::newRow("answer without the marker") << true;
+}
+
+void SearchTest::noListableAnswerRunsTwelveSlowTicksThenTheFailureDialog() {
+    QFETCH(bool, answer);
+    auto unmarked = MakeDevice(1, "Office");
+    unmarked.behaviour.noMarker = true;
+    Harness h(answer ? WithDevices({unmarked}) : HarnessOptions{});
     TMainForm& main = h.main();
     TSearchForm& search = h.windows().searchForm();
     TickRecorder recorder(search);
@@ -67,57 +74,29 @@ void SearchTest::noAnswerRunsTwelveSlowTicksThenTheFailureDialog() {
     QVERIFY(main.isVisible());
     QVERIFY(!fail->isVisible());
     QVERIFY(h.messages().warnings.empty());
+    QCOMPARE(main.exchange().bGetSearchAck.load(), answer);
+    QVERIFY(!main.exchange().bPairingDeviceFound.load());
 }
 
-void SearchTest::oneDeviceLeadsToAListOfOne() {
-    HarnessOptions options;
-    options.devices = {MakeDevice(1, "Office")};
-    Harness h(options);
+void SearchTest::devicesAreListedOnceInArrivalOrder() {
+    auto office = MakeDevice(1, "Office");
+    office.behaviour.answerTwice = true;
+    Harness h(WithDevices({office, MakeDevice(2, "Hall"), MakeDevice(3, "Caf\xE9")}));
     h.walkToList();
     TMainForm& main = h.main();
     QCOMPARE(main.nCurrentPage, int(PAGE_STEP_5_SELECT_AP));
-    QCOMPARE(main.APListView->count(), 1);
-    QCOMPARE(main.APListView->item(0)->text(), QStringLiteral("Office"));
-    QVERIFY(main.APListView->item(0)->isSelected());
     QVERIFY(!h.windows().searchFailForm().isVisible());
-}
-
-void SearchTest::manyDevicesAreListedInArrivalOrder() {
-    HarnessOptions options;
-    options.devices = {MakeDevice(1, "Office"), MakeDevice(2, "Hall"), MakeDevice(3, "Caf\xE9")};
-    Harness h(options);
-    h.walkToList();
-    TMainForm& main = h.main();
-    QCOMPARE(main.APListView->count(), 3);
-    QCOMPARE(main.APListView->item(0)->text(), QStringLiteral("Office"));
-    QCOMPARE(main.APListView->item(1)->text(), QStringLiteral("Hall"));
-    QCOMPARE(main.APListView->item(2)->text(), QString::fromUtf8("Caf\u00e9"));
+    QCOMPARE(Items(main.APListView),
+             QStringList({"Office", "Hall", QString::fromUtf8("Caf\u00e9")}));
+    QCOMPARE(main.exchange().table.count(), 3);  // the second answer of Office is no row
+    QVERIFY(main.APListView->item(0)->isSelected());
     QCOMPARE(main.exchange().selectedIndex.load(), 0);
     QCOMPARE(main.exchange().selectedMAC(), (MacAddress{0x02, 0x81, 0, 0, 0, 1}));
 }
 
-void SearchTest::answerWithoutMarkerRunsFullLengthAndFails() {
-    auto device = MakeDevice(1, "Office");
-    device.behaviour.noMarker = true;
-    HarnessOptions options;
-    options.devices = {device};
-    Harness h(options);
-    TickRecorder recorder(h.windows().searchForm());
-    h.walkToPage5();
-    h.searchFromPage5();
-    QVERIFY(h.main().exchange().bGetSearchAck.load());
-    QVERIFY(!h.main().exchange().bPairingDeviceFound.load());
-    QCOMPARE(recorder.ticks.size(), std::size_t{12});
-    for (const TickRecord& t : recorder.ticks) {
-        QCOMPARE(t.interval, int(h.timing().searchTick.count()));
-    }
-    QCOMPARE(h.main().nCurrentPage, int(PAGE_WELCOME));
-}
-
 void SearchTest::answerAtTickThreeMakesTheRestFast() {
     // Real tick lengths here: the point is the change of pace.
-    HarnessOptions options;
-    options.devices = {MakeDevice(1, "Office")};
+    HarnessOptions options = WithDevices({MakeDevice(1, "Office")});
     options.timeScale = 0.2;  // 100 ms ticks, 10 ms fast ticks
     options.prepareNetwork = [](FakeNetwork& network) {
         network.setDelivery(PacketKind::Search, FakeNetwork::Delivery::Held);
@@ -148,9 +127,7 @@ void SearchTest::answerAtTickThreeMakesTheRestFast() {
 }
 
 void SearchTest::secondSearchTicksFastFromTheStart() {
-    HarnessOptions options;
-    options.devices = {MakeDevice(1, "Office")};
-    Harness h(options);
+    Harness h(WithDevices({MakeDevice(1, "Office")}));
     TickRecorder recorder(h.windows().searchForm());
     h.walkToList();
     const int fast = int(h.timing().fastTick.count());
@@ -168,17 +145,6 @@ void SearchTest::secondSearchTicksFastFromTheStart() {
     }
     QCOMPARE(h.main().APListView->count(), 1);
     QCOMPARE(h.network().sent(PacketKind::Search), 2);
-}
-
-void SearchTest::duplicateAnswersGiveOneRow() {
-    auto device = MakeDevice(1, "Office");
-    device.behaviour.answerTwice = true;
-    HarnessOptions options;
-    options.devices = {device, MakeDevice(2, "Hall")};
-    Harness h(options);
-    h.walkToList();
-    QCOMPARE(h.main().APListView->count(), 2);
-    QCOMPARE(h.main().exchange().table.count(), 2);
 }
 
 QTEST_MAIN(SearchTest)

@@ -1,6 +1,7 @@
-// The settings pages 7 to 12: every Next guard with its message and where the focus goes, the
-// address switch and key filters, the pairing check, the security list's choices and the
-// field states after each, the WEP key filter and the passphrase turning into the key.
+// The settings pages 7 to 12: every Next guard with its message and where the focus goes (and
+// the login that page 7 and the confirmation's Yes need), the address switch and key filters,
+// the pairing check, the security list's choices and the field states after each, the WEP key
+// filter and the passphrase turning into the key.
 
 #include <QApplication>
 #include <QClipboard>
@@ -12,6 +13,7 @@
 
 #include "settings/keygen.h"
 #include "support/harness.h"
+#include "ui/Configureunit.h"
 #include "ui/Mainunit.h"
 #include "ui/Wparadiusnote.h"
 
@@ -21,9 +23,7 @@ using namespace trv81k::testing;
 namespace {
 
 HarnessOptions WithDevice(emulator::EmulatedDevice device = OfficeDevice()) {
-    HarnessOptions options;
-    options.devices = {std::move(device)};
-    return options;
+    return WithDevices({std::move(device)});
 }
 
 // Types characters that have no key of their own on the test keyboard (é, €).
@@ -34,13 +34,6 @@ void TypeCharacters(QWidget* widget, const QString& text) {
         QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
         QApplication::sendEvent(widget, &release);
     }
-}
-
-void Retype(QLineEdit* edit, const QString& text) {
-    edit->setFocus();
-    edit->selectAll();
-    QTest::keyClick(edit, Qt::Key_Backspace);
-    QTest::keyClicks(edit, text);
 }
 
 // Logged in to Office, on page 7.
@@ -84,14 +77,13 @@ bool IsWhiteAndEnabled(const QWidget* field) {
 class SettingsTest : public QObject {
     Q_OBJECT
 private slots:
-    void basicSettingsNeedTheLogin();
+    void nextOnPage7AndYesOnPage18NeedTheLogin();
     void passwordLengthIsCheckedFirst();
     void staticAddresses_data();
     void staticAddresses();
     void refusedAddressPassesWithItsOldTextOnTheSecondNext();
     void dhcpSwitchesTheAddressFieldsOff();
-    void addressFieldsTakeDigitsAndDotsOnly();
-    void fieldLimitsAndDeviceCharacters();
+    void basicFieldsFilterAndLimitWhatIsTyped();
     void pairingCheck_data();
     void pairingCheck();
     void wirelessSettingsCheckTheNetworkName();
@@ -106,12 +98,19 @@ private slots:
     void keyChecks();
 };
 
-void SettingsTest::basicSettingsNeedTheLogin() {
+void SettingsTest::nextOnPage7AndYesOnPage18NeedTheLogin() {
     Harness h(WithDevice());
-    h.main().LoadPage(PAGE_STEP_6_BASIC_SETTINGS);
-    h.main().PasswordEdit->setText(QStringLiteral("longenough"));
-    Harness::click(h.main().NextPanel);
-    QCOMPARE(h.main().nCurrentPage, int(PAGE_STEP_6_BASIC_SETTINGS));
+    TMainForm& main = h.main();
+    main.LoadPage(PAGE_STEP_6_BASIC_SETTINGS);
+    main.PasswordEdit->setText(QStringLiteral("longenough"));
+    Harness::click(main.NextPanel);
+    QCOMPARE(main.nCurrentPage, int(PAGE_STEP_6_BASIC_SETTINGS));
+    main.LoadPage(PAGE_CONFIRM);
+    Harness::click(main.YesPanel);
+    QCOMPARE(main.nCurrentPage, int(PAGE_CONFIRM));
+    QVERIFY(!h.windows().configureForm().isVisible());
+    QVERIFY(main.isVisible());
+    QCOMPARE(h.network().sentTotal(), 0);
     QVERIFY(h.messages().warnings.empty());
 }
 
@@ -145,51 +144,31 @@ void SettingsTest::staticAddresses_data() {
     QTest::addColumn<QString>("focus");         // the field that has the focus afterwards
     QTest::addColumn<QStringList>("fields");    // IP, netmask, gateway texts afterwards
 
-    const QStringList noMessage;
-    QTest::newRow("leading zeros, no gateway")
-        << "192.168.001.010"
-        << "255.255.255.0"
-        << "" << noMessage << "" << QStringList{"192.168.001.010", "255.255.255.0", ""};
-    QTest::newRow("0.0.0.0 is no gateway")
-        << "10.0.0.2"
-        << "255.0.0.0"
-        << "0.0.0.0" << noMessage << "" << QStringList{"10.0.0.2", "255.0.0.0", "0.0.0.0"};
-    QTest::newRow("000.0.0.0 is no gateway")
-        << "10.0.0.2"
-        << "255.0.255.0"
-        << "000.0.0.0" << noMessage << "" << QStringList{"10.0.0.2", "255.0.255.0", "000.0.0.0"};
-    QTest::newRow("network address") << "192.168.1.0"
-                                     << "255.255.255.0"
-                                     << "" << QStringList{"INVALID_IP"} << "IPEdit"
-                                     << QStringList{"192.168.5.20", "255.255.255.0", ""};
-    QTest::newRow("broadcast address") << "192.168.1.255"
-                                       << "255.255.255.0"
-                                       << "" << QStringList{"INVALID_IP"} << "IPEdit"
-                                       << QStringList{"192.168.5.20", "255.255.255.0", ""};
-    QTest::newRow("octet above 255") << "192.168.1.300"
-                                     << "255.255.255.0"
-                                     << "" << QStringList{"INVALID_IP"} << "IPEdit"
-                                     << QStringList{"192.168.5.20", "255.255.255.0", ""};
-    QTest::newRow("last mask octet as typed")
-        << "192.168.1.2"
-        << "255.255.255.000"
-        << "" << QStringList{"INVALID_NETMASK"} << "NetmaskEdit"
-        << QStringList{"192.168.1.2", "255.255.0.0", ""};
-    QTest::newRow("both refused, each with its message")
-        << "1..2.3"
-        << "0.0.0.0"
-        << "" << QStringList{"INVALID_IP", "INVALID_NETMASK"} << "NetmaskEdit"
-        << QStringList{"192.168.5.20", "255.255.0.0", ""};
-    QTest::newRow("gateway with two dots shows the last good one")
-        << "192.168.1.2"
-        << "255.255.255.0"
-        << "192.168.1" << QStringList{"INVALID_Gateway"} << "GatewayEdit"
-        << QStringList{"192.168.1.2", "255.255.255.0", "192.168.5.1"};
-    QTest::newRow("gateway with a letter stays")
-        << "192.168.1.2"
-        << "255.255.255.0"
-        << "192.168.1.x" << QStringList{"INVALID_Gateway"} << "GatewayEdit"
-        << QStringList{"192.168.1.2", "255.255.255.0", "192.168.1.x"};
+    const auto row = [](const char* name, const char* ip, const char* netmask, const char* gateway,
+                        const QStringList& messages, const char* focus, const QStringList& fields) {
+        QTest::newRow(name) << ip << netmask << gateway << messages << focus << fields;
+    };
+    row("leading zeros, no gateway", "192.168.001.010", "255.255.255.0", "", {}, "",
+        {"192.168.001.010", "255.255.255.0", ""});
+    row("0.0.0.0 is no gateway", "10.0.0.2", "255.0.0.0", "0.0.0.0", {}, "",
+        {"10.0.0.2", "255.0.0.0", "0.0.0.0"});
+    row("000.0.0.0 is no gateway", "10.0.0.2", "255.0.255.0", "000.0.0.0", {}, "",
+        {"10.0.0.2", "255.0.255.0", "000.0.0.0"});
+    row("network address", "192.168.1.0", "255.255.255.0", "", {"INVALID_IP"}, "IPEdit",
+        {"192.168.5.20", "255.255.255.0", ""});
+    row("broadcast address", "192.168.1.255", "255.255.255.0", "", {"INVALID_IP"}, "IPEdit",
+        {"192.168.5.20", "255.255.255.0", ""});
+    row("octet above 255", "192.168.1.300", "255.255.255.0", "", {"INVALID_IP"}, "IPEdit",
+        {"192.168.5.20", "255.255.255.0", ""});
+    row("last mask octet as typed", "192.168.1.2", "255.255.255.000", "", {"INVALID_NETMASK"},
+        "NetmaskEdit", {"192.168.1.2", "255.255.0.0", ""});
+    row("both refused, each with its message", "1..2.3", "0.0.0.0", "",
+        {"INVALID_IP", "INVALID_NETMASK"}, "NetmaskEdit", {"192.168.5.20", "255.255.0.0", ""});
+    row("gateway with two dots shows the last good one", "192.168.1.2", "255.255.255.0",
+        "192.168.1", {"INVALID_Gateway"}, "GatewayEdit",
+        {"192.168.1.2", "255.255.255.0", "192.168.5.1"});
+    row("gateway with a letter stays", "192.168.1.2", "255.255.255.0", "192.168.1.x",
+        {"INVALID_Gateway"}, "GatewayEdit", {"192.168.1.2", "255.255.255.0", "192.168.1.x"});
 }
 
 void SettingsTest::staticAddresses() {
@@ -278,28 +257,24 @@ void SettingsTest::dhcpSwitchesTheAddressFieldsOff() {
     QVERIFY(IsSilverAndDisabled(main.IPEdit));
 }
 
-void SettingsTest::addressFieldsTakeDigitsAndDotsOnly() {
+void SettingsTest::basicFieldsFilterAndLimitWhatIsTyped() {
     Harness h(WithDevice());
     ToBasicSettings(h);
     TMainForm& main = h.main();
+    // The address fields take digits and dots only; paste is discarded.
     QApplication::clipboard()->setText(QStringLiteral("9.9.9.9"));
     for (QLineEdit* edit : {main.IPEdit, main.NetmaskEdit, main.GatewayEdit}) {
         edit->clear();
         edit->setFocus();
         QTest::keyClicks(edit, QStringLiteral("1a2.3 b-4,"));
-        QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);  // paste is discarded
+        QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
         QCOMPARE(edit->text(), QStringLiteral("12.34"));
         QTest::keyClick(edit, Qt::Key_Backspace);
         QTest::keyClick(edit, Qt::Key_Home);
         QTest::keyClick(edit, Qt::Key_Delete);
         QCOMPARE(edit->text(), QStringLiteral("2.3"));
     }
-}
 
-void SettingsTest::fieldLimitsAndDeviceCharacters() {
-    Harness h(WithDevice());
-    ToBasicSettings(h);
-    TMainForm& main = h.main();
     const auto typeMany = [](QLineEdit* edit) {
         edit->clear();
         QTest::keyClicks(edit, QString(40, QLatin1Char('1')));
@@ -396,15 +371,10 @@ void SettingsTest::securityLevelLeadsByTheChoice() {
     TMainForm& main = h.main();
     Harness::click(main.NextPanel);  // nothing chosen yet
     QCOMPARE(main.nCurrentPage, int(PAGE_SECURE_3_SECURITY_SETTINGS));
-
-    Harness::click(main.RadioBtnWEP);
-    Harness::click(main.NextPanel);
-    QCOMPARE(main.nCurrentPage, int(PAGE_SECURE_4_WEP));
-    Harness::click(main.BackPanel);
+    // WEP and PSK lead to pages 11 and 12 (ToKeyPage); page 12 goes back to 10.
     Harness::click(main.RadioBtnPSK);
     Harness::click(main.NextPanel);
-    QCOMPARE(main.nCurrentPage, int(PAGE_SECURE_4_PSK));
-    Harness::click(main.BackPanel);  // page 12 goes back to 10
+    Harness::click(main.BackPanel);
     QCOMPARE(main.nCurrentPage, int(PAGE_SECURE_3_SECURITY_SETTINGS));
     Harness::click(main.RadioBtnDisble);
     Harness::click(main.NextPanel);
@@ -596,43 +566,23 @@ void SettingsTest::keyChecks_data() {
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("focus");
 
-    QTest::newRow("WEP 64 short") << 0 << ""
-                                  << "123456789"
-                                  << "KEY64_ERROR"
-                                  << "Key1Edit";
-    QTest::newRow("WEP 64 with G") << 0 << ""
-                                   << "12345678G9"
-                                   << "KEY64_HEX_ERROR"
-                                   << "Key1Edit";
-    QTest::newRow("WEP 64 ok") << 0 << ""
-                               << "abcdefABCD"
-                               << ""
-                               << "";
-    QTest::newRow("WEP 128 short") << 1 << "" << QString(25, '1') << "KEY128_ERROR"
-                                   << "Key1Edit";
-    QTest::newRow("WEP 128 hex") << 1 << "" << QString(25, '1') + "z"
-                                 << "KEY128_HEX_ERROR"
-                                 << "Key1Edit";
-    QTest::newRow("WEP 128 ok") << 1 << "" << QString(26, 'F') << ""
-                                << "";
-    QTest::newRow("passphrase too long") << 0 << QString(17, 'p') << "1234567890"
-                                         << "INVALID_PASSPHRASE"
-                                         << "PassphraseEdit";
-    QTest::newRow("PSK 7") << 2 << ""
-                           << "1234567"
-                           << "INVALID_PSK_LENGTH"
-                           << "PSKEdit";
-    QTest::newRow("PSK 8 with blanks") << 3 << ""
-                                       << "  a  b  "
-                                       << ""
-                                       << "";
-    QTest::newRow("PSK 63 any") << 4 << "" << QString(63, '!') << ""
-                                << "";
-    QTest::newRow("PSK 64 with g") << 2 << "" << QString(63, 'a') + "g"
-                                   << "INVALID_PSK_KEY"
-                                   << "PSKEdit";
-    QTest::newRow("PSK 64 hex") << 3 << "" << QString(64, 'C') << ""
-                                << "";
+    const auto row = [](const char* name, int choice, const QString& passphrase, const QString& key,
+                        const char* message, const char* focus) {
+        QTest::newRow(name) << choice << passphrase << key << message << focus;
+    };
+    row("WEP 64 short", 0, "", "123456789", "KEY64_ERROR", "Key1Edit");
+    row("WEP 64 with G", 0, "", "12345678G9", "KEY64_HEX_ERROR", "Key1Edit");
+    row("WEP 64 ok", 0, "", "abcdefABCD", "", "");
+    row("WEP 128 short", 1, "", QString(25, '1'), "KEY128_ERROR", "Key1Edit");
+    row("WEP 128 hex", 1, "", QString(25, '1') + "z", "KEY128_HEX_ERROR", "Key1Edit");
+    row("WEP 128 ok", 1, "", QString(26, 'F'), "", "");
+    row("passphrase too long", 0, QString(17, 'p'), "1234567890", "INVALID_PASSPHRASE",
+        "PassphraseEdit");
+    row("PSK 7", 2, "", "1234567", "INVALID_PSK_LENGTH", "PSKEdit");
+    row("PSK 8 with blanks", 3, "", "  a  b  ", "", "");
+    row("PSK 63 any", 4, "", QString(63, '!'), "", "");
+    row("PSK 64 with g", 2, "", QString(63, 'a') + "g", "INVALID_PSK_KEY", "PSKEdit");
+    row("PSK 64 hex", 3, "", QString(64, 'C'), "", "");
 }
 
 void SettingsTest::keyChecks() {

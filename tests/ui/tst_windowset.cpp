@@ -27,14 +27,11 @@ private slots:
     void createsSevenWindowsInOrderAndClearsGlobals();
     void languageChoiceFeedsEveryWindow_data();
     void languageChoiceFeedsEveryWindow();
-    void picturesAreRequestedByLanguageBase();
     void missingLanguageFileLeavesEmptyTexts();
     void languageFileOfJunkAndLongLinesIsReadAsFarAsItMakesSense();
     void missingPictureLibraryLeavesEmptyPicturesAndWorks();
-    void channelListGrowsOnlyWhenTheChannelOpens();
-    void socketFailureShowsItsMessageAndEnds_data();
-    void socketFailureShowsItsMessageAndEnds();
-    void firstPageIsTheWelcomePage();
+    void channelSetUpAtStart_data();
+    void channelSetUpAtStart();
 };
 
 void WindowSetTest::createsSevenWindowsInOrderAndClearsGlobals() {
@@ -61,26 +58,37 @@ void WindowSetTest::createsSevenWindowsInOrderAndClearsGlobals() {
 
 void WindowSetTest::languageChoiceFeedsEveryWindow_data() {
     QTest::addColumn<QString>("section");
-    QTest::addColumn<int>("base");
+    QTest::addColumn<int>("base");  // of the picture numbers
     QTest::addColumn<QString>("searchLabel");
     QTest::addColumn<QString>("configureLabel");
-    QTest::addColumn<QRect>("enterPanel");
     QTest::addColumn<QString>("exitCaption");
+    QTest::addColumn<QString>("enterCaption");
+    QTest::addColumn<QRect>("enterPanel");
+    QTest::addColumn<QString>("buttonFaces");  // of the pairing introduction
+    const QRect english(151, 187, 34, 18);
+    const QRect moved(143, 189, 50, 18);
     QTest::newRow("English") << "English" << 100 << "Checking your Network Connection"
-                             << "Configuring the TRV81K," << QRect(151, 187, 34, 18) << "Exit";
+                             << "Configuring the TRV81K,"
+                             << "Exit"
+                             << "Enter" << english << "en";
     QTest::newRow("German") << "German" << 200
                             << QString::fromUtf8("Netzwerkverbindung wird geprüft")
-                            << "TRV81K wird eingestellt," << QRect(143, 189, 50, 18) << "Beenden";
+                            << "TRV81K wird eingestellt,"
+                            << "Beenden"
+                            << "Weiter" << moved << "de";
     QTest::newRow("French") << "French" << 300 << QString::fromUtf8("Vérification de la connexion")
-                            << "Configuration en cours," << QRect(143, 189, 50, 18) << "Quitter";
+                            << "Configuration en cours,"
+                            << "Quitter"
+                            << "Valider" << moved << "fr";
+    QTest::newRow("other") << "Dutch" << 0 << QString() << QString() << QString() << QString()
+                           << english << "en";
 }
 
 void WindowSetTest::languageChoiceFeedsEveryWindow() {
     QFETCH(QString, section);
     QFETCH(int, base);
-    HarnessOptions options;
-    options.section = section.toStdString();
-    Harness h(options);
+    QFETCH(QString, buttonFaces);
+    Harness h(InLanguage(section.toStdString()));
     QCOMPARE(QString::fromStdString(h.main().languageSection), section);
     QCOMPARE(h.main().languageBase, base);
     // The section goes to the trace channel once, first of all lines.
@@ -88,21 +96,28 @@ void WindowSetTest::languageChoiceFeedsEveryWindow() {
     QCOMPARE(QString::fromStdString(h.traces.front()), section);
     QTEST(h.windows().searchForm().Label1->text(), "searchLabel");
     QTEST(h.windows().configureForm().Label1->text(), "configureLabel");
-    QTEST(h.windows().loginForm().EnterPanel->geometry(), "enterPanel");
     QTEST(h.main().ExitPanel->text(), "exitCaption");
-}
+    QTEST(h.windows().loginForm().EnterPanel->text(), "enterCaption");
+    QTEST(h.windows().loginForm().EnterPanel->geometry(), "enterPanel");
 
-void WindowSetTest::picturesAreRequestedByLanguageBase() {
-    HarnessOptions options;
-    options.section = "German";
-    Harness h(options);
+    // The picture library by the language's base: 1 to 12 and 15 to 22 at start.
     std::vector<int> requested = h.picturesRequested;
     std::sort(requested.begin(), requested.end());
-    const std::vector<int> expected = {201, 202, 203, 204, 205, 206, 207, 208, 209, 210,
-                                       211, 212, 215, 216, 217, 218, 219, 220, 221, 222};
+    std::vector<int> expected;
+    for (int n = 1; n <= 22; ++n) {
+        if (n != 13 && n != 14) {
+            expected.push_back(base + n);
+        }
+    }
     QCOMPARE(requested, expected);
     QVERIFY(h.main().Image[0]->hasImage());
     QVERIFY(h.windows().loginForm().Image1->hasImage());
+    TBPSIntroForm& intro = h.windows().bpsIntroForm();
+    QCOMPARE(intro.BPSImage[1]->image(), NumberedPicture(base + 16));
+    QCOMPARE(intro.CloseButtonImage->image(),
+             NamedPicture(("bps_close_" + buttonFaces).toStdString()));
+    QCOMPARE(intro.NextButtonImage->image(),
+             NamedPicture(("bps_next_" + buttonFaces).toStdString()));
 }
 
 void WindowSetTest::missingLanguageFileLeavesEmptyTexts() {
@@ -127,9 +142,7 @@ void WindowSetTest::missingLanguageFileLeavesEmptyTexts() {
     QVERIFY(h.windows().radiusNoteForm().OKPanel->text().isEmpty());
     QVERIFY(h.windows().searchForm().Label1->text().isEmpty());
     // A message box shows an empty text, and the wizard goes on.
-    h.network().adapterPresent = false;
-    h.walkToPage5();
-    Harness::click(main.NextPanel);
+    h.searchWithoutAdapter();
     QCOMPARE(h.messages().warnings, std::vector<QString>{QString()});
     QCOMPARE(main.nCurrentPage, int(PAGE_STEP_4_CHECK_STATUS));
 }
@@ -170,18 +183,15 @@ void WindowSetTest::languageFileOfJunkAndLongLinesIsReadAsFarAsItMakesSense() {
     QVERIFY(main.isVisible());
     QCOMPARE(main.ExitPanel->text(), QStringLiteral("Exit"));
     QCOMPARE(main.NextPanel->text(), QString(2047, QLatin1Char('N')));
-    h.network().adapterPresent = false;
-    h.walkToPage5();
-    Harness::click(main.NextPanel);
+    h.searchWithoutAdapter();
     QCOMPARE(h.messages().warnings, std::vector<QString>{QString(2047, QLatin1Char('x'))});
     QCOMPARE(main.nCurrentPage, int(PAGE_STEP_4_CHECK_STATUS));
     QCOMPARE(h.network().sentTotal(), 0);
 }
 
 void WindowSetTest::missingPictureLibraryLeavesEmptyPicturesAndWorks() {
-    HarnessOptions options;
+    HarnessOptions options = WithDevices({MakeDevice(1, "Office")});
     options.pictures = false;
-    options.devices = {MakeDevice(1, "Office")};
     Harness h(options);
     TMainForm& main = h.main();
     for (int page = 0; page < kPageSlots; ++page) {
@@ -196,58 +206,38 @@ void WindowSetTest::missingPictureLibraryLeavesEmptyPicturesAndWorks() {
     QCOMPARE(main.APListView->count(), 1);
 }
 
-void WindowSetTest::channelListGrowsOnlyWhenTheChannelOpens() {
-    Harness h;
-    QCOMPARE(h.main().ChannelComboBox->count(), 13);
-    QCOMPARE(h.main().ChannelComboBox->itemText(12), QStringLiteral("13"));
-    QVERIFY(h.main().started());
-    QVERIFY(h.network().receiverRunning());
-    QCOMPARE(h.quitCount, 0);
-}
-
-void WindowSetTest::socketFailureShowsItsMessageAndEnds_data() {
+void WindowSetTest::channelSetUpAtStart_data() {
     QTest::addColumn<int>("result");
-    QTest::addColumn<QString>("key");
-    QTest::newRow("socket") << int(NetworkPort::OpenResult::SocketFailed) << "SOCKET_FAIL";
-    QTest::newRow("bind") << int(NetworkPort::OpenResult::BindFailed) << "BIND_FAIL";
+    QTest::addColumn<QString>("key");  // of the message, none when the channel opens
+    QTest::addColumn<int>("channels");
+    QTest::newRow("open") << int(NetworkPort::OpenResult::Open) << "" << 13;
+    QTest::newRow("socket") << int(NetworkPort::OpenResult::SocketFailed) << "SOCKET_FAIL" << 11;
+    QTest::newRow("bind") << int(NetworkPort::OpenResult::BindFailed) << "BIND_FAIL" << 11;
 }
 
-void WindowSetTest::socketFailureShowsItsMessageAndEnds() {
+// The channel list grows to 13 only when the channel opens; a failure shows its message and
+// ends the program.
+void WindowSetTest::channelSetUpAtStart() {
     QFETCH(int, result);
     QFETCH(QString, key);
+    QFETCH(int, channels);
     HarnessOptions options;
     options.prepareNetwork = [result](FakeNetwork& network) {
         network.openResult = static_cast<NetworkPort::OpenResult>(result);
     };
     Harness h(options);
-    QVERIFY(!h.main().started());
-    QCOMPARE(h.main().ChannelComboBox->count(), 11);
-    QCOMPARE(h.messages().warnings.size(), std::size_t{1});
-    QCOMPARE(h.messages().warnings[0], h.main().Text(key.toStdString()));
-    QVERIFY(!h.messages().warnings[0].isEmpty());
-    QCOMPARE(h.quitCount, 1);
-}
-
-void WindowSetTest::firstPageIsTheWelcomePage() {
-    Harness h;
-    TMainForm& main = h.main();
-    QCOMPARE(main.nCurrentPage, int(PAGE_WELCOME));
-    QVERIFY(main.isVisible());
-    QCOMPARE(main.size(), QSize(580, 436));
-    QVERIFY(main.Image[0]->isVisible());
-    QVERIFY(!main.Image[1]->isVisible());
-    for (QWidget* w :
-         {static_cast<QWidget*>(main.SetupPanel), static_cast<QWidget*>(main.UserguidePanel),
-          static_cast<QWidget*>(main.ExitPanel), static_cast<QWidget*>(main.ClickHerePanel)}) {
-        QVERIFY2(w->isVisible(), qPrintable(w->objectName()));
+    const bool opened = key.isEmpty();
+    QCOMPARE(h.main().ChannelComboBox->count(), channels);
+    QCOMPARE(h.main().ChannelComboBox->itemText(channels - 1), QString::number(channels));
+    QCOMPARE(h.main().started(), opened);
+    QCOMPARE(h.network().receiverRunning(), opened);
+    QCOMPARE(h.quitCount, opened ? 0 : 1);
+    if (opened) {
+        QVERIFY(h.messages().warnings.empty());
+    } else {
+        QCOMPARE(h.messages().warnings, std::vector<QString>{h.main().Text(key.toStdString())});
+        QVERIFY(!h.messages().warnings[0].isEmpty());
     }
-    QVERIFY(!main.NextPanel->isVisible());
-    QVERIFY(!main.APListView->isVisible());
-    QCOMPARE(main.ExitPanel->pos(), QPoint(424, 374));
-    // The wizard state starts empty with the static address mode.
-    QVERIFY(main.wizard.bStaticIP);
-    QVERIFY(main.wizard.newSSID.empty());
-    QCOMPARE(main.wizard.newChannel, 0);
 }
 
 QTEST_MAIN(WindowSetTest)

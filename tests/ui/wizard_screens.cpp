@@ -79,9 +79,8 @@ std::vector<emulator::EmulatedDevice> Devices() {
 }
 
 void ShootLanguage(const std::string& section, const QString& code, bool reportMemory) {
-    HarnessOptions options;
+    HarnessOptions options = WithDevices(Devices());
     options.section = section;
-    options.devices = Devices();
     options.realPictures = true;
     Harness h(options);
     TMainForm& main = h.main();
@@ -99,18 +98,13 @@ void ShootLanguage(const std::string& section, const QString& code, bool reportM
         Save(&main, code, QStringLiteral("page%1").arg(page, 2, 10, QLatin1Char('0')));
     }
 
-    // The search dialog half-way, then the list.
+    // The search dialog half-way (the answers held until then), then the list.
     TSearchForm& search = h.windows().searchForm();
-    bool searchShot = false;
-    QObject::connect(&search, &TSearchForm::ticked, &search, [&](int counter) {
-        if (counter == 4 && !searchShot) {
-            searchShot = true;
-            Save(&search, code, "search");
-        }
-    });
     h.network().setDelivery(PacketKind::Search, FakeNetwork::Delivery::Held);
     QObject::connect(&search, &TSearchForm::ticked, &search, [&](int counter) {
-        if (counter == 5) {
+        if (counter == 4) {
+            Save(&search, code, "search");
+        } else if (counter == 5) {
             h.network().releaseHeld();
         }
     });
@@ -139,8 +133,7 @@ void ShootLanguage(const std::string& section, const QString& code, bool reportM
     Harness::click(main.RadioBtnPSK);
     Save(&main, code, "page10");
     Harness::click(main.NextPanel);
-    main.SecurityComboBox->setCurrentIndex(3);  // WPA2 Personal
-    emit main.SecurityComboBox->activated(3);
+    Choose(main.SecurityComboBox, 3);  // WPA2 Personal
     QTest::keyClicks(main.PSKEdit, QStringLiteral("correct horse battery"));
     Save(&main, code, "page12");
     Harness::click(main.NextPanel);
@@ -176,11 +169,9 @@ void ShootLanguage(const std::string& section, const QString& code, bool reportM
     Save(&intro, code, "bps3");
     intro.hide();
 
-    if (!h.messages().warnings.empty()) {
-        for (const QString& text : h.messages().warnings) {
-            std::fprintf(stderr, "wizard_screens (%s): message box: %s\n", section.c_str(),
-                         qPrintable(text));
-        }
+    for (const QString& text : h.messages().warnings) {
+        std::fprintf(stderr, "wizard_screens (%s): message box: %s\n", section.c_str(),
+                     qPrintable(text));
     }
 }
 

@@ -39,13 +39,11 @@ public:
     void releaseHeld();
     // Hands an answer of the test's own making to the receiver's handling.
     void inject(const PlainMessage& answer) { deliver(answer); }
-    std::size_t heldCount() const { return held_.size(); }
 
     // Requests built and handed to the devices, per kind (refused ones are not counted).
     int sent(PacketKind kind) const;
     int sentTotal() const;
     int closeCount() const { return closeCount_; }
-    const emulator::Emulator& emulator() const { return emulator_; }
 
     bool adapterPresent = true;
     OpenResult openResult = OpenResult::Open;

@@ -8,7 +8,6 @@
 #include "resource/window_pictures.h"
 #include "ui/Loginunit.h"
 #include "ui/Mainunit.h"
-#include "ui/Searchfailunit.h"
 
 namespace trv81k::testing {
 
@@ -52,9 +51,36 @@ QStringList Items(const QComboBox* combo) {
     return items;
 }
 
+QStringList Items(const QListWidget* list) {
+    QStringList items;
+    for (int i = 0; i < list->count(); ++i) {
+        items << list->item(i)->text();
+    }
+    return items;
+}
+
 void Choose(QComboBox* combo, int index) {
     combo->setCurrentIndex(index);
     emit combo->activated(index);
+}
+
+void Retype(QLineEdit* edit, const QString& text) {
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    QTest::keyClicks(edit, text);
+}
+
+HarnessOptions WithDevices(std::vector<emulator::EmulatedDevice> devices) {
+    HarnessOptions options;
+    options.devices = std::move(devices);
+    return options;
+}
+
+HarnessOptions InLanguage(std::string section) {
+    HarnessOptions options;
+    options.section = std::move(section);
+    return options;
 }
 
 emulator::EmulatedDevice OfficeDevice() {
@@ -83,29 +109,33 @@ long ResidentKilobytes() {
     return -1;
 }
 
-std::filesystem::path RepositoryLanguageFile() {
-    return std::filesystem::path(TRV81K_SOURCE_DIR) / "resources" / "Language.ini";
-}
-
 Harness::Harness(HarnessOptions options) : timing_(Timing{}.scaled(options.timeScale)) {
     if (options.adjustTiming) {
         options.adjustTiming(timing_);
     }
-    auto network = std::make_unique<FakeNetwork>(std::move(options.devices));
-    network_ = network.get();
-    if (options.prepareNetwork) {
-        options.prepareNetwork(*network_);
+    std::unique_ptr<NetworkPort> port;
+    if (options.realNetwork) {
+        port = MakeSessionNetwork(timing_);
+    } else {
+        auto network = std::make_unique<FakeNetwork>(std::move(options.devices));
+        network_ = network.get();
+        if (options.prepareNetwork) {
+            options.prepareNetwork(*network_);
+        }
+        port = std::move(network);
     }
+    port_ = port.get();
     messages_ = std::make_shared<RecordingMessages>();
     shell_ = std::make_shared<RecordingShell>();
 
     Services services;
-    services.network = std::move(network);
+    services.network = std::move(port);
     services.messages = messages_;
     services.shell = shell_;
     const std::string section = options.section;
     services.languageSection = [section] { return section; };
-    services.languageFile = options.languageFile.value_or(RepositoryLanguageFile());
+    services.languageFile = options.languageFile.value_or(std::filesystem::path(TRV81K_SOURCE_DIR) /
+                                                          "resources" / "Language.ini");
     const bool pictures = options.pictures;
     services.libraryPicture = [this, pictures](int number) {
         picturesRequested.push_back(number);
@@ -125,7 +155,7 @@ Harness::Harness(HarnessOptions options) : timing_(Timing{}.scaled(options.timeS
     services.timing = timing_;
     services.quit = [this] {
         ++quitCount;
-        receiverRunningAtQuit = network_->receiverRunning();
+        receiverRunningAtQuit = port_->receiverRunning();
     };
     windows_ = std::make_unique<WindowSet>(std::move(services));
 }
@@ -149,13 +179,13 @@ void Harness::walkToPage5() {
     click(main().NextPanel);
 }
 
-void Harness::searchFromPage5() {
-    TSearchFailForm* fail = &windows_->searchFailForm();
-    WhenVisible(fail, [fail] { click(fail->ContinuePanel); });
+void Harness::walkToList() {
+    walkToPage5();
     click(main().NextPanel);
 }
 
-void Harness::walkToList() {
+void Harness::searchWithoutAdapter() {
+    network_->adapterPresent = false;
     walkToPage5();
     click(main().NextPanel);
 }

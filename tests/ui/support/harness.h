@@ -4,6 +4,8 @@
 
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
@@ -59,7 +61,14 @@ struct HarnessOptions {
     // Changes to the scaled timing, where a test needs durations far apart.
     std::function<void(Timing&)> adjustTiming;
     std::function<void(FakeNetwork&)> prepareNetwork;
+    // The product's network session instead of the FakeNetwork (the lab); network() is then
+    // not to be used.
+    bool realNetwork = false;
 };
+
+// The defaults with these devices, or in this language.
+HarnessOptions WithDevices(std::vector<emulator::EmulatedDevice> devices);
+HarnessOptions InLanguage(std::string section);
 
 class Harness {
 public:
@@ -82,10 +91,10 @@ public:
     static void click(QWidget* widget);
     // Walks from the welcome page to page 5 by the buttons.
     void walkToPage5();
-    // Page 5 -> Next: runs the search; a failure dialog that comes up is confirmed.
-    void searchFromPage5();
     // Welcome page to the access-point list.
     void walkToList();
+    // The adapter taken away, welcome page to page 5 and Next (the search is refused).
+    void searchWithoutAdapter();
     // From the list: Yes, the password typed into the login dialog and Return. The dialog is
     // left with Escape when the password is refused.
     void logIn(const QString& password);
@@ -94,6 +103,7 @@ public:
 
 private:
     FakeNetwork* network_ = nullptr;  // owned by the main window's services
+    NetworkPort* port_ = nullptr;     // network_, or the real session
     std::shared_ptr<RecordingMessages> messages_;
     std::shared_ptr<RecordingShell> shell_;
     Timing timing_;
@@ -106,8 +116,11 @@ void WhenVisible(QWidget* widget, std::function<void()> action, int timeoutMs = 
 
 // The entries of a list, in order.
 QStringList Items(const QComboBox* combo);
+QStringList Items(const QListWidget* list);
 // A choice made by the user: the entry, then the list's "activated".
 void Choose(QComboBox* combo, int index);
+// Replaces a field's text by typing, as a user does (the key filters apply).
+void Retype(QLineEdit* edit, const QString& text);
 
 // A device with settings of its own on every page: static 192.168.5.20/255.255.0.0, gateway
 // 192.168.5.1, SSID "OfficeNet", channel 9, WPA2 (AES), G-only; password "secret".
@@ -115,8 +128,5 @@ emulator::EmulatedDevice OfficeDevice();
 
 // This process's resident memory in kilobytes (-1 when /proc cannot tell).
 long ResidentKilobytes();
-
-// The repository's Language.ini.
-std::filesystem::path RepositoryLanguageFile();
 
 }  // namespace trv81k::testing
