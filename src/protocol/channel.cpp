@@ -5,6 +5,12 @@
 #include "platform/trace.h"
 
 namespace trv81k {
+namespace {
+
+// About 25 ms of a 20,000-a-second flood, or some 700 queued datagrams.
+constexpr int kReceiveBufferBytes = 1 << 20;
+
+}  // namespace
 
 bool multicastLoopbackFor(const Ipv4Bytes& interfaceAddress) {
     return interfaceAddress[0] == 127;
@@ -41,6 +47,10 @@ MulticastSocket::MulticastSocket(asio::io_context& io, const NetworkEndpoint& en
         close();
         return;
     }
+    // Room for a burst: anyone on the LAN may flood the group, and every datagram queued
+    // behind a slow moment of the reader would otherwise push the answers that matter out.
+    // The system may grant less (its limit holds); a refusal is ignored.
+    socket_.set_option(asio::socket_base::receive_buffer_size(kReceiveBufferBytes), error);
     socket_.set_option(
         asio::ip::multicast::enable_loopback(multicastLoopbackFor(endpoint.interfaceAddress)),
         error);

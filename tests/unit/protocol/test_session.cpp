@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <poll.h>
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <thread>
 #include <vector>
@@ -215,6 +217,23 @@ TEST_F(Session, SendsSealedRequestsToTheGroupAndHearsAnswers) {
     EXPECT_FALSE(session.channelOpen());
     EXPECT_FALSE(session.receiverRunning());
     EXPECT_FALSE(session.sendPacket(PacketKind::Search, wizard));
+}
+
+// A burst on the group waits in the socket's queue rather than pushing answers out: the
+// queue is as large as the system grants, up to a megabyte.
+TEST_F(Session, ReceiveQueueHoldsABurst) {
+    GroupListener listener(24106);
+    asio::socket_base::receive_buffer_size granted;
+    listener.socket().socket().get_option(granted);
+    long systemLimit = 0;
+    if (std::FILE* file = std::fopen("/proc/sys/net/core/rmem_max", "r")) {
+        if (std::fscanf(file, "%ld", &systemLimit) != 1) {
+            systemLimit = 0;
+        }
+        std::fclose(file);
+    }
+    ASSERT_GT(systemLimit, 0);
+    EXPECT_GE(granted.value(), std::min(systemLimit, 1L << 20));
 }
 
 TEST_F(Session, PortHeldWithoutReuseIsABindFailure) {
