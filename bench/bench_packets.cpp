@@ -5,6 +5,7 @@
 
 #include <array>
 
+#include "core/entered_settings.h"
 #include "protocol/cipher.h"
 #include "protocol/wire.h"
 
@@ -12,8 +13,8 @@ namespace {
 
 using namespace trv81k;
 
-WizardState configureState() {
-    WizardState s;
+EnteredSettings enteredValues() {
+    EnteredSettings s;
     s.bStaticIP = true;
     s.newIPText = "192.168.1.20";
     s.newNetmaskText = "255.255.255.0";
@@ -28,11 +29,18 @@ WizardState configureState() {
     return s;
 }
 
+// The record the configure request is written from: checked and converted once, when the
+// exchange starts.
+ConfigureSettings configureSettings() {
+    DeviceInfo device;
+    device.macAddress = {0, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E};
+    return std::get<ConfigureSettings>(BuildConfigureSettings(enteredValues(), device));
+}
+
 void BM_ConfigureRequestBuildEncryptChecksum(benchmark::State& state) {
-    const WizardState s = configureState();
-    const MacAddress mac{0, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E};
+    const ConfigureSettings s = configureSettings();
     for (auto _ : state) {
-        auto plain = buildConfigureRequest(mac, s);
+        auto plain = buildConfigureRequest(s);
         Datagram datagram = sealPacket(*plain, 1700000000);
         benchmark::DoNotOptimize(datagram);
     }
@@ -59,14 +67,24 @@ BENCHMARK(BM_SearchAnswerDecryptParse);
 
 // The parts on their own, to see where the time goes.
 void BM_ConfigureRequestBuildOnly(benchmark::State& state) {
-    const WizardState s = configureState();
-    const MacAddress mac{0, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E};
+    const ConfigureSettings s = configureSettings();
     for (auto _ : state) {
-        auto plain = buildConfigureRequest(mac, s);
+        auto plain = buildConfigureRequest(s);
         benchmark::DoNotOptimize(plain);
     }
 }
 BENCHMARK(BM_ConfigureRequestBuildOnly);
+
+// Once per exchange: the page checks and the conversion of the typed values.
+void BM_SettingsFromEnteredValues(benchmark::State& state) {
+    const EnteredSettings entered = enteredValues();
+    DeviceInfo device;
+    for (auto _ : state) {
+        auto settings = BuildConfigureSettings(entered, device);
+        benchmark::DoNotOptimize(settings);
+    }
+}
+BENCHMARK(BM_SettingsFromEnteredValues);
 
 void BM_SealOnly(benchmark::State& state) {
     const PlainMessage plain = buildSearchRequest();

@@ -71,7 +71,7 @@ int searchTime(int devices, int rounds) {
         }
         const ExchangeState& state = session.state();
         const auto sent = Clock::now();
-        session.sendPacket(PacketKind::Search, WizardState{});
+        session.sendPacket(PacketKind::Search, {});
         Clock::time_point firstAt{}, allAt{};
         // A tight poll (50 us) so that the probe, not the poller, limits the resolution.
         while (Clock::now() - sent < std::chrono::seconds(3)) {
@@ -108,7 +108,7 @@ int latency(int rounds) {
     asio::io_context io;
     NetworkEndpoint endpoint;
     endpoint.interfaceAddress = InterfaceOverride().value_or(Ipv4Address{});
-    MulticastSocket socket(io, endpoint, false);
+    MulticastSocket socket(io, endpoint, SocketRole::Device);
     if (!socket.isOpen()) {
         std::fprintf(stderr, "lab_probe: the socket did not open\n");
         return 1;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/output.h"
+#include "core/exchanges.h"
 #include "platform/adapters.h"
 #include "platform/trace.h"
 #include "protocol/session.h"
@@ -18,18 +19,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
-
-constexpr int kSearchTicks = 12;
-constexpr int kConfigureTicks = 12;
-constexpr int kRepeatEvery = 3;  // the configure request goes out again at ticks 0, 3, 6, 9
-constexpr int kRepeats = 4;
-constexpr int kPairingChecks = 3;
-// How often the waits look at the flags: fine enough to time the arrival of answers, and
-// rare enough to cost next to no CPU.
-constexpr milliseconds kPoll{5};
-
-constexpr char kPairingNotAnswered[] = "PAGE_SECURE_1_CONFIGURE_WIRELESS: bGetCheckBPSAck == false";
-constexpr char kPairingAnswered[] = "PAGE_SECURE_1_CONFIGURE_WIRELESS: bGetCheckBPSAck == true";
 
 void say(std::ostream& stream, const std::string& text) {
     stream << kProgramName << ": " << text << '\n' << std::flush;
@@ -61,79 +50,62 @@ std::string millisecondsText(Clock::duration duration) {
     return text.data();
 }
 
-// Polls `done` until it holds or `until` passes; true when it held.
-template <typename Predicate>
-bool waitUntil(Clock::time_point until, Predicate done) {
-    for (;;) {
-        if (done()) {
-            return true;
-        }
-        const auto now = Clock::now();
-        if (now >= until) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::min<Clock::duration>(kPoll, until - now));
-    }
-}
-
-// The index of the stored entry with this hardware address.
-std::optional<int> findDevice(const ExchangeState& state, const MacAddress& mac) {
-    const int count = state.table.count();
-    for (int i = 0; i < count; ++i) {
-        if (state.table.at(i).macAddress == mac) {
-            return i;
-        }
-    }
-    return std::nullopt;
-}
-
-// One session of the tool: the adapter check, the channel and the receiver.
+// One session of the tool: the adapter check, the channel, the receiver and the exchanges
+// over them.
 class Link {
 public:
     Link(const NetworkConfig& network, Console& console)
-        : network_(network), console_(console), session_(network.timing) {}
+        : network_(network),
+          console_(console),
+          session_(network.timing, {}, network.port, network.group),
+          exchanges_(session_, network.timing, SleepingWait()) {}
     ~Link() { close(); }
 
     std::optional<Refusal> open(std::string_view purpose) {
         if (!CheckNICState()) {
             return networkRefusal(std::string(purpose), "INVALID_NIC");
         }
-        switch (session_.open(network_.port, network_.group)) {
-            case NetworkSession::OpenResult::Open:
+        switch (session_.open()) {
+            case NetworkPort::OpenResult::Open:
                 break;
-            case NetworkSession::OpenResult::SocketFailed:
+            case NetworkPort::OpenResult::SocketFailed:
                 return networkRefusal(std::string(purpose), "SOCKET_FAIL");
-            case NetworkSession::OpenResult::BindFailed:
+            case NetworkPort::OpenResult::BindFailed:
                 return networkRefusal(
                     std::string(purpose) + ": UDP port " + std::to_string(network_.port),
                     "BIND_FAIL");
         }
         if (console_.verbose) {
             say(console_.err, "adapter " + session_.localIPText() + ", interface address " +
-                                  formatIpv4(session_.state().localIP()));
+                                  FormatIPv4(session_.state().localIP()));
         }
         return std::nullopt;
     }
 
-    // The search exchange: clear bGetSearchAck, one request, the answers collected until
-    // `until`, or until `wanted` is stored. Nothing when the request could not be sent.
-    std::optional<Refusal> search(Clock::duration limit, const std::optional<MacAddress>& wanted) {
-        ExchangeState& state = session_.state();
-        state.bGetSearchAck.store(false, std::memory_order_release);
+    // The search: the wizard's search dialog's exchange, ended as soon as `wanted` is stored;
+    // or, with a `limit`, the answers collected for that long. Nothing when the request could
+    // not be sent.
+    std::optional<Refusal> search(std::optional<milliseconds> limit,
+                                  const std::optional<MacAddress>& wanted) {
+        const ExchangeState& state = session_.state();
         const auto sent = Clock::now();
-        if (!session_.sendPacket(PacketKind::Search, wizard_)) {
-            return networkRefusal("search request", "SOCKET_FAIL");
-        }
         int seen = state.table.count();
         Clock::time_point lastStored = sent;
-        waitUntil(sent + limit, [&] {
+        // Looked at by the wait: notes when the table grew, and ends it once `wanted` is in.
+        const auto until = [&] {
             const int count = state.table.count();
             if (count != seen) {
                 seen = count;
                 lastStored = Clock::now();
             }
-            return wanted && findDevice(state, *wanted);
-        });
+            return wanted && state.table.find(*wanted).has_value();
+        };
+        const bool requested =
+            limit ? exchanges_.searchFor(*limit, until) : exchanges_.search({}, until);
+        if (!requested) {
+            return networkRefusal("search request", "SOCKET_FAIL");
+        }
+        until();
         if (console_.verbose) {
             std::string line = "search: " + std::to_string(seen) + " device(s) stored";
             if (seen > 0) {
@@ -157,93 +129,22 @@ public:
         session_.close();
     }
 
-    NetworkSession& session() { return session_; }
+    Exchanges& exchanges() { return exchanges_; }
     ExchangeState& state() { return session_.state(); }
 
 private:
     const NetworkConfig& network_;
     Console& console_;
     NetworkSession session_;
-    WizardState wizard_;  // the search request carries nothing of it
+    Exchanges exchanges_;
     bool closed_ = false;
 };
 
-// The login dialog's attempt: clear bAuthOK, one authentication request, wait the login pause
-// (ended early once the answer is in), then bAuthOK decides.
-bool logIn(Link& link, const WizardState& wizard, const Timing& timing) {
-    ExchangeState& state = link.state();
-    state.bAuthOK.store(false, std::memory_order_release);
-    state.bGetAuthAck.store(false, std::memory_order_release);
-    if (!link.session().sendPacket(PacketKind::Authentication, wizard)) {
-        return false;
-    }
-    waitUntil(Clock::now() + timing.loginPause,
-              [&] { return state.bGetAuthAck.load(std::memory_order_acquire); });
-    return state.bAuthOK.load(std::memory_order_acquire);
-}
-
-// The pairing page's Next: up to three checks, each followed by the pairing pause.
-PairingCheck checkPairing(Link& link, const WizardState& wizard, const Timing& timing) {
-    ExchangeState& state = link.state();
-    state.bGetCheckBPSAck.store(false, std::memory_order_release);
-    state.bBPSActive.store(false, std::memory_order_release);
-    bool answered = false;
-    for (int attempt = 0; attempt < kPairingChecks && !answered; ++attempt) {
-        Trace(kPairingNotAnswered);
-        link.session().sendPacket(PacketKind::CheckBPS, wizard);
-        std::this_thread::sleep_for(timing.pairingPause);
-        if (state.bGetCheckBPSAck.load(std::memory_order_acquire)) {
-            Trace(kPairingAnswered);
-            answered = true;
-        }
-    }
-    if (!answered) {
-        return PairingCheck::NoAnswer;
-    }
-    return state.bBPSActive.load(std::memory_order_acquire) ? PairingCheck::PairingManaged
-                                                            : PairingCheck::NotManaged;
-}
-
-// The configure step: the request at once, again on the configure dialog's schedule until the
-// acknowledgement is in; after the dialog's time the grace pause for a late one.
-bool configure(Link& link, const WizardState& wizard, const Timing& timing, Console& console) {
-    ExchangeState& state = link.state();
-    const auto acknowledged = [&] {
-        return state.bGetConfigureAck.load(std::memory_order_acquire);
-    };
-    state.bGetConfigureAck.store(false, std::memory_order_release);
-    const auto started = Clock::now();
-    link.session().sendPacket(PacketKind::Configure, wizard);
-    int sent = 1;
-    const auto dialogOpened = Clock::now();
-    bool done = false;
-    for (const milliseconds repeat : ConfigureRepeats(timing)) {
-        done = waitUntil(dialogOpened + repeat, acknowledged);
-        if (done) {
-            break;
-        }
-        link.session().sendPacket(PacketKind::Configure, wizard);
-        ++sent;
-    }
-    if (!done) {
-        done = waitUntil(dialogOpened + ConfigureDialogLength(timing), acknowledged) ||
-               waitUntil(Clock::now() + timing.configureGrace, acknowledged);
-    }
-    if (console.verbose) {
-        say(console.err, std::string(done ? "configure: acknowledged "
-                                          : "configure: no "
-                                            "acknowledgement ") +
-                             millisecondsText(Clock::now() - started) + " after the first of " +
-                             std::to_string(sent) + " request(s)");
-    }
-    return done;
-}
-
 // Searches again with fresh sessions (a session's table never refreshes an entry) until the
 // device announces what was written or the time is up.
-int verify(const WizardState& written, std::chrono::duration<double> limit,
+int verify(const ConfigureSettings& written, std::chrono::duration<double> limit,
            const NetworkConfig& network, Console& console, const Messages& messages) {
-    const MacAddress mac = written.currentDevice.macAddress;
+    const MacAddress mac = written.mac;
     const std::string who = "device " + formatMac(mac);
     const auto deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(limit);
     std::optional<std::vector<std::string>> differences;
@@ -254,13 +155,13 @@ int verify(const WizardState& written, std::chrono::duration<double> limit,
             refusal->hint = "the device acknowledged the settings, they were not verified";
             return report(console, messages, *refusal);
         }
-        const auto window =
-            std::min<Clock::duration>(deadline - Clock::now(), SearchDialogLength(network.timing));
+        const auto window = std::chrono::duration_cast<milliseconds>(
+            std::min<Clock::duration>(deadline - Clock::now(), SearchDialogLength(network.timing)));
         if (auto refusal = link.search(window, mac)) {
             refusal->exitCode = kExitNotVerified;
             return report(console, messages, *refusal);
         }
-        if (const auto index = findDevice(link.state(), mac)) {
+        if (const auto index = link.state().table.find(mac)) {
             differences = CompareAnnounced(written, link.state().table.at(*index));
             if (differences->empty()) {
                 console.out << formatMac(mac) << ": configured and verified\n" << std::flush;
@@ -286,15 +187,6 @@ int verify(const WizardState& written, std::chrono::duration<double> limit,
 }
 
 }  // namespace
-
-std::array<milliseconds, 4> ConfigureRepeats(const Timing& timing) {
-    // Tick n comes n + 1 periods after the dialog opened.
-    std::array<milliseconds, kRepeats> repeats{};
-    for (int i = 0; i < kRepeats; ++i) {
-        repeats[static_cast<std::size_t>(i)] = (i * kRepeatEvery + 1) * timing.configureTick;
-    }
-    return repeats;
-}
 
 milliseconds ConfigureDialogLength(const Timing& timing) {
     return kConfigureTicks * timing.configureTick;
@@ -371,7 +263,7 @@ int RunConfigure(const ConfigurePlan& plan, const std::string& loginPassword,
                  const NetworkConfig& network, Console& console, const Messages& messages) {
     const std::string who = "device " + formatMac(plan.mac);
     const Timing& timing = network.timing;
-    std::optional<WizardState> written;
+    std::optional<ConfigureSettings> written;
     {
         Link link(network, console);
         if (auto refusal = link.open("search")) {
@@ -380,10 +272,10 @@ int RunConfigure(const ConfigurePlan& plan, const std::string& loginPassword,
         if (console.progress) {
             say(console.err, "searching for " + formatMac(plan.mac) + " ...");
         }
-        if (auto refusal = link.search(SearchDialogLength(timing), plan.mac)) {
+        if (auto refusal = link.search(std::nullopt, plan.mac)) {
             return report(console, messages, *refusal);
         }
-        const std::optional<int> index = findDevice(link.state(), plan.mac);
+        const std::optional<int> index = link.state().table.find(plan.mac);
         if (!index) {
             const int others = link.state().table.count();
             Refusal refusal;
@@ -405,18 +297,23 @@ int RunConfigure(const ConfigurePlan& plan, const std::string& loginPassword,
         if (!CheckNICState()) {
             return report(console, messages, networkRefusal("login", "INVALID_NIC"));
         }
-        WizardState loginState;
-        loginState.loginPassword = loginPassword;
-        loginState.currentDevice = device;
         if (console.progress) {
             say(console.err, "logging in to " + PrintableLatin1(device.deviceNameText()) + " ...");
         }
-        if (!logIn(link, loginState, timing)) {
-            Refusal refusal;
-            refusal.exitCode = kExitPassword;
-            refusal.subject = who;
-            refusal.messageKey = "PASSWORD_ERROR";
-            return report(console, messages, refusal);
+        switch (link.exchanges().logIn(loginPassword)) {
+            case Exchanges::Login::Accepted:
+                break;
+            case Exchanges::Login::NotSent:
+                return report(console, messages,
+                              networkRefusal("authentication request", "SOCKET_FAIL"));
+            case Exchanges::Login::Refused:
+            case Exchanges::Login::NoAnswer: {
+                Refusal refusal;
+                refusal.exitCode = kExitPassword;
+                refusal.subject = who;
+                refusal.messageKey = "PASSWORD_ERROR";
+                return report(console, messages, refusal);
+            }
         }
         if (console.verbose) {
             say(console.err, "login accepted");
@@ -427,20 +324,20 @@ int RunConfigure(const ConfigurePlan& plan, const std::string& loginPassword,
         if (!path) {
             // The basic settings are checked before the pairing check goes out, as the wizard
             // leaves its basic settings page first.
-            auto basic = BuildWizardState(plan, device, WirelessPath::Pairing, loginPassword);
+            auto basic = BuildSettings(plan, device, WirelessPath::Pairing);
             if (auto* refusal = std::get_if<Refusal>(&basic)) {
                 return report(console, messages, *refusal);
             }
             if (console.progress) {
                 say(console.err, "asking whether pairing manages the wireless settings ...");
             }
-            const PairingCheck check = checkPairing(link, loginState, timing);
+            const Exchanges::Pairing check = link.exchanges().checkPairing();
             if (console.verbose) {
                 say(console.err,
                     std::string("pairing check: ") +
-                        (check == PairingCheck::PairingManaged ? "pairing control"
-                         : check == PairingCheck::NotManaged   ? "not under pairing control"
-                                                               : "no answer"));
+                        (check == Exchanges::Pairing::Managed      ? "pairing control"
+                         : check == Exchanges::Pairing::NotManaged ? "not under pairing control"
+                                                                   : "no answer"));
             }
             auto decided = WirelessFromCheck(check, plan.mac);
             if (auto* refusal = std::get_if<Refusal>(&decided)) {
@@ -448,20 +345,11 @@ int RunConfigure(const ConfigurePlan& plan, const std::string& loginPassword,
             }
             path = std::get<WirelessPath>(decided);
         }
-        auto built = BuildWizardState(plan, device, *path, loginPassword);
+        auto built = BuildSettings(plan, device, *path);
         if (auto* refusal = std::get_if<Refusal>(&built)) {
             return report(console, messages, *refusal);
         }
-        written = std::get<WizardState>(std::move(built));
-        // Every value passed the validators, so the request can be built.
-        const bool buildable = buildConfigureRequest(plan.mac, *written).has_value();
-        assert(buildable);
-        if (!buildable) {
-            Refusal refusal;
-            refusal.subject = who;
-            refusal.detail = "the configure request could not be built from these settings";
-            return report(console, messages, refusal);
-        }
+        written = std::get<ConfigureSettings>(std::move(built));
 
         // Configure.
         if (!CheckNICState()) {
@@ -472,7 +360,19 @@ int RunConfigure(const ConfigurePlan& plan, const std::string& loginPassword,
                                  seconds(ConfigureDialogLength(timing) + timing.configureGrace) +
                                  ") ...");
         }
-        if (!configure(link, *written, timing, console)) {
+        const auto started = Clock::now();
+        const Exchanges::ConfigureReport result = link.exchanges().configure(&*written);
+        if (console.verbose) {
+            say(console.err, std::string(result.outcome == Exchanges::Configure::Acknowledged
+                                             ? "configure: acknowledged, "
+                                             : "configure: no acknowledgement, ") +
+                                 millisecondsText(Clock::now() - started) + " after the first of " +
+                                 std::to_string(result.requestsSent) + " request(s)");
+        }
+        if (result.requestsSent == 0) {
+            return report(console, messages, networkRefusal("configure request", "SOCKET_FAIL"));
+        }
+        if (result.outcome != Exchanges::Configure::Acknowledged) {
             Refusal refusal;
             refusal.exitCode = kExitNoAck;
             refusal.subject = who;

@@ -1,7 +1,6 @@
 #pragma once
-// The three commands. search and configure repeat the wizard's exchanges with the same
-// NetworkSession the wizard's main window uses: the same requests, flags and waits, with the
-// durations of one Timing value.
+// The three commands. search and configure run the wizard's own exchanges (core/exchanges.h)
+// over a NetworkSession, as the wizard's main window does, with a sleeping wait.
 
 #include <chrono>
 #include <cstdint>
@@ -52,10 +51,6 @@ int RunSearch(const SearchOptions& options, const NetworkConfig& network, Consol
 int RunConfigure(const ConfigurePlan& plan, const std::string& loginPassword,
                  const NetworkConfig& network, Console& console, const Messages& messages);
 
-// The configure dialog's schedule: the request goes out at once, then at ticks 0, 3, 6 and 9
-// of the configure timer (the first tick one period after the start), and the dialog ends
-// after twelve ticks. The offsets of the repeats from the start.
-std::array<std::chrono::milliseconds, 4> ConfigureRepeats(const Timing& timing);
 // How long the wizard's configure dialog stays up without an acknowledgement.
 std::chrono::milliseconds ConfigureDialogLength(const Timing& timing);
 // How long the wizard's search dialog runs without an answer (twelve ticks).

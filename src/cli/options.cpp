@@ -2,6 +2,9 @@
 
 #include <cmath>
 
+#include <tuple>
+
+#include "core/entered_settings.h"
 #include "l10n/texts.h"
 #include "settings/keygen.h"
 #include "settings/text_encoding.h"
@@ -10,10 +13,6 @@
 namespace trv81k::cli {
 namespace {
 
-constexpr int kFirstChannel = 1;
-constexpr int kLastChannel = 13;
-// The channel the wizard's channel list opens on while the device reports none.
-constexpr int kDefaultChannel = 6;
 // Longest passphrase the WEP page takes.
 constexpr std::size_t kMaxWepPassphrase = 16;
 
@@ -153,12 +152,6 @@ std::string_view NetModeName(std::uint8_t mode) {
 
 bool SecurityNeedsKey(int code) {
     return keyBytesFor(code) > 0;
-}
-
-void ConfirmForSending(WizardState& state) {
-    if (state.newSecurityMode == kSecurityPairing) {
-        state.newSecurityMode = kSecurityDisabled;
-    }
 }
 
 bool ConfigurePlan::wirelessOptions() const {
@@ -310,12 +303,13 @@ std::optional<WirelessPath> WirelessFromOptions(const ConfigurePlan& plan) {
     return std::nullopt;
 }
 
-std::variant<WirelessPath, Refusal> WirelessFromCheck(PairingCheck check, const MacAddress& mac) {
+std::variant<WirelessPath, Refusal> WirelessFromCheck(Exchanges::Pairing check,
+                                                      const MacAddress& mac) {
     switch (check) {
-        case PairingCheck::PairingManaged:
-        case PairingCheck::NoAnswer:
+        case Exchanges::Pairing::Managed:
+        case Exchanges::Pairing::NoAnswer:
             return WirelessPath::Pairing;
-        case PairingCheck::NotManaged:
+        case Exchanges::Pairing::NotManaged:
             break;
     }
     return refuseText("device " + formatMac(mac),
@@ -324,140 +318,187 @@ std::variant<WirelessPath, Refusal> WirelessFromCheck(PairingCheck check, const 
                       "them, or --pairing to leave them to the pairing feature");
 }
 
-std::variant<WizardState, Refusal> BuildWizardState(const ConfigurePlan& plan,
-                                                    const DeviceInfo& device, WirelessPath path,
-                                                    const std::string& loginPassword) {
-    WizardState w;
-    w.loginPassword = loginPassword;
-    w.currentDevice = device;
-    w.loadFromDevice(device);
+namespace {
+
+// What the option of a refused value is called, and what to say when the value was the
+// device's own rather than given.
+struct FieldOption {
+    SettingField field;
+    const char* option;
+    const char* current;  // "the device's current ..."
+    const char* hint;     // for a current value
+};
+constexpr FieldOption kFieldOptions[] = {
+    {SettingField::IpAddress, "--ip", "address", "give --ip A, or --dhcp"},
+    {SettingField::Netmask, "--netmask", "netmask", "give --netmask M, or --dhcp"},
+    {SettingField::Gateway, "--gateway", "gateway", "give --gateway G, or --gateway \"\" for none"},
+    {SettingField::DeviceName, "--name", "name", "give --name NAME"},
+    {SettingField::DevicePassword, "--new-password", "password", "give --new-password P"},
+    {SettingField::Ssid, "--ssid", "SSID", "give --ssid S"},
+    {SettingField::Channel, "--channel", "channel", "give --channel N"},
+    {SettingField::NetworkMode, "--net-mode", "network mode", "give --net-mode"},
+    {SettingField::Security, "--security", "security", "give --security"},
+    {SettingField::Passphrase, "--passphrase", "passphrase", "give --passphrase P"},
+    {SettingField::WepKey, "--key", "key", "give --key K or --passphrase P"},
+    {SettingField::PreSharedKey, "--key", "key", "give --key K or --passphrase P"},
+};
+
+// Whether the plan gave the value of a field (else it is the device's own).
+bool Given(const ConfigurePlan& plan, SettingField field) {
+    switch (field) {
+        case SettingField::IpAddress:
+            return plan.ipText.has_value();
+        case SettingField::Netmask:
+            return plan.netmaskText.has_value();
+        case SettingField::Gateway:
+            return plan.gatewayText.has_value();
+        case SettingField::DeviceName:
+            return plan.name.has_value();
+        case SettingField::DevicePassword:
+            return plan.newPassword.has_value();
+        case SettingField::Ssid:
+            return plan.ssid.has_value();
+        case SettingField::Channel:
+            return plan.channel.has_value();
+        case SettingField::NetworkMode:
+            return plan.netMode.has_value();
+        case SettingField::Security:
+            return plan.security.has_value();
+        case SettingField::Passphrase:
+        case SettingField::WepKey:
+        case SettingField::PreSharedKey:
+            return plan.key || plan.passphrase;
+        case SettingField::None:
+            break;
+    }
+    return false;
+}
+
+// The first refusal of the page checks, as the command line names it.
+Refusal OptionRefusal(const SettingRefusal& refusal, const ConfigurePlan& plan,
+                      const EnteredSettings& entered) {
+    const FieldOption* names = nullptr;
+    for (const FieldOption& candidate : kFieldOptions) {
+        if (candidate.field == refusal.field) {
+            names = &candidate;
+        }
+    }
+    std::string option = names != nullptr ? names->option : "a value";
+    if (refusal.field == SettingField::Passphrase ||
+        ((refusal.field == SettingField::WepKey || refusal.field == SettingField::PreSharedKey) &&
+         plan.passphrase)) {
+        option = "--passphrase";
+    }
+    std::string value;
+    switch (refusal.field) {
+        case SettingField::IpAddress:
+            value = entered.newIPText;
+            break;
+        case SettingField::Netmask:
+            value = entered.newNetmaskText;
+            break;
+        case SettingField::Gateway:
+            value = entered.newGatewayText;
+            break;
+        case SettingField::Channel:
+            value = std::to_string(entered.newChannel);
+            break;
+        case SettingField::NetworkMode:
+            value = std::to_string(entered.newNetMode);
+            break;
+        default:
+            break;  // texts that may be secret or need quoting are not repeated
+    }
+    const bool given = Given(plan, refusal.field);
+    std::string subject =
+        given ? option
+              : "the device's current " + std::string(names != nullptr ? names->current : "");
+    if (!value.empty()) {
+        subject += " " + value;
+    }
+    Refusal result = refuse(std::move(subject), refusal.messageKey, std::string(refusal.detail),
+                            given || names == nullptr ? std::string() : std::string(names->hint));
+    return result;
+}
+
+}  // namespace
+
+std::variant<ConfigureSettings, Refusal> BuildSettings(const ConfigurePlan& plan,
+                                                       const DeviceInfo& device,
+                                                       WirelessPath path) {
+    EnteredSettings e;
+    e.loadFromDevice(device);
 
     // Addressing: the page with its static fields, which the wizard checks whenever it is
     // left with a static address, also when they hold the device's current values.
     if (plan.ip != IpChoice::Keep) {
-        w.bStaticIP = plan.ip == IpChoice::Static;
+        e.bStaticIP = plan.ip == IpChoice::Static;
     }
-    if (plan.ipText) {
-        w.newIPText = *plan.ipText;
-    }
-    if (plan.netmaskText) {
-        w.newNetmaskText = *plan.netmaskText;
-    }
-    if (plan.gatewayText) {
-        w.newGatewayText = *plan.gatewayText;
-    }
-    if (w.bStaticIP) {
-        if (!ValidateIPText(w.newIPText).ok()) {
-            return plan.ipText ? refuse("--ip " + w.newIPText, "INVALID_IP")
-                               : refuse("the device's current address " + w.newIPText, "INVALID_IP",
-                                        {}, "give --ip A, or --dhcp");
-        }
-        if (!ValidateNetmaskText(w.newNetmaskText).ok()) {
-            return plan.netmaskText ? refuse("--netmask " + w.newNetmaskText, "INVALID_NETMASK")
-                                    : refuse("the device's current netmask " + w.newNetmaskText,
-                                             "INVALID_NETMASK", {}, "give --netmask M, or --dhcp");
-        }
-        if (!w.newGatewayText.empty() && !ValidateGatewayText(w.newGatewayText).ok()) {
-            return plan.gatewayText ? refuse("--gateway " + w.newGatewayText, "INVALID_Gateway")
-                                    : refuse("the device's current gateway " + w.newGatewayText,
-                                             "INVALID_Gateway", {},
-                                             "give --gateway G, or --gateway \"\" for none");
-        }
-    }
-
-    if (plan.name) {
-        w.newDeviceName = *plan.name;
-    }
-    if (plan.newPassword) {
-        w.newPassword = *plan.newPassword;
-    }
-    if (const FieldCheck check = CheckDevicePassword(w.newPassword); !check.ok) {
-        return plan.newPassword ? refuse("--new-password", check.messageKey)
-                                : refuse("the device's current password", check.messageKey, {},
-                                         "give --new-password P");
-    }
+    e.newIPText = plan.ipText.value_or(e.newIPText);
+    e.newNetmaskText = plan.netmaskText.value_or(e.newNetmaskText);
+    e.newGatewayText = plan.gatewayText.value_or(e.newGatewayText);
+    e.newDeviceName = plan.name.value_or(e.newDeviceName);
+    e.newPassword = plan.newPassword.value_or(e.newPassword);
 
     if (path == WirelessPath::Pairing) {
-        // As the pairing page leaves it; the confirmation step then sends the code 11 as 0,
-        // with no key, and the device keeps the wireless settings its pairing feature made.
-        w.bWirelessEditable = false;
-        w.newSecurityMode = kSecurityPairing;
-        ConfirmForSending(w);
-        return w;
+        // As the pairing page leaves it: the device keeps the wireless settings its pairing
+        // feature made.
+        e.bWirelessEditable = false;
+        e.newSecurityMode = kSecurityPairing;
+    } else {
+        e.bWirelessEditable = true;
+        e.newSSID = plan.ssid.value_or(e.newSSID);
+        if (plan.channel) {
+            e.newChannel = *plan.channel;
+        } else if (e.newChannel == 0) {
+            e.newChannel = kDefaultChannel;  // where the wizard's list opens
+        }
+        e.newNetMode = plan.netMode.value_or(e.newNetMode);
+
+        const int code = plan.security.value_or(e.newSecurityMode);
+        if (!plan.security) {
+            const std::string subject = "the device's current security " + securityText(code);
+            if (!SecurityWritable(code) || code == kSecurityPairing) {
+                return refuseText(subject,
+                                  "cannot be written back: its server settings do not travel in "
+                                  "the configure request",
+                                  "give --security");
+            }
+            if (SecurityNeedsKey(code) && !plan.key && !plan.passphrase) {
+                return refuseText(subject,
+                                  "its key is not known here, and writing the wireless settings "
+                                  "without one would leave the device without a key",
+                                  "give --key K or --passphrase P, or --security");
+            }
+            if (!SecurityNeedsKey(code) && (plan.key || plan.passphrase)) {
+                return refuseText(
+                    plan.key ? "--key" : "--passphrase",
+                    "the device's current security " + securityText(code) + " uses no key",
+                    "give --security too");
+            }
+        }
+        e.newSecurityMode = code;
+        if (code == kSecurityWep64 || code == kSecurityWep128) {
+            auto keys = wepKey(code, plan.key, plan.passphrase);
+            if (auto* refusal = std::get_if<Refusal>(&keys)) {
+                return *refusal;
+            }
+            std::tie(e.newPassphrase, e.newWepKey) =
+                std::get<std::pair<std::string, std::string>>(std::move(keys));
+        } else if (SecurityNeedsKey(code)) {
+            e.newPSK = plan.key ? *plan.key : plan.passphrase.value_or("");
+        }
     }
 
-    w.bWirelessEditable = true;
-    if (plan.ssid) {
-        w.newSSID = *plan.ssid;
+    auto built = BuildConfigureSettings(e, device);
+    if (auto* refusals = std::get_if<std::vector<SettingRefusal>>(&built)) {
+        return OptionRefusal(refusals->front(), plan, e);
     }
-    if (const FieldCheck check = CheckSSID(w.newSSID); !check.ok) {
-        return plan.ssid
-                   ? refuse("--ssid", check.messageKey)
-                   : refuse("the device's current SSID", check.messageKey, {}, "give --ssid S");
-    }
-    if (plan.channel) {
-        w.newChannel = *plan.channel;
-    } else if (w.newChannel == 0) {
-        w.newChannel = kDefaultChannel;
-    }
-    if (w.newChannel < kFirstChannel || w.newChannel > kLastChannel) {
-        return refuseText("the device's current channel " + std::to_string(w.newChannel),
-                          "is outside 1 to 13", "give --channel N");
-    }
-    if (plan.netMode) {
-        w.newNetMode = *plan.netMode;
-    }
-    if (w.newNetMode >= kNetModeNames.size()) {
-        return refuseText("the device's current network mode " + std::to_string(w.newNetMode),
-                          "is not mixed, g-only or b-only", "give --net-mode");
-    }
-
-    const int code = plan.security.value_or(w.newSecurityMode);
-    if (!plan.security) {
-        const std::string subject = "the device's current security " + securityText(code);
-        if (code == kSecurityWpaEnterpriseTkip || code == kSecurityWpaEnterpriseAes ||
-            code == kSecurityRadius || code > kSecurityWpa2Mixed || code < 0) {
-            return refuseText(subject,
-                              "cannot be written back: its server settings do not travel in "
-                              "the configure request",
-                              "give --security");
-        }
-        if (SecurityNeedsKey(code) && !plan.key && !plan.passphrase) {
-            return refuseText(subject,
-                              "its key is not known here, and writing the wireless settings "
-                              "without one would leave the device without a key",
-                              "give --key K or --passphrase P, or --security");
-        }
-        if (!SecurityNeedsKey(code) && (plan.key || plan.passphrase)) {
-            return refuseText(
-                plan.key ? "--key" : "--passphrase",
-                "the device's current security " + securityText(code) + " uses no key",
-                "give --security too");
-        }
-    }
-    w.newSecurityMode = code;
-    if (code == kSecurityWep64 || code == kSecurityWep128) {
-        auto keys = wepKey(code, plan.key, plan.passphrase);
-        if (auto* refusal = std::get_if<Refusal>(&keys)) {
-            return *refusal;
-        }
-        auto& [phrase, keyText] = std::get<std::pair<std::string, std::string>>(keys);
-        w.newPassphrase = phrase;
-        w.newWepKey = keyText;
-    } else if (SecurityNeedsKey(code)) {
-        if (!plan.key && !plan.passphrase) {
-            return refuseText("--security", "needs a key", "give --key K or --passphrase P");
-        }
-        if (auto refusal = checkPsk(plan.key, plan.passphrase)) {
-            return *refusal;
-        }
-        w.newPSK = plan.key ? *plan.key : *plan.passphrase;
-        w.newEncryption = code == kSecurityWpaTkip ? 0 : (code == kSecurityWpa2Mixed ? 2 : 1);
-    }
-    return w;
+    return std::get<ConfigureSettings>(std::move(built));
 }
 
-std::vector<std::string> CompareAnnounced(const WizardState& written, const DeviceInfo& announced) {
+std::vector<std::string> CompareAnnounced(const ConfigureSettings& written,
+                                          const DeviceInfo& announced) {
     std::vector<std::string> differences;
     const auto differ = [&](std::string_view what, const std::string& now,
                             const std::string& wanted) {
@@ -467,29 +508,23 @@ std::vector<std::string> CompareAnnounced(const WizardState& written, const Devi
     };
     const auto text = [](const std::string& latin1) { return inQuotes(Latin1ToUtf8(latin1)); };
 
-    differ("name", text(announced.deviceNameText()), text(written.newDeviceName));
+    differ("name", text(announced.deviceNameText()), text(written.deviceName));
     differ("IP mode", announced.ipMode != 0 ? "static" : "dhcp",
-           written.bStaticIP ? "static" : "dhcp");
-    if (written.bStaticIP && announced.ipMode != 0) {
-        differ("IP", formatIpv4(announced.ipAddress),
-               formatIpv4(ValidateIPText(written.newIPText).bytes));
-        differ("netmask", formatIpv4(announced.subnetMask),
-               formatIpv4(ValidateNetmaskText(written.newNetmaskText).bytes));
-        Ipv4Bytes gateway{};
-        if (!written.newGatewayText.empty()) {
-            gateway = ValidateGatewayText(written.newGatewayText).bytes;
-        }
-        differ("gateway", formatIpv4(announced.gateway), formatIpv4(gateway));
+           written.ipMode != 0 ? "static" : "dhcp");
+    if (written.ipMode != 0 && announced.ipMode != 0) {
+        differ("IP", FormatIPv4(announced.ipAddress), FormatIPv4(written.ipAddress));
+        differ("netmask", FormatIPv4(announced.subnetMask), FormatIPv4(written.subnetMask));
+        differ("gateway", FormatIPv4(announced.gateway), FormatIPv4(written.gateway));
     }
-    if (written.bWirelessEditable) {
-        differ("SSID", text(announced.ssidText()), text(written.newSSID));
-        differ("channel", std::to_string(announced.channel), std::to_string(written.newChannel));
+    if (written.wirelessEditable != 0) {
+        differ("SSID", text(announced.ssidText()), text(written.ssid));
+        differ("channel", std::to_string(announced.channel), std::to_string(written.channel));
         differ("security", securityText(announced.securityMode),
-               securityText(written.newSecurityMode));
+               securityText(written.securityMode));
         differ("network mode", std::string(NetModeName(announced.networkMode)),
-               std::string(NetModeName(written.newNetMode)));
+               std::string(NetModeName(written.networkMode)));
     }
-    if (announced.devicePasswordText() != written.newPassword) {
+    if (announced.devicePasswordText() != written.password) {
         differences.emplace_back("password: the announced one differs from the written one");
     }
     return differences;

@@ -5,9 +5,9 @@
 //
 // Two rounds of checks. Before anything is sent, every value given on the command line passes
 // the wizard's validators (CheckConfigureOptions). After the login the device's current
-// settings fill what the options leave out, and the result passes the same validators again
-// (BuildWizardState), so a value the device announces but the wizard would refuse is never
-// written back silently.
+// settings fill what the options leave out, and the result passes the wizard's page checks on
+// the way to the configure request's settings (BuildSettings), so a value the device announces
+// but the wizard would refuse is never written back silently.
 
 #include <array>
 #include <optional>
@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "cli/messages.h"
+#include "core/exchanges.h"
 #include "protocol/wire.h"
 
 namespace trv81k::cli {
@@ -103,30 +104,22 @@ enum class WirelessPath {
 // when the pairing check has to decide.
 std::optional<WirelessPath> WirelessFromOptions(const ConfigurePlan& plan);
 
-// What the pairing check found.
-enum class PairingCheck { PairingManaged, NotManaged, NoAnswer };
-
 // The check's verdict, as the wizard's pairing page takes it: pairing control or no answer
 // leads to Pairing. A device not under pairing control would need its wireless settings typed;
 // without wireless options that is refused, since writing its current ones back would drop its
 // key.
-std::variant<WirelessPath, Refusal> WirelessFromCheck(PairingCheck check, const MacAddress& mac);
+std::variant<WirelessPath, Refusal> WirelessFromCheck(Exchanges::Pairing check,
+                                                      const MacAddress& mac);
 
 // The settings to write: the device's current ones (as a login loads them), the plan over
-// them, the wireless path applied; every resulting value checked. `loginPassword` travels in
-// the state as the wizard keeps it.
-std::variant<WizardState, Refusal> BuildWizardState(const ConfigurePlan& plan,
-                                                    const DeviceInfo& device, WirelessPath path,
-                                                    const std::string& loginPassword);
-
-// What the confirmation step does before the configure request goes out: the pairing code 11
-// is a display code and travels as 0 (with bWirelessEditable 0 the device keeps its wireless
-// settings).
-void ConfirmForSending(WizardState& state);
+// them, the wireless path applied; every resulting value through the wizard's page checks.
+std::variant<ConfigureSettings, Refusal> BuildSettings(const ConfigurePlan& plan,
+                                                       const DeviceInfo& device, WirelessPath path);
 
 // What a device should announce after the settings in `written` were applied, compared with
 // what it announces. One line per difference ("name: announced "X", written "Y""), texts in
 // UTF-8; empty when it matches.
-std::vector<std::string> CompareAnnounced(const WizardState& written, const DeviceInfo& announced);
+std::vector<std::string> CompareAnnounced(const ConfigureSettings& written,
+                                          const DeviceInfo& announced);
 
 }  // namespace trv81k::cli

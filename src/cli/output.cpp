@@ -18,9 +18,9 @@ nlohmann::ordered_json DeviceJson(const DeviceInfo& device, const Messages& mess
     entry["name"] = Latin1ToUtf8(device.deviceNameText());
     entry["mac"] = formatMac(device.macAddress);
     entry["ipMode"] = device.ipMode != 0 ? "static" : "dhcp";
-    entry["ip"] = formatIpv4(device.ipAddress);
-    entry["netmask"] = formatIpv4(device.subnetMask);
-    entry["gateway"] = formatIpv4(device.gateway);
+    entry["ip"] = FormatIPv4(device.ipAddress);
+    entry["netmask"] = FormatIPv4(device.subnetMask);
+    entry["gateway"] = FormatIPv4(device.gateway);
     entry["ssid"] = Latin1ToUtf8(device.ssidText());
     entry["channel"] = device.channel;
     entry["security"] = device.securityMode;
@@ -72,7 +72,7 @@ std::string SearchTable(std::span<const DeviceInfo> devices, const Messages& mes
             security.begin(), security.end(),
             [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }, '?');
         rows.push_back({PrintableLatin1(device.deviceNameText()), formatMac(device.macAddress),
-                        device.ipMode != 0 ? "static" : "dhcp", formatIpv4(device.ipAddress),
+                        device.ipMode != 0 ? "static" : "dhcp", FormatIPv4(device.ipAddress),
                         PrintableLatin1(device.ssidText()), std::to_string(device.channel),
                         security, std::string(NetModeName(device.networkMode)),
                         PrintableLatin1(device.firmwareText())});

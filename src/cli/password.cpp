@@ -49,7 +49,7 @@ public:
         ::termios quiet = savedTerminal;
         quiet.c_lflag &= ~static_cast<::tcflag_t>(ECHO | ECHOE | ECHOK | ECHONL);
         quiet.c_lflag |= ICANON;
-        active_ = ::tcsetattr(fd_, TCSAFLUSH, &quiet) == 0;
+        ::tcsetattr(fd_, TCSAFLUSH, &quiet);
     }
     ~EchoOff() {
         if (savedFd >= 0) {
@@ -63,11 +63,8 @@ public:
     EchoOff(const EchoOff&) = delete;
     EchoOff& operator=(const EchoOff&) = delete;
 
-    bool active() const { return active_; }
-
 private:
     int fd_;
-    bool active_ = false;
     std::array<struct sigaction, kRestoringSignals.size()> previous_{};
 };
 

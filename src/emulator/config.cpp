@@ -145,7 +145,7 @@ std::string readNumber(const json& value, std::string_view field, int low, int h
     return {};
 }
 
-std::string readAddress(const json& value, std::string_view field, Ipv4Bytes& out) {
+std::string readAddress(const json& value, std::string_view field, Ipv4Address& out) {
     const std::string name = quoted(field);
     const auto address =
         value.is_string() ? ParseIPv4(value.get_ref<const std::string&>()) : std::nullopt;
@@ -311,9 +311,9 @@ ordered_json settingsJson(const EmulatedDevice& device) {
     entry["name"] = Latin1ToUtf8(s.name);
     entry["password"] = Latin1ToUtf8(s.password);
     entry["ipMode"] = s.ipMode == 0 ? "dhcp" : "static";
-    entry["ip"] = formatIpv4(s.ip);
-    entry["netmask"] = formatIpv4(s.netmask);
-    entry["gateway"] = formatIpv4(s.gateway);
+    entry["ip"] = FormatIPv4(s.ip);
+    entry["netmask"] = FormatIPv4(s.netmask);
+    entry["gateway"] = FormatIPv4(s.gateway);
     entry["ssid"] = Latin1ToUtf8(s.ssid);
     entry["channel"] = s.channel;
     entry["security"] = s.security;

@@ -28,9 +28,9 @@ struct DeviceSettings {
     std::string name = "TRV81K";
     std::string password = "admin";
     std::uint8_t ipMode = 1;  // 0 DHCP, 1 static
-    Ipv4Bytes ip{192, 168, 1, 254};
-    Ipv4Bytes netmask{255, 255, 255, 0};
-    Ipv4Bytes gateway{192, 168, 1, 1};
+    Ipv4Address ip{192, 168, 1, 254};
+    Ipv4Address netmask{255, 255, 255, 0};
+    Ipv4Address gateway{192, 168, 1, 1};
     std::string ssid = "TRV81K";
     std::uint8_t channel = 6;
     std::uint8_t security = kSecurityDisabled;  // SecurityMode code 0..10

@@ -41,10 +41,10 @@ std::string printable(std::span<const std::uint8_t> bytes) {
     return text;
 }
 
-ordered_json entry(std::string_view kind, const Ipv4Bytes& sender) {
+ordered_json entry(std::string_view kind, const Ipv4Address& sender) {
     ordered_json log;
     log["kind"] = kind;
-    log["from"] = formatIpv4(sender);
+    log["from"] = FormatIPv4(sender);
     return log;
 }
 
@@ -54,7 +54,7 @@ bool hasZero(std::string_view text) {
 
 // Why a configure request's values cannot be taken (empty when they can). The rules are
 // those of the state file, so every applied request can be saved and read back.
-std::string refusalOf(const ConfigureRequest& r) {
+std::string refusalOf(const ConfigureSettings& r) {
     if (r.ipMode > 1) {
         return "IP mode " + std::to_string(r.ipMode) + " is neither 0 (DHCP) nor 1 (static)";
     }
@@ -81,7 +81,7 @@ std::string refusalOf(const ConfigureRequest& r) {
     return {};
 }
 
-void apply(const ConfigureRequest& r, DeviceSettings& s) {
+void apply(const ConfigureSettings& r, DeviceSettings& s) {
     s.ipMode = r.ipMode;
     if (r.ipMode == 1) {
         s.ip = r.ipAddress;
@@ -101,13 +101,13 @@ void apply(const ConfigureRequest& r, DeviceSettings& s) {
     // Otherwise the pairing feature keeps the wireless settings as they are.
 }
 
-ordered_json configureFields(const ConfigureRequest& r) {
+ordered_json configureFields(const ConfigureSettings& r) {
     ordered_json log;
     log["mac"] = formatMac(r.mac);
     log["ipMode"] = r.ipMode;
-    log["ip"] = formatIpv4(r.ipAddress);
-    log["netmask"] = formatIpv4(r.subnetMask);
-    log["gateway"] = formatIpv4(r.gateway);
+    log["ip"] = FormatIPv4(r.ipAddress);
+    log["netmask"] = FormatIPv4(r.subnetMask);
+    log["gateway"] = FormatIPv4(r.gateway);
     log["deviceName"] = Latin1ToUtf8(r.deviceName);
     log["password"] = Latin1ToUtf8(r.password);
     log["wirelessEditable"] = r.wirelessEditable;
@@ -128,7 +128,7 @@ ordered_json configureFields(const ConfigureRequest& r) {
 Emulator::Emulator(std::vector<EmulatedDevice> devices)
     : devices_(std::move(devices)), logins_(devices_.size()) {}
 
-Reaction Emulator::handleDatagram(std::span<const std::uint8_t> datagram, const Ipv4Bytes& sender,
+Reaction Emulator::handleDatagram(std::span<const std::uint8_t> datagram, const Ipv4Address& sender,
                                   Clock::time_point now) {
     Reaction reaction = handlePlain(decryptPacket(datagram), sender, now);
     if (!reaction.log.is_null()) {
@@ -145,7 +145,7 @@ Reaction Emulator::handleDatagram(std::span<const std::uint8_t> datagram, const 
     return reaction;
 }
 
-Reaction Emulator::handlePlain(const PlainMessage& plain, const Ipv4Bytes& sender,
+Reaction Emulator::handlePlain(const PlainMessage& plain, const Ipv4Address& sender,
                                Clock::time_point now) {
     switch (classify(plain)) {
         case MessageKind::SearchRequest:
@@ -177,13 +177,14 @@ std::size_t Emulator::find(const MacAddress& mac) const {
     return static_cast<std::size_t>(it - devices_.begin());
 }
 
-bool Emulator::loggedIn(std::size_t device, const Ipv4Bytes& client, Clock::time_point now) const {
+bool Emulator::loggedIn(std::size_t device, const Ipv4Address& client,
+                        Clock::time_point now) const {
     return std::any_of(logins_[device].begin(), logins_[device].end(), [&](const Login& login) {
         return login.client == client && login.at <= now && now - login.at <= kLoginLifetime;
     });
 }
 
-void Emulator::recordLogin(std::size_t device, const Ipv4Bytes& client, Clock::time_point now) {
+void Emulator::recordLogin(std::size_t device, const Ipv4Address& client, Clock::time_point now) {
     auto& logins = logins_[device];
     std::erase_if(logins, [&](const Login& login) {
         return login.client == client || login.at > now || now - login.at > kLoginLifetime;
@@ -210,7 +211,7 @@ void Emulator::answer(Reaction& reaction, const EmulatedDevice& device, const Pl
     reaction.log["answers"].push_back(std::move(sent));
 }
 
-Reaction Emulator::onSearch(const Ipv4Bytes& sender) {
+Reaction Emulator::onSearch(const Ipv4Address& sender) {
     Reaction reaction;
     reaction.log = entry("search", sender);
     reaction.log["answers"] = ordered_json::array();
@@ -224,7 +225,7 @@ Reaction Emulator::onSearch(const Ipv4Bytes& sender) {
     return reaction;
 }
 
-Reaction Emulator::onAuth(const PlainMessage& plain, const Ipv4Bytes& sender,
+Reaction Emulator::onAuth(const PlainMessage& plain, const Ipv4Address& sender,
                           Clock::time_point now) {
     Reaction reaction;
     reaction.log = entry("auth", sender);
@@ -236,7 +237,7 @@ Reaction Emulator::onAuth(const PlainMessage& plain, const Ipv4Bytes& sender,
     // A test tool: the password is logged as it came (the help text says so).
     reaction.log["token"] = hexText(request->token);
     reaction.log["mac"] = formatMac(request->mac);
-    reaction.log["localIP"] = formatIpv4(request->localIP);
+    reaction.log["localIP"] = FormatIPv4(request->localIP);
     reaction.log["password"] = Latin1ToUtf8(request->password);
     reaction.log["passwordLength"] = request->password.size();
     reaction.log["answers"] = ordered_json::array();
@@ -268,7 +269,7 @@ Reaction Emulator::onAuth(const PlainMessage& plain, const Ipv4Bytes& sender,
     return reaction;
 }
 
-Reaction Emulator::onCheckBPS(const PlainMessage& plain, const Ipv4Bytes& sender) {
+Reaction Emulator::onCheckBPS(const PlainMessage& plain, const Ipv4Address& sender) {
     Reaction reaction;
     reaction.log = entry("check-bps", sender);
     const auto mac = parseCheckBPSRequest(plain);
@@ -298,7 +299,7 @@ Reaction Emulator::onCheckBPS(const PlainMessage& plain, const Ipv4Bytes& sender
     return reaction;
 }
 
-Reaction Emulator::onConfigure(const PlainMessage& plain, const Ipv4Bytes& sender,
+Reaction Emulator::onConfigure(const PlainMessage& plain, const Ipv4Address& sender,
                                Clock::time_point now) {
     Reaction reaction;
     reaction.log = entry("configure", sender);
@@ -324,7 +325,7 @@ Reaction Emulator::onConfigure(const PlainMessage& plain, const Ipv4Bytes& sende
     }
     std::string refusal;
     if (!loggedIn(index, sender, now)) {
-        refusal = "no successful login from " + formatIpv4(sender) + " within 10 minutes";
+        refusal = "no successful login from " + FormatIPv4(sender) + " within 10 minutes";
     } else {
         refusal = refusalOf(*request);
     }

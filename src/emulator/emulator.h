@@ -33,28 +33,28 @@ public:
 
     // A datagram as received: its first 640 bytes are decrypted, a shorter one is decrypted
     // with zero bytes in place of the missing ones. `sender` is the source address.
-    Reaction handleDatagram(std::span<const std::uint8_t> datagram, const Ipv4Bytes& sender,
+    Reaction handleDatagram(std::span<const std::uint8_t> datagram, const Ipv4Address& sender,
                             Clock::time_point now);
     // The same for a message already decrypted.
-    Reaction handlePlain(const PlainMessage& plain, const Ipv4Bytes& sender, Clock::time_point now);
+    Reaction handlePlain(const PlainMessage& plain, const Ipv4Address& sender, Clock::time_point now);
 
     const std::vector<EmulatedDevice>& devices() const { return devices_; }
 
 private:
     struct Login {
-        Ipv4Bytes client{};
+        Ipv4Address client{};
         Clock::time_point at{};
     };
 
-    Reaction onSearch(const Ipv4Bytes& sender);
-    Reaction onAuth(const PlainMessage& plain, const Ipv4Bytes& sender, Clock::time_point now);
-    Reaction onCheckBPS(const PlainMessage& plain, const Ipv4Bytes& sender);
-    Reaction onConfigure(const PlainMessage& plain, const Ipv4Bytes& sender, Clock::time_point now);
+    Reaction onSearch(const Ipv4Address& sender);
+    Reaction onAuth(const PlainMessage& plain, const Ipv4Address& sender, Clock::time_point now);
+    Reaction onCheckBPS(const PlainMessage& plain, const Ipv4Address& sender);
+    Reaction onConfigure(const PlainMessage& plain, const Ipv4Address& sender, Clock::time_point now);
 
     // Index of the device with this MAC, or devices_.size().
     std::size_t find(const MacAddress& mac) const;
-    bool loggedIn(std::size_t device, const Ipv4Bytes& client, Clock::time_point now) const;
-    void recordLogin(std::size_t device, const Ipv4Bytes& client, Clock::time_point now);
+    bool loggedIn(std::size_t device, const Ipv4Address& client, Clock::time_point now) const;
+    void recordLogin(std::size_t device, const Ipv4Address& client, Clock::time_point now);
     // Adds the answer once or twice and logs it.
     void answer(Reaction& reaction, const EmulatedDevice& device, const PlainMessage& plain,
                 nlohmann::ordered_json detail) const;

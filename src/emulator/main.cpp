@@ -169,7 +169,7 @@ public:
 
 private:
     void handle(std::size_t size) {
-        Ipv4Bytes sender{};
+        Ipv4Address sender{};
         if (from_.address().is_v4()) {
             sender = from_.address().to_v4().to_bytes();
         }
@@ -257,7 +257,7 @@ int Run(const Options& options) {
     endpoint.interfaceAddress = ParseIPv4(address).value_or(Ipv4Address{});
 
     asio::io_context io;
-    MulticastSocket socket(io, endpoint, true);
+    MulticastSocket socket(io, endpoint, SocketRole::Device);
     if (!socket.isOpen()) {
         complain(socket.status() == MulticastSocket::Status::BindFailed
                      ? "cannot bind UDP port " + std::to_string(endpoint.port)

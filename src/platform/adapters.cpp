@@ -2,14 +2,12 @@
 
 #include "platform/adapters.h"
 
-#include <arpa/inet.h>
 #include <ifaddrs.h>
 #include <net/if.h>
 #include <netinet/in.h>
 
 #include <algorithm>
 #include <atomic>
-#include <cstdio>
 #include <cstring>
 #include <memory>
 
@@ -51,26 +49,10 @@ bool IsUp(const InterfaceRecord& record) {
 
 }  // namespace
 
-std::optional<Ipv4Address> ParseIPv4(std::string_view text) {
-    AddressText terminated{};
-    if (text.size() >= terminated.size() || text.find('\0') != std::string_view::npos) {
-        return std::nullopt;
-    }
-    std::copy(text.begin(), text.end(), terminated.begin());
-    ::in_addr parsed{};
-    if (::inet_pton(AF_INET, terminated.data(), &parsed) != 1) {
-        return std::nullopt;
-    }
-    Ipv4Address bytes;
-    static_assert(sizeof(parsed) == sizeof(bytes));
-    std::memcpy(bytes.data(), &parsed, bytes.size());
-    return bytes;
-}
-
-AddressText FormatIPv4(const Ipv4Address& address) {
+AddressText AddressTextOf(const Ipv4Address& address) {
     AddressText text{};
-    std::snprintf(text.data(), text.size(), "%d.%d.%d.%d", address[0], address[1], address[2],
-                  address[3]);
+    const std::string dotted = FormatIPv4(address);
+    std::copy_n(dotted.begin(), std::min(dotted.size(), text.size() - 1), text.begin());
     return text;
 }
 
@@ -125,8 +107,8 @@ NICChoice ChooseNICAddress(std::span<const InterfaceRecord> records,
             }
         }
         choice.found = holder != nullptr && IsUp(*holder);
-        choice.addressText = FormatIPv4(*override);
-        choice.maskText = FormatIPv4(holder != nullptr ? holder->mask : kHostMask);
+        choice.addressText = AddressTextOf(*override);
+        choice.maskText = AddressTextOf(holder != nullptr ? holder->mask : kHostMask);
         return choice;
     }
 
@@ -140,12 +122,12 @@ NICChoice ChooseNICAddress(std::span<const InterfaceRecord> records,
             continue;
         }
         choice.found = true;
-        choice.addressText = FormatIPv4(record.address);
-        choice.maskText = FormatIPv4(record.mask);
+        choice.addressText = AddressTextOf(record.address);
+        choice.maskText = AddressTextOf(record.mask);
         return choice;
     }
-    choice.addressText = FormatIPv4(kZeroAddress);
-    choice.maskText = FormatIPv4(kZeroAddress);
+    choice.addressText = AddressTextOf(kZeroAddress);
+    choice.maskText = AddressTextOf(kZeroAddress);
     return choice;
 }
 

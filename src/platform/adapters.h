@@ -15,15 +15,14 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/ipv4.h"
+
 namespace trv81k {
 
-using Ipv4Address = std::array<std::uint8_t, 4>;  // dotted order, first number first
-using AddressText = std::array<char, 16>;         // dotted text and its zero byte
+using AddressText = std::array<char, 16>;  // dotted text and its zero byte
 
-// A strict dotted quad ("192.168.0.1"; no leading zeros, no short forms, no spaces).
-std::optional<Ipv4Address> ParseIPv4(std::string_view text);
-// "%d.%d.%d.%d" into 16 bytes, zero-terminated, rest zero.
-AddressText FormatIPv4(const Ipv4Address& address);
+// The dotted text of an address in 16 bytes, zero-terminated, rest zero.
+AddressText AddressTextOf(const Ipv4Address& address);
 
 // Sets or clears the override (`--interface ADDR`). Returns false, and leaves the previous
 // state, when the text is not a dotted quad or is 0.0.0.0; the caller refuses to start then.

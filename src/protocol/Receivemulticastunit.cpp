@@ -18,8 +18,10 @@ bool ReceiveMulticast::start() {
     if (thread_.joinable()) {
         return true;
     }
-    // The receiver's own socket: same options as the channel, nothing traced.
-    socket_ = std::make_unique<MulticastSocket>(io_, endpoint_, false);
+    // A context stopped by an earlier stop() runs again only after a restart.
+    io_.restart();
+    // The receiver's own socket: it joins the group and keeps a large queue.
+    socket_ = std::make_unique<MulticastSocket>(io_, endpoint_, SocketRole::Receiver);
     if (!socket_->isOpen()) {
         socket_.reset();
         return false;
@@ -45,8 +47,9 @@ void ReceiveMulticast::Execute() {
 
 void ReceiveMulticast::receiveNext() {
     buffer_.fill(0);
-    socket_->socket().async_receive_from(
-        asio::buffer(buffer_), sender_,
+    // The sender's address is of no interest: answers are known by what they carry.
+    socket_->socket().async_receive(
+        asio::buffer(buffer_),
         [this](const asio::error_code& error, std::size_t bytes) { onReceived(error, bytes); });
 }
 

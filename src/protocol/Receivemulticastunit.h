@@ -54,7 +54,6 @@ private:
     std::unique_ptr<MulticastSocket> socket_;
     asio::steady_timer pause_;
     std::array<std::uint8_t, kReceiveBufferSize> buffer_{};
-    asio::ip::udp::endpoint sender_;
     std::atomic<std::uint64_t> handled_{0};
     std::thread thread_;
 };

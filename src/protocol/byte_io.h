@@ -56,7 +56,6 @@ public:
     }
 
     bool ok() const { return !failed_; }
-    std::size_t position() const { return pos_; }
 
 private:
     bool room(std::size_t n) {
@@ -107,7 +106,6 @@ public:
     void fail() { failed_ = true; }
 
     bool ok() const { return !failed_; }
-    std::size_t position() const { return pos_; }
 
 private:
     bool room(std::size_t n) {

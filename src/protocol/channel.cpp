@@ -12,13 +12,16 @@ constexpr int kReceiveBufferBytes = 1 << 20;
 
 }  // namespace
 
-bool multicastLoopbackFor(const Ipv4Bytes& interfaceAddress) {
+bool multicastLoopbackFor(const Ipv4Address& interfaceAddress) {
     return interfaceAddress[0] == 127;
 }
 
 MulticastSocket::MulticastSocket(asio::io_context& io, const NetworkEndpoint& endpoint,
-                                 bool traceOptions)
+                                 SocketRole role)
     : socket_(io) {
+    const bool receives = role != SocketRole::Channel;
+    const bool traceOptions = role != SocketRole::Receiver;
+    const bool traceJoin = role != SocketRole::Channel;
     const auto trace = [traceOptions](const char* line) {
         if (traceOptions) {
             Trace(line);
@@ -47,10 +50,12 @@ MulticastSocket::MulticastSocket(asio::io_context& io, const NetworkEndpoint& en
         close();
         return;
     }
-    // Room for a burst: anyone on the LAN may flood the group, and every datagram queued
-    // behind a slow moment of the reader would otherwise push the answers that matter out.
-    // The system may grant less (its limit holds); a refusal is ignored.
-    socket_.set_option(asio::socket_base::receive_buffer_size(kReceiveBufferBytes), error);
+    if (receives) {
+        // Room for a burst: anyone on the LAN may flood the group, and every datagram queued
+        // behind a slow moment of the reader would otherwise push the answers that matter out.
+        // The system may grant less (its limit holds); a refusal is ignored.
+        socket_.set_option(asio::socket_base::receive_buffer_size(kReceiveBufferBytes), error);
+    }
     socket_.set_option(
         asio::ip::multicast::enable_loopback(multicastLoopbackFor(endpoint.interfaceAddress)),
         error);
@@ -59,9 +64,11 @@ MulticastSocket::MulticastSocket(asio::io_context& io, const NetworkEndpoint& en
     }
     socket_.set_option(asio::ip::multicast::hops(3), error);  // a refusal is ignored
     socket_.set_option(asio::ip::multicast::outbound_interface(interfaceAddress), error);
-    socket_.set_option(asio::ip::multicast::join_group(group, interfaceAddress), error);
-    if (error) {
-        trace("Error: send Mutlicast add membership fail!");
+    if (receives) {
+        socket_.set_option(asio::ip::multicast::join_group(group, interfaceAddress), error);
+        if (error && traceJoin) {
+            Trace("Error: send Mutlicast add membership fail!");
+        }
     }
     status_ = Status::Open;
 }

@@ -18,12 +18,21 @@ namespace trv81k {
 struct NetworkEndpoint {
     std::string group = kGroupAddress;
     std::uint16_t port = kProtocolPort;
-    Ipv4Bytes interfaceAddress{};  // 0.0.0.0: let the system choose
+    Ipv4Address interfaceAddress{};  // 0.0.0.0: let the system choose
 };
 
 // Multicast loopback stays off, since wizard and device sit on different hosts; it is on only
 // when the adapter is a loopback address (the demo runs wizard and emulator on lo).
-bool multicastLoopbackFor(const Ipv4Bytes& interfaceAddress);
+bool multicastLoopbackFor(const Ipv4Address& interfaceAddress);
+
+// What a socket is for. Every socket has reuse-address, port 14675, loopback, time-to-live 3
+// and the outgoing interface; only a socket that reads answers joins the group and asks for
+// room in its receive queue.
+enum class SocketRole {
+    Channel,   // the wizard's sender: traces the option refusals the support staff know
+    Receiver,  // the wizard's receiver thread: traces a refused group join
+    Device,    // sends and receives on one socket (the emulator, test devices): traces all
+};
 
 // A UDP socket with the protocol's multicast options. Options that the system refuses are
 // traced (the lines the support staff know) and the socket is used anyway; only a socket that
@@ -32,7 +41,7 @@ class MulticastSocket {
 public:
     enum class Status { Open, SocketFailed, BindFailed };
 
-    MulticastSocket(asio::io_context& io, const NetworkEndpoint& endpoint, bool traceOptions);
+    MulticastSocket(asio::io_context& io, const NetworkEndpoint& endpoint, SocketRole role);
     ~MulticastSocket();
     MulticastSocket(const MulticastSocket&) = delete;
     MulticastSocket& operator=(const MulticastSocket&) = delete;

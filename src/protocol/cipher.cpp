@@ -10,7 +10,6 @@
 #include <bit>
 #include <cstdio>
 #include <cstdlib>
-#include <numeric>
 #include <optional>
 
 namespace trv81k {
@@ -177,19 +176,13 @@ PlainMessage decryptPacket(std::span<const std::uint8_t> received) {
 }
 
 std::uint8_t checksum(std::span<const std::uint8_t, kCipherSize> cipher) {
-#if defined(__SSE2__)
-    // Sums of absolute differences against zero: eight bytes summed into each 64-bit lane.
-    __m128i sums = _mm_setzero_si128();
-    for (std::size_t i = 0; i < kCipherSize; i += 16) {
-        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cipher.data() + i));
-        sums = _mm_add_epi64(sums, _mm_sad_epu8(block, _mm_setzero_si128()));
+    // Summed modulo 256 all along: the compiler adds sixteen bytes at a time where the target
+    // has vector registers.
+    std::uint8_t sum = 0;
+    for (const std::uint8_t byte : cipher) {
+        sum = static_cast<std::uint8_t>(sum + byte);
     }
-    const auto sum = static_cast<std::uint64_t>(_mm_cvtsi128_si64(sums)) +
-                     static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(sums, sums)));
-#else
-    const unsigned sum = std::accumulate(cipher.begin(), cipher.end(), 0u);
-#endif
-    return static_cast<std::uint8_t>(sum & 0xFF);
+    return sum;
 }
 
 Datagram sealPacket(const PlainMessage& plain, std::time_t seconds) {

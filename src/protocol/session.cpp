@@ -10,33 +10,33 @@
 namespace trv81k {
 
 std::optional<PlainMessage> prepareRequest(PacketKind kind, ExchangeState& state,
-                                           const WizardState& wizard) {
+                                           const RequestContent& content) {
     switch (kind) {
         case PacketKind::Search:
-            state.requestKind.store(static_cast<int>(PacketKind::Search),
-                                    std::memory_order_release);
-            state.bGetAuthAck.store(false, std::memory_order_release);
+            state.setRequestKind(PacketKind::Search);
+            state.clearLoginAnswered();
             return buildSearchRequest();
         case PacketKind::Authentication:
             if (!state.hasSelection()) {
                 return std::nullopt;
             }
-            state.requestKind.store(static_cast<int>(PacketKind::Authentication),
-                                    std::memory_order_release);
+            state.setRequestKind(PacketKind::Authentication);
             return buildAuthRequest(state.selectedToken(), state.selectedMAC(), state.localIP(),
-                                    wizard.loginPassword);
+                                    content.loginPassword);
         case PacketKind::Configure:
-            state.requestKind.store(static_cast<int>(PacketKind::Configure),
-                                    std::memory_order_release);
-            return buildConfigureRequest(state.selectedMAC(), wizard);
+            state.setRequestKind(PacketKind::Configure);
+            if (content.settings == nullptr) {
+                return std::nullopt;
+            }
+            return buildConfigureRequest(*content.settings);
         case PacketKind::CheckBPS:
             return buildCheckBPSRequest(state.selectedMAC());
     }
     return std::nullopt;
 }
 
-NetworkSession::NetworkSession(Timing timing, PauseFn pause)
-    : timing_(timing), pause_(std::move(pause)) {
+NetworkSession::NetworkSession(Timing timing, PauseFn pause, std::uint16_t port, std::string group)
+    : timing_(timing), pause_(std::move(pause)), port_(port), group_(std::move(group)) {
     state_.reset();
 }
 
@@ -44,7 +44,7 @@ NetworkSession::~NetworkSession() {
     close();
 }
 
-NetworkSession::OpenResult NetworkSession::open(std::uint16_t port, std::string group) {
+NetworkPort::OpenResult NetworkSession::open() {
     AddressText address{};
     AddressText mask{};
     adapterFound_ = GetNICAddress(address, mask);
@@ -57,11 +57,11 @@ NetworkSession::OpenResult NetworkSession::open(std::uint16_t port, std::string 
     }
 
     NetworkEndpoint endpoint;
-    endpoint.group = std::move(group);
-    endpoint.port = port;
+    endpoint.group = group_;
+    endpoint.port = port_;
     endpoint.interfaceAddress = state_.localIP();
 
-    channel_ = std::make_unique<MulticastSocket>(io_, endpoint, true);
+    channel_ = std::make_unique<MulticastSocket>(io_, endpoint, SocketRole::Channel);
     switch (channel_->status()) {
         case MulticastSocket::Status::SocketFailed:
             channel_.reset();
@@ -77,8 +77,8 @@ NetworkSession::OpenResult NetworkSession::open(std::uint16_t port, std::string 
     return OpenResult::Open;
 }
 
-bool NetworkSession::sendPacket(PacketKind kind, const WizardState& wizard) {
-    const std::optional<PlainMessage> plain = prepareRequest(kind, state_, wizard);
+bool NetworkSession::sendPacket(PacketKind kind, const RequestContent& content) {
+    const std::optional<PlainMessage> plain = prepareRequest(kind, state_, content);
     if (!plain) {
         return false;
     }
@@ -96,7 +96,7 @@ bool NetworkSession::sendPacket(PacketKind kind, const WizardState& wizard) {
     return true;
 }
 
-void NetworkSession::close() {
+void NetworkSession::close() noexcept {
     if (channel_) {
         channel_->close();
         channel_.reset();
@@ -106,6 +106,10 @@ void NetworkSession::close() {
         receiver_->stop();
         receiver_.reset();
     }
+}
+
+bool NetworkSession::checkAdapter() {
+    return CheckNICState();
 }
 
 bool NetworkSession::channelOpen() const {

@@ -11,52 +11,47 @@
 
 #include "protocol/channel.h"
 #include "protocol/exchange_state.h"
+#include "protocol/network_port.h"
 #include "protocol/timing.h"
 
 namespace trv81k {
 
 class ReceiveMulticast;
 
-// Applies sendPacket's rules to the shared state and builds the request: the search request
-// sets requestKind 1 and clears bGetAuthAck; the authentication request needs a selected entry
-// and sets requestKind 2; the configure request sets requestKind 3 and is empty when the
-// static address or netmask does not pass; the pairing check leaves requestKind alone.
-// Empty means: nothing is sent.
-std::optional<PlainMessage> prepareRequest(PacketKind kind, ExchangeState& state,
-                                           const WizardState& wizard);
-
-class NetworkSession {
+class NetworkSession final : public NetworkPort {
 public:
     // How the window thread waits: the wizard keeps painting and drops input; the
     // command-line tool simply sleeps.
     using PauseFn = std::function<void(std::chrono::milliseconds)>;
 
-    enum class OpenResult { Open, SocketFailed, BindFailed };
-
-    explicit NetworkSession(Timing timing = {}, PauseFn pause = {});
-    ~NetworkSession();  // closes the channel and stops the receiver
+    // `port` and `group` are test seams; the product uses the protocol's.
+    explicit NetworkSession(Timing timing = {}, PauseFn pause = {},
+                            std::uint16_t port = kProtocolPort, std::string group = kGroupAddress);
+    ~NetworkSession() override;  // closes the channel and stops the receiver
     NetworkSession(const NetworkSession&) = delete;
     NetworkSession& operator=(const NetworkSession&) = delete;
 
     // Start-up, in order: the adapter lookup (localIPText, and localIP when one was found),
-    // the channel and the receiver. `port` and `group` are test seams.
-    OpenResult open(std::uint16_t port = kProtocolPort, std::string group = kGroupAddress);
+    // the channel and the receiver.
+    OpenResult open() override;
 
     // Builds, encrypts and multicasts one request. False when nothing was sent (refused by
     // prepareRequest, no channel, or the send failed; each traced as described).
-    bool sendPacket(PacketKind kind, const WizardState& wizard);
+    bool sendPacket(PacketKind kind, const RequestContent& content) override;
 
     // Shut the channel down, pause, stop and join the receiver. Errors are swallowed; safe to
     // call twice.
-    void close();
+    void close() noexcept override;
+    // The adapter guard: CheckNICState.
+    bool checkAdapter() override;
 
-    ExchangeState& state() { return state_; }
+    ExchangeState& state() override { return state_; }
     const ExchangeState& state() const { return state_; }
     const Timing& timing() const { return timing_; }
     const std::string& localIPText() const { return localIPText_; }
     bool adapterFound() const { return adapterFound_; }
     bool channelOpen() const;
-    bool receiverRunning() const;
+    bool receiverRunning() const override;
     std::uint64_t datagramsReceived() const;
 
 private:
@@ -64,6 +59,8 @@ private:
 
     Timing timing_;
     PauseFn pause_;
+    std::uint16_t port_;
+    std::string group_;
     ExchangeState state_;
     std::string localIPText_ = "0.0.0.0";
     bool adapterFound_ = false;

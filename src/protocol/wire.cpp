@@ -4,7 +4,6 @@
 #include <cstdio>
 
 #include "protocol/byte_io.h"
-#include "settings/validators.h"
 
 namespace trv81k {
 namespace {
@@ -125,12 +124,6 @@ std::string formatMac(const MacAddress& mac) {
     return text;
 }
 
-std::string formatIpv4(const Ipv4Bytes& address) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%d.%d.%d.%d", address[0], address[1], address[2], address[3]);
-    return text;
-}
-
 std::optional<MacAddress> parseMac(std::string_view text) {
     if (text.size() != 17) {
         return std::nullopt;
@@ -160,20 +153,6 @@ std::optional<MacAddress> parseMac(std::string_view text) {
     return mac;
 }
 
-void WizardState::loadFromDevice(const DeviceInfo& device) {
-    bStaticIP = device.ipMode != 0;
-    newIPText = formatIpv4(device.ipAddress);
-    newNetmaskText = formatIpv4(device.subnetMask);
-    newGatewayText = formatIpv4(device.gateway);
-    lastGoodGatewayText = newGatewayText;
-    newSecurityMode = device.securityMode;
-    newSSID = device.ssidText();
-    newDeviceName = device.deviceNameText();
-    newChannel = device.channel;
-    newNetMode = device.networkMode;
-    newPassword = device.devicePasswordText();
-}
-
 // ---- Requests --------------------------------------------------------------------------------
 
 PlainMessage buildSearchRequest() {
@@ -181,7 +160,7 @@ PlainMessage buildSearchRequest() {
 }
 
 PlainMessage buildAuthRequest(const DeviceToken& token, const MacAddress& mac,
-                              const Ipv4Bytes& localIP, std::string_view password) {
+                              const Ipv4Address& localIP, std::string_view password) {
     PlainMessage plain = withTag(tag::kAuthRequest);
     ByteWriter out{std::span(plain).subspan(kTagSize)};
     out.put(token);
@@ -200,53 +179,30 @@ PlainMessage buildCheckBPSRequest(const MacAddress& mac) {
     return plain;
 }
 
-std::optional<PlainMessage> buildConfigureRequest(const MacAddress& mac, const WizardState& state) {
+std::optional<PlainMessage> buildConfigureRequest(const ConfigureSettings& settings) {
     // Built in place: the request is made on every send, so it is not copied around.
     std::optional<PlainMessage> result(std::in_place);  // zeroed
     PlainMessage& plain = *result;
     std::copy(tag::kConfigureRequest.begin(), tag::kConfigureRequest.end(), plain.begin());
     ByteWriter out{std::span(plain).subspan(kTagSize)};
-    out.put(mac);
-    out.put(static_cast<std::uint8_t>(state.bStaticIP ? 1 : 0));
-    if (state.bStaticIP) {
-        const auto address = AddressBytes(AddressField::IP, state.newIPText);
-        const auto mask =
-            address ? AddressBytes(AddressField::Netmask, state.newNetmaskText) : std::nullopt;
-        if (!address || !mask) {
-            result.reset();
-            return result;
-        }
-        // An empty gateway, 0.0.0.0 and a refused one are all sent as zeros.
-        const auto gateway = state.newGatewayText.empty()
-                                 ? std::nullopt
-                                 : AddressBytes(AddressField::Gateway, state.newGatewayText);
-        out.put(*address);
-        out.put(*mask);
-        out.put(gateway.value_or(Ipv4Bytes{}));
-    } else {
-        out.skip(12);
-    }
-    out.putLengthPrefixed(state.newDeviceName);
-    out.putLengthPrefixed(state.newPassword);
-    out.put(static_cast<std::uint8_t>(state.bWirelessEditable ? 1 : 0));
-
-    const DeviceInfo& device = state.currentDevice;
-    const std::size_t auxLength = std::min<std::size_t>(device.auxNameLength, kMaxTextLength);
-    out.put(static_cast<std::uint8_t>(auxLength));
-    out.put(std::span(device.auxName).first(auxLength));
-    out.put(device.auxAttr);
-    out.put(device.auxKeyCode);
-    // The device announces only the size of this block; it is sent as zeros.
-    out.skip(auxKeyBlockSize(device.auxKeyCode));
-
-    out.putLengthPrefixed(state.newSSID);
-    out.put(static_cast<std::uint8_t>(state.newChannel & 0xFF));
-    out.put(static_cast<std::uint8_t>(state.newSecurityMode & 0xFF));
-    const std::size_t keyWidth = keyBytesFor(state.newSecurityMode);
-    const bool wep =
-        state.newSecurityMode == kSecurityWep64 || state.newSecurityMode == kSecurityWep128;
-    out.putPadded(wep ? state.newWepKey : state.newPSK, keyWidth);
-    out.put(state.newNetMode);
+    out.put(settings.mac);
+    out.put(settings.ipMode);
+    out.put(settings.ipAddress);
+    out.put(settings.subnetMask);
+    out.put(settings.gateway);
+    out.putLengthPrefixed(settings.deviceName);
+    out.putLengthPrefixed(settings.password);
+    out.put(settings.wirelessEditable);
+    out.putLengthPrefixed(settings.auxName);
+    out.put(settings.auxAttr);
+    out.put(settings.auxKeyCode);
+    // The device announces only the size of this block.
+    out.putPadded(settings.auxKeyBlock, auxKeyBlockSize(settings.auxKeyCode));
+    out.putLengthPrefixed(settings.ssid);
+    out.put(settings.channel);
+    out.put(settings.securityMode);
+    out.putPadded(settings.key, keyBytesFor(settings.securityMode));
+    out.put(settings.networkMode);
     if (!out.ok()) {
         result.reset();
     }
@@ -278,12 +234,12 @@ std::optional<MacAddress> parseCheckBPSRequest(std::span<const std::uint8_t, kPl
     return mac;
 }
 
-std::optional<ConfigureRequest> parseConfigureRequest(
+std::optional<ConfigureSettings> parseConfigureRequest(
     std::span<const std::uint8_t, kPlainSize> plain) {
     if (!hasTag(plain, tag::kConfigureRequest)) {
         return std::nullopt;
     }
-    ConfigureRequest request;
+    ConfigureSettings request;
     ByteReader in{std::span(plain).subspan(kTagSize)};
     in.get(request.mac);
     request.ipMode = in.get();
@@ -350,7 +306,7 @@ std::optional<PlainMessage> buildSearchAnswer(const DeviceInfo& device) {
 }
 
 PlainMessage buildAuthAnswer(const DeviceToken& token, const MacAddress& mac,
-                             const Ipv4Bytes& clientIP, std::uint8_t status) {
+                             const Ipv4Address& clientIP, std::uint8_t status) {
     PlainMessage plain = withTag(tag::kAuthAnswer);
     ByteWriter out{std::span(plain).subspan(kTagSize)};
     out.put(token);
@@ -374,6 +330,42 @@ PlainMessage buildCheckBPSAnswer(const MacAddress& mac, std::uint8_t pairingStat
     out.put(mac);
     out.put(pairingState);
     return plain;
+}
+
+std::optional<AuthAnswer> parseAuthAnswer(std::span<const std::uint8_t, kPlainSize> plain) {
+    if (!hasTag(plain, tag::kAuthAnswer)) {
+        return std::nullopt;
+    }
+    AuthAnswer answer;
+    ByteReader in{std::span(plain).subspan(kTagSize)};
+    in.get(answer.token);
+    in.get(answer.mac);
+    in.get(answer.clientIP);
+    answer.status = in.get();
+    return answer;
+}
+
+std::optional<ConfigureAnswer> parseConfigureAnswer(
+    std::span<const std::uint8_t, kPlainSize> plain) {
+    if (!hasTag(plain, tag::kConfigureAnswer)) {
+        return std::nullopt;
+    }
+    ConfigureAnswer answer;
+    ByteReader in{std::span(plain).subspan(kTagSize)};
+    in.get(answer.mac);
+    answer.status = in.get();
+    return answer;
+}
+
+std::optional<CheckBPSAnswer> parseCheckBPSAnswer(std::span<const std::uint8_t, kPlainSize> plain) {
+    if (!hasTag(plain, tag::kCheckBPSAnswer)) {
+        return std::nullopt;
+    }
+    CheckBPSAnswer answer;
+    ByteReader in{std::span(plain).subspan(kTagSize)};
+    in.get(answer.mac);
+    answer.pairingState = in.get();
+    return answer;
 }
 
 ParsedSearchAnswer parseSearchAnswer(std::span<const std::uint8_t, kPlainSize> plain) {

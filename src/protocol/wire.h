@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/ipv4.h"
+
 namespace trv81k {
 
 inline constexpr char kGroupAddress[] = "234.2.2.2";
@@ -30,7 +32,6 @@ using PlainMessage = std::array<std::uint8_t, kPlainSize>;
 using CipherBlock = std::array<std::uint8_t, kCipherSize>;
 using Datagram = std::array<std::uint8_t, kDatagramSize>;
 using MacAddress = std::array<std::uint8_t, 6>;
-using Ipv4Bytes = std::array<std::uint8_t, 4>;  // dotted order, first number first
 using DeviceToken = std::array<std::uint8_t, 4>;
 using DeviceId = std::array<std::uint8_t, 6>;
 
@@ -94,9 +95,9 @@ MessageKind classify(std::span<const std::uint8_t, kPlainSize> plain);
 // NUL-terminated ones have room for the terminator.
 struct DeviceInfo {
     std::uint8_t ipMode = 0;  // 0 DHCP, 1 static
-    Ipv4Bytes ipAddress{};
-    Ipv4Bytes subnetMask{};
-    Ipv4Bytes gateway{};
+    Ipv4Address ipAddress{};
+    Ipv4Address subnetMask{};
+    Ipv4Address gateway{};
     MacAddress macAddress{};
     std::array<std::uint8_t, 33> ssid{};
     std::uint8_t ssidLength = 0;
@@ -130,78 +131,52 @@ struct DeviceInfo {
 
 // "%02X-%02X-%02X-%02X-%02X-%02X"
 std::string formatMac(const MacAddress& mac);
-// "%d.%d.%d.%d"
-std::string formatIpv4(const Ipv4Bytes& address);
 // Parses "00-11-22-33-44-55" (also with ':'), upper or lower case.
 std::optional<MacAddress> parseMac(std::string_view text);
 
 // Size of the block that follows auxKeyCode in the configure request: 5, 13, 16 or 0.
 std::size_t auxKeyBlockSize(std::uint8_t auxKeyCode);
 
-// The settings the wizard collects and the configure request carries, and the login data the
-// authentication request carries. Texts are 8-bit strings, one byte a character.
-struct WizardState {
-    std::string loginPassword;
-    DeviceInfo currentDevice;
-
-    bool bStaticIP = true;
-    std::string newIPText;
-    std::string newNetmaskText;
-    std::string newGatewayText;
-    std::string lastGoodGatewayText;
-    std::string newSSID;
-    std::string newDeviceName;
-    std::string newPassword;
-    std::string newPassphrase;
-    std::string newWepKey;
-    std::string newPSK;
-    int newSecurityMode = 0;
-    int newEncryption = 0;
-    int newChannel = 0;
-    std::uint8_t newNetMode = 0;
-    int securityChoice = 0;
-    bool bWirelessEditable = false;
-
-    // Takes the selected device's current settings over, as a successful login does.
-    void loadFromDevice(const DeviceInfo& device);
-};
-
 // ---- Requests (wizard to device) -------------------------------------------------------------
 
 PlainMessage buildSearchRequest();
 // The password is cut to what fits the message; the length byte always tells what follows.
 PlainMessage buildAuthRequest(const DeviceToken& token, const MacAddress& mac,
-                              const Ipv4Bytes& localIP, std::string_view password);
+                              const Ipv4Address& localIP, std::string_view password);
 PlainMessage buildCheckBPSRequest(const MacAddress& mac);
-// Empty when the static address or netmask does not pass its validator, or when the texts
-// would not fit the message.
-std::optional<PlainMessage> buildConfigureRequest(const MacAddress& mac, const WizardState& state);
 
-// What a configure request carries, as a device reads it.
-struct ConfigureRequest {
-    MacAddress mac{};
-    std::uint8_t ipMode = 0;
-    Ipv4Bytes ipAddress{};
-    Ipv4Bytes subnetMask{};
-    Ipv4Bytes gateway{};
-    std::string deviceName;
+// Everything a configure request carries, as values that were checked before: what the
+// wizard's pages or the command line's options turn into, and what a device reads back.
+struct ConfigureSettings {
+    MacAddress mac{};         // the selected device
+    std::uint8_t ipMode = 0;  // 0 DHCP, 1 static
+    Ipv4Address ipAddress{};  // the three addresses are zero in DHCP mode
+    Ipv4Address subnetMask{};
+    Ipv4Address gateway{};   // zero: no gateway
+    std::string deviceName;  // texts: 8-bit, one byte a character
     std::string password;
-    std::uint8_t wirelessEditable = 0;
+    std::uint8_t wirelessEditable = 0;  // 0: the wireless settings are left to the pairing
+    // Returned unchanged from the device's search answer.
     std::string auxName;
     std::uint8_t auxAttr = 0;
     std::uint8_t auxKeyCode = 0;
-    std::string auxKeyBlock;
+    std::string auxKeyBlock;  // as many bytes as auxKeyCode announces; zeros when shorter
     std::string ssid;
     std::uint8_t channel = 0;
-    std::uint8_t securityMode = 0;
-    std::string key;  // the key bytes up to the first zero byte
+    std::uint8_t securityMode = 0;  // the wire code (the pairing's 11 travels as 0)
+    std::string key;  // the key text; its first 0, 10, 26 or 64 bytes travel, by the code
     std::uint8_t networkMode = 0;
+
+    bool operator==(const ConfigureSettings&) const = default;
 };
+
+// Empty when a text would not fit its length byte or the message.
+std::optional<PlainMessage> buildConfigureRequest(const ConfigureSettings& settings);
 
 struct AuthRequest {
     DeviceToken token{};
     MacAddress mac{};
-    Ipv4Bytes localIP{};
+    Ipv4Address localIP{};
     std::string password;
 };
 
@@ -209,17 +184,41 @@ struct AuthRequest {
 // fields would run past its end.
 std::optional<AuthRequest> parseAuthRequest(std::span<const std::uint8_t, kPlainSize> plain);
 std::optional<MacAddress> parseCheckBPSRequest(std::span<const std::uint8_t, kPlainSize> plain);
-std::optional<ConfigureRequest> parseConfigureRequest(
+// The key comes back up to its first zero byte.
+std::optional<ConfigureSettings> parseConfigureRequest(
     std::span<const std::uint8_t, kPlainSize> plain);
 
 // ---- Answers (device to wizard) -------------------------------------------------------------
 
 // A search answer for a device; empty when its texts exceed their fields or the message.
 std::optional<PlainMessage> buildSearchAnswer(const DeviceInfo& device);
+
+// The three short answers. Their parsers are empty for a message with another tag; every
+// other byte is taken as it comes (each answer is a fixed layout well inside the message).
+struct AuthAnswer {
+    DeviceToken token{};
+    MacAddress mac{};
+    Ipv4Address clientIP{};   // the address the request came from
+    std::uint8_t status = 0;  // 0: password accepted
+};
 PlainMessage buildAuthAnswer(const DeviceToken& token, const MacAddress& mac,
-                             const Ipv4Bytes& clientIP, std::uint8_t status);
+                             const Ipv4Address& clientIP, std::uint8_t status);
+std::optional<AuthAnswer> parseAuthAnswer(std::span<const std::uint8_t, kPlainSize> plain);
+
+struct ConfigureAnswer {
+    MacAddress mac{};
+    std::uint8_t status = 0;  // 0: settings accepted
+};
 PlainMessage buildConfigureAnswer(const MacAddress& mac, std::uint8_t status);
+std::optional<ConfigureAnswer> parseConfigureAnswer(
+    std::span<const std::uint8_t, kPlainSize> plain);
+
+struct CheckBPSAnswer {
+    MacAddress mac{};
+    std::uint8_t pairingState = 0;  // 1: the pairing manages the wireless settings
+};
 PlainMessage buildCheckBPSAnswer(const MacAddress& mac, std::uint8_t pairingState);
+std::optional<CheckBPSAnswer> parseCheckBPSAnswer(std::span<const std::uint8_t, kPlainSize> plain);
 
 // Outcome of reading a search answer.
 enum class SearchAnswerParse { Stored, Malformed, NoMarker };

@@ -10,10 +10,6 @@ namespace trv81k {
 
 namespace {
 
-constexpr std::string_view kIPEdit = "IPEdit";
-constexpr std::string_view kNetmaskEdit = "NetmaskEdit";
-constexpr std::string_view kGatewayEdit = "GatewayEdit";
-
 // The netmask octet lists. An octet's number in "%d" form is in a list exactly when the number
 // is, so the closed octets are compared as numbers; the last octet is compared as typed.
 constexpr std::array<int, 7> kFirstOctetMasks = {128, 192, 224, 240, 248, 252, 255};
@@ -122,8 +118,8 @@ bool IsUsableHostAddress(const DottedScan& scan) {
            scan.lastNumber() != 0 && scan.lastNumber() != 255;
 }
 
-FieldCheck Refusal(std::string_view messageKey, std::string_view focusField) {
-    return FieldCheck{false, messageKey, focusField};
+FieldCheck Refusal(std::string_view messageKey, SettingField field) {
+    return FieldCheck{false, messageKey, field};
 }
 
 // What a scan made of a text: the outcome, whether a refusal puts the field's last accepted text
@@ -236,13 +232,12 @@ Scanned ScanGateway(std::string_view text) {
 
 // The check a window needs: the bytes and normalised text of an accepted text, or the message,
 // the field to focus and whether it is reset.
-AddressCheck ToCheck(const Scanned& scanned, std::string_view messageKey,
-                     std::string_view focusField) {
+AddressCheck ToCheck(const Scanned& scanned, std::string_view messageKey, SettingField field) {
     AddressCheck check;
     check.outcome = scanned.outcome;
     if (scanned.outcome == FieldOutcome::Invalid) {
         check.messageKey = messageKey;
-        check.focusField = focusField;
+        check.field = field;
         check.resetField = scanned.reset;
         return check;
     }
@@ -256,15 +251,15 @@ AddressCheck ToCheck(const Scanned& scanned, std::string_view messageKey,
 }  // namespace
 
 AddressCheck ValidateIPText(std::string_view text) {
-    return ToCheck(ScanIP(text), "INVALID_IP", kIPEdit);
+    return ToCheck(ScanIP(text), "INVALID_IP", SettingField::IpAddress);
 }
 
 AddressCheck ValidateNetmaskText(std::string_view text) {
-    return ToCheck(ScanNetmask(text), "INVALID_NETMASK", kNetmaskEdit);
+    return ToCheck(ScanNetmask(text), "INVALID_NETMASK", SettingField::Netmask);
 }
 
 AddressCheck ValidateGatewayText(std::string_view text) {
-    return ToCheck(ScanGateway(text), "INVALID_Gateway", kGatewayEdit);
+    return ToCheck(ScanGateway(text), "INVALID_Gateway", SettingField::Gateway);
 }
 
 std::optional<std::array<std::uint8_t, 4>> AddressBytes(AddressField field, std::string_view text) {
@@ -288,14 +283,14 @@ std::optional<std::array<std::uint8_t, 4>> AddressBytes(AddressField field, std:
 
 FieldCheck CheckDevicePassword(std::string_view password) {
     if (password.size() < 4 || password.size() > 16) {
-        return Refusal("INVALID_PASSWORD", {});
+        return Refusal("INVALID_PASSWORD", SettingField::DevicePassword);
     }
     return {};
 }
 
 FieldCheck CheckSSID(std::string_view ssid) {
     if (ssid.empty() || ssid.size() > 32) {
-        return Refusal("SSID_ERROR", "SSIDEdit");
+        return Refusal("SSID_ERROR", SettingField::Ssid);
     }
     return {};
 }
@@ -306,23 +301,23 @@ FieldCheck CheckWepKey(int securityMode, std::string_view passphrase, std::strin
     }
     const bool is64 = securityMode == 1;
     if (passphrase.size() > 16) {
-        return Refusal("INVALID_PASSPHRASE", "PassphraseEdit");
+        return Refusal("INVALID_PASSPHRASE", SettingField::Passphrase);
     }
     if (key.size() != (is64 ? 10u : 26u)) {
-        return Refusal(is64 ? "KEY64_ERROR" : "KEY128_ERROR", "Key1Edit");
+        return Refusal(is64 ? "KEY64_ERROR" : "KEY128_ERROR", SettingField::WepKey);
     }
     if (!IsHexText(key)) {
-        return Refusal(is64 ? "KEY64_HEX_ERROR" : "KEY128_HEX_ERROR", "Key1Edit");
+        return Refusal(is64 ? "KEY64_HEX_ERROR" : "KEY128_HEX_ERROR", SettingField::WepKey);
     }
     return {};
 }
 
 FieldCheck CheckPreSharedKey(std::string_view psk) {
     if (psk.size() < 8 || psk.size() > 64) {
-        return Refusal("INVALID_PSK_LENGTH", "PSKEdit");
+        return Refusal("INVALID_PSK_LENGTH", SettingField::PreSharedKey);
     }
     if (psk.size() == 64 && !IsHexText(psk)) {
-        return Refusal("INVALID_PSK_KEY", "PSKEdit");
+        return Refusal("INVALID_PSK_KEY", SettingField::PreSharedKey);
     }
     return {};
 }

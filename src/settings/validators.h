@@ -14,6 +14,24 @@
 
 namespace trv81k {
 
+// Which entered value a check is about. The wizard maps it to its field, the command-line tool
+// to its option.
+enum class SettingField {
+    None,
+    IpAddress,
+    Netmask,
+    Gateway,
+    DeviceName,
+    DevicePassword,
+    Ssid,
+    Channel,
+    NetworkMode,
+    Security,
+    Passphrase,
+    WepKey,
+    PreSharedKey,
+};
+
 enum class FieldOutcome {
     Valid,
     None,  // the gateway text 0.0.0.0: no gateway
@@ -22,10 +40,10 @@ enum class FieldOutcome {
 
 struct AddressCheck {
     FieldOutcome outcome = FieldOutcome::Invalid;
-    std::array<std::uint8_t, 4> bytes{};  // the address in dotted order; zero unless Valid
-    std::string normalised;               // each octet in plain decimal; set unless Invalid
-    std::string_view messageKey;          // Language.ini message on refusal, else empty
-    std::string_view focusField;          // objectName of the refused edit, else empty
+    std::array<std::uint8_t, 4> bytes{};      // the address in dotted order; zero unless Valid
+    std::string normalised;                   // each octet in plain decimal; set unless Invalid
+    std::string_view messageKey;              // Language.ini message on refusal, else empty
+    SettingField field = SettingField::None;  // the refused value, else None
     // On refusal: true when the field gets its last accepted text back, false when the typed
     // text stays (the gateway's refusal of a character other than a digit or a dot).
     bool resetField = false;
@@ -35,15 +53,15 @@ struct AddressCheck {
 
 // Address: exactly four decimal octets of at most 255, not 0.0.0.0 nor 255.255.255.255, and a
 // last octet neither 0 nor 255. Leading zeros are dropped ("192.168.001.010" is 192.168.1.10).
-// Refusal: "INVALID_IP", focus "IPEdit", reset.
+// Refusal: "INVALID_IP", field IpAddress, reset.
 AddressCheck ValidateIPText(std::string_view text);
 // Netmask: four decimal octets, the first one of 128, 192, 224, 240, 248, 252, 255, the others
 // one of those or 0 (the last one written without leading zeros); not 255.255.255.255. The
-// octets need not form a contiguous run of ones. Refusal: "INVALID_NETMASK", focus
-// "NetmaskEdit", reset.
+// octets need not form a contiguous run of ones. Refusal: "INVALID_NETMASK", field Netmask,
+// reset.
 AddressCheck ValidateNetmaskText(std::string_view text);
 // Gateway: None for a text that reads 0.0.0.0 (leading zeros allowed), otherwise the address
-// rule. Refusal: "INVALID_Gateway", focus "GatewayEdit"; reset unless the refusal is for a
+// rule. Refusal: "INVALID_Gateway", field Gateway; reset unless the refusal is for a
 // character other than a digit or a dot. An empty field is the caller's business (no gateway).
 AddressCheck ValidateGatewayText(std::string_view text);
 
@@ -56,9 +74,8 @@ std::optional<std::array<std::uint8_t, 4>> AddressBytes(AddressField field, std:
 // Outcome of a field check with a message.
 struct FieldCheck {
     bool ok = true;
-    std::string_view messageKey;  // empty when ok
-    std::string_view focusField;  // objectName of the edit that gets the focus with its text
-                                  // selected; empty when the focus stays where it is
+    std::string_view messageKey;              // empty when ok
+    SettingField field = SettingField::None;  // the refused value
 };
 
 // Device password: 4 to 16 characters.

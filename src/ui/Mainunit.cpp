@@ -649,7 +649,7 @@ void TMainForm::ShowStatus(int index) {
     wizard.currentDevice = table.at(index);
     const DeviceInfo& device = wizard.currentDevice;
 
-    Label_One_Or_More_Wireless_IP->setText(QString::fromStdString(formatIpv4(device.ipAddress)));
+    Label_One_Or_More_Wireless_IP->setText(QString::fromStdString(FormatIPv4(device.ipAddress)));
     Label_One_Or_More_Wireless_Firmware->setText(FromLatin1(device.firmwareText()));
     Label_One_Or_More_Wireless_MAC->setText(QString::fromStdString(formatMac(device.macAddress)));
     const QString ssid = FromLatin1(device.ssidText());

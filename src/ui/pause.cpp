@@ -49,6 +49,9 @@ protected:
     bool eventFilter(QObject* /*watched*/, QEvent* event) override { return IsUserInput(*event); }
 };
 
+// How often a wait looks at its condition.
+constexpr int kLookEvery = 5;  // ms
+
 int gActiveWaits = 0;
 std::unique_ptr<InputDrain> gDrain;
 
@@ -58,12 +61,12 @@ bool pauseDrainingActive() {
     return gActiveWaits > 0;
 }
 
-void pauseDraining(std::chrono::milliseconds duration) {
+void pauseUntil(std::chrono::milliseconds limit, const std::function<bool()>& done, bool drain) {
     QCoreApplication* app = QCoreApplication::instance();
-    if (app == nullptr || duration.count() <= 0) {
+    if (app == nullptr || limit.count() <= 0 || (done && done())) {
         return;
     }
-    if (gActiveWaits++ == 0) {
+    if (drain && gActiveWaits++ == 0) {
         gDrain = std::make_unique<InputDrain>();
         app->installEventFilter(gDrain.get());
     }
@@ -73,13 +76,32 @@ void pauseDraining(std::chrono::milliseconds duration) {
         timer.setSingleShot(true);
         timer.setTimerType(Qt::PreciseTimer);
         QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-        timer.start(static_cast<int>(duration.count()));
+        QTimer look;
+        if (done) {
+            QObject::connect(&look, &QTimer::timeout, &loop, [&loop, &done] {
+                if (done()) {
+                    loop.quit();
+                }
+            });
+            look.start(kLookEvery);
+        }
+        timer.start(static_cast<int>(limit.count()));
         loop.exec();
     }
-    if (--gActiveWaits == 0) {
+    if (drain && --gActiveWaits == 0) {
         app->removeEventFilter(gDrain.get());
         gDrain.reset();
     }
+}
+
+void pauseDraining(std::chrono::milliseconds duration) {
+    pauseUntil(duration, {}, true);
+}
+
+WaitFn WizardWait() {
+    return [](WaitKind kind, std::chrono::milliseconds limit, const std::function<bool()>& done) {
+        pauseUntil(limit, done, kind == WaitKind::Pause);
+    };
 }
 
 }  // namespace trv81k

@@ -164,9 +164,9 @@ int main(int argc, char** argv) {
                 rssBefore = statusKiB("VmRSS");
                 std::printf("rss %ld\n", rssBefore);
             } else if (*command == "search") {
-                state.bGetSearchAck.store(false, std::memory_order_release);
-                std::printf(session.sendPacket(PacketKind::Search, WizardState{}) ? "searched\n"
-                                                                                  : "not sent\n");
+                state.clearSearchAnswered();
+                std::printf(session.sendPacket(PacketKind::Search, {}) ? "searched\n"
+                                                                       : "not sent\n");
             } else if (*command == "count") {
                 std::printf("count %d\n", state.table.count());
             } else {
@@ -183,8 +183,8 @@ int main(int argc, char** argv) {
             (void)state.table.at(i).deviceNameText();
         }
         seenDevices = count;
-        (void)state.bGetSearchAck.load(std::memory_order_acquire);
-        (void)state.bPairingDeviceFound.load(std::memory_order_acquire);
+        (void)state.searchAnswered();
+        (void)state.deviceListed();
         look.add(Clock::now() - start);
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }

@@ -57,7 +57,7 @@ int main(int argc, char** argv) {
     NetworkEndpoint endpoint;
     endpoint.port = port;
     endpoint.interfaceAddress = *address;
-    MulticastSocket socket(io, endpoint, false);
+    MulticastSocket socket(io, endpoint, SocketRole::Channel);
     if (!socket.isOpen()) {
         std::fprintf(stderr, "flood_sender: cannot open the socket\n");
         return 1;

@@ -117,7 +117,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Emulator device(devices());  // a fresh one: every input is reproducible on its own
     const Clock::time_point now = Clock::time_point{} + std::chrono::hours(1);
     const std::span<const std::uint8_t> bytes(data, size);
-    const Ipv4Bytes sender{10, 81, 0, 1};
+    const Ipv4Address sender{10, 81, 0, 1};
 
     if (size > 0 && size % kPlainSize == 0) {
         for (const EmulatedDevice& d : devices()) {

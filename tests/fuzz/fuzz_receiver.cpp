@@ -43,9 +43,12 @@ void check(bool condition) {
 }
 
 // The eight flags in a fixed order, so that they can be set and compared as one value.
-std::array<std::atomic<bool>*, 8> flagsOf(ExchangeState& s) {
-    return {&s.bGetSearchAck,    &s.bPairingDeviceFound, &s.bGetAuthAck,     &s.bAuthOK,
-            &s.bGetConfigureAck, &s.bConfigureAckSeen,   &s.bGetCheckBPSAck, &s.bBPSActive};
+std::array<bool, 8> flagArray(const ExchangeState::Flags& f) {
+    return {f.bGetSearchAck,    f.bPairingDeviceFound, f.bGetAuthAck,     f.bAuthOK,
+            f.bGetConfigureAck, f.bConfigureAckSeen,   f.bGetCheckBPSAck, f.bBPSActive};
+}
+ExchangeState::Flags flagsFrom(const std::array<bool, 8>& a) {
+    return {a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7]};
 }
 enum Flag {
     GetSearchAck,
@@ -85,22 +88,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (mode & 0x08) {
         state.choose(stored > 1 ? 1 : 0);
     } else {
-        state.selectedIndex = -1;
+        state.setSelectedIndex(-1);
     }
-    state.requestKind = (mode >> 4) & 0x03;
+    const int kindCode = (mode >> 4) & 0x03;
+    if (kindCode != 0) {
+        state.setRequestKind(static_cast<PacketKind>(kindCode));
+    }
     static constexpr std::uint8_t kFlagPatterns[] = {0x00, 0xFF, 0x55, 0xAA};
     const std::uint8_t pattern = kFlagPatterns[mode >> 6];
-    const auto flags = flagsOf(state);
     std::array<bool, 8> flagsBefore{};
-    for (std::size_t i = 0; i < flags.size(); ++i) {
+    for (std::size_t i = 0; i < flagsBefore.size(); ++i) {
         flagsBefore[i] = (pattern >> i) & 1;
-        flags[i]->store(flagsBefore[i]);
     }
+    state.setFlags(flagsFrom(flagsBefore));
     const std::vector<DeviceInfo> entriesBefore(&state.table.at(0), &state.table.at(0) + stored);
-    const int selectedIndex = state.selectedIndex;
+    const int selectedIndex = state.selectedIndex();
     const MacAddress selectedMAC = state.selectedMAC();
     const DeviceToken selectedToken = state.selectedToken();
-    const int requestKind = state.requestKind;
+    const int requestKind = state.requestKind();
 
     // The message as the receiver sees it after decryption.
     PlainMessage plain{};
@@ -115,8 +120,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const MessageKind kind = classify(plain);
 
     // The selection and the request kind are the window thread's: never written here.
-    check(state.selectedIndex == selectedIndex && state.selectedMAC() == selectedMAC);
-    check(state.selectedToken() == selectedToken && state.requestKind == requestKind);
+    check(state.selectedIndex() == selectedIndex && state.selectedMAC() == selectedMAC);
+    check(state.selectedToken() == selectedToken && state.requestKind() == requestKind);
 
     // Nothing stored is overwritten; a new entry is exactly what the answer carries.
     const int after = state.table.count();
@@ -139,10 +144,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     // Each flag changes only for its own answer, and only as its rule says.
-    std::array<bool, 8> now{};
-    for (std::size_t i = 0; i < flags.size(); ++i) {
-        now[i] = flags[i]->load();
-    }
+    const std::array<bool, 8> now = flagArray(state.flags());
     const auto unchanged = [&](std::initializer_list<Flag> which) {
         for (Flag f : which) {
             check(now[f] == flagsBefore[f]);
@@ -158,7 +160,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             break;
         case MessageKind::AuthAnswer: {
             const bool accepted = requestKind == static_cast<int>(PacketKind::Authentication) &&
-                                  at(plain, 34, Ipv4Bytes{10, 81, 0, 1}) &&
+                                  at(plain, 34, Ipv4Address{10, 81, 0, 1}) &&
                                   at(plain, 24, selectedToken);
             check((result.outcome == DatagramOutcome::AuthTaken) == accepted);
             if (accepted) {

@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/entered_settings.h"
 #include "protocol/wire.h"
 #include "settings/keygen.h"
 #include "settings/text_encoding.h"
@@ -54,7 +55,7 @@ bool isMaskOctet(int octet, bool first) {
 void checkAddress(std::string_view text, const AddressCheck& result, AddressField field) {
     const auto bytes = AddressBytes(field, text);
     if (result.outcome == FieldOutcome::Invalid) {
-        check(!result.messageKey.empty() && !result.focusField.empty());
+        check(!result.messageKey.empty() && result.field != SettingField::None);
         check(!bytes);
         return;
     }
@@ -91,65 +92,78 @@ std::string_view piece(std::string_view& rest) {
     return out;
 }
 
-// The fields of a configure request from the input "ip|mask|gateway|name|password|ssid|key"
-// (and a security code and channel from the text's length).
+// The values of the settings pages from the input "ip|mask|gateway|name|password|ssid|key" (and
+// a security code, channel and the pages' path from the text's length), through the page checks
+// to the configure request and back.
 void checkConfigureRequest(std::string_view text) {
     std::string_view rest = text;
-    WizardState wizard;
-    wizard.bStaticIP = text.size() % 2 == 0;
-    wizard.newIPText = piece(rest);
-    wizard.newNetmaskText = piece(rest);
-    wizard.newGatewayText = piece(rest);
-    wizard.newDeviceName = piece(rest);
-    wizard.newPassword = piece(rest);
-    wizard.newSSID = piece(rest);
+    EnteredSettings entered;
+    entered.bStaticIP = text.size() % 2 == 0;
+    entered.newIPText = piece(rest);
+    entered.newNetmaskText = piece(rest);
+    entered.newGatewayText = piece(rest);
+    entered.newDeviceName = piece(rest);
+    entered.newPassword = piece(rest);
+    entered.newSSID = piece(rest);
     const std::string key(piece(rest));
-    wizard.newSecurityMode = static_cast<int>(text.size() % 12);
-    wizard.newWepKey = key;
-    wizard.newPSK = key;
-    wizard.newChannel = static_cast<int>(text.size() % 14);
-    wizard.newNetMode = static_cast<std::uint8_t>(text.size() % 3);
-    wizard.bWirelessEditable = true;
-    const MacAddress mac{2, 0x81, 0, 0, 0, 7};
+    entered.newSecurityMode = static_cast<int>(text.size() % 12);
+    entered.newWepKey = key;
+    entered.newPSK = key;
+    entered.newChannel = static_cast<int>(text.size() % 14);
+    entered.newNetMode = static_cast<std::uint8_t>(text.size() % 3);
+    entered.bWirelessEditable = text.size() % 5 != 0;
+    DeviceInfo device;
+    device.macAddress = {2, 0x81, 0, 0, 0, 7};
 
-    const auto ip = AddressBytes(AddressField::IP, wizard.newIPText);
-    const auto mask = AddressBytes(AddressField::Netmask, wizard.newNetmaskText);
-    const auto built = buildConfigureRequest(mac, wizard);
-    if (wizard.bStaticIP && (!ip || !mask)) {
-        check(!built);
+    const auto settings = BuildConfigureSettings(entered, device);
+    const auto ip = AddressBytes(AddressField::IP, entered.newIPText);
+    const auto mask = AddressBytes(AddressField::Netmask, entered.newNetmaskText);
+    const bool passwordOk = CheckDevicePassword(entered.newPassword).ok;
+    if (entered.bStaticIP && (!ip || !mask) && passwordOk &&
+        entered.newDeviceName.size() <= kMaxTextLength) {
+        // A refused address is always named.
+        const auto* refusals = std::get_if<std::vector<SettingRefusal>>(&settings);
+        check(refusals != nullptr && !refusals->empty() &&
+              (refusals->front().field == SettingField::IpAddress ||
+               refusals->front().field == SettingField::Netmask));
         return;
     }
-    const std::size_t keyWidth = keyBytesFor(wizard.newSecurityMode);
-    const std::size_t texts =
-        wizard.newDeviceName.size() + wizard.newPassword.size() + wizard.newSSID.size();
+    if (const auto* refusals = std::get_if<std::vector<SettingRefusal>>(&settings)) {
+        for (const SettingRefusal& refusal : *refusals) {
+            check(refusal.field != SettingField::None);
+            check(refusal.messageKey.empty() != refusal.detail.empty());
+        }
+        return;
+    }
+    const ConfigureSettings& s = std::get<ConfigureSettings>(settings);
+    check(passwordOk && s.mac == device.macAddress && s.ipMode == (entered.bStaticIP ? 1 : 0));
+    if (entered.bStaticIP) {
+        check(s.ipAddress == *ip && s.subnetMask == *mask);
+        check(s.gateway ==
+              AddressBytes(AddressField::Gateway, entered.newGatewayText).value_or(Ipv4Address{}));
+    } else {
+        check(s.ipAddress == Ipv4Address{} && s.subnetMask == Ipv4Address{});
+    }
+
+    const auto built = buildConfigureRequest(s);
+    const std::size_t keyWidth = keyBytesFor(s.securityMode);
+    const std::size_t texts = s.deviceName.size() + s.password.size() + s.ssid.size();
     // Refused exactly when a text is longer than its length byte tells or the fields do not
     // fit the message: the tag, then 29 bytes of fixed fields besides the texts and the key.
     constexpr std::size_t kFixed = kTagSize + 29;
-    const bool fits = wizard.newDeviceName.size() <= 255 && wizard.newPassword.size() <= 255 &&
-                      wizard.newSSID.size() <= 255 && kFixed + texts + keyWidth <= kPlainSize;
+    const bool fits = s.deviceName.size() <= 255 && s.password.size() <= 255 &&
+                      s.ssid.size() <= 255 && kFixed + texts + keyWidth <= kPlainSize;
     check(built.has_value() == fits);
     if (!built) {
         return;
     }
-    const auto read = parseConfigureRequest(*built);
+    auto read = parseConfigureRequest(*built);
     check(read.has_value());
-    check(read->mac == mac && read->ipMode == (wizard.bStaticIP ? 1 : 0));
-    if (wizard.bStaticIP) {
-        check(read->ipAddress == *ip && read->subnetMask == *mask);
-        const auto gateway = wizard.newGatewayText.empty()
-                                 ? std::nullopt
-                                 : AddressBytes(AddressField::Gateway, wizard.newGatewayText);
-        check(read->gateway == gateway.value_or(Ipv4Bytes{}));
-    } else {
-        check(read->ipAddress == Ipv4Bytes{} && read->subnetMask == Ipv4Bytes{});
-    }
-    check(read->deviceName == wizard.newDeviceName && read->password == wizard.newPassword);
-    check(read->ssid == wizard.newSSID && read->wirelessEditable == 1);
-    check(read->channel == wizard.newChannel && read->securityMode == wizard.newSecurityMode);
-    check(read->networkMode == wizard.newNetMode);
-    // The key travels in a field of its code's width, up to its first zero byte.
-    const std::string sent = key.substr(0, std::min(key.find('\0'), keyWidth));
+    // The key travels in a field of its code's width and comes back up to its first zero byte.
+    const std::string sent = s.key.substr(0, std::min(s.key.find('\0'), keyWidth));
     check(read->key == sent);
+    read->key = s.key;
+    check(*read == s);
 }
 
 }  // namespace

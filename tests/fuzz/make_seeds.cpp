@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/entered_settings.h"
 #include "protocol/cipher.h"
 #include "protocol/wire.h"
 
@@ -83,8 +84,7 @@ int main(int argc, char** argv) {
           withMode(0xEA, buildCheckBPSAnswer(selected, 0)));
 
     // Emulator: every request, plain.
-    WizardState wizard;
-    wizard.currentDevice = d;
+    EnteredSettings wizard;
     wizard.newIPText = "10.81.0.20";
     wizard.newNetmaskText = "255.255.255.0";
     wizard.newGatewayText = "10.81.0.1";
@@ -95,11 +95,13 @@ int main(int argc, char** argv) {
     wizard.newSecurityMode = kSecurityWpa2Aes;
     wizard.newPSK = "correct horse";
     wizard.bWirelessEditable = true;
+    const ConfigureSettings settings =
+        std::get<ConfigureSettings>(BuildConfigureSettings(wizard, d));
     const std::vector<std::pair<std::string, PlainMessage>> requests = {
         {"search-request", buildSearchRequest()},
         {"auth-request", buildAuthRequest({9, 9, 9, 1}, d.macAddress, {10, 81, 0, 1}, "admin")},
         {"pairing-request", buildCheckBPSRequest(d.macAddress)},
-        {"configure-request", *buildConfigureRequest(d.macAddress, wizard)},
+        {"configure-request", *buildConfigureRequest(settings)},
     };
     for (const auto& [name, plain] : requests) {
         write(root / "emulator" / name, std::string(plain.begin(), plain.end()));
@@ -107,7 +109,9 @@ int main(int argc, char** argv) {
     // Two plain messages in a row: a configure request to device 0 of the harness (logged in
     // by then), then a search that announces what it applied.
     const MacAddress first{0, 0x1A, 0x2B, 0x3C, 0x4D, 0};
-    const PlainMessage configure = *buildConfigureRequest(first, wizard);
+    ConfigureSettings toFirst = settings;
+    toFirst.mac = first;
+    const PlainMessage configure = *buildConfigureRequest(toFirst);
     const PlainMessage search = buildSearchRequest();
     write(root / "emulator" / "configure-then-search",
           std::string(configure.begin(), configure.end()) +

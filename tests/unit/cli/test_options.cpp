@@ -155,25 +155,23 @@ TEST_P(SecurityChoices, ReachTheConfigureRequestWithTheirKey) {
     const SecurityRow& row = GetParam();
     const ConfigureOptions o =
         options({.security = row.security, .key = row.key, .passphrase = row.passphrase});
-    auto built = BuildWizardState(planOf(o), sampleDevice(), WirelessPath::Manual, "admin");
-    ASSERT_TRUE(std::holds_alternative<WizardState>(built)) << std::get<Refusal>(built).detail;
-    const WizardState& w = std::get<WizardState>(built);
-    EXPECT_TRUE(w.bWirelessEditable);
-    EXPECT_EQ(w.newSecurityMode, row.code);
-
-    const auto plain = buildConfigureRequest(w.currentDevice.macAddress, w);
+    auto built = BuildSettings(planOf(o), sampleDevice(), WirelessPath::Manual);
+    ASSERT_TRUE(std::holds_alternative<ConfigureSettings>(built))
+        << std::get<Refusal>(built).detail;
+    const auto plain = buildConfigureRequest(std::get<ConfigureSettings>(built));
     ASSERT_TRUE(plain);
-    const auto request = parseConfigureRequest(*plain);
-    ASSERT_TRUE(request);
-    EXPECT_EQ(request->securityMode, row.code);
-    EXPECT_EQ(request->key, row.keyOnTheWire);
-    EXPECT_EQ(request->wirelessEditable, 1);
+    const auto parsed = parseConfigureRequest(*plain);
+    ASSERT_TRUE(parsed);
+    const ConfigureSettings& request = *parsed;
+    EXPECT_EQ(request.securityMode, row.code);
+    EXPECT_EQ(request.key, row.keyOnTheWire);
+    EXPECT_EQ(request.wirelessEditable, 1);
     // What the options left out is the device's.
-    EXPECT_EQ(request->ssid, "TRV81K");
-    EXPECT_EQ(request->channel, 6);
-    EXPECT_EQ(request->deviceName, "Office AP");
-    EXPECT_EQ(request->password, "admin");
-    EXPECT_EQ(request->ipAddress, (Ipv4Bytes{192, 168, 1, 254}));
+    EXPECT_EQ(request.ssid, "TRV81K");
+    EXPECT_EQ(request.channel, 6);
+    EXPECT_EQ(request.deviceName, "Office AP");
+    EXPECT_EQ(request.password, "admin");
+    EXPECT_EQ(request.ipAddress, (Ipv4Address{192, 168, 1, 254}));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -192,17 +190,23 @@ INSTANTIATE_TEST_SUITE_P(
         SecurityRow{"wpa2", std::nullopt, "eight888", 9, "eight888"},
         SecurityRow{"wpa2-mixed", "mixed key 1", std::nullopt, 10, "mixed key 1"}));
 
-WizardState built(const ConfigureOptions& o, const DeviceInfo& device, WirelessPath path) {
-    auto result = BuildWizardState(planOf(o), device, path, "admin");
+// The settings as a device reads them from the request.
+ConfigureSettings built(const ConfigureOptions& o, const DeviceInfo& device, WirelessPath path) {
+    auto result = BuildSettings(planOf(o), device, path);
     if (auto* refusal = std::get_if<Refusal>(&result)) {
         ADD_FAILURE() << refusal->line(Messages());
         return {};
     }
-    return std::get<WizardState>(result);
+    const auto plain = buildConfigureRequest(std::get<ConfigureSettings>(result));
+    if (!plain) {
+        ADD_FAILURE() << "the request does not build";
+        return {};
+    }
+    return *parseConfigureRequest(*plain);
 }
 
 Refusal refused(const ConfigureOptions& o, const DeviceInfo& device, WirelessPath path) {
-    auto result = BuildWizardState(planOf(o), device, path, "admin");
+    auto result = BuildSettings(planOf(o), device, path);
     if (!std::holds_alternative<Refusal>(result)) {
         ADD_FAILURE() << "not refused";
         return {};
@@ -210,31 +214,29 @@ Refusal refused(const ConfigureOptions& o, const DeviceInfo& device, WirelessPat
     return std::get<Refusal>(result);
 }
 
-TEST(WizardStateFromOptions, AddressingAsTheBasicSettingsPageLeavesIt) {
+TEST(SettingsFromOptions, AddressingAsTheBasicSettingsPageLeavesIt) {
     const ConfigureOptions o = options({.staticIp = true,
                                         .ip = "10.0.0.5",
                                         .netmask = "255.0.0.0",
                                         .gateway = "",
                                         .name = "Lab",
                                         .newPassword = "secret"});
-    WizardState w = built(o, sampleDevice(), WirelessPath::Pairing);
-    auto request = parseConfigureRequest(*buildConfigureRequest(sampleDevice().macAddress, w));
-    EXPECT_EQ(request->ipMode, 1);
-    EXPECT_EQ(request->ipAddress, (Ipv4Bytes{10, 0, 0, 5}));
-    EXPECT_EQ(request->subnetMask, (Ipv4Bytes{255, 0, 0, 0}));
-    EXPECT_EQ(request->gateway, (Ipv4Bytes{}));  // "" means no gateway
-    EXPECT_EQ(request->deviceName, "Lab");
-    EXPECT_EQ(request->password, "secret");
+    ConfigureSettings request = built(o, sampleDevice(), WirelessPath::Pairing);
+    EXPECT_EQ(request.ipMode, 1);
+    EXPECT_EQ(request.ipAddress, (Ipv4Address{10, 0, 0, 5}));
+    EXPECT_EQ(request.subnetMask, (Ipv4Address{255, 0, 0, 0}));
+    EXPECT_EQ(request.gateway, (Ipv4Address{}));  // "" means no gateway
+    EXPECT_EQ(request.deviceName, "Lab");
+    EXPECT_EQ(request.password, "secret");
 
     DeviceInfo broken = sampleDevice();
     broken.ipAddress = {10, 0, 0, 255};  // not checked in DHCP mode
-    w = built(options({.dhcp = true}), broken, WirelessPath::Pairing);
-    request = parseConfigureRequest(*buildConfigureRequest(broken.macAddress, w));
-    EXPECT_EQ(request->ipMode, 0);
-    EXPECT_EQ(request->ipAddress, (Ipv4Bytes{}));
+    request = built(options({.dhcp = true}), broken, WirelessPath::Pairing);
+    EXPECT_EQ(request.ipMode, 0);
+    EXPECT_EQ(request.ipAddress, (Ipv4Address{}));
 }
 
-TEST(WizardStateFromOptions, DeviceValuesTheWizardWouldRefuseAreNotWrittenBack) {
+TEST(SettingsFromOptions, DeviceValuesTheWizardWouldRefuseAreNotWrittenBack) {
     DeviceInfo device = sampleDevice();
     device.ipAddress = {10, 0, 0, 255};
     Refusal r = refused(options(), device, WirelessPath::Pairing);
@@ -256,28 +258,27 @@ TEST(WizardStateFromOptions, DeviceValuesTheWizardWouldRefuseAreNotWrittenBack) 
     device = sampleDevice();
     device.devicePassword = {'a', 'b', 'c'};
     EXPECT_EQ(refused(options(), device, WirelessPath::Pairing).messageKey, "INVALID_PASSWORD");
-    EXPECT_EQ(built(options({.newPassword = "abcd"}), device, WirelessPath::Pairing).newPassword,
+    EXPECT_EQ(built(options({.newPassword = "abcd"}), device, WirelessPath::Pairing).password,
               "abcd");
 
     const ConfigureOptions manual = options({.ssid = "Net"});
     device = sampleDevice();
     device.channel = 0;  // the wizard's list opens on channel 6
-    EXPECT_EQ(built(manual, device, WirelessPath::Manual).newChannel, 6);
+    EXPECT_EQ(built(manual, device, WirelessPath::Manual).channel, 6);
     device.channel = 14;
     EXPECT_NE(refused(manual, device, WirelessPath::Manual).hint.find("--channel"),
               std::string::npos);
 }
 
-TEST(WizardStateFromOptions, PairingPathSendsCodeZeroAndKeepsTheWirelessSettings) {
+TEST(SettingsFromOptions, PairingPathSendsCodeZeroAndKeepsTheWirelessSettings) {
     DeviceInfo device = sampleDevice();
     device.securityMode = kSecurityWpa2Aes;
-    const WizardState w = built(options({.pairing = true}), device, WirelessPath::Pairing);
-    EXPECT_FALSE(w.bWirelessEditable);
-    const auto request = parseConfigureRequest(*buildConfigureRequest(device.macAddress, w));
-    EXPECT_EQ(request->wirelessEditable, 0);
-    EXPECT_EQ(request->securityMode, 0);
-    EXPECT_EQ(request->key, "");
-    EXPECT_EQ(request->ssid, "TRV81K");
+    const ConfigureSettings request =
+        built(options({.pairing = true}), device, WirelessPath::Pairing);
+    EXPECT_EQ(request.wirelessEditable, 0);
+    EXPECT_EQ(request.securityMode, 0);
+    EXPECT_EQ(request.key, "");
+    EXPECT_EQ(request.ssid, "TRV81K");
 }
 
 // ---- Wireless-key safety --------------------------------------------------------------------
@@ -294,15 +295,13 @@ TEST_P(KeySafety, ManualWirelessNeverDropsTheKey) {
     const KeySafetyRow& row = GetParam();
     DeviceInfo device = sampleDevice();
     device.securityMode = static_cast<std::uint8_t>(row.deviceCode);
-    auto result =
-        BuildWizardState(planOf(options(row.given)), device, WirelessPath::Manual, "admin");
+    auto result = BuildSettings(planOf(options(row.given)), device, WirelessPath::Manual);
     if (std::string_view(row.fragment).empty()) {
-        ASSERT_TRUE(std::holds_alternative<WizardState>(result))
+        ASSERT_TRUE(std::holds_alternative<ConfigureSettings>(result))
             << std::get<Refusal>(result).line(Messages());
-        const WizardState& w = std::get<WizardState>(result);
-        const auto request = parseConfigureRequest(*buildConfigureRequest(device.macAddress, w));
+        const ConfigureSettings& request = std::get<ConfigureSettings>(result);
         // A key-carrying code always travels with a key.
-        EXPECT_TRUE(!SecurityNeedsKey(request->securityMode) || !request->key.empty());
+        EXPECT_TRUE(!SecurityNeedsKey(request.securityMode) || !request.key.empty());
         return;
     }
     ASSERT_TRUE(std::holds_alternative<Refusal>(result));
@@ -337,11 +336,11 @@ TEST(WirelessPath, OptionsOrThePairingCheckDecide) {
     EXPECT_EQ(WirelessFromOptions(planOf(options({.channel = 11}))), WirelessPath::Manual);
 
     const MacAddress mac{0, 0x11, 0x22, 0x33, 0x44, 0x55};
-    EXPECT_EQ(std::get<WirelessPath>(WirelessFromCheck(PairingCheck::PairingManaged, mac)),
+    EXPECT_EQ(std::get<WirelessPath>(WirelessFromCheck(Exchanges::Pairing::Managed, mac)),
               WirelessPath::Pairing);
-    EXPECT_EQ(std::get<WirelessPath>(WirelessFromCheck(PairingCheck::NoAnswer, mac)),
+    EXPECT_EQ(std::get<WirelessPath>(WirelessFromCheck(Exchanges::Pairing::NoAnswer, mac)),
               WirelessPath::Pairing);
-    const auto refused = WirelessFromCheck(PairingCheck::NotManaged, mac);
+    const auto refused = WirelessFromCheck(Exchanges::Pairing::NotManaged, mac);
     ASSERT_TRUE(std::holds_alternative<Refusal>(refused));
     const std::string line = std::get<Refusal>(refused).line(Messages());
     EXPECT_EQ(line.rfind("trv81k-cli: device 00-11-22-33-44-55: the device's wireless settings "
@@ -362,7 +361,7 @@ TEST(CompareAnnounced, ReportsEachDifferenceOnceAndNeverThePassword) {
                                         .newPassword = "hidden-pw",
                                         .ssid = "Gr\xC3\xBC\xC3\x9F"
                                                 "e"});
-    const WizardState w = built(o, sampleDevice(), WirelessPath::Manual);
+    const ConfigureSettings w = built(o, sampleDevice(), WirelessPath::Manual);
 
     DeviceInfo now = sampleDevice();
     now.ipAddress = {10, 0, 0, 5};
@@ -384,7 +383,8 @@ TEST(CompareAnnounced, ReportsEachDifferenceOnceAndNeverThePassword) {
     EXPECT_EQ(differences[2].find("hidden"), std::string::npos);
 
     // On the pairing path the wireless settings were not written: not compared.
-    const WizardState p = built(options({.pairing = true}), sampleDevice(), WirelessPath::Pairing);
+    const ConfigureSettings p =
+        built(options({.pairing = true}), sampleDevice(), WirelessPath::Pairing);
     DeviceInfo paired = sampleDevice();
     paired.securityMode = kSecurityWpa2Aes;
     test::putText(paired.ssid, &paired.ssidLength, "PairedNet");

@@ -44,9 +44,9 @@ TEST(EmulatorConfig, DefaultDevice) {
     EXPECT_EQ(d.settings.name, "TRV81K");
     EXPECT_EQ(d.settings.password, "admin");
     EXPECT_EQ(d.settings.ipMode, 1);
-    EXPECT_EQ(formatIpv4(d.settings.ip), "192.168.1.254");
-    EXPECT_EQ(formatIpv4(d.settings.netmask), "255.255.255.0");
-    EXPECT_EQ(formatIpv4(d.settings.gateway), "192.168.1.1");
+    EXPECT_EQ(FormatIPv4(d.settings.ip), "192.168.1.254");
+    EXPECT_EQ(FormatIPv4(d.settings.netmask), "255.255.255.0");
+    EXPECT_EQ(FormatIPv4(d.settings.gateway), "192.168.1.1");
     EXPECT_EQ(d.settings.ssid, "TRV81K");
     EXPECT_EQ(d.settings.channel, 6);
     EXPECT_EQ(d.settings.security, 0);
@@ -73,9 +73,9 @@ TEST(EmulatorConfig, EveryFieldIsRead) {
     EXPECT_EQ(d.token, (DeviceToken{0xDE, 0xAD, 0xBE, 0xEF}));
     EXPECT_EQ(d.settings.password, "pw");
     EXPECT_EQ(d.settings.ipMode, 0);
-    EXPECT_EQ(formatIpv4(d.settings.ip), "10.0.0.2");
-    EXPECT_EQ(formatIpv4(d.settings.netmask), "255.0.0.0");
-    EXPECT_EQ(formatIpv4(d.settings.gateway), "0.0.0.0");
+    EXPECT_EQ(FormatIPv4(d.settings.ip), "10.0.0.2");
+    EXPECT_EQ(FormatIPv4(d.settings.netmask), "255.0.0.0");
+    EXPECT_EQ(FormatIPv4(d.settings.gateway), "0.0.0.0");
     EXPECT_EQ(d.settings.ssid, "wlan");
     EXPECT_EQ(d.settings.channel, 13);
     EXPECT_EQ(d.settings.security, 10);

@@ -14,8 +14,8 @@ namespace {
 
 using namespace std::chrono_literals;
 
-const Ipv4Bytes kClient{10, 81, 0, 1};
-const Ipv4Bytes kOtherClient{10, 81, 0, 2};
+const Ipv4Address kClient{10, 81, 0, 1};
+const Ipv4Address kOtherClient{10, 81, 0, 2};
 const Clock::time_point kStart = Clock::time_point{} + 24h;
 
 EmulatedDevice makeDevice(std::uint8_t last, const std::string& name) {
@@ -40,7 +40,7 @@ EmulatedDevice makeDevice(std::uint8_t last, const std::string& name) {
 }
 
 PlainMessage auth(const EmulatedDevice& device, std::string_view password,
-                  const Ipv4Bytes& localIP = kClient) {
+                  const Ipv4Address& localIP = kClient) {
     return buildAuthRequest(device.token, device.mac, localIP, password);
 }
 
@@ -66,7 +66,7 @@ protected:
 
     const EmulatedDevice& device(std::size_t i) const { return emulator.devices()[i]; }
 
-    Reaction send(const PlainMessage& plain, const Ipv4Bytes& sender = kClient,
+    Reaction send(const PlainMessage& plain, const Ipv4Address& sender = kClient,
                   Clock::time_point at = kStart) {
         return emulator.handlePlain(plain, sender, at);
     }
@@ -97,8 +97,8 @@ TEST_F(EmulatorTest, SearchIsAnsweredByEveryDeviceWithItsCurrentSettings) {
         EXPECT_EQ(info.devicePasswordText(), "secret");
         EXPECT_EQ(info.ssidText(), device(i).settings.ssid);
         EXPECT_EQ(info.ipAddress, device(i).settings.ip);
-        EXPECT_EQ(info.subnetMask, (Ipv4Bytes{255, 255, 255, 0}));
-        EXPECT_EQ(info.gateway, (Ipv4Bytes{10, 81, 0, 1}));
+        EXPECT_EQ(info.subnetMask, (Ipv4Address{255, 255, 255, 0}));
+        EXPECT_EQ(info.gateway, (Ipv4Address{10, 81, 0, 1}));
         EXPECT_EQ(info.ipMode, 1);
         EXPECT_EQ(info.channel, 11);
         EXPECT_EQ(info.securityMode, kSecurityWpa2Aes);
@@ -156,8 +156,8 @@ TEST_F(EmulatorTest, OnlyTheAddressedDeviceAnswersALogin) {
     EXPECT_TRUE(std::equal(device(1).token.begin(), device(1).token.end(), answer.begin() + 24));
     EXPECT_TRUE(std::equal(device(1).mac.begin(), device(1).mac.end(), answer.begin() + 28));
     // The client address comes from the request, not from the datagram's sender.
-    EXPECT_EQ((Ipv4Bytes{answer[34], answer[35], answer[36], answer[37]}),
-              (Ipv4Bytes{192, 168, 7, 9}));
+    EXPECT_EQ((Ipv4Address{answer[34], answer[35], answer[36], answer[37]}),
+              (Ipv4Address{192, 168, 7, 9}));
     EXPECT_EQ(status(answer, 38), 0);
     EXPECT_EQ(reaction.log["password"], "secret");
     EXPECT_EQ(reaction.log["answers"][0]["status"], 0);
@@ -262,9 +262,9 @@ TEST_F(EmulatorTest, ConfigureAppliesEveryFieldWhenWirelessIsEditable) {
 
     const DeviceSettings& s = device(0).settings;
     EXPECT_EQ(s.ipMode, 1);
-    EXPECT_EQ(s.ip, (Ipv4Bytes{192, 168, 5, 20}));
-    EXPECT_EQ(s.netmask, (Ipv4Bytes{255, 255, 0, 0}));
-    EXPECT_EQ(s.gateway, (Ipv4Bytes{192, 168, 5, 1}));
+    EXPECT_EQ(s.ip, (Ipv4Address{192, 168, 5, 20}));
+    EXPECT_EQ(s.netmask, (Ipv4Address{255, 255, 0, 0}));
+    EXPECT_EQ(s.gateway, (Ipv4Address{192, 168, 5, 1}));
     EXPECT_EQ(s.name, "Office");
     EXPECT_EQ(s.password, "n3wpass");
     EXPECT_EQ(s.ssid, "HomeNet");

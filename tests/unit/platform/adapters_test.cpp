@@ -87,7 +87,8 @@ TEST(AdapterChoice, ParseIPv4AcceptsOnlyDottedQuads) {
     EXPECT_FALSE(ParseIPv4(std::string_view("1.2.3.4\0", 8)));
     // A view that is not zero-terminated is read only up to its length.
     EXPECT_EQ(ParseIPv4(std::string_view("10.0.0.12", 8)), (Ipv4Address{10, 0, 0, 1}));
-    EXPECT_EQ(Text(FormatIPv4({255, 0, 10, 1})), "255.0.10.1");
+    EXPECT_EQ(FormatIPv4({255, 0, 10, 1}), "255.0.10.1");
+    EXPECT_EQ(Text(AddressTextOf({255, 0, 10, 1})), "255.0.10.1");
 }
 
 class AdapterOverride : public ::testing::Test {

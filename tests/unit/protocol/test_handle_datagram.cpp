@@ -38,8 +38,8 @@ protected:
 TEST_F(Receiver, SearchAnswersFillTheTableInArrivalOrder) {
     EXPECT_EQ(receive(*buildSearchAnswer(makeDevice(7))).outcome, DatagramOutcome::SearchStored);
     EXPECT_EQ(receive(*buildSearchAnswer(makeDevice(3))).outcome, DatagramOutcome::SearchStored);
-    EXPECT_TRUE(state.bGetSearchAck);
-    EXPECT_TRUE(state.bPairingDeviceFound);
+    EXPECT_TRUE(state.searchAnswered());
+    EXPECT_TRUE(state.deviceListed());
     ASSERT_EQ(state.table.count(), 2);
     EXPECT_EQ(state.table.at(0), makeDevice(7));
     EXPECT_EQ(state.table.at(1).deviceNameText(), "AP3");
@@ -61,15 +61,15 @@ TEST_F(Receiver, AnswerWithoutMarkerOrWithOversizedTextOnlySetsTheSearchFlag) {
     const std::string bytes(noMarker.begin(), noMarker.end());
     noMarker[bytes.find("EWSC")] = 0;
     EXPECT_EQ(receive(noMarker).outcome, DatagramOutcome::SearchNoMarker);
-    EXPECT_TRUE(state.bGetSearchAck);
-    EXPECT_FALSE(state.bPairingDeviceFound);
+    EXPECT_TRUE(state.searchAnswered());
+    EXPECT_FALSE(state.deviceListed());
     EXPECT_EQ(state.table.count(), 0);
 
-    state.bGetSearchAck = false;
+    state.clearSearchAnswered();
     PlainMessage oversized = *buildSearchAnswer(makeDevice(2));
     oversized[30] = 250;
     EXPECT_EQ(receive(oversized).outcome, DatagramOutcome::SearchMalformed);
-    EXPECT_TRUE(state.bGetSearchAck);
+    EXPECT_TRUE(state.searchAnswered());
     EXPECT_EQ(state.table.count(), 0);
 
     // The next good answer takes the first slot.
@@ -94,27 +94,27 @@ TEST_F(Receiver, AuthenticationAnswerAcceptRules) {
     const PlainMessage accepted = buildAuthAnswer(d.deviceToken, d.macAddress, {10, 0, 0, 2}, 0);
 
     // No authentication outstanding: ignored.
-    state.requestKind = 1;
+    state.setRequestKind(PacketKind(1));
     EXPECT_EQ(receive(accepted).outcome, DatagramOutcome::AuthIgnored);
-    EXPECT_FALSE(state.bGetAuthAck);
+    EXPECT_FALSE(state.loginAnswered());
 
-    state.requestKind = 2;
+    state.setRequestKind(PacketKind(2));
     EXPECT_EQ(receive(buildAuthAnswer({0, 0, 0, 0}, d.macAddress, {10, 0, 0, 2}, 0)).outcome,
               DatagramOutcome::AuthIgnored);  // another token
     EXPECT_EQ(receive(buildAuthAnswer(d.deviceToken, d.macAddress, {10, 0, 0, 3}, 0)).outcome,
               DatagramOutcome::AuthIgnored);  // another adapter
-    EXPECT_FALSE(state.bAuthOK);
-    EXPECT_FALSE(state.bGetAuthAck);
+    EXPECT_FALSE(state.passwordAccepted());
+    EXPECT_FALSE(state.loginAnswered());
 
     EXPECT_EQ(receive(accepted).outcome, DatagramOutcome::AuthTaken);
-    EXPECT_TRUE(state.bAuthOK);
-    EXPECT_TRUE(state.bGetAuthAck);
+    EXPECT_TRUE(state.passwordAccepted());
+    EXPECT_TRUE(state.loginAnswered());
 
     // A refusal is reported as bAuthOK 0 with bGetAuthAck 1.
     EXPECT_EQ(receive(buildAuthAnswer(d.deviceToken, {}, {10, 0, 0, 2}, 3)).outcome,
               DatagramOutcome::AuthTaken);
-    EXPECT_FALSE(state.bAuthOK);
-    EXPECT_TRUE(state.bGetAuthAck);
+    EXPECT_FALSE(state.passwordAccepted());
+    EXPECT_TRUE(state.loginAnswered());
 }
 
 TEST_F(Receiver, ConfigureAnswerAcceptRules) {
@@ -127,17 +127,17 @@ TEST_F(Receiver, ConfigureAnswerAcceptRules) {
     EXPECT_FALSE(result.pauseAfter);  // ignored: no reason to stop listening
     result = receive(buildConfigureAnswer(mine, 1));
     EXPECT_EQ(result.outcome, DatagramOutcome::ConfigureRefused);
-    EXPECT_FALSE(state.bGetConfigureAck);
-    EXPECT_FALSE(state.bConfigureAckSeen);
+    EXPECT_FALSE(state.configureAcknowledged());
+    EXPECT_FALSE(state.acknowledgementSeen());
 
-    state.selectedIndex = -1;
+    state.setSelectedIndex(-1);
     EXPECT_EQ(receive(buildConfigureAnswer(mine, 0)).outcome,
               DatagramOutcome::ConfigureOtherDevice);
-    state.selectedIndex = 0;
+    state.setSelectedIndex(0);
     EXPECT_EQ(receive(buildConfigureAnswer(mine, 0)).outcome,
               DatagramOutcome::ConfigureAcknowledged);
-    EXPECT_TRUE(state.bGetConfigureAck);
-    EXPECT_TRUE(state.bConfigureAckSeen);
+    EXPECT_TRUE(state.configureAcknowledged());
+    EXPECT_TRUE(state.acknowledgementSeen());
 }
 
 TEST_F(Receiver, PairingCheckAnswerAcceptRules) {
@@ -146,15 +146,15 @@ TEST_F(Receiver, PairingCheckAnswerAcceptRules) {
     const MacAddress other = state.table.at(1).macAddress;
 
     EXPECT_EQ(receive(buildCheckBPSAnswer(other, 1)).outcome, DatagramOutcome::CheckBPSOtherDevice);
-    EXPECT_TRUE(state.bGetCheckBPSAck);
-    EXPECT_FALSE(state.bBPSActive);
+    EXPECT_TRUE(state.pairingAnswered());
+    EXPECT_FALSE(state.pairingManaged());
 
     const HandleResult taken = receive(buildCheckBPSAnswer(mine, 1));
     EXPECT_EQ(taken.outcome, DatagramOutcome::CheckBPSTaken);
     EXPECT_TRUE(taken.pauseAfter);
-    EXPECT_TRUE(state.bBPSActive);
+    EXPECT_TRUE(state.pairingManaged());
     EXPECT_EQ(receive(buildCheckBPSAnswer(mine, 2)).outcome, DatagramOutcome::CheckBPSTaken);
-    EXPECT_FALSE(state.bBPSActive);
+    EXPECT_FALSE(state.pairingManaged());
 }
 
 // Anyone can send these, as fast as the network carries them: the receiver goes straight on
@@ -166,7 +166,7 @@ TEST_F(Receiver, RequestsAndJunkAreIgnoredWithoutAPause) {
         EXPECT_EQ(result.outcome, DatagramOutcome::Unknown);
         EXPECT_FALSE(result.pauseAfter);
     }
-    EXPECT_FALSE(state.bGetSearchAck);
+    EXPECT_FALSE(state.searchAnswered());
     // Any length up to 740 bytes, any content: no crash, no change.
     std::vector<std::uint8_t> junk(740, 0xA5);
     for (std::size_t length = 0; length <= junk.size(); length += 37) {
@@ -181,11 +181,11 @@ TEST_F(Receiver, WrongChecksumAndTruncationAreProcessedLikeAnyOther) {
     EXPECT_EQ(handleDatagram(datagram, state).outcome, DatagramOutcome::SearchStored);
     // A search answer cut short still decrypts, with zero cipher bytes in place of the rest;
     // those decrypt to noise, so the answer is recognised but not stored.
-    state.bGetSearchAck = false;
+    state.clearSearchAnswered();
     const Datagram second = sealPacket(*buildSearchAnswer(makeDevice(2)));
     const HandleResult result = handleDatagram(std::span(second).first(64), state);
     EXPECT_NE(result.outcome, DatagramOutcome::SearchStored);
-    EXPECT_TRUE(state.bGetSearchAck);
+    EXPECT_TRUE(state.searchAnswered());
     EXPECT_EQ(state.table.count(), 1);
 }
 

@@ -25,12 +25,13 @@ using test::eventually;
 using test::loopbackEndpoint;
 using test::makeDevice;
 
-constexpr Ipv4Bytes kLoopback{127, 0, 0, 1};
+constexpr Ipv4Address kLoopback{127, 0, 0, 1};
 
 // A plain listener on the group, standing in for a device.
 class GroupListener {
 public:
-    explicit GroupListener(std::uint16_t port) : socket_(io_, loopbackEndpoint(port), false) {}
+    explicit GroupListener(std::uint16_t port)
+        : socket_(io_, loopbackEndpoint(port), SocketRole::Device) {}
     std::optional<std::vector<std::uint8_t>> receive() {
         asio::ip::udp::endpoint from;
         std::vector<std::uint8_t> bytes(kReceiveBufferSize);
@@ -57,37 +58,42 @@ private:
 TEST(PrepareRequest, AppliesTheSendersStateRules) {
     ExchangeState state;
     state.reset();
-    WizardState wizard;
-    state.bGetAuthAck = true;
-    ASSERT_TRUE(prepareRequest(PacketKind::Search, state, wizard));
-    EXPECT_EQ(state.requestKind, 1);
-    EXPECT_FALSE(state.bGetAuthAck);
+    RequestContent content;
+    state.recordLoginAnswer(true);
+    ASSERT_TRUE(prepareRequest(PacketKind::Search, state, content));
+    EXPECT_EQ(state.requestKind(), 1);
+    EXPECT_FALSE(state.loginAnswered());
 
     // No device stored: no authentication request, requestKind unchanged.
-    EXPECT_FALSE(prepareRequest(PacketKind::Authentication, state, wizard));
-    EXPECT_EQ(state.requestKind, 1);
+    EXPECT_FALSE(prepareRequest(PacketKind::Authentication, state, content));
+    EXPECT_EQ(state.requestKind(), 1);
 
     state.table.append(makeDevice(1));
     state.choose(0);
-    wizard.loginPassword = "pw";
-    const auto auth = prepareRequest(PacketKind::Authentication, state, wizard);
+    content.loginPassword = "pw";
+    const auto auth = prepareRequest(PacketKind::Authentication, state, content);
     ASSERT_TRUE(auth);
-    EXPECT_EQ(state.requestKind, 2);
+    EXPECT_EQ(state.requestKind(), 2);
     EXPECT_EQ(parseAuthRequest(*auth)->mac, makeDevice(1).macAddress);
 
-    ASSERT_TRUE(prepareRequest(PacketKind::CheckBPS, state, wizard));
-    EXPECT_EQ(state.requestKind, 2);  // the pairing check leaves it alone
+    EXPECT_EQ(parseAuthRequest(*auth)->password, "pw");
 
-    // An invalid static address refuses the configure request, but it counts as the last
-    // request kind all the same.
-    wizard.bStaticIP = true;
-    wizard.newIPText = "10.0.0.255";
-    wizard.newNetmaskText = "255.0.0.0";
-    EXPECT_FALSE(prepareRequest(PacketKind::Configure, state, wizard));
-    EXPECT_EQ(state.requestKind, 3);
+    ASSERT_TRUE(prepareRequest(PacketKind::CheckBPS, state, content));
+    EXPECT_EQ(state.requestKind(), 2);  // the pairing check leaves it alone
 
-    state.selectedIndex = 5;  // outside the table
-    EXPECT_FALSE(prepareRequest(PacketKind::Authentication, state, wizard));
+    // Without settings no configure request is built, but it counts as the last request kind
+    // all the same.
+    EXPECT_FALSE(prepareRequest(PacketKind::Configure, state, content));
+    EXPECT_EQ(state.requestKind(), 3);
+    ConfigureSettings settings;
+    settings.mac = makeDevice(1).macAddress;
+    content.settings = &settings;
+    const auto configure = prepareRequest(PacketKind::Configure, state, content);
+    ASSERT_TRUE(configure);
+    EXPECT_EQ(parseConfigureRequest(*configure), settings);
+
+    state.setSelectedIndex(5);  // outside the table
+    EXPECT_FALSE(prepareRequest(PacketKind::Authentication, state, content));
 }
 
 TEST(ReceiverThread, StoresThirtyTwoDevicesAnsweringAtOnce) {
@@ -117,7 +123,7 @@ TEST(ReceiverThread, StoresThirtyTwoDevicesAnsweringAtOnce) {
     EXPECT_FALSE(receiver.running());
 }
 
-TEST(ReceiverThread, StopEndsABlockedReceiveAndIsSafeTwice) {
+TEST(ReceiverThread, StopEndsABlockedReceiveIsSafeTwiceAndStartsAgain) {
     ExchangeState state;
     state.reset();
     auto receiver = std::make_unique<ReceiveMulticast>(state, loopbackEndpoint(24102), Timing{});
@@ -126,6 +132,12 @@ TEST(ReceiverThread, StopEndsABlockedReceiveAndIsSafeTwice) {
     receiver->stop();
     receiver->stop();
     EXPECT_FALSE(receiver->running());
+    // A stopped receiver starts again and hears answers.
+    ASSERT_TRUE(receiver->start());
+    GroupListener sender(24102);
+    sender.socket().sendToGroup(sealPacket(*buildSearchAnswer(makeDevice(5))));
+    EXPECT_TRUE(eventually([&] { return state.table.count() == 1; }));
+    receiver->stop();
     receiver.reset();  // the destructor after a stop
 }
 
@@ -149,7 +161,7 @@ TEST(ReceiverThread, StopDuringTheIdlePause) {
 TEST(ReceiverThread, IgnoredDatagramsNeverHoldUpTheNextAnswer) {
     ExchangeState state;
     state.reset();
-    state.selectedIndex = -1;
+    state.setSelectedIndex(-1);
     Timing slow;
     slow.receiverPause = 60s;
     ReceiveMulticast receiver(state, loopbackEndpoint(24106), slow);
@@ -177,14 +189,14 @@ protected:
 };
 
 TEST_F(Session, SendsSealedRequestsToTheGroupAndHearsAnswers) {
-    NetworkSession session(Timing{}.scaled(0.01));
-    ASSERT_EQ(session.open(24104), NetworkSession::OpenResult::Open);
+    NetworkSession session(Timing{}.scaled(0.01), {}, 24104);
+    ASSERT_EQ(session.open(), NetworkSession::OpenResult::Open);
     EXPECT_EQ(session.localIPText(), "127.0.0.1");
     EXPECT_TRUE(session.receiverRunning());
     GroupListener device(24104);
 
-    WizardState wizard;
-    ASSERT_TRUE(session.sendPacket(PacketKind::Search, wizard));
+    RequestContent content;
+    ASSERT_TRUE(session.sendPacket(PacketKind::Search, content));
     auto request = device.receive();
     ASSERT_TRUE(request);
     ASSERT_EQ(request->size(), kDatagramSize);
@@ -197,8 +209,8 @@ TEST_F(Session, SendsSealedRequestsToTheGroupAndHearsAnswers) {
 
     // Authentication to the chosen device carries the adapter address.
     session.state().choose(0);
-    wizard.loginPassword = "admin";
-    ASSERT_TRUE(session.sendPacket(PacketKind::Authentication, wizard));
+    content.loginPassword = "admin";
+    ASSERT_TRUE(session.sendPacket(PacketKind::Authentication, content));
     std::optional<AuthRequest> auth;
     while (!auth) {
         request = device.receive();
@@ -210,13 +222,13 @@ TEST_F(Session, SendsSealedRequestsToTheGroupAndHearsAnswers) {
     const DeviceInfo& chosen = session.state().table.at(0);
     device.socket().sendToGroup(
         sealPacket(buildAuthAnswer(chosen.deviceToken, chosen.macAddress, kLoopback, 0)));
-    EXPECT_TRUE(eventually([&] { return session.state().bGetAuthAck.load(); }));
-    EXPECT_TRUE(session.state().bAuthOK);
+    EXPECT_TRUE(eventually([&] { return session.state().loginAnswered(); }));
+    EXPECT_TRUE(session.state().passwordAccepted());
 
     session.close();
     EXPECT_FALSE(session.channelOpen());
     EXPECT_FALSE(session.receiverRunning());
-    EXPECT_FALSE(session.sendPacket(PacketKind::Search, wizard));
+    EXPECT_FALSE(session.sendPacket(PacketKind::Search, content));
 }
 
 // A burst on the group waits in the socket's queue rather than pushing answers out: the
@@ -234,13 +246,19 @@ TEST_F(Session, ReceiveQueueHoldsABurst) {
     }
     ASSERT_GT(systemLimit, 0);
     EXPECT_GE(granted.value(), std::min(systemLimit, 1L << 20));
+    // The sending channel never reads: it keeps the system's default queue.
+    asio::io_context io;
+    MulticastSocket channel(io, loopbackEndpoint(24108), SocketRole::Channel);
+    asio::socket_base::receive_buffer_size channelQueue;
+    channel.socket().get_option(channelQueue);
+    EXPECT_LT(channelQueue.value(), granted.value());
 }
 
 TEST_F(Session, PortHeldWithoutReuseIsABindFailure) {
     asio::io_context io;
     asio::ip::udp::socket blocker(io, asio::ip::udp::endpoint(asio::ip::udp::v4(), 24105));
-    NetworkSession session;
-    EXPECT_EQ(session.open(24105), NetworkSession::OpenResult::BindFailed);
+    NetworkSession session({}, {}, 24105);
+    EXPECT_EQ(session.open(), NetworkSession::OpenResult::BindFailed);
     EXPECT_FALSE(session.channelOpen());
     EXPECT_FALSE(session.receiverRunning());
 }
@@ -257,8 +275,8 @@ TEST_F(AdapterAfterStartUp, GuardPassesAndTheSessionKeepsWhatItFound) {
         GTEST_SKIP() << "cannot make a veth pair here";
     }
     ASSERT_FALSE(CheckNICState());
-    NetworkSession session(Timing{}.scaled(0.01));
-    ASSERT_EQ(session.open(24107), NetworkSession::OpenResult::Open);
+    NetworkSession session(Timing{}.scaled(0.01), {}, 24107);
+    ASSERT_EQ(session.open(), NetworkSession::OpenResult::Open);
     EXPECT_FALSE(session.adapterFound());
     EXPECT_EQ(session.localIPText(), "0.0.0.0");
     EXPECT_TRUE(session.receiverRunning());
@@ -271,15 +289,15 @@ TEST_F(AdapterAfterStartUp, GuardPassesAndTheSessionKeepsWhatItFound) {
     EXPECT_STREQ(address.data(), "10.9.0.5");
 
     EXPECT_EQ(session.localIPText(), "0.0.0.0");
-    EXPECT_EQ(session.state().localIP(), (Ipv4Bytes{0, 0, 0, 0}));
+    EXPECT_EQ(session.state().localIP(), (Ipv4Address{0, 0, 0, 0}));
     // The authentication request carries the adapter of the start-up.
     session.state().table.append(makeDevice(4));
     session.state().choose(0);
-    WizardState wizard;
-    wizard.loginPassword = "admin";
-    const auto auth = prepareRequest(PacketKind::Authentication, session.state(), wizard);
+    RequestContent content;
+    content.loginPassword = "admin";
+    const auto auth = prepareRequest(PacketKind::Authentication, session.state(), content);
     ASSERT_TRUE(auth);
-    EXPECT_EQ(parseAuthRequest(*auth)->localIP, (Ipv4Bytes{0, 0, 0, 0}));
+    EXPECT_EQ(parseAuthRequest(*auth)->localIP, (Ipv4Address{0, 0, 0, 0}));
     session.close();
     EXPECT_FALSE(session.receiverRunning());
 }

@@ -20,7 +20,7 @@ using namespace std::chrono_literals;
 using test::loopbackEndpoint;
 using test::makeDevice;
 
-constexpr Ipv4Bytes kLoopback{127, 0, 0, 1};
+constexpr Ipv4Address kLoopback{127, 0, 0, 1};
 
 // Spins rather than sleeps: the window thread's side polls its flags as fast as it can.
 template <typename Predicate>
@@ -49,7 +49,7 @@ TEST(ThreadProtocol, ExchangesStayCorrectWhileDatagramsFlood) {
     std::atomic<bool> flooding{true};
     std::thread flood([&] {
         asio::io_context io;
-        MulticastSocket socket(io, loopbackEndpoint(24201), false);
+        MulticastSocket socket(io, loopbackEndpoint(24201), SocketRole::Device);
         std::mt19937 random(7);
         std::vector<Datagram> datagrams;
         for (int i = 0; i < 40; ++i) {
@@ -70,7 +70,7 @@ TEST(ThreadProtocol, ExchangesStayCorrectWhileDatagramsFlood) {
 
     // The "device": answers sent from the window thread's side.
     asio::io_context io;
-    MulticastSocket device(io, loopbackEndpoint(24201), false);
+    MulticastSocket device(io, loopbackEndpoint(24201), SocketRole::Device);
     // Wait for the first devices, then choose one, as the list page does.
     ASSERT_TRUE(waitFor([&] { return state.table.count() >= 3; }));
     ASSERT_NE(state.choose(2), nullptr);
@@ -78,32 +78,27 @@ TEST(ThreadProtocol, ExchangesStayCorrectWhileDatagramsFlood) {
 
     for (int round = 0; round < 150; ++round) {
         // Authentication: clear, "send", wait for the flag, read the result it announces.
-        state.requestKind.store(2);
-        state.bAuthOK.store(false);
-        state.bGetAuthAck.store(false);
+        state.setRequestKind(PacketKind::Authentication);
+        state.clearPasswordAccepted();
+        state.clearLoginAnswered();
         const std::uint8_t status = round % 3 == 0 ? 1 : 0;
         device.sendToGroup(
             sealPacket(buildAuthAnswer(chosen.deviceToken, chosen.macAddress, kLoopback, status)));
-        ASSERT_TRUE(waitFor([&] { return state.bGetAuthAck.load(std::memory_order_acquire); }));
-        EXPECT_EQ(state.bAuthOK.load(std::memory_order_acquire), status == 0) << round;
+        ASSERT_TRUE(waitFor([&] { return state.loginAnswered(); }));
+        EXPECT_EQ(state.passwordAccepted(), status == 0) << round;
 
         // Configure: the acknowledgement flag and the one that announces it.
-        state.bGetConfigureAck.store(false);
+        state.clearConfigureAcknowledged();
         device.sendToGroup(sealPacket(buildConfigureAnswer(chosen.macAddress, 0)));
-        ASSERT_TRUE(waitFor([&] {
-            return state.bConfigureAckSeen.load(std::memory_order_acquire) &&
-                   state.bGetConfigureAck.load(std::memory_order_acquire);
-        }));
+        ASSERT_TRUE(
+            waitFor([&] { return state.acknowledgementSeen() && state.configureAcknowledged(); }));
 
         // Pairing check: the state is in place when the flag says an answer came.
-        state.bGetCheckBPSAck.store(false);
-        state.bBPSActive.store(false);
+        state.clearPairing();
         const std::uint8_t pairing = round % 2;
         device.sendToGroup(sealPacket(buildCheckBPSAnswer(chosen.macAddress, pairing)));
-        ASSERT_TRUE(waitFor([&] {
-            return state.bGetCheckBPSAck.load(std::memory_order_acquire) &&
-                   state.bBPSActive.load(std::memory_order_acquire) == (pairing == 1);
-        }));
+        ASSERT_TRUE(waitFor(
+            [&] { return state.pairingAnswered() && state.pairingManaged() == (pairing == 1); }));
 
         // Every entry the count covers is complete, whatever the receiver is doing.
         const int count = state.table.count();

@@ -26,21 +26,25 @@ void expectMessage(const PlainMessage& plain, const std::string& bytes) {
     EXPECT_TRUE(zeroIn(plain, bytes.size()));
 }
 
-WizardState staticWpa2State() {
-    WizardState s;
-    s.currentDevice = makeDevice(1);
-    s.bStaticIP = true;
-    s.newIPText = "192.168.001.020";
-    s.newNetmaskText = "255.255.255.0";
-    s.newGatewayText = "192.168.1.1";
-    s.newDeviceName = "Hall";
-    s.newPassword = "secret1";
-    s.bWirelessEditable = true;
-    s.newSSID = "Home";
-    s.newChannel = 11;
-    s.newSecurityMode = kSecurityWpa2Aes;
-    s.newPSK = "passw0rd";
-    s.newNetMode = 2;
+// What the wizard's pages make of a static address with WPA2 (test_entered_settings.cpp builds
+// the same settings from the typed texts).
+ConfigureSettings staticWpa2Settings() {
+    ConfigureSettings s;
+    s.mac = kMac;
+    s.ipMode = 1;
+    s.ipAddress = {192, 168, 1, 20};
+    s.subnetMask = {255, 255, 255, 0};
+    s.gateway = {192, 168, 1, 1};
+    s.deviceName = "Hall";
+    s.password = "secret1";
+    s.wirelessEditable = 1;
+    s.auxName = "aux-name";
+    s.auxAttr = 0x5A;
+    s.ssid = "Home";
+    s.channel = 11;
+    s.securityMode = kSecurityWpa2Aes;
+    s.key = "passw0rd";
+    s.networkMode = 2;
     return s;
 }
 
@@ -68,9 +72,9 @@ TEST(Requests, Layouts) {
 // The whole message: tag, MAC, static 192.168.1.20/24 via .1, the texts behind their length
 // bytes, 1 for wireless settings typed by hand, the aux name and attribute, auxKeyCode 0 (so the
 // SSID's length byte follows at once), channel, security code, the key in its 64 bytes, the
-// network mode; zeros after.
+// network mode; zeros after. A device reads back what went in.
 TEST(ConfigureRequest, StaticLayoutByteForByte) {
-    const auto plain = buildConfigureRequest(kMac, staticWpa2State());
+    const auto plain = buildConfigureRequest(staticWpa2Settings());
     ASSERT_TRUE(plain);
     const std::string expected = "TRV81KV3ClientConfigureR"s + kMacBytes + "\x01" +
                                  "\xC0\xA8\x01\x14\xFF\xFF\xFF\x00\xC0\xA8\x01\x01"s +
@@ -78,31 +82,7 @@ TEST(ConfigureRequest, StaticLayoutByteForByte) {
                                  "aux-name\x5A\x00"s +
                                  "\x04Home\x0B\x09passw0rd" + std::string(56, '\0') + "\x02";
     expectMessage(*plain, expected);
-}
-
-TEST(ConfigureRequest, AddressRules) {
-    WizardState s = staticWpa2State();
-    s.bStaticIP = false;
-    s.newIPText = "garbage";  // ignored in DHCP mode
-    auto plain = buildConfigureRequest(kMac, s);
-    ASSERT_TRUE(plain);
-    EXPECT_EQ((*plain)[30], 0);
-    EXPECT_TRUE(zeroIn(*plain, 31, 43));
-
-    s = staticWpa2State();
-    for (const char* gateway : {"", "0.0.0.0", "192.168.1.255"}) {
-        s.newGatewayText = gateway;
-        plain = buildConfigureRequest(kMac, s);
-        ASSERT_TRUE(plain) << gateway;
-        EXPECT_TRUE(zeroIn(*plain, 39, 43)) << gateway;
-    }
-
-    s = staticWpa2State();
-    s.newIPText = "192.168.1.0";
-    EXPECT_FALSE(buildConfigureRequest(kMac, s));
-    s = staticWpa2State();
-    s.newNetmaskText = "255.255.255.255";
-    EXPECT_FALSE(buildConfigureRequest(kMac, s));
+    EXPECT_EQ(parseConfigureRequest(*plain), staticWpa2Settings());
 }
 
 TEST(ConfigureRequest, KeyBytesFollowTheSecurityCode) {
@@ -113,37 +93,38 @@ TEST(ConfigureRequest, KeyBytesFollowTheSecurityCode) {
     for (const Case c :
          {Case{0, 0}, Case{1, 10}, Case{2, 26}, Case{3, 64}, Case{4, 64}, Case{5, 0}, Case{6, 0},
           Case{7, 0}, Case{8, 64}, Case{9, 64}, Case{10, 64}, Case{11, 0}}) {
-        WizardState s = staticWpa2State();
-        s.newSecurityMode = c.mode;
-        s.newWepKey = std::string(26, 'A') + "EXTRA";
-        s.newPSK = std::string(70, 'p');
-        const auto plain = buildConfigureRequest(kMac, s);
+        ConfigureSettings s = staticWpa2Settings();
+        s.securityMode = static_cast<std::uint8_t>(c.mode);
+        s.key = std::string(70, 'k');
+        const auto plain = buildConfigureRequest(s);
         ASSERT_TRUE(plain) << c.mode;
         const auto parsed = parseConfigureRequest(*plain);
         ASSERT_TRUE(parsed) << c.mode;
         EXPECT_EQ(parsed->securityMode, c.mode);
-        const bool wep = c.mode == 1 || c.mode == 2;
-        EXPECT_EQ(parsed->key, (wep ? s.newWepKey : s.newPSK).substr(0, c.width)) << c.mode;
+        EXPECT_EQ(parsed->key, s.key.substr(0, c.width)) << c.mode;
         EXPECT_EQ(parsed->networkMode, 2) << c.mode;  // found right behind the key bytes
     }
-    // WEP 64 with a 10-character key carries exactly those characters.
-    WizardState s = staticWpa2State();
-    s.newSecurityMode = kSecurityWep64;
-    s.newWepKey = "0123456789";
-    const auto parsed = parseConfigureRequest(*buildConfigureRequest(kMac, s));
-    EXPECT_EQ(parsed->key, "0123456789");
+    // A shorter key is followed by zeros up to its width.
+    ConfigureSettings s = staticWpa2Settings();
+    s.securityMode = kSecurityWep64;
+    s.key = "01234";
+    const auto plain = buildConfigureRequest(s);
+    EXPECT_EQ(textAt(*plain, 74, 12),
+              "\x01"
+              "01234"s +
+                  std::string(5, '\0') + "\x02");
 }
 
 TEST(ConfigureRequest, AuxKeyBlockSizes) {
     for (std::uint8_t code = 0; code <= 4; ++code) {
-        WizardState s = staticWpa2State();
-        s.currentDevice = makeDevice(1, "AP", code);
-        const auto plain = buildConfigureRequest(kMac, s);
+        ConfigureSettings s = staticWpa2Settings();
+        s.auxKeyCode = code;
+        const auto plain = buildConfigureRequest(s);
         ASSERT_TRUE(plain);
         const auto parsed = parseConfigureRequest(*plain);
         ASSERT_TRUE(parsed);
         EXPECT_EQ(parsed->auxKeyCode, code);
-        EXPECT_EQ(parsed->auxKeyBlock.size(), auxKeyBlockSize(code));
+        EXPECT_EQ(parsed->auxKeyBlock, std::string(auxKeyBlockSize(code), '\0'));
         EXPECT_EQ(parsed->ssid, "Home") << int(code);
         EXPECT_EQ(parsed->auxName, "aux-name");
         EXPECT_EQ(parsed->auxAttr, 0x5A);
@@ -154,13 +135,13 @@ TEST(ConfigureRequest, AuxKeyBlockSizes) {
 }
 
 TEST(ConfigureRequest, TextsThatCannotFitAreRefusedNotTruncated) {
-    WizardState s = staticWpa2State();
-    s.newDeviceName = std::string(256, 'n');
-    EXPECT_FALSE(buildConfigureRequest(kMac, s));
-    s = staticWpa2State();
-    s.newDeviceName = std::string(200, 'n');
-    s.newSSID = std::string(100, 's');
-    EXPECT_FALSE(buildConfigureRequest(kMac, s));  // together past the message's end
+    ConfigureSettings s = staticWpa2Settings();
+    s.deviceName = std::string(256, 'n');
+    EXPECT_FALSE(buildConfigureRequest(s));
+    s = staticWpa2Settings();
+    s.deviceName = std::string(200, 'n');
+    s.ssid = std::string(100, 's');
+    EXPECT_FALSE(buildConfigureRequest(s));  // together past the message's end
 }
 
 TEST(SearchAnswer, RoundTripKeepsEveryField) {
@@ -220,35 +201,35 @@ TEST(Answers, Layouts) {
         "TRV81KV3ServerAuthReqAck\x09\x08\x07\x06"s + kMacBytes + "\x0A\x00\x00\x02\x01"s);
     expectMessage(buildConfigureAnswer(kMac, 1), "TRV81KV3ServerConfigureA"s + kMacBytes + "\x01");
     expectMessage(buildCheckBPSAnswer(kMac, 1), "TRV81KV3ServerCheckBPSAc"s + kMacBytes + "\x01");
+
+    const auto auth = parseAuthAnswer(buildAuthAnswer({9, 8, 7, 6}, kMac, {10, 0, 0, 2}, 1));
+    ASSERT_TRUE(auth);
+    EXPECT_EQ(auth->token, (DeviceToken{9, 8, 7, 6}));
+    EXPECT_EQ(auth->clientIP, (Ipv4Address{10, 0, 0, 2}));
+    EXPECT_EQ(auth->status, 1);
+    const auto configure = parseConfigureAnswer(buildConfigureAnswer(kMac, 2));
+    ASSERT_TRUE(configure);
+    EXPECT_EQ(configure->mac, kMac);
+    EXPECT_EQ(configure->status, 2);
+    const auto pairing = parseCheckBPSAnswer(buildCheckBPSAnswer(kMac, 1));
+    ASSERT_TRUE(pairing);
+    EXPECT_EQ(pairing->mac, kMac);
+    EXPECT_EQ(pairing->pairingState, 1);
+    // Each parser takes only its own tag.
+    EXPECT_FALSE(parseAuthAnswer(buildConfigureAnswer(kMac, 0)));
+    EXPECT_FALSE(parseConfigureAnswer(buildCheckBPSAnswer(kMac, 0)));
+    EXPECT_FALSE(parseCheckBPSAnswer(buildSearchRequest()));
 }
 
 TEST(Texts, AddressesFormatAndParse) {
     EXPECT_EQ(formatMac(kMac), "00-1A-2B-3C-4D-5E");
-    EXPECT_EQ(formatIpv4({192, 168, 0, 255}), "192.168.0.255");
+    EXPECT_EQ(FormatIPv4({192, 168, 0, 255}), "192.168.0.255");
     EXPECT_EQ(parseMac("00-1a-2B-3c-4d-5e"), kMac);
     EXPECT_EQ(parseMac("00:1A:2B:3C:4D:5E"), kMac);
     for (const char* bad :
          {"", "00-1A-2B-3C-4D", "00-1A-2B-3C-4D-5G", "00-1A:2B-3C-4D-5E", "001A2B3C4D5E00000"}) {
         EXPECT_FALSE(parseMac(bad)) << bad;
     }
-}
-
-TEST(WizardStateTest, LoginTakesTheDeviceSettingsOver) {
-    DeviceInfo device = makeDevice(4);
-    device.ipMode = 0;
-    WizardState s;
-    s.loadFromDevice(device);
-    EXPECT_FALSE(s.bStaticIP);
-    EXPECT_EQ(s.newIPText, "192.168.1.14");
-    EXPECT_EQ(s.newNetmaskText, "255.255.255.0");
-    EXPECT_EQ(s.newGatewayText, "192.168.1.1");
-    EXPECT_EQ(s.lastGoodGatewayText, "192.168.1.1");
-    EXPECT_EQ(s.newSecurityMode, 9);
-    EXPECT_EQ(s.newSSID, "Office & Lab");
-    EXPECT_EQ(s.newDeviceName, "AP4");
-    EXPECT_EQ(s.newChannel, 6);
-    EXPECT_EQ(s.newNetMode, 1);
-    EXPECT_EQ(s.newPassword, "admin");
 }
 
 }  // namespace

@@ -16,17 +16,17 @@ void ExpectValid(const AddressCheck& check, std::string_view normalised, Bytes b
     EXPECT_EQ(check.normalised, normalised);
     EXPECT_EQ(check.bytes, bytes);
     EXPECT_TRUE(check.messageKey.empty());
-    EXPECT_TRUE(check.focusField.empty());
+    EXPECT_EQ(check.field, SettingField::None);
 }
 
 // A refusal names its message and field, empties the field unless `reset` is false, and leaves
 // no value behind.
-void ExpectInvalid(const AddressCheck& check, std::string_view message, std::string_view focus,
+void ExpectInvalid(const AddressCheck& check, std::string_view message, SettingField focus,
                    std::string_view text, bool reset = true) {
     EXPECT_EQ(check.outcome, FieldOutcome::Invalid) << text;
     EXPECT_FALSE(check.ok()) << text;
     EXPECT_EQ(check.messageKey, message) << text;
-    EXPECT_EQ(check.focusField, focus) << text;
+    EXPECT_EQ(check.field, focus) << text;
     EXPECT_EQ(check.resetField, reset) << text;
     EXPECT_TRUE(check.normalised.empty()) << text;
     EXPECT_EQ(check.bytes, (Bytes{})) << text;
@@ -48,7 +48,7 @@ TEST(ValidateIPText, RefusesWithMessageFocusAndReset) {
           "192.168.1", "192..168.1", ".192.168.1.1", "192.168.1.1.", "192.168.1.1.1",
           "192.168.1.300", "256.1.1.1", "", ".", "192.168.1.1a", "192.168.1. 1", "-1.2.3.4",
           "192.168.\xB9.1"}) {
-        ExpectInvalid(ValidateIPText(text), "INVALID_IP", "IPEdit", text);
+        ExpectInvalid(ValidateIPText(text), "INVALID_IP", SettingField::IpAddress, text);
     }
 }
 
@@ -81,7 +81,7 @@ TEST(ValidateNetmaskText, RefusesEverythingElseWithMessageFocusAndReset) {
           // Each of these would read as a listed mask if a letter merely ended the octet's number.
           "255a.255.255.0", "255.255.0a.0", "255.255.255.0a", "255.2a55.255.0", "255.255.255.a",
           "255 .255.255.0", "255.255.255.0 ", "255.255.255.\xB0", "+255.255.255.0"}) {
-        ExpectInvalid(ValidateNetmaskText(text), "INVALID_NETMASK", "NetmaskEdit", text);
+        ExpectInvalid(ValidateNetmaskText(text), "INVALID_NETMASK", SettingField::Netmask, text);
     }
 }
 
@@ -130,12 +130,13 @@ TEST(ValidateGatewayText, AcceptsAndNormalises) {
 // A character that is no digit or dot keeps what was typed; every other refusal empties it.
 TEST(ValidateGatewayText, RefusesWithOrWithoutReset) {
     for (const std::string_view text : {"192.168.1.a", "gateway", "192.168.1.1 ", "192,168,1,1"}) {
-        ExpectInvalid(ValidateGatewayText(text), "INVALID_Gateway", "GatewayEdit", text, false);
+        ExpectInvalid(ValidateGatewayText(text), "INVALID_Gateway", SettingField::Gateway, text,
+                      false);
     }
     for (const std::string_view text :
          {"192.168.1", "192..168.1", ".192.168.1.1", "192.168.1.1.", "192.168.1.0", "192.168.1.255",
           "255.255.255.255", "192.168.1.300", "0.0.0", "0.0.0.0.0", "0.0.0.00.", ""}) {
-        ExpectInvalid(ValidateGatewayText(text), "INVALID_Gateway", "GatewayEdit", text);
+        ExpectInvalid(ValidateGatewayText(text), "INVALID_Gateway", SettingField::Gateway, text);
     }
     // The scan stops at the first fault: a double dot before a letter resets.
     EXPECT_TRUE(ValidateGatewayText("192..a").resetField);
@@ -144,59 +145,61 @@ TEST(ValidateGatewayText, RefusesWithOrWithoutReset) {
 
 // ---- field checks ----
 
-void ExpectRefused(const FieldCheck& check, std::string_view message, std::string_view focus) {
+void ExpectRefused(const FieldCheck& check, std::string_view message, SettingField focus) {
     EXPECT_FALSE(check.ok);
     EXPECT_EQ(check.messageKey, message);
-    EXPECT_EQ(check.focusField, focus);
+    EXPECT_EQ(check.field, focus);
 }
 
 void ExpectPassed(const FieldCheck& check) {
     EXPECT_TRUE(check.ok);
     EXPECT_TRUE(check.messageKey.empty());
-    EXPECT_TRUE(check.focusField.empty());
+    EXPECT_EQ(check.field, SettingField::None);
 }
 
 TEST(CheckLengths, PasswordFourToSixteenSsidOneToThirtyTwo) {
-    ExpectRefused(CheckDevicePassword(""), "INVALID_PASSWORD", "");
-    ExpectRefused(CheckDevicePassword("abc"), "INVALID_PASSWORD", "");
+    ExpectRefused(CheckDevicePassword(""), "INVALID_PASSWORD", SettingField::DevicePassword);
+    ExpectRefused(CheckDevicePassword("abc"), "INVALID_PASSWORD", SettingField::DevicePassword);
     ExpectPassed(CheckDevicePassword("abcd"));
     ExpectPassed(CheckDevicePassword(std::string(16, 'x')));
-    ExpectRefused(CheckDevicePassword(std::string(17, 'x')), "INVALID_PASSWORD", "");
-    ExpectRefused(CheckSSID(""), "SSID_ERROR", "SSIDEdit");
+    ExpectRefused(CheckDevicePassword(std::string(17, 'x')), "INVALID_PASSWORD",
+                  SettingField::DevicePassword);
+    ExpectRefused(CheckSSID(""), "SSID_ERROR", SettingField::Ssid);
     ExpectPassed(CheckSSID("a"));
     ExpectPassed(CheckSSID(std::string(32, 'n')));
-    ExpectRefused(CheckSSID(std::string(33, 'n')), "SSID_ERROR", "SSIDEdit");
+    ExpectRefused(CheckSSID(std::string(33, 'n')), "SSID_ERROR", SettingField::Ssid);
 }
 
 TEST(CheckWepKey, LengthThenDigitsForBothSizes) {
     ExpectPassed(CheckWepKey(1, "", "0123456789"));
     ExpectPassed(CheckWepKey(1, "pass", "abcdefABCD"));
-    ExpectRefused(CheckWepKey(1, "", "012345678"), "KEY64_ERROR", "Key1Edit");
+    ExpectRefused(CheckWepKey(1, "", "012345678"), "KEY64_ERROR", SettingField::WepKey);
     // Length before digits: nine characters with a G still give the length message.
-    ExpectRefused(CheckWepKey(1, "", "G12345678"), "KEY64_ERROR", "Key1Edit");
-    ExpectRefused(CheckWepKey(1, "", "012345678901"), "KEY64_ERROR", "Key1Edit");
-    ExpectRefused(CheckWepKey(1, "", "01234G6789"), "KEY64_HEX_ERROR", "Key1Edit");
-    ExpectRefused(CheckWepKey(1, "", "0123 56789"), "KEY64_HEX_ERROR", "Key1Edit");
+    ExpectRefused(CheckWepKey(1, "", "G12345678"), "KEY64_ERROR", SettingField::WepKey);
+    ExpectRefused(CheckWepKey(1, "", "012345678901"), "KEY64_ERROR", SettingField::WepKey);
+    ExpectRefused(CheckWepKey(1, "", "01234G6789"), "KEY64_HEX_ERROR", SettingField::WepKey);
+    ExpectRefused(CheckWepKey(1, "", "0123 56789"), "KEY64_HEX_ERROR", SettingField::WepKey);
     // A 128-bit key is the wrong length for 64 bits.
-    ExpectRefused(CheckWepKey(1, "", std::string(26, 'A')), "KEY64_ERROR", "Key1Edit");
+    ExpectRefused(CheckWepKey(1, "", std::string(26, 'A')), "KEY64_ERROR", SettingField::WepKey);
     // 128 bits.
     ExpectPassed(CheckWepKey(2, "", "0123456789abcdefABCDEF0123"));
-    ExpectRefused(CheckWepKey(2, "", std::string(25, 'A')), "KEY128_ERROR", "Key1Edit");
-    ExpectRefused(CheckWepKey(2, "", "0123456789"), "KEY128_ERROR", "Key1Edit");
-    ExpectRefused(CheckWepKey(2, "", "0123456789abcdefABCDEF012g"), "KEY128_HEX_ERROR", "Key1Edit");
+    ExpectRefused(CheckWepKey(2, "", std::string(25, 'A')), "KEY128_ERROR", SettingField::WepKey);
+    ExpectRefused(CheckWepKey(2, "", "0123456789"), "KEY128_ERROR", SettingField::WepKey);
+    ExpectRefused(CheckWepKey(2, "", "0123456789abcdefABCDEF012g"), "KEY128_HEX_ERROR",
+                  SettingField::WepKey);
     // The passphrase's length comes first; codes other than 1 and 2 have no WEP checks.
     ExpectPassed(CheckWepKey(1, std::string(16, 'p'), "0123456789"));
     ExpectRefused(CheckWepKey(1, std::string(17, 'p'), "bad"), "INVALID_PASSPHRASE",
-                  "PassphraseEdit");
+                  SettingField::Passphrase);
     ExpectRefused(CheckWepKey(2, std::string(17, 'p'), "0123456789abcdefABCDEF0123"),
-                  "INVALID_PASSPHRASE", "PassphraseEdit");
+                  "INVALID_PASSPHRASE", SettingField::Passphrase);
     ExpectPassed(CheckWepKey(0, std::string(17, 'p'), ""));
     ExpectPassed(CheckWepKey(3, "", "xyz"));
 }
 
 TEST(CheckPreSharedKey, LengthThenHexWhenSixtyFour) {
-    ExpectRefused(CheckPreSharedKey(""), "INVALID_PSK_LENGTH", "PSKEdit");
-    ExpectRefused(CheckPreSharedKey("1234567"), "INVALID_PSK_LENGTH", "PSKEdit");
+    ExpectRefused(CheckPreSharedKey(""), "INVALID_PSK_LENGTH", SettingField::PreSharedKey);
+    ExpectRefused(CheckPreSharedKey("1234567"), "INVALID_PSK_LENGTH", SettingField::PreSharedKey);
     ExpectPassed(CheckPreSharedKey("  a b  !"));
     ExpectPassed(CheckPreSharedKey(std::string(63, '#')));
     std::string hex64;
@@ -205,8 +208,9 @@ TEST(CheckPreSharedKey, LengthThenHexWhenSixtyFour) {
     }
     ExpectPassed(CheckPreSharedKey(hex64));
     hex64[40] = 'g';
-    ExpectRefused(CheckPreSharedKey(hex64), "INVALID_PSK_KEY", "PSKEdit");
-    ExpectRefused(CheckPreSharedKey(std::string(65, 'a')), "INVALID_PSK_LENGTH", "PSKEdit");
+    ExpectRefused(CheckPreSharedKey(hex64), "INVALID_PSK_KEY", SettingField::PreSharedKey);
+    ExpectRefused(CheckPreSharedKey(std::string(65, 'a')), "INVALID_PSK_LENGTH",
+                  SettingField::PreSharedKey);
 }
 
 TEST(CheckKeysForMode, DispatchesBySecurityCode) {
@@ -214,13 +218,13 @@ TEST(CheckKeysForMode, DispatchesBySecurityCode) {
     const std::string badPsk = "short";
     for (const int mode : {1, 2}) {
         ExpectRefused(CheckKeysForMode(mode, badPassphrase, "", badPsk), "INVALID_PASSPHRASE",
-                      "PassphraseEdit");
+                      SettingField::Passphrase);
     }
     ExpectPassed(CheckKeysForMode(1, "", "0123456789", badPsk));
     ExpectPassed(CheckKeysForMode(2, "", "0123456789abcdefABCDEF0123", badPsk));
     for (const int mode : {3, 4, 8, 9, 10}) {
         ExpectRefused(CheckKeysForMode(mode, badPassphrase, "", badPsk), "INVALID_PSK_LENGTH",
-                      "PSKEdit");
+                      SettingField::PreSharedKey);
         ExpectPassed(CheckKeysForMode(mode, badPassphrase, "", "longenough"));
     }
     for (const int mode : {-1, 0, 5, 6, 7, 11, 12}) {

@@ -1,11 +1,10 @@
 #pragma once
-// An in-memory network for the wizard's UI tests: requests go through the same builders as on
-// the wire (prepareRequest), emulated devices answer them exactly as the emulator does, and
-// their answers reach the shared state through handlePlainMessage, at once, after a delay, or
-// when the test releases them. A stand-in receiver thread runs from open() to close().
+// An in-memory network for the tests of the exchanges and of the wizard: requests go through
+// the same builders as on the wire (prepareRequest), emulated devices answer them exactly as
+// the emulator does, and their answers reach the shared state through handlePlainMessage, at
+// once, after a delay, or when the test releases them. A stand-in receiver thread runs from
+// open() to close() and delivers the delayed answers.
 
-#include <QObject>
-#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <map>
@@ -14,7 +13,7 @@
 #include <vector>
 
 #include "emulator/emulator.h"
-#include "ui/services.h"
+#include "protocol/network_port.h"
 
 namespace trv81k::testing {
 
@@ -26,13 +25,14 @@ public:
     ~FakeNetwork() override;
 
     OpenResult open() override;
-    bool sendPacket(PacketKind kind, const WizardState& wizard) override;
-    void close() override;
+    bool sendPacket(PacketKind kind, const RequestContent& content) override;
+    void close() noexcept override;
     bool checkAdapter() override { return adapterPresent; }
     bool receiverRunning() const override;
     ExchangeState& state() override { return state_; }
 
-    // How the answers to requests of one kind come back (default: at once).
+    // How the answers to requests of one kind come back (default: at once). Delayed answers
+    // need the receiver (open()).
     void setDelivery(PacketKind kind, Delivery delivery,
                      std::chrono::milliseconds delay = std::chrono::milliseconds{0});
     // Delivers the held answers now, in the order they were given.
@@ -43,14 +43,19 @@ public:
     // Requests built and handed to the devices, per kind (refused ones are not counted).
     int sent(PacketKind kind) const;
     int sentTotal() const;
+    // The requests handed to the devices, in order.
+    std::vector<PlainMessage> requests() const;
     int closeCount() const { return closeCount_; }
 
     bool adapterPresent = true;
     OpenResult openResult = OpenResult::Open;
-    Ipv4Bytes localIP{192, 168, 1, 10};
+    Ipv4Address localIP{192, 168, 1, 10};
 
 private:
+    using Clock = std::chrono::steady_clock;
+
     void deliver(const PlainMessage& answer);
+    void receive();
     void stopReceiver();
 
     ExchangeState state_;
@@ -58,12 +63,13 @@ private:
     std::map<PacketKind, std::pair<Delivery, std::chrono::milliseconds>> delivery_;
     std::vector<PlainMessage> held_;
     std::map<PacketKind, int> sent_;
+    std::vector<PlainMessage> requests_;
     int closeCount_ = 0;
-    QObject timerContext_;
 
     std::thread receiver_;
-    std::mutex mutex_;
+    mutable std::mutex mutex_;
     std::condition_variable wake_;
+    std::multimap<Clock::time_point, PlainMessage> due_;  // delayed answers
     bool stopRequested_ = false;
 };
 

@@ -1,9 +1,6 @@
 #include "support/fake_network.h"
 
-#include <QTimer>
-
 #include "protocol/handle_datagram.h"
-#include "protocol/session.h"
 
 namespace trv81k::testing {
 
@@ -18,21 +15,43 @@ FakeNetwork::~FakeNetwork() {
 
 NetworkPort::OpenResult FakeNetwork::open() {
     state_.setLocalIP(localIP);
-    if (openResult == OpenResult::Open) {
-        receiver_ = std::thread([this] {
-            std::unique_lock lock(mutex_);
-            wake_.wait(lock, [this] { return stopRequested_; });
-        });
+    if (openResult == OpenResult::Open && !receiver_.joinable()) {
+        stopRequested_ = false;
+        receiver_ = std::thread([this] { receive(); });
     }
     return openResult;
 }
 
-bool FakeNetwork::sendPacket(PacketKind kind, const WizardState& wizard) {
-    const std::optional<PlainMessage> plain = prepareRequest(kind, state_, wizard);
+void FakeNetwork::receive() {
+    std::unique_lock lock(mutex_);
+    while (!stopRequested_) {
+        if (due_.empty()) {
+            wake_.wait(lock);
+            continue;
+        }
+        const auto next = due_.begin();
+        if (Clock::now() < next->first) {
+            wake_.wait_until(lock, next->first);
+            continue;
+        }
+        const PlainMessage answer = next->second;
+        due_.erase(next);
+        lock.unlock();
+        deliver(answer);
+        lock.lock();
+    }
+}
+
+bool FakeNetwork::sendPacket(PacketKind kind, const RequestContent& content) {
+    const std::optional<PlainMessage> plain = prepareRequest(kind, state_, content);
     if (!plain) {
         return false;
     }
-    ++sent_[kind];
+    {
+        const std::lock_guard lock(mutex_);
+        ++sent_[kind];
+        requests_.push_back(*plain);
+    }
     const emulator::Reaction reaction =
         emulator_.handlePlain(*plain, localIP, emulator::Clock::now());
     const auto rule = delivery_.find(kind);
@@ -42,10 +61,12 @@ bool FakeNetwork::sendPacket(PacketKind kind, const WizardState& wizard) {
             case Delivery::Immediate:
                 deliver(answer);
                 break;
-            case Delivery::Delayed:
-                QTimer::singleShot(rule->second.second, &timerContext_,
-                                   [this, answer] { deliver(answer); });
+            case Delivery::Delayed: {
+                const std::lock_guard lock(mutex_);
+                due_.emplace(Clock::now() + rule->second.second, answer);
+                wake_.notify_all();
                 break;
+            }
             case Delivery::Held:
                 held_.push_back(answer);
                 break;
@@ -66,7 +87,7 @@ void FakeNetwork::releaseHeld() {
     }
 }
 
-void FakeNetwork::close() {
+void FakeNetwork::close() noexcept {
     ++closeCount_;
     stopReceiver();
 }
@@ -91,11 +112,18 @@ void FakeNetwork::setDelivery(PacketKind kind, Delivery delivery, std::chrono::m
 }
 
 int FakeNetwork::sent(PacketKind kind) const {
+    const std::lock_guard lock(mutex_);
     const auto it = sent_.find(kind);
     return it == sent_.end() ? 0 : it->second;
 }
 
+std::vector<PlainMessage> FakeNetwork::requests() const {
+    const std::lock_guard lock(mutex_);
+    return requests_;
+}
+
 int FakeNetwork::sentTotal() const {
+    const std::lock_guard lock(mutex_);
     int total = 0;
     for (const auto& [kind, count] : sent_) {
         total += count;

@@ -1,0 +1,120 @@
+#pragma once
+// The four exchanges with the devices, written once for the wizard and the command-line tool:
+// the search, the login, the pairing check and the configure schedule. Each follows the
+// pattern of the protocol: clear the flag, send the request, then wait on the caller's terms
+// and read the flag the receiver sets.
+//
+// The caller brings the network, the durations and its way of waiting: the wizard keeps its
+// windows painting and throws away the input made meanwhile; the command-line tool sleeps. The
+// dialogs follow the ticks through a progress callback.
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "protocol/network_port.h"
+#include "protocol/timing.h"
+
+namespace trv81k {
+
+// The search dialog's schedule: twelve ticks, of which ticks 1 to 10 fill the progress bar.
+inline constexpr int kSearchTicks = 12;
+inline constexpr int kProgressSteps = 10;
+// The configure dialog's schedule: twelve ticks; the request goes out again at every third one
+// (ticks 0, 3, 6 and 9).
+inline constexpr int kConfigureTicks = 12;
+inline constexpr int kConfigureRepeatEvery = 3;
+// Pairing checks sent at most, each followed by the pairing pause.
+inline constexpr int kPairingChecks = 3;
+
+// The trace lines of the pairing check, as the support staff know them.
+inline constexpr char kTracePairingNotAnswered[] =
+    "PAGE_SECURE_1_CONFIGURE_WIRELESS: bGetCheckBPSAck == false";
+inline constexpr char kTracePairingAnswered[] =
+    "PAGE_SECURE_1_CONFIGURE_WIRELESS: bGetCheckBPSAck == true";
+
+// A wait of the caller's thread. Pause: input made meanwhile is lost (the login and pairing
+// waits, the grace after the configure dialog). Tick: a progress dialog is up and stays usable.
+enum class WaitKind { Pause, Tick };
+// Waits up to `limit`; when `done` is given, the wait may end as soon as it holds.
+using WaitFn = std::function<void(WaitKind kind, std::chrono::milliseconds limit,
+                                  const std::function<bool()>& done)>;
+// A wait that sleeps, looking at `done` every few milliseconds (the command-line tool).
+WaitFn SleepingWait();
+
+using TraceFn = std::function<void(const std::string&)>;
+
+class Exchanges {
+public:
+    // One tick of a progress dialog: the counter's value at the start of the tick (0 to 11) and
+    // the interval to the next tick as the tick leaves it.
+    struct Tick {
+        int counter = 0;
+        std::chrono::milliseconds interval{0};
+    };
+    struct Progress {
+        std::function<void(const Tick&)> ticked;  // after each tick's work
+        std::function<void()> ticksDone;          // after the last tick: the dialog closes
+    };
+
+    enum class Login { Accepted, Refused, NoAnswer, NotSent };
+    enum class Pairing { Managed, NotManaged, NoAnswer };
+    enum class Configure { Acknowledged, NotAcknowledged, NotLoggedIn };
+    struct ConfigureReport {
+        Configure outcome = Configure::NotLoggedIn;
+        int requestsSent = 0;
+        int requestsRefused = 0;  // not built or not sent
+    };
+
+    // `trace` receives the exchanges' trace lines (the trace channel when empty).
+    Exchanges(NetworkPort& network, const Timing& timing, WaitFn wait, TraceFn trace = {});
+
+    NetworkPort& network() { return network_; }
+    ExchangeState& state() { return network_.state(); }
+    const Timing& timing() const { return timing_; }
+
+    // The search dialog's exchange: bGetSearchAck cleared, one search request, twelve ticks of
+    // the search tick; once a device with the pairing marker is stored the remaining ticks
+    // follow at the fast tick, and so does every later search of this object. `until`, when
+    // given, ends the search as soon as it holds (a command looking for known devices). True
+    // when the request went out.
+    bool search(const Progress& progress = {}, const std::function<bool()>& until = {});
+    // One search request and the answers collected for `limit`, or until `until` holds. True
+    // when the request went out.
+    bool searchFor(std::chrono::milliseconds limit, const std::function<bool()>& until = {});
+
+    // The login dialog's exchange: bAuthOK cleared, one authentication request with
+    // `password`, the login pause (ended once an answer is taken), then bAuthOK decides.
+    Login logIn(std::string_view password);
+
+    // The pairing page's exchange: up to three pairing checks, each followed by the pairing
+    // pause (ended once the selected device has answered); no further check once any answer is
+    // in. An answer of another device alone counts as "not under pairing control".
+    Pairing checkPairing();
+
+    // The configure dialog's exchange, after an accepted login: bGetConfigureAck cleared, the
+    // request at once and at ticks 0, 3, 6 and 9 of the configure tick, twelve ticks; once the
+    // device has acknowledged the remaining ticks follow at the fast tick (and send at their
+    // turn), and so does every later exchange of this object. Then, unless the acknowledgement
+    // is in, the grace pause for a late one. Without settings no request can be built: the
+    // schedule runs to its end without sending.
+    ConfigureReport configure(const ConfigureSettings* settings, const Progress& progress = {});
+
+private:
+    bool send(PacketKind kind, const RequestContent& content = {});
+    // The ticks of a progress dialog's timer: `work` runs at each tick, `shorten` switches the
+    // interval to the fast tick for good. False when `until` ended them early.
+    bool runTicks(int ticks, std::chrono::milliseconds slowTick, bool& fast,
+                  const std::function<void(int)>& work, const std::function<bool()>& shorten,
+                  const Progress& progress, const std::function<bool()>& until);
+
+    NetworkPort& network_;
+    Timing timing_;
+    WaitFn wait_;
+    TraceFn trace_;
+    bool searchFast_ = false;     // the search dialog's timer, once shortened
+    bool configureFast_ = false;  // the configure dialog's timer, once shortened
+};
+
+}  // namespace trv81k

@@ -1,0 +1,48 @@
+#pragma once
+// The network as the exchanges see it: start-up, one request of a kind, the close, the
+// adapter guard and the state the receiver fills. The product's NetworkSession is one; the
+// wizard's UI tests put an in-memory network of emulated devices in its place.
+
+#include <string_view>
+
+#include "protocol/exchange_state.h"
+#include "protocol/wire.h"
+
+namespace trv81k {
+
+// What a request carries beyond the shared state: the typed password (authentication) and the
+// checked settings (configure). Nothing else is read.
+struct RequestContent {
+    std::string_view loginPassword;
+    const ConfigureSettings* settings = nullptr;  // none: no configure request can be built
+};
+
+class NetworkPort {
+public:
+    enum class OpenResult { Open, SocketFailed, BindFailed };
+
+    virtual ~NetworkPort() = default;
+
+    // Start-up: adapter lookup, channel set-up and receiver start.
+    virtual OpenResult open() = 0;
+    // Builds and sends one request (prepareRequest's rules); false when nothing was sent.
+    virtual bool sendPacket(PacketKind kind, const RequestContent& content) = 0;
+    // Shuts the channel down, pauses, stops the receiver and waits for it to end. Safe twice;
+    // never throws.
+    virtual void close() noexcept = 0;
+    // The adapter guard (CheckNICState): read anew on each call.
+    virtual bool checkAdapter() = 0;
+    virtual bool receiverRunning() const = 0;
+
+    virtual ExchangeState& state() = 0;
+};
+
+// Applies sendPacket's rules to the shared state and builds the request: the search request
+// sets requestKind 1 and clears bGetAuthAck; the authentication request needs a selected entry
+// and sets requestKind 2; the configure request sets requestKind 3 and is empty without
+// settings (or when they do not fit the message); the pairing check leaves requestKind alone.
+// Empty means: nothing is sent.
+std::optional<PlainMessage> prepareRequest(PacketKind kind, ExchangeState& state,
+                                           const RequestContent& content);
+
+}  // namespace trv81k
