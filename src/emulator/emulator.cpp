@@ -25,6 +25,18 @@ std::string hexText(std::string_view bytes) {
     return hexText(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
 }
 
+// Lower case, two digits a byte: the whole message of a request in the log.
+std::string lowerHexText(std::span<const std::uint8_t> bytes) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string text;
+    text.reserve(bytes.size() * 2);
+    for (const std::uint8_t b : bytes) {
+        text += kDigits[b >> 4];
+        text += kDigits[b & 0x0F];
+    }
+    return text;
+}
+
 // The first bytes of an unknown message, printable ASCII kept, the rest as \xNN.
 std::string printable(std::span<const std::uint8_t> bytes) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
@@ -147,6 +159,16 @@ Reaction Emulator::handleDatagram(std::span<const std::uint8_t> datagram, const 
 
 Reaction Emulator::handlePlain(const PlainMessage& plain, const Ipv4Address& sender,
                                Clock::time_point now) {
+    Reaction reaction = react(plain, sender, now);
+    if (!reaction.log.is_null()) {
+        // Every byte as it came, last: two programs' requests can be compared byte by byte.
+        reaction.log["plain"] = lowerHexText(plain);
+    }
+    return reaction;
+}
+
+Reaction Emulator::react(const PlainMessage& plain, const Ipv4Bytes& sender,
+                         Clock::time_point now) {
     switch (classify(plain)) {
         case MessageKind::SearchRequest:
             return onSearch(sender);

@@ -35,7 +35,8 @@ public:
     // with zero bytes in place of the missing ones. `sender` is the source address.
     Reaction handleDatagram(std::span<const std::uint8_t> datagram, const Ipv4Address& sender,
                             Clock::time_point now);
-    // The same for a message already decrypted.
+    // The same for a message already decrypted. The log entry ends with the field "plain":
+    // the 320 bytes of the message as lower-case hexadecimal.
     Reaction handlePlain(const PlainMessage& plain, const Ipv4Address& sender, Clock::time_point now);
 
     const std::vector<EmulatedDevice>& devices() const { return devices_; }
@@ -46,6 +47,8 @@ private:
         Clock::time_point at{};
     };
 
+    // The reaction to one request by its kind; handlePlain adds the message to the log.
+    Reaction react(const PlainMessage& plain, const Ipv4Address& sender, Clock::time_point now);
     Reaction onSearch(const Ipv4Address& sender);
     Reaction onAuth(const PlainMessage& plain, const Ipv4Address& sender, Clock::time_point now);
     Reaction onCheckBPS(const PlainMessage& plain, const Ipv4Address& sender);

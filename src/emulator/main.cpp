@@ -49,7 +49,9 @@ constexpr char kDescription[] =
     "\n"
     "A configure request is taken only after a successful login from the same address within\n"
     "10 minutes. The log holds every request as one JSON line, PASSWORDS INCLUDED: it is a\n"
-    "test tool. Never run it on a network that carries real devices.\n"
+    "test tool. Never run it on a network that carries real devices. Each line has the time,\n"
+    "kind, from (sender address), size (datagram bytes), the request's fields, the answers\n"
+    "sent and, last, plain: the 320-byte decrypted message as lower-case hexadecimal.\n"
     "\n"
     "Exit codes: 0 stopped by SIGINT or SIGTERM, 1 the network could not be used, 2 bad\n"
     "arguments, configuration or state file.";

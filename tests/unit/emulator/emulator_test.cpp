@@ -4,7 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstdio>
+#include <iterator>
 #include <random>
+#include <utility>
 
 #include "emulator/config.h"
 #include "protocol/cipher.h"
@@ -58,6 +62,23 @@ WizardState stateAfterLogin(const EmulatedDevice& device) {
 
 PlainMessage configure(const EmulatedDevice& device, const WizardState& state) {
     return buildConfigureRequest(device.mac, state).value();
+}
+
+// A message as the log spells it: two lower-case hexadecimal digits a byte.
+std::string lowerHex(const PlainMessage& plain) {
+    std::string text;
+    for (const std::uint8_t b : plain) {
+        std::array<char, 3> digits{};
+        std::snprintf(digits.data(), digits.size(), "%02x", b);
+        text += digits.data();
+    }
+    return text;
+}
+
+// The last field of a log entry: its name and value.
+std::pair<std::string, nlohmann::ordered_json> lastField(const nlohmann::ordered_json& log) {
+    const auto last = std::prev(log.end());
+    return {last.key(), last.value()};
 }
 
 class EmulatorTest : public ::testing::Test {
@@ -498,6 +519,26 @@ TEST_F(EmulatorTest, SealedDatagramsAreHandledLikePlainMessages) {
     ASSERT_EQ(reaction.answers.size(), 1u);
     EXPECT_EQ(classify(reaction.answers[0]), MessageKind::CheckBPSAnswer);
     EXPECT_EQ(reaction.log["size"], 641);
+    EXPECT_EQ(lastField(reaction.log),
+              std::pair(std::string("plain"),
+                        nlohmann::ordered_json(lowerHex(buildCheckBPSRequest(device(0).mac)))));
+}
+
+TEST_F(EmulatorTest, EveryLoggedRequestEndsWithItsWholeMessage) {
+    PlainMessage junk{};
+    junk[0] = 'Z';
+    junk[kPlainSize - 1] = 0xAB;
+    WizardState state = stateAfterLogin(device(1));
+    state.newDeviceName = "renamed";
+    for (const PlainMessage& request :
+         {buildSearchRequest(), auth(device(1), "secret"), buildCheckBPSRequest(device(1).mac),
+          configure(device(1), state), junk}) {
+        const Reaction reaction = send(request);
+        const auto [key, value] = lastField(reaction.log);
+        EXPECT_EQ(key, "plain") << reaction.log["kind"];
+        EXPECT_EQ(value, lowerHex(request)) << reaction.log["kind"];
+        EXPECT_EQ(value.get<std::string>().size(), 2 * kPlainSize);
+    }
 }
 
 TEST_F(EmulatorTest, DatagramsOfAnySizeAndContentNeverCrash) {
