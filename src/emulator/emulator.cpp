@@ -167,7 +167,7 @@ Reaction Emulator::handlePlain(const PlainMessage& plain, const Ipv4Address& sen
     return reaction;
 }
 
-Reaction Emulator::react(const PlainMessage& plain, const Ipv4Bytes& sender,
+Reaction Emulator::react(const PlainMessage& plain, const Ipv4Address& sender,
                          Clock::time_point now) {
     switch (classify(plain)) {
         case MessageKind::SearchRequest:
