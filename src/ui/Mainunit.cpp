@@ -559,9 +559,6 @@ void TMainForm::LoadPage(int page) {
             case PAGE_CONFIRM:
                 FillConfirmPage();
                 break;
-            case PAGE_CONGRATULATION:
-                FillCongratulationPage();
-                break;
             default:
                 break;
         }
@@ -824,17 +821,14 @@ void TMainForm::ExitPanelClick() {
     services_.quit();
 }
 
-void TMainForm::CloseNetwork() {
+void TMainForm::CloseNetwork() noexcept {
     if (networkClosed_) {
         return;
     }
     networkClosed_ = true;
     // Shut the channel down, pause, stop the receiver and wait for it: no thread outlives the
-    // program. Errors of these steps are of no interest any more.
-    try {
-        network().close();
-    } catch (...) {  // NOLINT(bugprone-empty-catch)
-    }
+    // program. The port swallows the errors of these steps itself.
+    network().close();
 }
 
 // ---- Events -------------------------------------------------------------------------------

@@ -3,9 +3,9 @@
 // the wizard state. One borderless 580 x 436 window whose page pictures carry the page texts;
 // the live controls lie on top of them.
 //
-// The settings pages (7 to 12), the confirmation and congratulation pages (18, 19) and the
-// links add their work through the hooks in the "Settings pages" block below; their bodies
-// live in Mainunit_settings.cpp.
+// The settings pages (7 to 12), the confirmation page (18) and the links add their work
+// through the hooks in the "Settings pages" block below; their bodies live in
+// Mainunit_settings.cpp.
 
 #include <QWidget>
 #include <array>
@@ -126,10 +126,9 @@ public:
     void NextOnWepKey();             // page 11
     void NextOnPreSharedKey();       // page 12
     void YesOnConfirm();             // page 18: the configure step
-    void FillWepPage();              // LoadPage fills of pages 11, 12, 18, 19
+    void FillWepPage();              // LoadPage fills of pages 11, 12 and 18
     void FillPskPage();
     void FillConfirmPage();
-    void FillCongratulationPage();
     void UserguidePanelClick();
     void RegPanelClick();
     void WhereBPSPanelClick();
@@ -240,7 +239,7 @@ private:
     void SetCipherList(bool enabled, bool mixedItem, int index);
     void ApplyKey1Limit();
     void ApplyListHint();
-    void CloseNetwork();
+    void CloseNetwork() noexcept;
 
     Services services_;
     bool started_ = true;

@@ -1,11 +1,11 @@
 // The main window's settings pages: basic settings (7), pairing check (8), wireless settings
-// (9), security level (10), WEP key (11), pre-shared key (12), confirmation (18) and
-// congratulation (19), and the links of the welcome and congratulation pages.
+// (9), security level (10), WEP key (11), pre-shared key (12) and confirmation (18), and the
+// links of the welcome and congratulation pages.
 //
 // The page machine (Mainunit.cpp) calls these hooks: NextPanelClick on pages 7 to 12 calls the
 // NextOn... hook of the page, YesPanelClick on page 18 calls YesOnConfirm after the adapter
 // check and the clearing of bGetConfigureAck, and LoadPage calls the Fill... hook of pages 11,
-// 12, 18 and 19 after it has shown the page's controls and placed them for the language.
+// 12 and 18 after it has shown the page's controls and placed them for the language.
 // ConnectSettingsControls runs once at creation, after the controls exist and before the texts
 // are loaded.
 
@@ -453,7 +453,7 @@ void TMainForm::NextOnPreSharedKey() {
     LoadPage(PAGE_CONFIRM);
 }
 
-// ---- Pages 18 and 19: confirmation, configure step, congratulation -----------------------
+// ---- Page 18: confirmation and the configure step ----------------------------------------
 
 void TMainForm::FillConfirmPage() {
     NewSSIDLabel->setText(FromLatin1(wizard.newSSID));
@@ -496,10 +496,6 @@ void TMainForm::YesOnConfirm() {
         ShowWarning("CONFIGURE_FAIL");
         show();
     }
-}
-
-void TMainForm::FillCongratulationPage() {
-    // The picture says it all; the page's buttons are placed by the page machine.
 }
 
 // ---- Links and information dialogs -------------------------------------------------------

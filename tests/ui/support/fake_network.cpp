@@ -66,7 +66,7 @@ void FakeNetwork::releaseHeld() {
     }
 }
 
-void FakeNetwork::close() {
+void FakeNetwork::close() noexcept {
     ++closeCount_;
     stopReceiver();
 }

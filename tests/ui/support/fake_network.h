@@ -27,7 +27,7 @@ public:
 
     OpenResult open() override;
     bool sendPacket(PacketKind kind, const WizardState& wizard) override;
-    void close() override;
+    void close() noexcept override;
     bool checkAdapter() override { return adapterPresent; }
     bool receiverRunning() const override;
     ExchangeState& state() override { return state_; }
