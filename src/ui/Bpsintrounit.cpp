@@ -2,11 +2,7 @@
 
 #include <string>
 
-#include "ui/Mainunit.h"
-
 namespace trv81k {
-
-TBPSIntroForm* BPSIntroForm = nullptr;
 
 namespace {
 
@@ -15,7 +11,9 @@ constexpr int kLastStep = 17;
 
 }  // namespace
 
-TBPSIntroForm::TBPSIntroForm() : FramelessDialog("BPSIntroForm", 688, 451) {
+TBPSIntroForm::TBPSIntroForm(const Services& services, const std::string& languageSection,
+                             int languageBase)
+    : FramelessDialog("BPSIntroForm", 688, 451) {
     SetBackground(this, look::kWhite);
     for (std::size_t i = 0; i < BPSImage.size(); ++i) {
         const std::string name = "BPSImage" + std::to_string(i + 1);
@@ -30,23 +28,23 @@ TBPSIntroForm::TBPSIntroForm() : FramelessDialog("BPSIntroForm", 688, 451) {
 
     connect(CloseButtonImage, &Picture::clicked, this, &TBPSIntroForm::CloseButtonImageClick);
     connect(NextButtonImage, &Picture::clicked, this, &TBPSIntroForm::NextButtonImageClick);
-    FormCreate();
+    FormCreate(services, languageSection, languageBase);
 }
 
-void TBPSIntroForm::FormCreate() {
-    const Services& services = MainForm->services();
+void TBPSIntroForm::FormCreate(const Services& services, const std::string& languageSection,
+                               int languageBase) {
     for (std::size_t i = 0; i < BPSImage.size(); ++i) {
         BPSImage[i]->setImage(
-            services.libraryPicture(MainForm->languageBase + kFirstStep + static_cast<int>(i)));
+            services.libraryPicture(languageBase + kFirstStep + static_cast<int>(i)));
     }
     CloseButtonImage_Ge = services.windowPicture("bps_close_de");
     NextButtonImage_Ge = services.windowPicture("bps_next_de");
     CloseButtonImage_Fr = services.windowPicture("bps_close_fr");
     NextButtonImage_Fr = services.windowPicture("bps_next_fr");
-    if (MainForm->languageSection == "German") {
+    if (languageSection == "German") {
         CloseButtonImage->setImage(CloseButtonImage_Ge);
         NextButtonImage->setImage(NextButtonImage_Ge);
-    } else if (MainForm->languageSection == "French") {
+    } else if (languageSection == "French") {
         CloseButtonImage->setImage(CloseButtonImage_Fr);
         NextButtonImage->setImage(NextButtonImage_Fr);
     } else {

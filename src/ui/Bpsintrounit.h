@@ -4,15 +4,18 @@
 
 #include <QImage>
 #include <array>
+#include <string>
 
 #include "ui/look.h"
+#include "ui/services.h"
 
 namespace trv81k {
 
 class TBPSIntroForm : public FramelessDialog {
     Q_OBJECT
 public:
-    TBPSIntroForm();
+    // Reads its pictures for the main window's language while it is created.
+    TBPSIntroForm(const Services& services, const std::string& languageSection, int languageBase);
 
     std::array<Picture*, 3> BPSImage{};  // BPSImage1 .. BPSImage3
     HolderPanel* ClosePanel = nullptr;
@@ -35,10 +38,8 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void FormCreate();
+    void FormCreate(const Services& services, const std::string& languageSection, int languageBase);
     void FormShow();
 };
-
-extern TBPSIntroForm* BPSIntroForm;
 
 }  // namespace trv81k

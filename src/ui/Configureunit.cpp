@@ -5,9 +5,7 @@
 
 namespace trv81k {
 
-TConfigureForm* ConfigureForm = nullptr;
-
-TConfigureForm::TConfigureForm() : TSearchForm(Design::Configure) {
+TConfigureForm::TConfigureForm(TMainForm& main) : TSearchForm(main, Variant::Configure) {
     FormCreate();
 }
 
@@ -24,7 +22,7 @@ void TConfigureForm::FormCreate() {
 void TConfigureForm::Timer1Timer() {
     HourGlassImage[1]->hide();
     const int n = tickCount;
-    TMainForm& main = *MainForm;
+    TMainForm& main = main_;
     if (n % 3 == 0) {
         main.network().sendPacket(PacketKind::Configure, main.wizard);
     }

@@ -9,15 +9,14 @@
 
 namespace trv81k {
 
-TLoginForm* LoginForm = nullptr;
-
 namespace {
 
 constexpr int kWindowSize = 209;
 
 }  // namespace
 
-TLoginForm::TLoginForm() : FramelessDialog("LoginForm", kWindowSize, kWindowSize) {
+TLoginForm::TLoginForm(TMainForm& main)
+    : FramelessDialog("LoginForm", kWindowSize, kWindowSize), main_(main) {
     Panel1 = new HolderPanel(this, "Panel1", look::kButtonGreen);
     Panel1->setGeometry(0, 0, kWindowSize, kWindowSize);
     Image1 = new Picture(this, "Image1", Picture::Pointer::Active);
@@ -49,20 +48,20 @@ void TLoginForm::FormCreate() {
     PasswordEdit->clear();
     PasswordEdit->selectAll();  // the whole text is selected when the box gets the focus
 
-    Image1->setStretchedImage(MainForm->services().libraryPicture(MainForm->languageBase + 21));
+    Image1->setStretchedImage(main_.services().libraryPicture(main_.languageBase + 21));
     {
-        const ProfileReader reader = MainForm->OpenLanguageFile();
+        const ProfileReader reader = main_.OpenLanguageFile();
         EnterPanel->setCaption(QString::fromStdString(
-            reader.ReadString(MainForm->languageSection, kLoginFormKeys[0], "")));
+            reader.ReadString(main_.languageSection, kLoginFormKeys[0], "")));
     }
-    if (MainForm->languageSection == "German" || MainForm->languageSection == "French") {
+    if (main_.languageSection == "German" || main_.languageSection == "French") {
         EnterPanel->setGeometry(143, 189, 50, EnterPanel->height());
     }
     centreOnScreen();
 }
 
 void TLoginForm::EnterPanelClick() {
-    TMainForm& main = *MainForm;
+    TMainForm& main = main_;
     if (!main.network().checkAdapter()) {
         main.ShowWarning(this, "INVALID_NIC");
         return;
@@ -93,7 +92,7 @@ bool TLoginForm::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
         if (key == Qt::Key_Escape) {
-            MainForm->exchange().bGetSearchAck.store(false, std::memory_order_release);
+            main_.exchange().bGetSearchAck.store(false, std::memory_order_release);
             done(QDialog::Rejected);
             return true;
         }

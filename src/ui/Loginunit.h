@@ -9,10 +9,12 @@
 
 namespace trv81k {
 
+class TMainForm;
+
 class TLoginForm : public FramelessDialog {
     Q_OBJECT
 public:
-    TLoginForm();
+    explicit TLoginForm(TMainForm& main);
 
     HolderPanel* Panel1 = nullptr;
     Picture* Image1 = nullptr;
@@ -26,8 +28,8 @@ protected:
 
 private:
     void FormCreate();
-};
 
-extern TLoginForm* LoginForm;
+    TMainForm& main_;
+};
 
 }  // namespace trv81k

@@ -20,8 +20,6 @@
 
 namespace trv81k {
 
-TMainForm* MainForm = nullptr;
-
 namespace {
 
 constexpr int kWindowWidth = 580;
@@ -765,13 +763,13 @@ void TMainForm::SearchForAccessPoints() {
     state.bGetSearchAck.store(false, std::memory_order_release);
     hide();
     network().sendPacket(PacketKind::Search, wizard);
-    SearchForm->exec();
+    dialogs_->search.exec();
     if (state.bGetSearchAck.load(std::memory_order_acquire) &&
         state.bPairingDeviceFound.load(std::memory_order_acquire)) {
         LoadPage(PAGE_STEP_5_SELECT_AP);
     } else {
-        SearchFailForm->centreOn(this);
-        SearchFailForm->exec();
+        dialogs_->searchFail.centreOn(this);
+        dialogs_->searchFail.exec();
     }
 }
 
@@ -805,7 +803,7 @@ void TMainForm::YesPanelClick() {
     exchange().bGetConfigureAck.store(false, std::memory_order_release);
     if (nCurrentPage == PAGE_STEP_5_SELECT_AP) {
         hide();
-        LoginForm->exec();
+        dialogs_->login.exec();
         show();
     } else if (nCurrentPage == PAGE_CONFIRM) {
         YesOnConfirm();

@@ -9,6 +9,7 @@
 
 #include <QWidget>
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,6 +28,13 @@ class QListWidget;
 class QRadioButton;
 
 namespace trv81k {
+
+class TBPSIntroForm;
+class TConfigureForm;
+class TLoginForm;
+class TSearchFailForm;
+class TSearchForm;
+class TWPARadiusNoteForm;
 
 // The main window's page numbers (nCurrentPage).
 enum WizardPage : int {
@@ -62,6 +70,17 @@ inline constexpr char kRegistrationUrl[] = "https://trv81k.example.org/registrat
 // The cipher list's third item while WPA2 Mixed is chosen (the list is not localised).
 inline constexpr char kMixedCipherItem[] = "TKIP+AES";
 
+// The dialogs the main window opens. They are created after it (they read the language it has
+// chosen), so the window set hands them over once they exist.
+struct Dialogs {
+    TConfigureForm& configure;
+    TSearchFailForm& searchFail;
+    TSearchForm& search;
+    TLoginForm& login;
+    TWPARadiusNoteForm& radiusNote;
+    TBPSIntroForm& bpsIntro;
+};
+
 class TMainForm : public QWidget {
     Q_OBJECT
 public:
@@ -80,6 +99,8 @@ public:
 
     // False when the channel could not be set up: the message was shown and the program ends.
     bool started() const { return started_; }
+    // The dialogs, given once after they have been created.
+    void setDialogs(const Dialogs& dialogs) { dialogs_.emplace(dialogs); }
 
     const Services& services() const { return services_; }
     NetworkPort& network() { return *services_.network; }
@@ -242,6 +263,7 @@ private:
     void CloseNetwork() noexcept;
 
     Services services_;
+    std::optional<Dialogs> dialogs_;
     bool started_ = true;
     bool networkClosed_ = false;
     // Tooltip of the access-point list: on/off and its text.
@@ -250,8 +272,5 @@ private:
     std::array<std::vector<QWidget*>, kPageSlots> pageControls_{};
     std::vector<FlatPanel*> hoverPanels_;  // the buttons ResetPanelFontColors covers
 };
-
-// The one main window (set by the window set, cleared when it ends).
-extern TMainForm* MainForm;
 
 }  // namespace trv81k

@@ -299,8 +299,8 @@ void TMainForm::RadioBtnPSKClick() {
 
 void TMainForm::RadioBtnWPARadiusClick() {
     wizard.securityChoice = 4;
-    WPARadiusNoteForm->centreOn(this);
-    WPARadiusNoteForm->exec();
+    dialogs_->radiusNote.centreOn(this);
+    dialogs_->radiusNote.exec();
 }
 
 // ---- Pages 11 and 12: the keys -----------------------------------------------------------
@@ -484,7 +484,7 @@ void TMainForm::YesOnConfirm() {
     }
     hide();
     network().sendPacket(PacketKind::Configure, wizard);
-    ConfigureForm->exec();
+    dialogs_->configure.exec();
     show();
     // A moment for a late acknowledgement; none is needed when it is in already.
     if (!state.bGetConfigureAck.load(std::memory_order_acquire)) {
@@ -519,7 +519,7 @@ void TMainForm::RegPanelClick() {
 }
 
 void TMainForm::WhereBPSPanelClick() {
-    BPSIntroForm->exec();
+    dialogs_->bpsIntro.exec();
 }
 
 }  // namespace trv81k

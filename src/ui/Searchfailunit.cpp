@@ -5,9 +5,8 @@
 
 namespace trv81k {
 
-TSearchFailForm* SearchFailForm = nullptr;
-
-TSearchFailForm::TSearchFailForm() : FramelessDialog("SearchFailForm", 207, 208) {
+TSearchFailForm::TSearchFailForm(TMainForm& main)
+    : FramelessDialog("SearchFailForm", 207, 208), main_(main) {
     SetBackground(this, look::kWhite);
     Image1 = new Picture(this, "Image1");
     Panel1 = new HolderPanel(this, "Panel1", look::kButtonGreen);
@@ -27,15 +26,15 @@ void TSearchFailForm::FormCreate() {
     Image1->setGeometry(0, 0, width(), height());
     EnableSurfaceDrag(this);
     ApplyRoundRectShape(this, width(), height(), 10, 10);
-    Image1->setStretchedImage(MainForm->services().libraryPicture(MainForm->languageBase + 20));
-    const ProfileReader reader = MainForm->OpenLanguageFile();
+    Image1->setStretchedImage(main_.services().libraryPicture(main_.languageBase + 20));
+    const ProfileReader reader = main_.OpenLanguageFile();
     ContinuePanel->setCaption(QString::fromStdString(
-        reader.ReadString(MainForm->languageSection, kSearchFailFormKeys[0], "")));
+        reader.ReadString(main_.languageSection, kSearchFailFormKeys[0], "")));
 }
 
 void TSearchFailForm::ContinuePanelClick() {
     done(QDialog::Accepted);
-    MainForm->LoadPage(PAGE_WELCOME);
+    main_.LoadPage(PAGE_WELCOME);
 }
 
 }  // namespace trv81k

@@ -6,10 +6,12 @@
 
 namespace trv81k {
 
+class TMainForm;
+
 class TSearchFailForm : public FramelessDialog {
     Q_OBJECT
 public:
-    TSearchFailForm();
+    explicit TSearchFailForm(TMainForm& main);
 
     Picture* Image1 = nullptr;
     HolderPanel* Panel1 = nullptr;
@@ -19,8 +21,8 @@ public:
 
 private:
     void FormCreate();
-};
 
-extern TSearchFailForm* SearchFailForm;
+    TMainForm& main_;
+};
 
 }  // namespace trv81k

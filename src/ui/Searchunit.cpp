@@ -7,8 +7,6 @@
 
 namespace trv81k {
 
-TSearchForm* SearchForm = nullptr;
-
 namespace {
 
 constexpr int kDesignWidth = 369;
@@ -23,22 +21,23 @@ void SetCellColour(QLabel* cell, const QColor& colour) {
 
 }  // namespace
 
-TSearchForm::TSearchForm() : TSearchForm(Design::Search) {
+TSearchForm::TSearchForm(TMainForm& main) : TSearchForm(main, Variant::Search) {
     FormCreate();
 }
 
-TSearchForm::TSearchForm(Design design)
-    : FramelessDialog(design == Design::Search ? "SearchForm" : "ConfigureForm", kDesignWidth,
-                      kDesignHeight) {
-    BuildDesign(design);
+TSearchForm::TSearchForm(TMainForm& main, Variant variant)
+    : FramelessDialog(variant == Variant::Search ? "SearchForm" : "ConfigureForm", kDesignWidth,
+                      kDesignHeight),
+      main_(main) {
+    BuildDesign(variant);
 }
 
-void TSearchForm::BuildDesign(Design design) {
+void TSearchForm::BuildDesign(Variant variant) {
     SetBackground(this, look::kButtonGreen);
 
     Image1 = new Picture(this, "Image1");
     Image1->setGeometry(0, 0, kDesignWidth, 129);
-    Image1->setStretchedImage(MainForm->services().windowPicture("search_background"));
+    Image1->setStretchedImage(main_.services().windowPicture("search_background"));
 
     const QFont labelFont = PixelFont("Arial", 12, true);
     Label1 = new QLabel(this);
@@ -52,7 +51,7 @@ void TSearchForm::BuildDesign(Design design) {
         palette.setColor(QPalette::WindowText, look::kWhite);
         label->setPalette(palette);
     }
-    if (design == Design::Search) {
+    if (variant == Variant::Search) {
         Label1->setText(QStringLiteral("Checking your Network Connection"));
         Label1->setGeometry(80, 12, 199, 15);
     } else {
@@ -82,7 +81,7 @@ void TSearchForm::BuildDesign(Design design) {
         auto* glass = new Picture(this, name.c_str());
         glass->setGeometry(10 + 70 * i, 100, 64, 53);  // design places; FormCreate stacks them
         glass->setStretchedImage(
-            MainForm->services().windowPicture("hourglass" + std::to_string(i + 1)));
+            main_.services().windowPicture("hourglass" + std::to_string(i + 1)));
         HourGlassImage[static_cast<std::size_t>(i)] = glass;
     }
 
@@ -91,8 +90,8 @@ void TSearchForm::BuildDesign(Design design) {
     // A coarse timer may fire up to 5 % early: the configure dialog's first tick would come
     // a third of a second before the seven seconds.
     Timer1->setTimerType(Qt::PreciseTimer);
-    const Timing& timing = MainForm->timing();
-    Timer1->setInterval(design == Design::Search ? timing.searchTick : timing.configureTick);
+    const Timing& timing = main_.timing();
+    Timer1->setInterval(variant == Variant::Search ? timing.searchTick : timing.configureTick);
     connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
     centreOnScreen();
 }
@@ -112,8 +111,8 @@ void TSearchForm::StackHourGlasses(int left, int top) {
 }
 
 void TSearchForm::LoadLabelTexts(std::string_view key1, std::string_view key2) {
-    const ProfileReader reader = MainForm->OpenLanguageFile();
-    const std::string& section = MainForm->languageSection;
+    const ProfileReader reader = main_.OpenLanguageFile();
+    const std::string& section = main_.languageSection;
     Label1->setText(QString::fromStdString(reader.ReadString(section, key1, "")));
     Label2->setText(QString::fromStdString(reader.ReadString(section, key2, "")));
     // The labels size themselves to their text, as the design's labels do.
@@ -160,11 +159,11 @@ void TSearchForm::Timer1Timer() {
         ShowProgressStep(n);
     }
     ++tickCount;
-    ExchangeState& state = MainForm->exchange();
+    ExchangeState& state = main_.exchange();
     if (state.bGetSearchAck.load(std::memory_order_acquire) &&
         state.bPairingDeviceFound.load(std::memory_order_acquire)) {
         // Never set back: later searches of this run tick quickly from the start.
-        Timer1->setInterval(MainForm->timing().fastTick);
+        Timer1->setInterval(main_.timing().fastTick);
     }
     emit ticked(n);
     if (tickCount >= kLastTick) {

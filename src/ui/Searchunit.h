@@ -10,10 +10,12 @@
 
 namespace trv81k {
 
+class TMainForm;
+
 class TSearchForm : public FramelessDialog {
     Q_OBJECT
 public:
-    TSearchForm();
+    explicit TSearchForm(TMainForm& main);
 
     Picture* Image1 = nullptr;
     QLabel* Label1 = nullptr;
@@ -35,8 +37,8 @@ signals:
     void ticked(int counter);
 
 protected:
-    enum class Design { Search, Configure };
-    explicit TSearchForm(Design design);
+    enum class Variant { Search, Configure };
+    TSearchForm(TMainForm& main, Variant variant);
 
     void showEvent(QShowEvent* event) override;
     virtual void FormShow();
@@ -49,11 +51,11 @@ protected:
     void StackHourGlasses(int left, int top);
     void LoadLabelTexts(std::string_view key1, std::string_view key2);
 
+    TMainForm& main_;
+
 private:
-    void BuildDesign(Design design);
+    void BuildDesign(Variant variant);
     void FormCreate();
 };
-
-extern TSearchForm* SearchForm;
 
 }  // namespace trv81k

@@ -1,13 +1,13 @@
 #include "ui/Wparadiusnote.h"
 
+#include "l10n/profile_reader.h"
 #include "l10n/texts.h"
-#include "ui/Mainunit.h"
 
 namespace trv81k {
 
-TWPARadiusNoteForm* WPARadiusNoteForm = nullptr;
-
-TWPARadiusNoteForm::TWPARadiusNoteForm() : FramelessDialog("WPARadiusNoteForm", 496, 365) {
+TWPARadiusNoteForm::TWPARadiusNoteForm(const Services& services, const std::string& languageSection,
+                                       int languageBase)
+    : FramelessDialog("WPARadiusNoteForm", 496, 365) {
     SetBackground(this, look::kWhite);
     Image9 = new Picture(this, "Image9");
     Panel1 = new HolderPanel(this, "Panel1", look::kButtonGreen);
@@ -20,17 +20,18 @@ TWPARadiusNoteForm::TWPARadiusNoteForm() : FramelessDialog("WPARadiusNoteForm", 
     connect(OKPanel, &FlatPanel::clicked, this, &TWPARadiusNoteForm::OKPanelClick);
     connect(Panel1, &HolderPanel::mouseMoved, this,
             [this] { OKPanel->setCaptionColour(look::kGrey); });
-    FormCreate();
+    FormCreate(services, languageSection, languageBase);
 }
 
-void TWPARadiusNoteForm::FormCreate() {
+void TWPARadiusNoteForm::FormCreate(const Services& services, const std::string& languageSection,
+                                    int languageBase) {
     Image9->setGeometry(0, 0, width(), height());
     EnableSurfaceDrag(this);
     ApplyRoundRectShape(this, width(), height(), 10, 10);
-    Image9->setStretchedImage(MainForm->services().libraryPicture(MainForm->languageBase + 22));
-    const ProfileReader reader = MainForm->OpenLanguageFile();
-    OKPanel->setCaption(QString::fromStdString(
-        reader.ReadString(MainForm->languageSection, kWPARadiusNoteFormKeys[0], "")));
+    Image9->setStretchedImage(services.libraryPicture(languageBase + 22));
+    const ProfileReader reader(services.languageFile);
+    OKPanel->setCaption(
+        QString::fromStdString(reader.ReadString(languageSection, kWPARadiusNoteFormKeys[0], "")));
 }
 
 void TWPARadiusNoteForm::OKPanelClick() {

@@ -1,14 +1,19 @@
 #pragma once
 // The note shown when WPA with a RADIUS server is chosen, which the wizard cannot set up.
 
+#include <string>
+
 #include "ui/look.h"
+#include "ui/services.h"
 
 namespace trv81k {
 
 class TWPARadiusNoteForm : public FramelessDialog {
     Q_OBJECT
 public:
-    TWPARadiusNoteForm();
+    // Reads its picture and caption for the main window's language while it is created.
+    TWPARadiusNoteForm(const Services& services, const std::string& languageSection,
+                       int languageBase);
 
     Picture* Image9 = nullptr;
     HolderPanel* Panel1 = nullptr;
@@ -17,9 +22,7 @@ public:
     void OKPanelClick();
 
 private:
-    void FormCreate();
+    void FormCreate(const Services& services, const std::string& languageSection, int languageBase);
 };
-
-extern TWPARadiusNoteForm* WPARadiusNoteForm;
 
 }  // namespace trv81k

@@ -1,9 +1,10 @@
-// The window set: creation order, global instances, the language choice that the dialogs read
+// The window set: creation order and the end of the set, the language choice that the dialogs read
 // while they are created, texts and pictures by language, missing Language.ini, one of junk
 // and endless lines, missing picture library, and the channel set-up at start.
 
 #include <QComboBox>
 #include <QListWidget>
+#include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <fstream>
@@ -24,7 +25,7 @@ using namespace trv81k::testing;
 class WindowSetTest : public QObject {
     Q_OBJECT
 private slots:
-    void createsSevenWindowsInOrderAndClearsGlobals();
+    void createsSevenWindowsInOrderAndEndsWithThem();
     void languageChoiceFeedsEveryWindow_data();
     void languageChoiceFeedsEveryWindow();
     void missingLanguageFileLeavesEmptyTexts();
@@ -34,26 +35,27 @@ private slots:
     void channelSetUpAtStart();
 };
 
-void WindowSetTest::createsSevenWindowsInOrderAndClearsGlobals() {
+void WindowSetTest::createsSevenWindowsInOrderAndEndsWithThem() {
+    std::vector<QPointer<QWidget>> windows;
     {
         Harness h;
         const std::vector<QString> expected = {"MainForm",    "ConfigureForm", "SearchFailForm",
                                                "SearchForm",  "LoginForm",     "WPARadiusNoteForm",
                                                "BPSIntroForm"};
         QCOMPARE(h.windows().creationOrder(), expected);
-        QCOMPARE(MainForm, &h.main());
-        QCOMPARE(ConfigureForm, &h.windows().configureForm());
-        QCOMPARE(SearchFailForm, &h.windows().searchFailForm());
-        QCOMPARE(SearchForm, &h.windows().searchForm());
-        QCOMPARE(LoginForm, &h.windows().loginForm());
-        QCOMPARE(WPARadiusNoteForm, &h.windows().radiusNoteForm());
-        QCOMPARE(BPSIntroForm, &h.windows().bpsIntroForm());
-        QVERIFY(!LoginForm->isVisible());
-        QVERIFY(!SearchForm->isVisible());
+        WindowSet& set = h.windows();
+        windows = {&set.mainForm(),    &set.configureForm(), &set.searchFailForm(),
+                   &set.searchForm(),  &set.loginForm(),     &set.radiusNoteForm(),
+                   &set.bpsIntroForm()};
+        for (std::size_t i = 0; i < windows.size(); ++i) {
+            QCOMPARE(windows[i]->objectName(), expected[i]);
+            QCOMPARE(windows[i]->isVisible(), i == 0);  // the dialogs wait for their turn
+        }
     }
-    QCOMPARE(MainForm, nullptr);
-    QCOMPARE(LoginForm, nullptr);
-    QCOMPARE(BPSIntroForm, nullptr);
+    // Every window went with the set (the main window, with the channel, last).
+    for (const QPointer<QWidget>& window : windows) {
+        QVERIFY(window.isNull());
+    }
 }
 
 void WindowSetTest::languageChoiceFeedsEveryWindow_data() {
