@@ -96,11 +96,12 @@ void WindowSetTest::languageChoiceFeedsEveryWindow() {
     // The section goes to the trace channel once, first of all lines.
     QVERIFY(!h.traces.empty());
     QCOMPARE(QString::fromStdString(h.traces.front()), section);
-    QTEST(h.windows().searchForm().Label1->text(), "searchLabel");
-    QTEST(h.windows().configureForm().Label1->text(), "configureLabel");
-    QTEST(h.main().ExitPanel->text(), "exitCaption");
-    QTEST(h.windows().loginForm().EnterPanel->text(), "enterCaption");
-    QTEST(h.windows().loginForm().EnterPanel->geometry(), "enterPanel");
+    QTEST(Control<QLabel>(h.windows().searchForm(), "Label1").text(), "searchLabel");
+    QTEST(Control<QLabel>(h.windows().configureForm(), "Label1").text(), "configureLabel");
+    QTEST(Control<FlatPanel>(h.main(), "ExitPanel").text(), "exitCaption");
+    const FlatPanel& enter = Control<FlatPanel>(h.windows().loginForm(), "EnterPanel");
+    QTEST(enter.text(), "enterCaption");
+    QTEST(enter.geometry(), "enterPanel");
 
     // The picture library by the language's base: 1 to 12 and 15 to 22 at start.
     std::vector<int> requested = h.picturesRequested;
@@ -112,13 +113,13 @@ void WindowSetTest::languageChoiceFeedsEveryWindow() {
         }
     }
     QCOMPARE(requested, expected);
-    QVERIFY(h.main().Image[0]->hasImage());
-    QVERIFY(h.windows().loginForm().Image1->hasImage());
+    QVERIFY(Control<Picture>(h.main(), "Image0").hasImage());
+    QVERIFY(Control<Picture>(h.windows().loginForm(), "Image1").hasImage());
     TBPSIntroForm& intro = h.windows().bpsIntroForm();
-    QCOMPARE(intro.BPSImage[1]->image(), NumberedPicture(base + 16));
-    QCOMPARE(intro.CloseButtonImage->image(),
+    QCOMPARE(Control<Picture>(intro, "BPSImage2").image(), NumberedPicture(base + 16));
+    QCOMPARE(Control<Picture>(intro, "CloseButtonImage").image(),
              NamedPicture(("bps_close_" + buttonFaces).toStdString()));
-    QCOMPARE(intro.NextButtonImage->image(),
+    QCOMPARE(Control<Picture>(intro, "NextButtonImage").image(),
              NamedPicture(("bps_next_" + buttonFaces).toStdString()));
 }
 
@@ -129,20 +130,19 @@ void WindowSetTest::missingLanguageFileLeavesEmptyTexts() {
     Harness h(options);
     TMainForm& main = h.main();
     for (const std::string_view key : kMainWindowCaptionKeys) {
-        const auto* panel = qobject_cast<const FlatPanel*>(main.Control(key));
-        QVERIFY2(panel != nullptr, key.data());
-        QVERIFY2(panel->text().isEmpty(), key.data());
+        const std::string name(key);
+        QVERIFY2(Control<FlatPanel>(main, name.c_str()).text().isEmpty(), name.c_str());
     }
     // The first activation fills the lists from the (empty) texts.
     main.activateWindow();
     QTRY_VERIFY(main.bSettingsApplied);
-    QCOMPARE(Items(main.DHCPModeComboBox), QStringList(2, QString()));
-    QCOMPARE(Items(main.NetModeComboBox), QStringList(3, QString()));
-    QCOMPARE(Items(main.SecurityComboBox), QStringList(6, QString()));
-    QVERIFY(h.windows().loginForm().EnterPanel->text().isEmpty());
-    QVERIFY(h.windows().searchFailForm().ContinuePanel->text().isEmpty());
-    QVERIFY(h.windows().radiusNoteForm().OKPanel->text().isEmpty());
-    QVERIFY(h.windows().searchForm().Label1->text().isEmpty());
+    QCOMPARE(Items(Control<QComboBox>(main, "DHCPModeComboBox")), QStringList(2, QString()));
+    QCOMPARE(Items(Control<QComboBox>(main, "NetModeComboBox")), QStringList(3, QString()));
+    QCOMPARE(Items(Control<QComboBox>(main, "SecurityComboBox")), QStringList(6, QString()));
+    QVERIFY(Control<FlatPanel>(h.windows().loginForm(), "EnterPanel").text().isEmpty());
+    QVERIFY(Control<FlatPanel>(h.windows().searchFailForm(), "ContinuePanel").text().isEmpty());
+    QVERIFY(Control<FlatPanel>(h.windows().radiusNoteForm(), "OKPanel").text().isEmpty());
+    QVERIFY(Control<QLabel>(h.windows().searchForm(), "Label1").text().isEmpty());
     // A message box shows an empty text, and the wizard goes on.
     h.searchWithoutAdapter();
     QCOMPARE(h.messages().warnings, std::vector<QString>{QString()});
@@ -183,8 +183,8 @@ void WindowSetTest::languageFileOfJunkAndLongLinesIsReadAsFarAsItMakesSense() {
     Harness h(options);
     TMainForm& main = h.main();
     QVERIFY(main.isVisible());
-    QCOMPARE(main.ExitPanel->text(), QStringLiteral("Exit"));
-    QCOMPARE(main.NextPanel->text(), QString(2047, QLatin1Char('N')));
+    QCOMPARE(Control<FlatPanel>(main, "ExitPanel").text(), QStringLiteral("Exit"));
+    QCOMPARE(Control<FlatPanel>(main, "NextPanel").text(), QString(2047, QLatin1Char('N')));
     h.searchWithoutAdapter();
     QCOMPARE(h.messages().warnings, std::vector<QString>{QString(2047, QLatin1Char('x'))});
     QCOMPARE(main.nCurrentPage, int(PAGE_STEP_4_CHECK_STATUS));
@@ -201,11 +201,11 @@ void WindowSetTest::missingPictureLibraryLeavesEmptyPicturesAndWorks() {
             QVERIFY(!picture->hasImage());
         }
     }
-    QVERIFY(!h.windows().loginForm().Image1->hasImage());
-    QVERIFY(!h.windows().bpsIntroForm().BPSImage[0]->hasImage());
+    QVERIFY(!Control<Picture>(h.windows().loginForm(), "Image1").hasImage());
+    QVERIFY(!Control<Picture>(h.windows().bpsIntroForm(), "BPSImage1").hasImage());
     h.walkToList();
     QCOMPARE(main.nCurrentPage, int(PAGE_STEP_5_SELECT_AP));
-    QCOMPARE(main.APListView->count(), 1);
+    QCOMPARE(Control<QListWidget>(main, "APListView").count(), 1);
 }
 
 void WindowSetTest::channelSetUpAtStart_data() {
@@ -229,8 +229,9 @@ void WindowSetTest::channelSetUpAtStart() {
     };
     Harness h(options);
     const bool opened = key.isEmpty();
-    QCOMPARE(h.main().ChannelComboBox->count(), channels);
-    QCOMPARE(h.main().ChannelComboBox->itemText(channels - 1), QString::number(channels));
+    const QComboBox& channel = Control<QComboBox>(h.main(), "ChannelComboBox");
+    QCOMPARE(channel.count(), channels);
+    QCOMPARE(channel.itemText(channels - 1), QString::number(channels));
     QCOMPARE(h.main().started(), opened);
     QCOMPARE(h.network().receiverRunning(), opened);
     QCOMPARE(h.quitCount, opened ? 0 : 1);
