@@ -10,6 +10,8 @@
 #include <QMouseEvent>
 #include <QRadioButton>
 #include <QScreen>
+#include <stdexcept>
+#include <string>
 
 #include "l10n/language.h"
 #include "l10n/placement.h"
@@ -26,6 +28,8 @@ constexpr int kWindowWidth = 580;
 constexpr int kWindowHeight = 436;
 constexpr int kDesignWidth = 862;
 constexpr int kDesignHeight = 584;
+// The page pictures are wider than the window, which cuts them off at its right edge.
+constexpr int kPictureWidth = 802;
 
 // DefaultPlacements() lists first the status box and the controls placed before the texts are
 // loaded (seven labels, three address edits and the password edit).
@@ -101,22 +105,10 @@ TMainForm::~TMainForm() {
 
 void TMainForm::BuildDesign() {
     // Page pictures first, so that everything else lies above them.
-    static constexpr std::array<const char*, 7> kImageNames = {
-        "Image0", "Image1", "Image2", "Image3", "Image4", "Image5", "Image6"};
-    for (std::size_t i = 0; i < Image.size(); ++i) {
-        Image[i] = new Picture(this, kImageNames[i]);
-    }
-    ImageSecure1 = new Picture(this, "ImageSecure1");
-    ImageSecure2 = new Picture(this, "ImageSecure2");
-    ImageSecure3 = new Picture(this, "ImageSecure3");
-    ImageSecure4WEP = new Picture(this, "ImageSecure4WEP");
-    ImageSecure4PSK = new Picture(this, "ImageSecure4PSK");
-    ImageConfirm = new Picture(this, "ImageConfirm");
-    ImageCongratulation = new Picture(this, "ImageCongratulation");
-    for (int page = 0; page < kPageSlots; ++page) {
-        if (Picture* picture = PagePicture(page)) {
-            picture->setGeometry(0, 0, 802, kWindowHeight);
-        }
+    for (const PageLayout& layout : kPageTable) {
+        auto* picture = new Picture(this, layout.picture);
+        picture->setGeometry(0, 0, kPictureWidth, kWindowHeight);
+        pagePictures_[static_cast<std::size_t>(layout.page)] = picture;
     }
 
     const QFont buttonFont = PixelFont("Arial", 11);
@@ -235,27 +227,16 @@ void TMainForm::BuildDesign() {
     NewKeyLabel = MakeLabel(this, "NewKeyLabel", confirmFont, look::kBlack, look::kWhite);
 
     // Which controls each page shows.
-    pageControls_[PAGE_WELCOME] = {SetupPanel, UserguidePanel, ExitPanel, ClickHerePanel};
-    pageControls_[PAGE_STEP_1_CONNECT_NETWORK] = {ExitPanel, NextPanel};
-    pageControls_[PAGE_STEP_2_CONNECT_AP] = {BackPanel, NextPanel};
-    pageControls_[PAGE_STEP_3_POWER_ON] = {BackPanel, NextPanel};
-    pageControls_[PAGE_STEP_4_CHECK_STATUS] = {ExitPanel, BackPanel, NextPanel};
-    pageControls_[PAGE_STEP_5_SELECT_AP] = {NoPanel, YesPanel, APListView, ExitPanel};
-    pageControls_[PAGE_STEP_6_BASIC_SETTINGS] = {BackPanel,        NextPanel,   IPEdit,
-                                                 NetmaskEdit,      GatewayEdit, DeviceNameEdit,
-                                                 DHCPModeComboBox, PasswordEdit};
-    pageControls_[PAGE_SECURE_1_CONFIGURE_WIRELESS] = {WhereBPSPanel, BackPanel, NextPanel,
-                                                       ExitPanel, WlanManualPanel};
-    pageControls_[PAGE_SECURE_2_WIRELESS_SETTINGS] = {BackPanel, NextPanel,       ExitPanel,
-                                                      SSIDEdit,  ChannelComboBox, NetModeComboBox};
-    pageControls_[PAGE_SECURE_3_SECURITY_SETTINGS] = {RadioBtnDisble,    RadioBtnWEP, RadioBtnPSK,
-                                                      RadioBtnWPARadius, BackPanel,   NextPanel};
-    pageControls_[PAGE_SECURE_4_WEP] = {BackPanel, NextPanel, SecurityComboBox, PassphraseEdit,
-                                        Key1Edit};
-    pageControls_[PAGE_SECURE_4_PSK] = {BackPanel,         NextPanel,          SecurityComboBox,
-                                        LABEL_PSK_KEY_MAX, EncryptionComboBox, PSKEdit};
-    pageControls_[PAGE_CONFIRM] = {YesPanel, NoPanel};
-    pageControls_[PAGE_CONGRATULATION] = {RegPanel, ExitPanel};
+    for (const PageLayout& layout : kPageTable) {
+        std::vector<QWidget*>& controls = pageControls_[static_cast<std::size_t>(layout.page)];
+        for (const char* name : layout.controlNames()) {
+            QWidget* control = Control(name);
+            if (control == nullptr) {
+                throw std::logic_error(std::string("the page table names no control ") + name);
+            }
+            controls.push_back(control);
+        }
+    }
 
     // Handlers.
     connect(SetupPanel, &FlatPanel::clicked, this, &TMainForm::SetupPanelClick);
@@ -427,27 +408,10 @@ QWidget* TMainForm::Control(std::string_view name) const {
 }
 
 Picture* TMainForm::PagePicture(int page) const {
-    if (page >= PAGE_WELCOME && page <= PAGE_STEP_6_BASIC_SETTINGS) {
-        return Image[static_cast<std::size_t>(page - 1)];
+    if (page < 0 || page >= kPageSlots) {
+        return nullptr;
     }
-    switch (page) {
-        case PAGE_SECURE_1_CONFIGURE_WIRELESS:
-            return ImageSecure1;
-        case PAGE_SECURE_2_WIRELESS_SETTINGS:
-            return ImageSecure2;
-        case PAGE_SECURE_3_SECURITY_SETTINGS:
-            return ImageSecure3;
-        case PAGE_SECURE_4_WEP:
-            return ImageSecure4WEP;
-        case PAGE_SECURE_4_PSK:
-            return ImageSecure4PSK;
-        case PAGE_CONFIRM:
-            return ImageConfirm;
-        case PAGE_CONGRATULATION:
-            return ImageCongratulation;
-        default:
-            return nullptr;
-    }
+    return pagePictures_[static_cast<std::size_t>(page)];
 }
 
 const std::vector<QWidget*>& TMainForm::PageControls(int page) const {
@@ -478,28 +442,16 @@ void TMainForm::HideAllPageControls() {
         if (Picture* picture = PagePicture(page)) {
             picture->hide();
         }
+        for (QWidget* control : PageControls(page)) {
+            control->hide();
+        }
     }
-    LABEL_PSK_KEY_MAX->hide();
-    for (FlatPanel* panel : {SetupPanel, ClickHerePanel, UserguidePanel, ExitPanel, NextPanel,
-                             BackPanel, YesPanel, NoPanel, RegPanel, WhereBPSPanel}) {
-        panel->hide();
-    }
-    WlanManualPanel->hide();
+    // Shown by the page fills rather than by the page table, or never.
     for (QLabel* label : StatusLabels()) {
         label->hide();
     }
-    for (QLabel* label : {NewSSIDLabel, NewChannelLabel, NewWepLabel, NewKeyLabel}) {
+    for (QLabel* label : {NewSSIDLabel, NewChannelLabel, NewWepLabel, NewKeyLabel, OrPanel}) {
         label->hide();
-    }
-    APListView->hide();
-    for (QWidget* field : std::initializer_list<QWidget*>{
-             IPEdit, NetmaskEdit, GatewayEdit, SSIDEdit, DHCPModeComboBox, ChannelComboBox,
-             NetModeComboBox, DeviceNameEdit, PasswordEdit, SecurityComboBox, PassphraseEdit,
-             Key1Edit, OrPanel, EncryptionComboBox, PSKEdit}) {
-        field->hide();
-    }
-    for (QRadioButton* radio : {RadioBtnDisble, RadioBtnWEP, RadioBtnPSK, RadioBtnWPARadius}) {
-        radio->hide();
     }
 }
 
@@ -656,7 +608,7 @@ void TMainForm::ShowStatus(int index) {
     Label_One_Or_More_Wireless_WEP->setText(
         QString::fromUtf8(security.data(), static_cast<qsizetype>(security.size())));
 
-    Image[5]->lower();
+    PagePicture(PAGE_STEP_5_SELECT_AP)->lower();
     for (QLabel* label : StatusLabels()) {
         const std::string name = label->objectName().toStdString();
         if (const ControlGeometry* geometry = FindDefaultPlacement(name)) {

@@ -19,6 +19,7 @@
 #include "protocol/wire.h"
 #include "settings/validators.h"
 #include "ui/look.h"
+#include "ui/page_table.h"
 #include "ui/services.h"
 
 class QComboBox;
@@ -35,26 +36,6 @@ class TLoginForm;
 class TSearchFailForm;
 class TSearchForm;
 class TWPARadiusNoteForm;
-
-// The main window's page numbers (nCurrentPage).
-enum WizardPage : int {
-    PAGE_NONE = 0,
-    PAGE_WELCOME = 1,
-    PAGE_STEP_1_CONNECT_NETWORK = 2,
-    PAGE_STEP_2_CONNECT_AP = 3,
-    PAGE_STEP_3_POWER_ON = 4,
-    PAGE_STEP_4_CHECK_STATUS = 5,
-    PAGE_STEP_5_SELECT_AP = 6,
-    PAGE_STEP_6_BASIC_SETTINGS = 7,
-    PAGE_SECURE_1_CONFIGURE_WIRELESS = 8,
-    PAGE_SECURE_2_WIRELESS_SETTINGS = 9,
-    PAGE_SECURE_3_SECURITY_SETTINGS = 10,
-    PAGE_SECURE_4_WEP = 11,
-    PAGE_SECURE_4_PSK = 12,
-    PAGE_CONFIRM = 18,
-    PAGE_CONGRATULATION = 19,
-};
-inline constexpr int kPageSlots = 20;  // page numbers 0 to 19
 
 // Tooltip of the access-point list after a click on its empty space.
 inline constexpr char kSelectApHint[] = "Please select an AP to configure";
@@ -161,15 +142,7 @@ public:
     void SecurityComboBoxChange(int index);
     void PassphraseEdit1Change();
 
-    // ---- Controls (design names) ----
-    std::array<Picture*, 7> Image{};  // Image0 .. Image6
-    Picture* ImageSecure1 = nullptr;
-    Picture* ImageSecure2 = nullptr;
-    Picture* ImageSecure3 = nullptr;
-    Picture* ImageSecure4WEP = nullptr;
-    Picture* ImageSecure4PSK = nullptr;
-    Picture* ImageConfirm = nullptr;
-    Picture* ImageCongratulation = nullptr;
+    // ---- Controls (design names; the page pictures are named in the page table) ----
 
     FlatPanel* SetupPanel = nullptr;
     FlatPanel* ClickHerePanel = nullptr;
@@ -269,7 +242,8 @@ private:
     // Tooltip of the access-point list: on/off and its text.
     bool listHintOn_ = false;
     QString listHint_;
-    std::array<std::vector<QWidget*>, kPageSlots> pageControls_{};
+    std::array<Picture*, kPageSlots> pagePictures_{};
+    std::array<std::vector<QWidget*>, kPageSlots> pageControls_{};  // from the page table
     std::vector<FlatPanel*> hoverPanels_;  // the buttons ResetPanelFontColors covers
 };
 

@@ -18,6 +18,7 @@
 #include "ui/Searchfailunit.h"
 #include "ui/Searchunit.h"
 #include "ui/Wparadiusnote.h"
+#include "ui/page_table.h"
 
 using namespace trv81k;
 using namespace trv81k::testing;
@@ -196,10 +197,8 @@ void WindowSetTest::missingPictureLibraryLeavesEmptyPicturesAndWorks() {
     options.pictures = false;
     Harness h(options);
     TMainForm& main = h.main();
-    for (int page = 0; page < kPageSlots; ++page) {
-        if (const Picture* picture = main.PagePicture(page)) {
-            QVERIFY(!picture->hasImage());
-        }
+    for (const PageLayout& layout : kPageTable) {
+        QVERIFY2(!Control<Picture>(main, layout.picture).hasImage(), layout.picture);
     }
     QVERIFY(!Control<Picture>(h.windows().loginForm(), "Image1").hasImage());
     QVERIFY(!Control<Picture>(h.windows().bpsIntroForm(), "BPSImage1").hasImage());
