@@ -15,26 +15,27 @@ TBPSIntroForm::TBPSIntroForm(const Services& services, const std::string& langua
                              int languageBase)
     : FramelessDialog("BPSIntroForm", 688, 451) {
     SetBackground(this, look::kWhite);
-    for (std::size_t i = 0; i < BPSImage.size(); ++i) {
+    for (std::size_t i = 0; i < ui_.BPSImage.size(); ++i) {
         const std::string name = "BPSImage" + std::to_string(i + 1);
-        BPSImage[i] = new Picture(this, name.c_str());
+        ui_.BPSImage[i] = new Picture(this, name.c_str());
     }
-    ClosePanel = new HolderPanel(this, "ClosePanel", look::kSilver);
-    CloseButtonImage = new Picture(ClosePanel, "CloseButtonImage", Picture::Pointer::Active);
-    CloseButtonImage->setGeometry(0, 0, 105, 33);
-    NextPanel = new HolderPanel(this, "NextPanel", look::kSilver);
-    NextButtonImage = new Picture(NextPanel, "NextButtonImage", Picture::Pointer::Active);
-    NextButtonImage->setGeometry(0, 0, 105, 41);
+    ui_.ClosePanel = new HolderPanel(this, "ClosePanel", look::kSilver);
+    ui_.CloseButtonImage =
+        new Picture(ui_.ClosePanel, "CloseButtonImage", Picture::Pointer::Active);
+    ui_.CloseButtonImage->setGeometry(0, 0, 105, 33);
+    ui_.NextPanel = new HolderPanel(this, "NextPanel", look::kSilver);
+    ui_.NextButtonImage = new Picture(ui_.NextPanel, "NextButtonImage", Picture::Pointer::Active);
+    ui_.NextButtonImage->setGeometry(0, 0, 105, 41);
 
-    connect(CloseButtonImage, &Picture::clicked, this, &TBPSIntroForm::CloseButtonImageClick);
-    connect(NextButtonImage, &Picture::clicked, this, &TBPSIntroForm::NextButtonImageClick);
+    connect(ui_.CloseButtonImage, &Picture::clicked, this, &TBPSIntroForm::CloseButtonImageClick);
+    connect(ui_.NextButtonImage, &Picture::clicked, this, &TBPSIntroForm::NextButtonImageClick);
     FormCreate(services, languageSection, languageBase);
 }
 
 void TBPSIntroForm::FormCreate(const Services& services, const std::string& languageSection,
                                int languageBase) {
-    for (std::size_t i = 0; i < BPSImage.size(); ++i) {
-        BPSImage[i]->setImage(
+    for (std::size_t i = 0; i < ui_.BPSImage.size(); ++i) {
+        ui_.BPSImage[i]->setImage(
             services.libraryPicture(languageBase + kFirstStep + static_cast<int>(i)));
     }
     CloseButtonImage_Ge = services.windowPicture("bps_close_de");
@@ -42,14 +43,14 @@ void TBPSIntroForm::FormCreate(const Services& services, const std::string& lang
     CloseButtonImage_Fr = services.windowPicture("bps_close_fr");
     NextButtonImage_Fr = services.windowPicture("bps_next_fr");
     if (languageSection == "German") {
-        CloseButtonImage->setImage(CloseButtonImage_Ge);
-        NextButtonImage->setImage(NextButtonImage_Ge);
+        ui_.CloseButtonImage->setImage(CloseButtonImage_Ge);
+        ui_.NextButtonImage->setImage(NextButtonImage_Ge);
     } else if (languageSection == "French") {
-        CloseButtonImage->setImage(CloseButtonImage_Fr);
-        NextButtonImage->setImage(NextButtonImage_Fr);
+        ui_.CloseButtonImage->setImage(CloseButtonImage_Fr);
+        ui_.NextButtonImage->setImage(NextButtonImage_Fr);
     } else {
-        CloseButtonImage->setImage(services.windowPicture("bps_close_en"));
-        NextButtonImage->setImage(services.windowPicture("bps_next_en"));
+        ui_.CloseButtonImage->setImage(services.windowPicture("bps_close_en"));
+        ui_.NextButtonImage->setImage(services.windowPicture("bps_next_en"));
     }
     centreOnScreen();
 }
@@ -67,21 +68,21 @@ void TBPSIntroForm::FormShow() {
 }
 
 void TBPSIntroForm::PlaceIntroControls() {
-    for (Picture* picture : BPSImage) {
+    for (Picture* picture : ui_.BPSImage) {
         picture->setGeometry(0, 0, 580, 417);
     }
-    ClosePanel->setGeometry(176, 372, 103, 33);
-    SetBackground(ClosePanel, look::kWhite);
-    NextPanel->setGeometry(288, 372, 103, 31);
-    SetBackground(NextPanel, look::kWhite);
+    ui_.ClosePanel->setGeometry(176, 372, 103, 33);
+    SetBackground(ui_.ClosePanel, look::kWhite);
+    ui_.NextPanel->setGeometry(288, 372, 103, 31);
+    SetBackground(ui_.NextPanel, look::kWhite);
 }
 
 void TBPSIntroForm::HideIntroControls() {
-    for (Picture* picture : BPSImage) {
+    for (Picture* picture : ui_.BPSImage) {
         picture->hide();
     }
-    ClosePanel->hide();
-    NextPanel->hide();
+    ui_.ClosePanel->hide();
+    ui_.NextPanel->hide();
 }
 
 void TBPSIntroForm::ShowIntroStep(int step) {
@@ -90,17 +91,17 @@ void TBPSIntroForm::ShowIntroStep(int step) {
     if (step < kFirstStep || step > kLastStep) {
         return;
     }
-    Picture* picture = BPSImage[static_cast<std::size_t>(step - kFirstStep)];
+    Picture* picture = ui_.BPSImage[static_cast<std::size_t>(step - kFirstStep)];
     picture->show();
     picture->lower();
     if (step == kLastStep) {
-        ClosePanel->move(248, 364);
-        ClosePanel->show();
+        ui_.ClosePanel->move(248, 364);
+        ui_.ClosePanel->show();
     } else {
-        ClosePanel->move(176, 372);
-        NextPanel->move(288, 372);
-        ClosePanel->show();
-        NextPanel->show();
+        ui_.ClosePanel->move(176, 372);
+        ui_.NextPanel->move(288, 372);
+        ui_.ClosePanel->show();
+        ui_.NextPanel->show();
     }
 }
 

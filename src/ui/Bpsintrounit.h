@@ -17,14 +17,6 @@ public:
     // Reads its pictures for the main window's language while it is created.
     TBPSIntroForm(const Services& services, const std::string& languageSection, int languageBase);
 
-    std::array<Picture*, 3> BPSImage{};  // BPSImage1 .. BPSImage3
-    HolderPanel* ClosePanel = nullptr;
-    Picture* CloseButtonImage = nullptr;
-    HolderPanel* NextPanel = nullptr;
-    Picture* NextButtonImage = nullptr;
-    // The German and French button faces, never shown themselves.
-    QImage CloseButtonImage_Ge, NextButtonImage_Ge, CloseButtonImage_Fr, NextButtonImage_Fr;
-
     // The picture number on show: 15, 16 or 17.
     int introStep = 0;
 
@@ -38,8 +30,21 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // The controls, by their design names (also their objectName).
+    struct Design {
+        std::array<Picture*, 3> BPSImage{};  // BPSImage1 .. BPSImage3
+        HolderPanel* ClosePanel = nullptr;
+        Picture* CloseButtonImage = nullptr;
+        HolderPanel* NextPanel = nullptr;
+        Picture* NextButtonImage = nullptr;
+    };
+
     void FormCreate(const Services& services, const std::string& languageSection, int languageBase);
     void FormShow();
+
+    Design ui_;
+    // The German and French button faces, never shown themselves.
+    QImage CloseButtonImage_Ge, NextButtonImage_Ge, CloseButtonImage_Fr, NextButtonImage_Fr;
 };
 
 }  // namespace trv81k

@@ -20,7 +20,7 @@ void TConfigureForm::FormCreate() {
 // step, and the quick finish once the device has acknowledged (the interval is never set back,
 // so a second exchange in the same run ticks quickly from its first tick).
 void TConfigureForm::Timer1Timer() {
-    HourGlassImage[1]->hide();
+    ui_.HourGlassImage[1]->hide();
     const int n = tickCount;
     TMainForm& main = main_;
     if (n % 3 == 0) {
@@ -31,12 +31,12 @@ void TConfigureForm::Timer1Timer() {
     }
     ++tickCount;
     if (main.exchange().bConfigureAckSeen.load(std::memory_order_acquire)) {
-        Timer1->setInterval(main.timing().fastTick);
+        ui_.Timer1->setInterval(main.timing().fastTick);
     }
     emit ticked(n);
     if (tickCount >= 12) {
         done(QDialog::Accepted);
-        Timer1->stop();
+        ui_.Timer1->stop();
         tickCount = 0;
     }
 }

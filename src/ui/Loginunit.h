@@ -16,19 +16,23 @@ class TLoginForm : public FramelessDialog {
 public:
     explicit TLoginForm(TMainForm& main);
 
-    HolderPanel* Panel1 = nullptr;
-    Picture* Image1 = nullptr;
-    FlatPanel* EnterPanel = nullptr;
-    QLineEdit* PasswordEdit = nullptr;
-
     void EnterPanelClick();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The controls, by their design names (also their objectName).
+    struct Design {
+        HolderPanel* Panel1 = nullptr;
+        Picture* Image1 = nullptr;
+        FlatPanel* EnterPanel = nullptr;
+        QLineEdit* PasswordEdit = nullptr;
+    };
+
     void FormCreate();
 
+    Design ui_;
     TMainForm& main_;
 };
 

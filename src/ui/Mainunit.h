@@ -99,10 +99,6 @@ public:
     void LoadPage(int page);
     void HideAllPageControls();
     void ResetPanelFontColors();
-    // The page's picture (nullptr for pages without one).
-    Picture* PagePicture(int page) const;
-    // Where a control of the placement tables is (nullptr for names the window lacks).
-    QWidget* Control(std::string_view name) const;
 
     // ---- Access-point list ----
     void ShowStatus(int index);
@@ -142,59 +138,6 @@ public:
     void SecurityComboBoxChange(int index);
     void PassphraseEdit1Change();
 
-    // ---- Controls (design names; the page pictures are named in the page table) ----
-
-    FlatPanel* SetupPanel = nullptr;
-    FlatPanel* ClickHerePanel = nullptr;
-    FlatPanel* UserguidePanel = nullptr;
-    FlatPanel* ExitPanel = nullptr;
-    FlatPanel* NextPanel = nullptr;
-    FlatPanel* BackPanel = nullptr;
-    FlatPanel* YesPanel = nullptr;
-    FlatPanel* NoPanel = nullptr;
-    FlatPanel* RegPanel = nullptr;
-    FlatPanel* WhereBPSPanel = nullptr;
-    HolderPanel* WlanManualPanel = nullptr;
-    Picture* WlanManualImage = nullptr;
-    FlatPanel* EnterManuallyLabel = nullptr;
-
-    QListWidget* APListView = nullptr;
-    QLabel* Label_One_Or_More_Wireless_Domain = nullptr;
-    QLabel* Label_One_Or_More_Wireless_Firmware = nullptr;
-    QLabel* Label_One_Or_More_Wireless_MAC = nullptr;
-    QLabel* Label_One_Or_More_Wireless_IP = nullptr;
-    QLabel* Label_One_Or_More_Wireless_SSID = nullptr;
-    QLabel* Label_One_Or_More_Wireless_Channel = nullptr;
-    QLabel* Label_One_Or_More_Wireless_WEP = nullptr;
-
-    QLineEdit* IPEdit = nullptr;
-    QLineEdit* NetmaskEdit = nullptr;
-    QLineEdit* GatewayEdit = nullptr;
-    QLineEdit* DeviceNameEdit = nullptr;
-    QLineEdit* PasswordEdit = nullptr;
-    QComboBox* DHCPModeComboBox = nullptr;
-    QLineEdit* SSIDEdit = nullptr;
-    QComboBox* ChannelComboBox = nullptr;
-    QComboBox* NetModeComboBox = nullptr;
-    QRadioButton* RadioBtnDisble = nullptr;
-    QRadioButton* RadioBtnWEP = nullptr;
-    QRadioButton* RadioBtnPSK = nullptr;
-    QRadioButton* RadioBtnWPARadius = nullptr;
-    QComboBox* SecurityComboBox = nullptr;
-    QLineEdit* PassphraseEdit = nullptr;
-    QLineEdit* Key1Edit = nullptr;
-    QLabel* OrPanel = nullptr;
-    QComboBox* EncryptionComboBox = nullptr;
-    QLineEdit* PSKEdit = nullptr;
-    QLabel* LABEL_PSK_KEY_MAX = nullptr;
-    QLabel* NewSSIDLabel = nullptr;
-    QLabel* NewChannelLabel = nullptr;
-    QLabel* NewWepLabel = nullptr;
-    QLabel* NewKeyLabel = nullptr;
-
-    // The status labels in the order of the status box.
-    std::array<QLabel*, 7> StatusLabels() const;
-
 signals:
     // A page was loaded (after its controls were filled).
     void pageLoaded(int page);
@@ -205,6 +148,66 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The controls, by their design names (also their objectName).
+    struct Design {
+        std::array<Picture*, kPageSlots> pagePictures{};  // by page number; named in the table
+
+        // Buttons and links.
+        FlatPanel* SetupPanel = nullptr;
+        FlatPanel* ClickHerePanel = nullptr;
+        FlatPanel* UserguidePanel = nullptr;
+        FlatPanel* ExitPanel = nullptr;
+        FlatPanel* NextPanel = nullptr;
+        FlatPanel* BackPanel = nullptr;
+        FlatPanel* YesPanel = nullptr;
+        FlatPanel* NoPanel = nullptr;
+        FlatPanel* RegPanel = nullptr;
+        FlatPanel* WhereBPSPanel = nullptr;
+        HolderPanel* WlanManualPanel = nullptr;
+        Picture* WlanManualImage = nullptr;
+        FlatPanel* EnterManuallyLabel = nullptr;
+
+        // Access-point list and status box.
+        QListWidget* APListView = nullptr;
+        QLabel* Label_One_Or_More_Wireless_Domain = nullptr;
+        QLabel* Label_One_Or_More_Wireless_Firmware = nullptr;
+        QLabel* Label_One_Or_More_Wireless_MAC = nullptr;
+        QLabel* Label_One_Or_More_Wireless_IP = nullptr;
+        QLabel* Label_One_Or_More_Wireless_SSID = nullptr;
+        QLabel* Label_One_Or_More_Wireless_Channel = nullptr;
+        QLabel* Label_One_Or_More_Wireless_WEP = nullptr;
+
+        // Basic and wireless settings, security level.
+        QLineEdit* IPEdit = nullptr;
+        QLineEdit* NetmaskEdit = nullptr;
+        QLineEdit* GatewayEdit = nullptr;
+        QLineEdit* DeviceNameEdit = nullptr;
+        QLineEdit* PasswordEdit = nullptr;
+        QComboBox* DHCPModeComboBox = nullptr;
+        QLineEdit* SSIDEdit = nullptr;
+        QComboBox* ChannelComboBox = nullptr;
+        QComboBox* NetModeComboBox = nullptr;
+        QRadioButton* RadioBtnDisble = nullptr;
+        QRadioButton* RadioBtnWEP = nullptr;
+        QRadioButton* RadioBtnPSK = nullptr;
+        QRadioButton* RadioBtnWPARadius = nullptr;
+
+        // Key pages.
+        QComboBox* SecurityComboBox = nullptr;
+        QLineEdit* PassphraseEdit = nullptr;
+        QLineEdit* Key1Edit = nullptr;
+        QLabel* OrPanel = nullptr;
+        QComboBox* EncryptionComboBox = nullptr;
+        QLineEdit* PSKEdit = nullptr;
+        QLabel* LABEL_PSK_KEY_MAX = nullptr;
+
+        // Confirmation page.
+        QLabel* NewSSIDLabel = nullptr;
+        QLabel* NewChannelLabel = nullptr;
+        QLabel* NewWepLabel = nullptr;
+        QLabel* NewKeyLabel = nullptr;
+    };
+
     void BuildDesign();
     void FormCreate();
     void LoadLanguageTexts();
@@ -215,7 +218,13 @@ private:
     void OpenNetwork();
     void FormActivate();
     void ApplyPagePlacement(int page);
+    // The page's picture (nullptr for pages without one).
+    Picture* PagePicture(int page) const;
     const std::vector<QWidget*>& PageControls(int page) const;
+    // A control by its design name (nullptr for names the window lacks).
+    QWidget* Control(std::string_view name) const;
+    // The status labels in the order of the status box.
+    std::array<QLabel*, 7> StatusLabels() const;
     void SearchForAccessPoints();
     void FillAccessPointList();
     void FillBasicSettingsPage();
@@ -235,6 +244,7 @@ private:
     void ApplyListHint();
     void CloseNetwork() noexcept;
 
+    Design ui_;
     Services services_;
     std::optional<Dialogs> dialogs_;
     bool started_ = true;
@@ -242,7 +252,6 @@ private:
     // Tooltip of the access-point list: on/off and its text.
     bool listHintOn_ = false;
     QString listHint_;
-    std::array<Picture*, kPageSlots> pagePictures_{};
     std::array<std::vector<QWidget*>, kPageSlots> pageControls_{};  // from the page table
     std::vector<FlatPanel*> hoverPanels_;  // the buttons ResetPanelFontColors covers
 };

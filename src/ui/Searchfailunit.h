@@ -13,15 +13,19 @@ class TSearchFailForm : public FramelessDialog {
 public:
     explicit TSearchFailForm(TMainForm& main);
 
-    Picture* Image1 = nullptr;
-    HolderPanel* Panel1 = nullptr;
-    FlatPanel* ContinuePanel = nullptr;
-
     void ContinuePanelClick();
 
 private:
+    // The controls, by their design names (also their objectName).
+    struct Design {
+        Picture* Image1 = nullptr;
+        HolderPanel* Panel1 = nullptr;
+        FlatPanel* ContinuePanel = nullptr;
+    };
+
     void FormCreate();
 
+    Design ui_;
     TMainForm& main_;
 };
 

@@ -35,16 +35,16 @@ TSearchForm::TSearchForm(TMainForm& main, Variant variant)
 void TSearchForm::BuildDesign(Variant variant) {
     SetBackground(this, look::kButtonGreen);
 
-    Image1 = new Picture(this, "Image1");
-    Image1->setGeometry(0, 0, kDesignWidth, 129);
-    Image1->setStretchedImage(main_.services().windowPicture("search_background"));
+    ui_.Image1 = new Picture(this, "Image1");
+    ui_.Image1->setGeometry(0, 0, kDesignWidth, 129);
+    ui_.Image1->setStretchedImage(main_.services().windowPicture("search_background"));
 
     const QFont labelFont = PixelFont("Arial", 12, true);
-    Label1 = new QLabel(this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label2 = new QLabel(this);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    for (QLabel* label : {Label1, Label2}) {
+    ui_.Label1 = new QLabel(this);
+    ui_.Label1->setObjectName(QStringLiteral("Label1"));
+    ui_.Label2 = new QLabel(this);
+    ui_.Label2->setObjectName(QStringLiteral("Label2"));
+    for (QLabel* label : {ui_.Label1, ui_.Label2}) {
         label->setTextFormat(Qt::PlainText);
         label->setFont(labelFont);
         QPalette palette = label->palette();
@@ -52,29 +52,29 @@ void TSearchForm::BuildDesign(Variant variant) {
         label->setPalette(palette);
     }
     if (variant == Variant::Search) {
-        Label1->setText(QStringLiteral("Checking your Network Connection"));
-        Label1->setGeometry(80, 12, 199, 15);
+        ui_.Label1->setText(QStringLiteral("Checking your Network Connection"));
+        ui_.Label1->setGeometry(80, 12, 199, 15);
     } else {
-        Label1->setText(QStringLiteral("Configuring the TRV81K,"));
-        Label1->setGeometry(80, 12, 142, 15);
+        ui_.Label1->setText(QStringLiteral("Configuring the TRV81K,"));
+        ui_.Label1->setGeometry(80, 12, 142, 15);
     }
-    Label2->setText(QStringLiteral("Please wait..."));
-    Label2->setGeometry(81, 27, 75, 15);
+    ui_.Label2->setText(QStringLiteral("Please wait..."));
+    ui_.Label2->setGeometry(81, 27, 75, 15);
 
     for (int i = 0; i < kCellCount; ++i) {
         auto* cell = new QLabel(this);
         cell->setObjectName(QStringLiteral("ProgressPanel%1").arg(i + 1));
         cell->setGeometry(81 + 16 * i, 49, 12, 19);
         SetCellColour(cell, look::kWhite);
-        ProgressPanel[static_cast<std::size_t>(i)] = cell;
+        ui_.ProgressPanel[static_cast<std::size_t>(i)] = cell;
     }
 
-    Percentage_Label = new QLabel(this);
-    Percentage_Label->setObjectName(QStringLiteral("Percentage_Label"));
-    Percentage_Label->setTextFormat(Qt::PlainText);
-    Percentage_Label->setFont(PixelFont("Arial", 13, true));
-    Percentage_Label->setGeometry(248, 50, 48, 16);
-    Percentage_Label->setText(QStringLiteral("0 %"));
+    ui_.Percentage_Label = new QLabel(this);
+    ui_.Percentage_Label->setObjectName(QStringLiteral("Percentage_Label"));
+    ui_.Percentage_Label->setTextFormat(Qt::PlainText);
+    ui_.Percentage_Label->setFont(PixelFont("Arial", 13, true));
+    ui_.Percentage_Label->setGeometry(248, 50, 48, 16);
+    ui_.Percentage_Label->setText(QStringLiteral("0 %"));
 
     for (int i = 0; i < 4; ++i) {
         const std::string name = "HourGlassImage" + std::to_string(i + 1);
@@ -82,17 +82,17 @@ void TSearchForm::BuildDesign(Variant variant) {
         glass->setGeometry(10 + 70 * i, 100, 64, 53);  // design places; FormCreate stacks them
         glass->setStretchedImage(
             main_.services().windowPicture("hourglass" + std::to_string(i + 1)));
-        HourGlassImage[static_cast<std::size_t>(i)] = glass;
+        ui_.HourGlassImage[static_cast<std::size_t>(i)] = glass;
     }
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
+    ui_.Timer1 = new QTimer(this);
+    ui_.Timer1->setObjectName(QStringLiteral("Timer1"));
     // A coarse timer may fire up to 5 % early: the configure dialog's first tick would come
     // a third of a second before the seven seconds.
-    Timer1->setTimerType(Qt::PreciseTimer);
+    ui_.Timer1->setTimerType(Qt::PreciseTimer);
     const Timing& timing = main_.timing();
-    Timer1->setInterval(variant == Variant::Search ? timing.searchTick : timing.configureTick);
-    connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
+    ui_.Timer1->setInterval(variant == Variant::Search ? timing.searchTick : timing.configureTick);
+    connect(ui_.Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
     centreOnScreen();
 }
 
@@ -104,7 +104,7 @@ void TSearchForm::FormCreate() {
 }
 
 void TSearchForm::StackHourGlasses(int left, int top) {
-    for (Picture* glass : HourGlassImage) {
+    for (Picture* glass : ui_.HourGlassImage) {
         glass->hide();
         glass->move(left, top);
     }
@@ -113,16 +113,17 @@ void TSearchForm::StackHourGlasses(int left, int top) {
 void TSearchForm::LoadLabelTexts(std::string_view key1, std::string_view key2) {
     const ProfileReader reader = main_.OpenLanguageFile();
     const std::string& section = main_.languageSection;
-    Label1->setText(QString::fromStdString(reader.ReadString(section, key1, "")));
-    Label2->setText(QString::fromStdString(reader.ReadString(section, key2, "")));
+    ui_.Label1->setText(QString::fromStdString(reader.ReadString(section, key1, "")));
+    ui_.Label2->setText(QString::fromStdString(reader.ReadString(section, key2, "")));
     // The labels size themselves to their text, as the design's labels do.
-    for (QLabel* label : {Label1, Label2}) {
+    for (QLabel* label : {ui_.Label1, ui_.Label2}) {
         label->resize(label->sizeHint().width(), label->height());
     }
 }
 
 bool TSearchForm::cellFilled(std::size_t index) const {
-    return index < ProgressPanel.size() && ProgressPanel[index]->property("filled").toBool();
+    return index < ui_.ProgressPanel.size() &&
+           ui_.ProgressPanel[index]->property("filled").toBool();
 }
 
 void TSearchForm::showEvent(QShowEvent* event) {
@@ -132,28 +133,28 @@ void TSearchForm::showEvent(QShowEvent* event) {
 
 void TSearchForm::FormShow() {
     tickCount = 0;
-    for (QLabel* cell : ProgressPanel) {
+    for (QLabel* cell : ui_.ProgressPanel) {
         SetCellColour(cell, look::kWhite);
     }
-    Percentage_Label->setText(QStringLiteral("0 %"));
-    HourGlassImage[3]->show();
-    Timer1->start();
+    ui_.Percentage_Label->setText(QStringLiteral("0 %"));
+    ui_.HourGlassImage[3]->show();
+    ui_.Timer1->start();
 }
 
 void TSearchForm::ShowProgressStep(int n) {
     if (n < 1 || n > kCellCount) {
         return;
     }
-    SetCellColour(ProgressPanel[static_cast<std::size_t>(n - 1)], look::kProgressFill);
-    Percentage_Label->setText(QStringLiteral("%1 %").arg(n * 10));
+    SetCellColour(ui_.ProgressPanel[static_cast<std::size_t>(n - 1)], look::kProgressFill);
+    ui_.Percentage_Label->setText(QStringLiteral("%1 %").arg(n * 10));
     const std::size_t visible = static_cast<std::size_t>((n - 1) % 4);
-    for (std::size_t i = 0; i < HourGlassImage.size(); ++i) {
-        HourGlassImage[i]->setVisible(i == visible);
+    for (std::size_t i = 0; i < ui_.HourGlassImage.size(); ++i) {
+        ui_.HourGlassImage[i]->setVisible(i == visible);
     }
 }
 
 void TSearchForm::Timer1Timer() {
-    HourGlassImage[1]->hide();
+    ui_.HourGlassImage[1]->hide();
     const int n = tickCount;
     if (n >= 1 && n <= kCellCount) {
         ShowProgressStep(n);
@@ -163,11 +164,11 @@ void TSearchForm::Timer1Timer() {
     if (state.bGetSearchAck.load(std::memory_order_acquire) &&
         state.bPairingDeviceFound.load(std::memory_order_acquire)) {
         // Never set back: later searches of this run tick quickly from the start.
-        Timer1->setInterval(main_.timing().fastTick);
+        ui_.Timer1->setInterval(main_.timing().fastTick);
     }
     emit ticked(n);
     if (tickCount >= kLastTick) {
-        Timer1->stop();
+        ui_.Timer1->stop();
         tickCount = 0;
         done(QDialog::Accepted);
     }

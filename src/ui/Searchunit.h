@@ -17,14 +17,6 @@ class TSearchForm : public FramelessDialog {
 public:
     explicit TSearchForm(TMainForm& main);
 
-    Picture* Image1 = nullptr;
-    QLabel* Label1 = nullptr;
-    QLabel* Label2 = nullptr;
-    std::array<QLabel*, 10> ProgressPanel{};  // ProgressPanel1 .. ProgressPanel10
-    QLabel* Percentage_Label = nullptr;
-    std::array<Picture*, 4> HourGlassImage{};  // HourGlassImage1 .. HourGlassImage4
-    QTimer* Timer1 = nullptr;
-
     // The tick counter, 0 to 12.
     int tickCount = 0;
 
@@ -37,6 +29,17 @@ signals:
     void ticked(int counter);
 
 protected:
+    // The controls, by their design names (also their objectName).
+    struct Design {
+        Picture* Image1 = nullptr;
+        QLabel* Label1 = nullptr;
+        QLabel* Label2 = nullptr;
+        std::array<QLabel*, 10> ProgressPanel{};  // ProgressPanel1 .. ProgressPanel10
+        QLabel* Percentage_Label = nullptr;
+        std::array<Picture*, 4> HourGlassImage{};  // HourGlassImage1 .. HourGlassImage4
+        QTimer* Timer1 = nullptr;
+    };
+
     enum class Variant { Search, Configure };
     TSearchForm(TMainForm& main, Variant variant);
 
@@ -51,6 +54,7 @@ protected:
     void StackHourGlasses(int left, int top);
     void LoadLabelTexts(std::string_view key1, std::string_view key2);
 
+    Design ui_;  // the configure dialog shares the design
     TMainForm& main_;
 
 private:

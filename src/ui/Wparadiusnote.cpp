@@ -9,28 +9,28 @@ TWPARadiusNoteForm::TWPARadiusNoteForm(const Services& services, const std::stri
                                        int languageBase)
     : FramelessDialog("WPARadiusNoteForm", 496, 365) {
     SetBackground(this, look::kWhite);
-    Image9 = new Picture(this, "Image9");
-    Panel1 = new HolderPanel(this, "Panel1", look::kButtonGreen);
-    Panel1->setGeometry(408, 322, 88, 42);
-    OKPanel = new FlatPanel(Panel1, "OKPanel", QStringLiteral("OK"));
-    OKPanel->setGeometry(27, 6, 37, 27);
-    OKPanel->setFont(PixelFont("Impact", 21));
-    OKPanel->setCursor(Qt::ArrowCursor);
+    ui_.Image9 = new Picture(this, "Image9");
+    ui_.Panel1 = new HolderPanel(this, "Panel1", look::kButtonGreen);
+    ui_.Panel1->setGeometry(408, 322, 88, 42);
+    ui_.OKPanel = new FlatPanel(ui_.Panel1, "OKPanel", QStringLiteral("OK"));
+    ui_.OKPanel->setGeometry(27, 6, 37, 27);
+    ui_.OKPanel->setFont(PixelFont("Impact", 21));
+    ui_.OKPanel->setCursor(Qt::ArrowCursor);
 
-    connect(OKPanel, &FlatPanel::clicked, this, &TWPARadiusNoteForm::OKPanelClick);
-    connect(Panel1, &HolderPanel::mouseMoved, this,
-            [this] { OKPanel->setCaptionColour(look::kGrey); });
+    connect(ui_.OKPanel, &FlatPanel::clicked, this, &TWPARadiusNoteForm::OKPanelClick);
+    connect(ui_.Panel1, &HolderPanel::mouseMoved, this,
+            [this] { ui_.OKPanel->setCaptionColour(look::kGrey); });
     FormCreate(services, languageSection, languageBase);
 }
 
 void TWPARadiusNoteForm::FormCreate(const Services& services, const std::string& languageSection,
                                     int languageBase) {
-    Image9->setGeometry(0, 0, width(), height());
+    ui_.Image9->setGeometry(0, 0, width(), height());
     EnableSurfaceDrag(this);
     ApplyRoundRectShape(this, width(), height(), 10, 10);
-    Image9->setStretchedImage(services.libraryPicture(languageBase + 22));
+    ui_.Image9->setStretchedImage(services.libraryPicture(languageBase + 22));
     const ProfileReader reader(services.languageFile);
-    OKPanel->setCaption(
+    ui_.OKPanel->setCaption(
         QString::fromStdString(reader.ReadString(languageSection, kWPARadiusNoteFormKeys[0], "")));
 }
 

@@ -15,14 +15,19 @@ public:
     TWPARadiusNoteForm(const Services& services, const std::string& languageSection,
                        int languageBase);
 
-    Picture* Image9 = nullptr;
-    HolderPanel* Panel1 = nullptr;
-    FlatPanel* OKPanel = nullptr;
-
     void OKPanelClick();
 
 private:
+    // The controls, by their design names (also their objectName).
+    struct Design {
+        Picture* Image9 = nullptr;
+        HolderPanel* Panel1 = nullptr;
+        FlatPanel* OKPanel = nullptr;
+    };
+
     void FormCreate(const Services& services, const std::string& languageSection, int languageBase);
+
+    Design ui_;
 };
 
 }  // namespace trv81k
