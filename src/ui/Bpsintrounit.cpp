@@ -38,20 +38,12 @@ void TBPSIntroForm::FormCreate(const Services& services, const std::string& lang
         ui_.BPSImage[i]->setImage(
             services.libraryPicture(languageBase + kFirstStep + static_cast<int>(i)));
     }
-    CloseButtonImage_Ge = services.windowPicture("bps_close_de");
-    NextButtonImage_Ge = services.windowPicture("bps_next_de");
-    CloseButtonImage_Fr = services.windowPicture("bps_close_fr");
-    NextButtonImage_Fr = services.windowPicture("bps_next_fr");
-    if (languageSection == "German") {
-        ui_.CloseButtonImage->setImage(CloseButtonImage_Ge);
-        ui_.NextButtonImage->setImage(NextButtonImage_Ge);
-    } else if (languageSection == "French") {
-        ui_.CloseButtonImage->setImage(CloseButtonImage_Fr);
-        ui_.NextButtonImage->setImage(NextButtonImage_Fr);
-    } else {
-        ui_.CloseButtonImage->setImage(services.windowPicture("bps_close_en"));
-        ui_.NextButtonImage->setImage(services.windowPicture("bps_next_en"));
-    }
+    // The button faces carry their captions: German and French have faces of their own.
+    const std::string faces = languageSection == "German"   ? "de"
+                              : languageSection == "French" ? "fr"
+                                                            : "en";
+    ui_.CloseButtonImage->setImage(services.windowPicture("bps_close_" + faces));
+    ui_.NextButtonImage->setImage(services.windowPicture("bps_next_" + faces));
     centreOnScreen();
 }
 

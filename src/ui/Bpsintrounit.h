@@ -2,7 +2,6 @@
 // The pairing introduction: three pictures that show where the Button Pair Setup button is and
 // how it is used, with picture buttons Close and Next.
 
-#include <QImage>
 #include <array>
 #include <string>
 
@@ -43,8 +42,6 @@ private:
     void FormShow();
 
     Design ui_;
-    // The German and French button faces, never shown themselves.
-    QImage CloseButtonImage_Ge, NextButtonImage_Ge, CloseButtonImage_Fr, NextButtonImage_Fr;
 };
 
 }  // namespace trv81k

@@ -90,7 +90,6 @@ TMainForm::TMainForm(Services services) : QWidget(nullptr), services_(std::move(
 
     // Before the creation handler: a clean exchange state (flags clear, table empty).
     exchange().reset();
-    bSettingsApplied = false;
 
     BuildDesign();
     FormCreate();
@@ -281,7 +280,6 @@ void TMainForm::FormCreate() {
 }
 
 void TMainForm::LoadLanguageTexts() {
-    languageBase = 0;
     languageSection = services_.languageSection();
     languageBase = LanguageBaseFor(languageSection);
     services_.trace(languageSection);
@@ -375,8 +373,9 @@ void TMainForm::OpenNetwork() {
     services_.quit();
 }
 
+// The first activation puts the texts into the lists (the design's lists stand until then).
 void TMainForm::FormActivate() {
-    if (bSettingsApplied) {
+    if (listTextsApplied_) {
         return;
     }
     ui_.DHCPModeComboBox->clear();
@@ -387,7 +386,7 @@ void TMainForm::FormActivate() {
     ui_.SecurityComboBox->addItems({Text("WEP_64Bit"), Text("WEP_128Bit"), Text("WPA_Personal"),
                                     Text("WPA2_Personal"), Text("WPA2_Mixedmode"),
                                     Text("Disable")});
-    bSettingsApplied = true;
+    listTextsApplied_ = true;
 }
 
 // ---- Helpers ------------------------------------------------------------------------------

@@ -75,8 +75,7 @@ public:
     int languageBase = 0;         // 100, 200 or 300
     int nCurrentPage = PAGE_NONE;
     WizardState wizard;  // the settings to write, the login password and currentDevice
-    bool bSettingsApplied = false;
-    Texts texts;  // the 45 main-window texts
+    Texts texts;         // the 45 main-window texts
 
     // False when the channel could not be set up: the message was shown and the program ends.
     bool started() const { return started_; }
@@ -249,6 +248,7 @@ private:
     std::optional<Dialogs> dialogs_;
     bool started_ = true;
     bool networkClosed_ = false;
+    bool listTextsApplied_ = false;
     // Tooltip of the access-point list: on/off and its text.
     bool listHintOn_ = false;
     QString listHint_;
