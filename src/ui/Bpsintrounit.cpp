@@ -6,14 +6,25 @@ namespace trv81k {
 
 namespace {
 
+constexpr int kDesignWidth = 688;
+constexpr int kDesignHeight = 451;
+// The pictures, and the dialog cut to their size.
+constexpr int kPictureWidth = 580;
+constexpr int kPictureHeight = 417;
+constexpr int kCornerSize = 20;
+// The picture numbers of the steps (of the language's pictures).
 constexpr int kFirstStep = 15;
 constexpr int kLastStep = 17;
+// The buttons side by side, and Close alone on the last step.
+constexpr QPoint kClosePos{176, 372};
+constexpr QPoint kNextPos{288, 372};
+constexpr QPoint kCloseOnLastStepPos{248, 364};
 
 }  // namespace
 
 TBPSIntroForm::TBPSIntroForm(const Services& services, const std::string& languageSection,
                              int languageBase)
-    : FramelessDialog("BPSIntroForm", 688, 451) {
+    : FramelessDialog("BPSIntroForm", kDesignWidth, kDesignHeight) {
     SetBackground(this, look::kWhite);
     for (std::size_t i = 0; i < ui_.BPSImage.size(); ++i) {
         const std::string name = "BPSImage" + std::to_string(i + 1);
@@ -53,7 +64,7 @@ void TBPSIntroForm::showEvent(QShowEvent* event) {
 }
 
 void TBPSIntroForm::FormShow() {
-    ApplyRoundRectShape(this, 580, 417, 20, 20);
+    ApplyRoundRectShape(this, kPictureWidth, kPictureHeight, kCornerSize, kCornerSize);
     PlaceIntroControls();
     HideIntroControls();
     ShowIntroStep(kFirstStep);
@@ -61,11 +72,11 @@ void TBPSIntroForm::FormShow() {
 
 void TBPSIntroForm::PlaceIntroControls() {
     for (Picture* picture : ui_.BPSImage) {
-        picture->setGeometry(0, 0, 580, 417);
+        picture->setGeometry(0, 0, kPictureWidth, kPictureHeight);
     }
-    ui_.ClosePanel->setGeometry(176, 372, 103, 33);
+    ui_.ClosePanel->setGeometry(QRect(kClosePos, QSize(103, 33)));
     SetBackground(ui_.ClosePanel, look::kWhite);
-    ui_.NextPanel->setGeometry(288, 372, 103, 31);
+    ui_.NextPanel->setGeometry(QRect(kNextPos, QSize(103, 31)));
     SetBackground(ui_.NextPanel, look::kWhite);
 }
 
@@ -87,11 +98,11 @@ void TBPSIntroForm::ShowIntroStep(int step) {
     picture->show();
     picture->lower();
     if (step == kLastStep) {
-        ui_.ClosePanel->move(248, 364);
+        ui_.ClosePanel->move(kCloseOnLastStepPos);
         ui_.ClosePanel->show();
     } else {
-        ui_.ClosePanel->move(176, 372);
-        ui_.NextPanel->move(288, 372);
+        ui_.ClosePanel->move(kClosePos);
+        ui_.NextPanel->move(kNextPos);
         ui_.ClosePanel->show();
         ui_.NextPanel->show();
     }

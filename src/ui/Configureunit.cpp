@@ -5,14 +5,22 @@
 
 namespace trv81k {
 
+namespace {
+
+constexpr int kShapeRight = 290;
+constexpr int kHourGlassLeft = 8;
+constexpr int kHourGlassTop = 13;
+
+}  // namespace
+
 TConfigureForm::TConfigureForm(TMainForm& main) : TSearchForm(main, Variant::Configure) {
     FormCreate();
 }
 
 void TConfigureForm::FormCreate() {
     // Narrower than the search dialog, and not draggable.
-    ApplyRoundRectShape(this, 290, 85, 20, 20);
-    StackHourGlasses(8, 13);
+    CutToShape(kShapeRight);
+    StackHourGlasses(kHourGlassLeft, kHourGlassTop);
     LoadLabelTexts(kConfigureFormKeys[0], kConfigureFormKeys[1]);
 }
 

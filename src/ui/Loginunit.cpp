@@ -12,6 +12,10 @@ namespace trv81k {
 namespace {
 
 constexpr int kWindowSize = 209;
+constexpr int kCornerSize = 10;
+constexpr int kPictureNumber = 21;  // of the language's pictures
+// The password box, on the picture's field.
+constexpr QPoint kPasswordEditPos{73, 73};
 
 }  // namespace
 
@@ -29,7 +33,7 @@ TLoginForm::TLoginForm(TMainForm& main)
     ui_.PasswordEdit = new QLineEdit(this);
     ui_.PasswordEdit->setObjectName(QStringLiteral("PasswordEdit"));
     ui_.PasswordEdit->setFrame(false);
-    ui_.PasswordEdit->setGeometry(73, 73, 124, 20);
+    ui_.PasswordEdit->setGeometry(QRect(kPasswordEditPos, QSize(124, 20)));
     ui_.PasswordEdit->setMaxLength(static_cast<int>(kMaxLoginPasswordLength));
     ShowAsStars(ui_.PasswordEdit);
     AllowLatin1Only(ui_.PasswordEdit);
@@ -42,13 +46,14 @@ TLoginForm::TLoginForm(TMainForm& main)
 }
 
 void TLoginForm::FormCreate() {
-    ui_.PasswordEdit->move(73, 73);
+    ui_.PasswordEdit->move(kPasswordEditPos);
     SetBackground(ui_.PasswordEdit, look::kWhite);
-    ApplyRoundRectShape(this, width(), height(), 10, 10);
+    ApplyRoundRectShape(this, width(), height(), kCornerSize, kCornerSize);
     ui_.PasswordEdit->clear();
     ui_.PasswordEdit->selectAll();  // the whole text is selected when the box gets the focus
 
-    ui_.Image1->setStretchedImage(main_.services().libraryPicture(main_.languageBase + 21));
+    ui_.Image1->setStretchedImage(
+        main_.services().libraryPicture(main_.languageBase + kPictureNumber));
     {
         const ProfileReader reader = main_.OpenLanguageFile();
         ui_.EnterPanel->setCaption(QString::fromStdString(

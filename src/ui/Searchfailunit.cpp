@@ -5,8 +5,17 @@
 
 namespace trv81k {
 
+namespace {
+
+constexpr int kWindowWidth = 207;
+constexpr int kWindowHeight = 208;
+constexpr int kCornerSize = 10;
+constexpr int kPictureNumber = 20;  // of the language's pictures
+
+}  // namespace
+
 TSearchFailForm::TSearchFailForm(TMainForm& main)
-    : FramelessDialog("SearchFailForm", 207, 208), main_(main) {
+    : FramelessDialog("SearchFailForm", kWindowWidth, kWindowHeight), main_(main) {
     SetBackground(this, look::kWhite);
     ui_.Image1 = new Picture(this, "Image1");
     ui_.Panel1 = new HolderPanel(this, "Panel1", look::kButtonGreen);
@@ -25,8 +34,9 @@ TSearchFailForm::TSearchFailForm(TMainForm& main)
 void TSearchFailForm::FormCreate() {
     ui_.Image1->setGeometry(0, 0, width(), height());
     EnableSurfaceDrag(this);
-    ApplyRoundRectShape(this, width(), height(), 10, 10);
-    ui_.Image1->setStretchedImage(main_.services().libraryPicture(main_.languageBase + 20));
+    ApplyRoundRectShape(this, width(), height(), kCornerSize, kCornerSize);
+    ui_.Image1->setStretchedImage(
+        main_.services().libraryPicture(main_.languageBase + kPictureNumber));
     const ProfileReader reader = main_.OpenLanguageFile();
     ui_.ContinuePanel->setCaption(QString::fromStdString(
         reader.ReadString(main_.languageSection, kSearchFailFormKeys[0], "")));

@@ -11,7 +11,18 @@ namespace {
 
 constexpr int kDesignWidth = 369;
 constexpr int kDesignHeight = 180;
-constexpr int kCellCount = 10;
+constexpr int kPictureHeight = 129;  // the background picture, over the top of the dialog
+// The rounded shape: as wide as each dialog needs, this high, with these corners.
+constexpr int kShapeBottom = 85;
+constexpr int kCornerSize = 20;
+constexpr int kShapeRight = 320;
+// Where the hourglass pictures lie on top of each other.
+constexpr int kHourGlassLeft = 10;
+constexpr int kHourGlassTop = 13;
+// The progress cells: a row of small cells from the left, at this pitch.
+constexpr int kFirstCellLeft = 81;
+constexpr int kCellPitch = 16;
+
 constexpr int kLastTick = 12;
 
 void SetCellColour(QLabel* cell, const QColor& colour) {
@@ -36,7 +47,7 @@ void TSearchForm::BuildDesign(Variant variant) {
     SetBackground(this, look::kButtonGreen);
 
     ui_.Image1 = new Picture(this, "Image1");
-    ui_.Image1->setGeometry(0, 0, kDesignWidth, 129);
+    ui_.Image1->setGeometry(0, 0, kDesignWidth, kPictureHeight);
     ui_.Image1->setStretchedImage(main_.services().windowPicture("search_background"));
 
     const QFont labelFont = PixelFont("Arial", 12, true);
@@ -64,7 +75,7 @@ void TSearchForm::BuildDesign(Variant variant) {
     for (int i = 0; i < kCellCount; ++i) {
         auto* cell = new QLabel(this);
         cell->setObjectName(QStringLiteral("ProgressPanel%1").arg(i + 1));
-        cell->setGeometry(81 + 16 * i, 49, 12, 19);
+        cell->setGeometry(kFirstCellLeft + kCellPitch * i, 49, 12, 19);
         SetCellColour(cell, look::kWhite);
         ui_.ProgressPanel[static_cast<std::size_t>(i)] = cell;
     }
@@ -76,7 +87,7 @@ void TSearchForm::BuildDesign(Variant variant) {
     ui_.Percentage_Label->setGeometry(248, 50, 48, 16);
     ui_.Percentage_Label->setText(QStringLiteral("0 %"));
 
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < kHourGlassCount; ++i) {
         const std::string name = "HourGlassImage" + std::to_string(i + 1);
         auto* glass = new Picture(this, name.c_str());
         glass->setGeometry(10 + 70 * i, 100, 64, 53);  // design places; FormCreate stacks them
@@ -97,10 +108,14 @@ void TSearchForm::BuildDesign(Variant variant) {
 }
 
 void TSearchForm::FormCreate() {
-    ApplyRoundRectShape(this, 320, 85, 20, 20);
+    CutToShape(kShapeRight);
     EnableSurfaceDrag(this);
-    StackHourGlasses(10, 13);
+    StackHourGlasses(kHourGlassLeft, kHourGlassTop);
     LoadLabelTexts(kSearchFormKeys[0], kSearchFormKeys[1]);
+}
+
+void TSearchForm::CutToShape(int right) {
+    ApplyRoundRectShape(this, right, kShapeBottom, kCornerSize, kCornerSize);
 }
 
 void TSearchForm::StackHourGlasses(int left, int top) {
@@ -137,7 +152,7 @@ void TSearchForm::FormShow() {
         SetCellColour(cell, look::kWhite);
     }
     ui_.Percentage_Label->setText(QStringLiteral("0 %"));
-    ui_.HourGlassImage[3]->show();
+    ui_.HourGlassImage.back()->show();
     ui_.Timer1->start();
 }
 
@@ -146,8 +161,8 @@ void TSearchForm::ShowProgressStep(int n) {
         return;
     }
     SetCellColour(ui_.ProgressPanel[static_cast<std::size_t>(n - 1)], look::kProgressFill);
-    ui_.Percentage_Label->setText(QStringLiteral("%1 %").arg(n * 10));
-    const std::size_t visible = static_cast<std::size_t>((n - 1) % 4);
+    ui_.Percentage_Label->setText(QStringLiteral("%1 %").arg(n * 100 / kCellCount));
+    const std::size_t visible = static_cast<std::size_t>((n - 1) % kHourGlassCount);
     for (std::size_t i = 0; i < ui_.HourGlassImage.size(); ++i) {
         ui_.HourGlassImage[i]->setVisible(i == visible);
     }

@@ -17,6 +17,9 @@ class TSearchForm : public FramelessDialog {
 public:
     explicit TSearchForm(TMainForm& main);
 
+    static constexpr int kCellCount = 10;      // progress cells
+    static constexpr int kHourGlassCount = 4;  // hourglass pictures, shown in turn
+
     // The tick counter, 0 to 12.
     int tickCount = 0;
 
@@ -34,9 +37,9 @@ protected:
         Picture* Image1 = nullptr;
         QLabel* Label1 = nullptr;
         QLabel* Label2 = nullptr;
-        std::array<QLabel*, 10> ProgressPanel{};  // ProgressPanel1 .. ProgressPanel10
+        std::array<QLabel*, kCellCount> ProgressPanel{};  // ProgressPanel1 .. ProgressPanel10
         QLabel* Percentage_Label = nullptr;
-        std::array<Picture*, 4> HourGlassImage{};  // HourGlassImage1 .. HourGlassImage4
+        std::array<Picture*, kHourGlassCount> HourGlassImage{};  // HourGlassImage1 .. 4
         QTimer* Timer1 = nullptr;
     };
 
@@ -50,6 +53,8 @@ protected:
     // One step of the progress bar for n = 1 to 10: cell n filled, the percentage n times ten,
     // one hourglass picture in the cycle 1, 2, 3, 4.
     void ShowProgressStep(int n);
+    // Cuts the dialog to its rounded shape, `right` pixels wide.
+    void CutToShape(int right);
     // Hides the four hourglass pictures and stacks them at (left, top).
     void StackHourGlasses(int left, int top);
     void LoadLabelTexts(std::string_view key1, std::string_view key2);

@@ -5,9 +5,18 @@
 
 namespace trv81k {
 
+namespace {
+
+constexpr int kWindowWidth = 496;
+constexpr int kWindowHeight = 365;
+constexpr int kCornerSize = 10;
+constexpr int kPictureNumber = 22;  // of the language's pictures
+
+}  // namespace
+
 TWPARadiusNoteForm::TWPARadiusNoteForm(const Services& services, const std::string& languageSection,
                                        int languageBase)
-    : FramelessDialog("WPARadiusNoteForm", 496, 365) {
+    : FramelessDialog("WPARadiusNoteForm", kWindowWidth, kWindowHeight) {
     SetBackground(this, look::kWhite);
     ui_.Image9 = new Picture(this, "Image9");
     ui_.Panel1 = new HolderPanel(this, "Panel1", look::kButtonGreen);
@@ -27,8 +36,8 @@ void TWPARadiusNoteForm::FormCreate(const Services& services, const std::string&
                                     int languageBase) {
     ui_.Image9->setGeometry(0, 0, width(), height());
     EnableSurfaceDrag(this);
-    ApplyRoundRectShape(this, width(), height(), 10, 10);
-    ui_.Image9->setStretchedImage(services.libraryPicture(languageBase + 22));
+    ApplyRoundRectShape(this, width(), height(), kCornerSize, kCornerSize);
+    ui_.Image9->setStretchedImage(services.libraryPicture(languageBase + kPictureNumber));
     const ProfileReader reader(services.languageFile);
     ui_.OKPanel->setCaption(
         QString::fromStdString(reader.ReadString(languageSection, kWPARadiusNoteFormKeys[0], "")));

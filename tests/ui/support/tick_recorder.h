@@ -40,10 +40,10 @@ private:
         r.counter = counter;
         r.interval = Control<QTimer>(form_, "Timer1").interval();
         r.percentage = Control<QLabel>(form_, "Percentage_Label").text();
-        for (std::size_t i = 0; i < 10; ++i) {
+        for (std::size_t i = 0; i < std::size_t{TSearchForm::kCellCount}; ++i) {
             r.filledCells += form_.cellFilled(i) ? 1 : 0;
         }
-        for (int i = 0; i < 4; ++i) {
+        for (int i = 0; i < TSearchForm::kHourGlassCount; ++i) {
             const QByteArray name = "HourGlassImage" + QByteArray::number(i + 1);
             if (Control<Picture>(form_, name.constData()).isVisible()) {
                 r.visibleGlass = r.visibleGlass == -1 ? i : -2;
