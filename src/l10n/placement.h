@@ -60,7 +60,7 @@ struct PanelRect {
     friend bool operator==(const PanelRect&, const PanelRect&) = default;
 };
 
-// Button heights of the design (the description fixes only widths): 18 px for the panels
+// Button heights (the design fixes only the buttons' widths): 18 px for the panels
 // captioned in 11 px Arial, 24 px for the start button's 16 px bold caption, 16 px for the
 // pairing help link.
 inline constexpr int kButtonHeight = 18;

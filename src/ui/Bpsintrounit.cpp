@@ -2,57 +2,59 @@
 
 #include <string>
 
-#include "ui/Mainunit.h"
-
 namespace trv81k {
-
-TBPSIntroForm* BPSIntroForm = nullptr;
 
 namespace {
 
+constexpr int kDesignWidth = 688;
+constexpr int kDesignHeight = 451;
+// The pictures, and the dialog cut to their size.
+constexpr int kPictureWidth = 580;
+constexpr int kPictureHeight = 417;
+constexpr int kCornerSize = 20;
+// The picture numbers of the steps (of the language's pictures).
 constexpr int kFirstStep = 15;
 constexpr int kLastStep = 17;
+// The buttons side by side, and Close alone on the last step.
+constexpr QPoint kClosePos{176, 372};
+constexpr QPoint kNextPos{288, 372};
+constexpr QPoint kCloseOnLastStepPos{248, 364};
 
 }  // namespace
 
-TBPSIntroForm::TBPSIntroForm() : FramelessDialog("BPSIntroForm", 688, 451) {
+TBPSIntroForm::TBPSIntroForm(const Services& services, const std::string& languageSection,
+                             int languageBase)
+    : FramelessDialog("BPSIntroForm", kDesignWidth, kDesignHeight) {
     SetBackground(this, look::kWhite);
-    for (std::size_t i = 0; i < BPSImage.size(); ++i) {
+    for (std::size_t i = 0; i < ui_.BPSImage.size(); ++i) {
         const std::string name = "BPSImage" + std::to_string(i + 1);
-        BPSImage[i] = new Picture(this, name.c_str());
+        ui_.BPSImage[i] = new Picture(this, name.c_str());
     }
-    ClosePanel = new HolderPanel(this, "ClosePanel", look::kSilver);
-    CloseButtonImage = new Picture(ClosePanel, "CloseButtonImage", Picture::Pointer::Active);
-    CloseButtonImage->setGeometry(0, 0, 105, 33);
-    NextPanel = new HolderPanel(this, "NextPanel", look::kSilver);
-    NextButtonImage = new Picture(NextPanel, "NextButtonImage", Picture::Pointer::Active);
-    NextButtonImage->setGeometry(0, 0, 105, 41);
+    ui_.ClosePanel = new HolderPanel(this, "ClosePanel", look::kSilver);
+    ui_.CloseButtonImage =
+        new Picture(ui_.ClosePanel, "CloseButtonImage", Picture::Pointer::Active);
+    ui_.CloseButtonImage->setGeometry(0, 0, 105, 33);
+    ui_.NextPanel = new HolderPanel(this, "NextPanel", look::kSilver);
+    ui_.NextButtonImage = new Picture(ui_.NextPanel, "NextButtonImage", Picture::Pointer::Active);
+    ui_.NextButtonImage->setGeometry(0, 0, 105, 41);
 
-    connect(CloseButtonImage, &Picture::clicked, this, &TBPSIntroForm::CloseButtonImageClick);
-    connect(NextButtonImage, &Picture::clicked, this, &TBPSIntroForm::NextButtonImageClick);
-    FormCreate();
+    connect(ui_.CloseButtonImage, &Picture::clicked, this, &TBPSIntroForm::CloseButtonImageClick);
+    connect(ui_.NextButtonImage, &Picture::clicked, this, &TBPSIntroForm::NextButtonImageClick);
+    FormCreate(services, languageSection, languageBase);
 }
 
-void TBPSIntroForm::FormCreate() {
-    const Services& services = MainForm->services();
-    for (std::size_t i = 0; i < BPSImage.size(); ++i) {
-        BPSImage[i]->setImage(
-            services.libraryPicture(MainForm->languageBase + kFirstStep + static_cast<int>(i)));
+void TBPSIntroForm::FormCreate(const Services& services, const std::string& languageSection,
+                               int languageBase) {
+    for (std::size_t i = 0; i < ui_.BPSImage.size(); ++i) {
+        ui_.BPSImage[i]->setImage(
+            services.libraryPicture(languageBase + kFirstStep + static_cast<int>(i)));
     }
-    CloseButtonImage_Ge = services.windowPicture("bps_close_de");
-    NextButtonImage_Ge = services.windowPicture("bps_next_de");
-    CloseButtonImage_Fr = services.windowPicture("bps_close_fr");
-    NextButtonImage_Fr = services.windowPicture("bps_next_fr");
-    if (MainForm->languageSection == "German") {
-        CloseButtonImage->setImage(CloseButtonImage_Ge);
-        NextButtonImage->setImage(NextButtonImage_Ge);
-    } else if (MainForm->languageSection == "French") {
-        CloseButtonImage->setImage(CloseButtonImage_Fr);
-        NextButtonImage->setImage(NextButtonImage_Fr);
-    } else {
-        CloseButtonImage->setImage(services.windowPicture("bps_close_en"));
-        NextButtonImage->setImage(services.windowPicture("bps_next_en"));
-    }
+    // The button faces carry their captions: German and French have faces of their own.
+    const std::string faces = languageSection == "German"   ? "de"
+                              : languageSection == "French" ? "fr"
+                                                            : "en";
+    ui_.CloseButtonImage->setImage(services.windowPicture("bps_close_" + faces));
+    ui_.NextButtonImage->setImage(services.windowPicture("bps_next_" + faces));
     centreOnScreen();
 }
 
@@ -62,28 +64,28 @@ void TBPSIntroForm::showEvent(QShowEvent* event) {
 }
 
 void TBPSIntroForm::FormShow() {
-    ApplyRoundRectShape(this, 580, 417, 20, 20);
+    ApplyRoundRectShape(this, kPictureWidth, kPictureHeight, kCornerSize, kCornerSize);
     PlaceIntroControls();
     HideIntroControls();
     ShowIntroStep(kFirstStep);
 }
 
 void TBPSIntroForm::PlaceIntroControls() {
-    for (Picture* picture : BPSImage) {
-        picture->setGeometry(0, 0, 580, 417);
+    for (Picture* picture : ui_.BPSImage) {
+        picture->setGeometry(0, 0, kPictureWidth, kPictureHeight);
     }
-    ClosePanel->setGeometry(176, 372, 103, 33);
-    SetBackground(ClosePanel, look::kWhite);
-    NextPanel->setGeometry(288, 372, 103, 31);
-    SetBackground(NextPanel, look::kWhite);
+    ui_.ClosePanel->setGeometry(QRect(kClosePos, QSize(103, 33)));
+    SetBackground(ui_.ClosePanel, look::kWhite);
+    ui_.NextPanel->setGeometry(QRect(kNextPos, QSize(103, 31)));
+    SetBackground(ui_.NextPanel, look::kWhite);
 }
 
 void TBPSIntroForm::HideIntroControls() {
-    for (Picture* picture : BPSImage) {
+    for (Picture* picture : ui_.BPSImage) {
         picture->hide();
     }
-    ClosePanel->hide();
-    NextPanel->hide();
+    ui_.ClosePanel->hide();
+    ui_.NextPanel->hide();
 }
 
 void TBPSIntroForm::ShowIntroStep(int step) {
@@ -92,17 +94,17 @@ void TBPSIntroForm::ShowIntroStep(int step) {
     if (step < kFirstStep || step > kLastStep) {
         return;
     }
-    Picture* picture = BPSImage[static_cast<std::size_t>(step - kFirstStep)];
+    Picture* picture = ui_.BPSImage[static_cast<std::size_t>(step - kFirstStep)];
     picture->show();
     picture->lower();
     if (step == kLastStep) {
-        ClosePanel->move(248, 364);
-        ClosePanel->show();
+        ui_.ClosePanel->move(kCloseOnLastStepPos);
+        ui_.ClosePanel->show();
     } else {
-        ClosePanel->move(176, 372);
-        NextPanel->move(288, 372);
-        ClosePanel->show();
-        NextPanel->show();
+        ui_.ClosePanel->move(kClosePos);
+        ui_.NextPanel->move(kNextPos);
+        ui_.ClosePanel->show();
+        ui_.NextPanel->show();
     }
 }
 

@@ -2,25 +2,19 @@
 // The pairing introduction: three pictures that show where the Button Pair Setup button is and
 // how it is used, with picture buttons Close and Next.
 
-#include <QImage>
 #include <array>
+#include <string>
 
 #include "ui/look.h"
+#include "ui/services.h"
 
 namespace trv81k {
 
 class TBPSIntroForm : public FramelessDialog {
     Q_OBJECT
 public:
-    TBPSIntroForm();
-
-    std::array<Picture*, 3> BPSImage{};  // BPSImage1 .. BPSImage3
-    HolderPanel* ClosePanel = nullptr;
-    Picture* CloseButtonImage = nullptr;
-    HolderPanel* NextPanel = nullptr;
-    Picture* NextButtonImage = nullptr;
-    // The German and French button faces, never shown themselves.
-    QImage CloseButtonImage_Ge, NextButtonImage_Ge, CloseButtonImage_Fr, NextButtonImage_Fr;
+    // Reads its pictures for the main window's language while it is created.
+    TBPSIntroForm(const Services& services, const std::string& languageSection, int languageBase);
 
     // The picture number on show: 15, 16 or 17.
     int introStep = 0;
@@ -35,10 +29,19 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void FormCreate();
-    void FormShow();
-};
+    // The controls, by their design names (also their objectName).
+    struct Design {
+        std::array<Picture*, 3> BPSImage{};  // BPSImage1 .. BPSImage3
+        HolderPanel* ClosePanel = nullptr;
+        Picture* CloseButtonImage = nullptr;
+        HolderPanel* NextPanel = nullptr;
+        Picture* NextButtonImage = nullptr;
+    };
 
-extern TBPSIntroForm* BPSIntroForm;
+    void FormCreate(const Services& services, const std::string& languageSection, int languageBase);
+    void FormShow();
+
+    Design ui_;
+};
 
 }  // namespace trv81k

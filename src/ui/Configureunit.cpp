@@ -5,16 +5,22 @@
 
 namespace trv81k {
 
-TConfigureForm* ConfigureForm = nullptr;
+namespace {
 
-TConfigureForm::TConfigureForm() : TSearchForm(Design::Configure) {
+constexpr int kShapeRight = 290;
+constexpr int kHourGlassLeft = 8;
+constexpr int kHourGlassTop = 13;
+
+}  // namespace
+
+TConfigureForm::TConfigureForm(TMainForm& main) : TSearchForm(main, Variant::Configure) {
     FormCreate();
 }
 
 void TConfigureForm::FormCreate() {
     // Narrower than the search dialog, and not draggable.
-    ApplyRoundRectShape(this, 290, 85, 20, 20);
-    StackHourGlasses(8, 13);
+    CutToShape(kShapeRight);
+    StackHourGlasses(kHourGlassLeft, kHourGlassTop);
     LoadLabelTexts(kConfigureFormKeys[0], kConfigureFormKeys[1]);
 }
 
@@ -22,9 +28,9 @@ void TConfigureForm::FormCreate() {
 // step, and the quick finish once the device has acknowledged (the interval is never set back,
 // so a second exchange in the same run ticks quickly from its first tick).
 void TConfigureForm::Timer1Timer() {
-    HourGlassImage[1]->hide();
+    ui_.HourGlassImage[1]->hide();
     const int n = tickCount;
-    TMainForm& main = *MainForm;
+    TMainForm& main = main_;
     if (n % 3 == 0) {
         main.network().sendPacket(PacketKind::Configure, main.wizard);
     }
@@ -33,12 +39,12 @@ void TConfigureForm::Timer1Timer() {
     }
     ++tickCount;
     if (main.exchange().bConfigureAckSeen.load(std::memory_order_acquire)) {
-        Timer1->setInterval(main.timing().fastTick);
+        ui_.Timer1->setInterval(main.timing().fastTick);
     }
     emit ticked(n);
     if (tickCount >= 12) {
         done(QDialog::Accepted);
-        Timer1->stop();
+        ui_.Timer1->stop();
         tickCount = 0;
     }
 }

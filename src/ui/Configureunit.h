@@ -9,7 +9,7 @@ namespace trv81k {
 class TConfigureForm : public TSearchForm {
     Q_OBJECT
 public:
-    TConfigureForm();
+    explicit TConfigureForm(TMainForm& main);
 
 protected:
     void Timer1Timer() override;
@@ -17,7 +17,5 @@ protected:
 private:
     void FormCreate();
 };
-
-extern TConfigureForm* ConfigureForm;
 
 }  // namespace trv81k

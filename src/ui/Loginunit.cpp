@@ -9,65 +9,69 @@
 
 namespace trv81k {
 
-TLoginForm* LoginForm = nullptr;
-
 namespace {
 
 constexpr int kWindowSize = 209;
+constexpr int kCornerSize = 10;
+constexpr int kPictureNumber = 21;  // of the language's pictures
+// The password box, on the picture's field.
+constexpr QPoint kPasswordEditPos{73, 73};
 
 }  // namespace
 
-TLoginForm::TLoginForm() : FramelessDialog("LoginForm", kWindowSize, kWindowSize) {
-    Panel1 = new HolderPanel(this, "Panel1", look::kButtonGreen);
-    Panel1->setGeometry(0, 0, kWindowSize, kWindowSize);
-    Image1 = new Picture(this, "Image1", Picture::Pointer::Active);
-    Image1->setGeometry(0, 0, kWindowSize, kWindowSize);
+TLoginForm::TLoginForm(TMainForm& main)
+    : FramelessDialog("LoginForm", kWindowSize, kWindowSize), main_(main) {
+    ui_.Panel1 = new HolderPanel(this, "Panel1", look::kButtonGreen);
+    ui_.Panel1->setGeometry(0, 0, kWindowSize, kWindowSize);
+    ui_.Image1 = new Picture(this, "Image1", Picture::Pointer::Active);
+    ui_.Image1->setGeometry(0, 0, kWindowSize, kWindowSize);
 
-    EnterPanel = new FlatPanel(this, "EnterPanel", QStringLiteral("Enter"));
-    EnterPanel->setFont(PixelFont("Arial", 12));
-    EnterPanel->setGeometry(151, 187, 34, 18);
+    ui_.EnterPanel = new FlatPanel(this, "EnterPanel", QStringLiteral("Enter"));
+    ui_.EnterPanel->setFont(PixelFont("Arial", 12));
+    ui_.EnterPanel->setGeometry(151, 187, 34, 18);
 
-    PasswordEdit = new QLineEdit(this);
-    PasswordEdit->setObjectName(QStringLiteral("PasswordEdit"));
-    PasswordEdit->setFrame(false);
-    PasswordEdit->setGeometry(73, 73, 124, 20);
-    PasswordEdit->setMaxLength(static_cast<int>(kMaxLoginPasswordLength));
-    ShowAsStars(PasswordEdit);
-    AllowLatin1Only(PasswordEdit);
-    PasswordEdit->installEventFilter(this);
+    ui_.PasswordEdit = new QLineEdit(this);
+    ui_.PasswordEdit->setObjectName(QStringLiteral("PasswordEdit"));
+    ui_.PasswordEdit->setFrame(false);
+    ui_.PasswordEdit->setGeometry(QRect(kPasswordEditPos, QSize(124, 20)));
+    ui_.PasswordEdit->setMaxLength(static_cast<int>(kMaxLoginPasswordLength));
+    ShowAsStars(ui_.PasswordEdit);
+    AllowLatin1Only(ui_.PasswordEdit);
+    ui_.PasswordEdit->installEventFilter(this);
 
-    connect(EnterPanel, &FlatPanel::clicked, this, &TLoginForm::EnterPanelClick);
-    connect(Image1, &Picture::mouseMoved, this,
-            [this] { EnterPanel->setCaptionColour(look::kGrey); });
+    connect(ui_.EnterPanel, &FlatPanel::clicked, this, &TLoginForm::EnterPanelClick);
+    connect(ui_.Image1, &Picture::mouseMoved, this,
+            [this] { ui_.EnterPanel->setCaptionColour(look::kGrey); });
     FormCreate();
 }
 
 void TLoginForm::FormCreate() {
-    PasswordEdit->move(73, 73);
-    SetBackground(PasswordEdit, look::kWhite);
-    ApplyRoundRectShape(this, width(), height(), 10, 10);
-    PasswordEdit->clear();
-    PasswordEdit->selectAll();  // the whole text is selected when the box gets the focus
+    ui_.PasswordEdit->move(kPasswordEditPos);
+    SetBackground(ui_.PasswordEdit, look::kWhite);
+    ApplyRoundRectShape(this, width(), height(), kCornerSize, kCornerSize);
+    ui_.PasswordEdit->clear();
+    ui_.PasswordEdit->selectAll();  // the whole text is selected when the box gets the focus
 
-    Image1->setStretchedImage(MainForm->services().libraryPicture(MainForm->languageBase + 21));
+    ui_.Image1->setStretchedImage(
+        main_.services().libraryPicture(main_.languageBase + kPictureNumber));
     {
-        const ProfileReader reader = MainForm->OpenLanguageFile();
-        EnterPanel->setCaption(QString::fromStdString(
-            reader.ReadString(MainForm->languageSection, kLoginFormKeys[0], "")));
+        const ProfileReader reader = main_.OpenLanguageFile();
+        ui_.EnterPanel->setCaption(QString::fromStdString(
+            reader.ReadString(main_.languageSection, kLoginFormKeys[0], "")));
     }
-    if (MainForm->languageSection == "German" || MainForm->languageSection == "French") {
-        EnterPanel->setGeometry(143, 189, 50, EnterPanel->height());
+    if (main_.languageSection == "German" || main_.languageSection == "French") {
+        ui_.EnterPanel->setGeometry(143, 189, 50, ui_.EnterPanel->height());
     }
     centreOnScreen();
 }
 
 void TLoginForm::EnterPanelClick() {
-    TMainForm& main = *MainForm;
+    TMainForm& main = main_;
     if (!main.network().checkAdapter()) {
         main.ShowWarning(this, "INVALID_NIC");
         return;
     }
-    main.wizard.loginPassword = ToLatin1(PasswordEdit->text());
+    main.wizard.loginPassword = ToLatin1(ui_.PasswordEdit->text());
     ExchangeState& state = main.exchange();
     state.bAuthOK.store(false, std::memory_order_release);
     main.network().sendPacket(PacketKind::Authentication, main.wizard);
@@ -75,8 +79,8 @@ void TLoginForm::EnterPanelClick() {
     pauseDraining(main.timing().loginPause);
     if (!state.bAuthOK.load(std::memory_order_acquire)) {
         main.ShowWarning(this, "PASSWORD_ERROR");
-        PasswordEdit->setFocus();
-        PasswordEdit->selectAll();
+        ui_.PasswordEdit->setFocus();
+        ui_.PasswordEdit->selectAll();
         return;
     }
     main.wizard.loadFromDevice(main.wizard.currentDevice);
@@ -86,14 +90,14 @@ void TLoginForm::EnterPanelClick() {
 }
 
 bool TLoginForm::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == PasswordEdit && event->type() == QEvent::KeyPress) {
+    if (watched == ui_.PasswordEdit && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             EnterPanelClick();
             return true;
         }
         if (key == Qt::Key_Escape) {
-            MainForm->exchange().bGetSearchAck.store(false, std::memory_order_release);
+            main_.exchange().bGetSearchAck.store(false, std::memory_order_release);
             done(QDialog::Rejected);
             return true;
         }

@@ -9,15 +9,12 @@
 
 namespace trv81k {
 
+class TMainForm;
+
 class TLoginForm : public FramelessDialog {
     Q_OBJECT
 public:
-    TLoginForm();
-
-    HolderPanel* Panel1 = nullptr;
-    Picture* Image1 = nullptr;
-    FlatPanel* EnterPanel = nullptr;
-    QLineEdit* PasswordEdit = nullptr;
+    explicit TLoginForm(TMainForm& main);
 
     void EnterPanelClick();
 
@@ -25,9 +22,18 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void FormCreate();
-};
+    // The controls, by their design names (also their objectName).
+    struct Design {
+        HolderPanel* Panel1 = nullptr;
+        Picture* Image1 = nullptr;
+        FlatPanel* EnterPanel = nullptr;
+        QLineEdit* PasswordEdit = nullptr;
+    };
 
-extern TLoginForm* LoginForm;
+    void FormCreate();
+
+    Design ui_;
+    TMainForm& main_;
+};
 
 }  // namespace trv81k

@@ -10,6 +10,8 @@
 #include <QMouseEvent>
 #include <QRadioButton>
 #include <QScreen>
+#include <stdexcept>
+#include <string>
 
 #include "l10n/language.h"
 #include "l10n/placement.h"
@@ -20,14 +22,14 @@
 
 namespace trv81k {
 
-TMainForm* MainForm = nullptr;
-
 namespace {
 
 constexpr int kWindowWidth = 580;
 constexpr int kWindowHeight = 436;
 constexpr int kDesignWidth = 862;
 constexpr int kDesignHeight = 584;
+// The page pictures are wider than the window, which cuts them off at its right edge.
+constexpr int kPictureWidth = 802;
 
 // DefaultPlacements() lists first the status box and the controls placed before the texts are
 // loaded (seven labels, three address edits and the password edit).
@@ -88,7 +90,6 @@ TMainForm::TMainForm(Services services) : QWidget(nullptr), services_(std::move(
 
     // Before the creation handler: a clean exchange state (flags clear, table empty).
     exchange().reset();
-    bSettingsApplied = false;
 
     BuildDesign();
     FormCreate();
@@ -103,178 +104,161 @@ TMainForm::~TMainForm() {
 
 void TMainForm::BuildDesign() {
     // Page pictures first, so that everything else lies above them.
-    static constexpr std::array<const char*, 7> kImageNames = {
-        "Image0", "Image1", "Image2", "Image3", "Image4", "Image5", "Image6"};
-    for (std::size_t i = 0; i < Image.size(); ++i) {
-        Image[i] = new Picture(this, kImageNames[i]);
-    }
-    ImageSecure1 = new Picture(this, "ImageSecure1");
-    ImageSecure2 = new Picture(this, "ImageSecure2");
-    ImageSecure3 = new Picture(this, "ImageSecure3");
-    ImageSecure4WEP = new Picture(this, "ImageSecure4WEP");
-    ImageSecure4PSK = new Picture(this, "ImageSecure4PSK");
-    ImageConfirm = new Picture(this, "ImageConfirm");
-    ImageCongratulation = new Picture(this, "ImageCongratulation");
-    for (int page = 0; page < kPageSlots; ++page) {
-        if (Picture* picture = PagePicture(page)) {
-            picture->setGeometry(0, 0, 802, kWindowHeight);
-        }
+    for (const PageLayout& layout : kPageTable) {
+        auto* picture = new Picture(this, layout.picture);
+        picture->setGeometry(0, 0, kPictureWidth, kWindowHeight);
+        ui_.pagePictures[static_cast<std::size_t>(layout.page)] = picture;
     }
 
     const QFont buttonFont = PixelFont("Arial", 11);
-    SetupPanel = new FlatPanel(this, "SetupPanel", QStringLiteral("Setup"));
-    ClickHerePanel = new FlatPanel(this, "ClickHerePanel", QStringLiteral("Click Here to Start"));
-    UserguidePanel = new FlatPanel(this, "UserguidePanel", QStringLiteral("User Guide"));
-    ExitPanel = new FlatPanel(this, "ExitPanel", QStringLiteral("Exit"));
-    NextPanel = new FlatPanel(this, "NextPanel", QStringLiteral("Next"));
-    BackPanel = new FlatPanel(this, "BackPanel", QStringLiteral("Back"));
-    YesPanel = new FlatPanel(this, "YesPanel", QStringLiteral("Yes"));
-    NoPanel = new FlatPanel(this, "NoPanel", QStringLiteral("No"));
-    RegPanel = new FlatPanel(this, "RegPanel", QStringLiteral("Online Registration"));
-    for (FlatPanel* panel : {SetupPanel, UserguidePanel, ExitPanel, NextPanel, BackPanel, YesPanel,
-                             NoPanel, RegPanel}) {
+    ui_.SetupPanel = new FlatPanel(this, "SetupPanel", QStringLiteral("Setup"));
+    ui_.ClickHerePanel =
+        new FlatPanel(this, "ClickHerePanel", QStringLiteral("Click Here to Start"));
+    ui_.UserguidePanel = new FlatPanel(this, "UserguidePanel", QStringLiteral("User Guide"));
+    ui_.ExitPanel = new FlatPanel(this, "ExitPanel", QStringLiteral("Exit"));
+    ui_.NextPanel = new FlatPanel(this, "NextPanel", QStringLiteral("Next"));
+    ui_.BackPanel = new FlatPanel(this, "BackPanel", QStringLiteral("Back"));
+    ui_.YesPanel = new FlatPanel(this, "YesPanel", QStringLiteral("Yes"));
+    ui_.NoPanel = new FlatPanel(this, "NoPanel", QStringLiteral("No"));
+    ui_.RegPanel = new FlatPanel(this, "RegPanel", QStringLiteral("Online Registration"));
+    for (FlatPanel* panel : {ui_.SetupPanel, ui_.UserguidePanel, ui_.ExitPanel, ui_.NextPanel,
+                             ui_.BackPanel, ui_.YesPanel, ui_.NoPanel, ui_.RegPanel}) {
         panel->setFont(buttonFont);
     }
-    ClickHerePanel->setFont(PixelFont("Arial", 16, true));
+    ui_.ClickHerePanel->setFont(PixelFont("Arial", 16, true));
 
-    WhereBPSPanel =
+    ui_.WhereBPSPanel =
         new FlatPanel(this, "WhereBPSPanel", QStringLiteral("Where is my ButtonPairSetup button?"));
     QFont linkFont = buttonFont;
     linkFont.setUnderline(true);
-    WhereBPSPanel->setFont(linkFont);
-    WhereBPSPanel->setPanelColour(look::kWhite);
-    WhereBPSPanel->setCaptionColour(look::kLinkBlue);
-    WhereBPSPanel->setHoverHighlight(false);
+    ui_.WhereBPSPanel->setFont(linkFont);
+    ui_.WhereBPSPanel->setPanelColour(look::kWhite);
+    ui_.WhereBPSPanel->setCaptionColour(look::kLinkBlue);
+    ui_.WhereBPSPanel->setHoverHighlight(false);
 
-    WlanManualPanel = new HolderPanel(this, "WlanManualPanel", look::kButtonGreen);
-    WlanManualImage = new Picture(WlanManualPanel, "WlanManualImage");
-    WlanManualImage->setGeometry(0, 0, 169, 45);
-    EnterManuallyLabel = new FlatPanel(WlanManualPanel, "EnterManuallyLabel",
-                                       QStringLiteral("Enter Wireless Setting Manually"));
-    EnterManuallyLabel->setFont(PixelFont("Arial", 13, true));
-    EnterManuallyLabel->setPanelColour(QColor());  // lies on the picture
-    EnterManuallyLabel->setWordWrap(true);
+    ui_.WlanManualPanel = new HolderPanel(this, "WlanManualPanel", look::kButtonGreen);
+    ui_.WlanManualImage = new Picture(ui_.WlanManualPanel, "WlanManualImage");
+    ui_.WlanManualImage->setGeometry(0, 0, 169, 45);
+    ui_.EnterManuallyLabel = new FlatPanel(ui_.WlanManualPanel, "EnterManuallyLabel",
+                                           QStringLiteral("Enter Wireless Setting Manually"));
+    ui_.EnterManuallyLabel->setFont(PixelFont("Arial", 13, true));
+    ui_.EnterManuallyLabel->setPanelColour(QColor());  // lies on the picture
+    ui_.EnterManuallyLabel->setWordWrap(true);
 
-    hoverPanels_ = {ExitPanel, SetupPanel, UserguidePanel, BackPanel,      NextPanel,
-                    YesPanel,  NoPanel,    RegPanel,       ClickHerePanel, EnterManuallyLabel};
+    hoverPanels_ = {ui_.ExitPanel,      ui_.SetupPanel,        ui_.UserguidePanel, ui_.BackPanel,
+                    ui_.NextPanel,      ui_.YesPanel,          ui_.NoPanel,        ui_.RegPanel,
+                    ui_.ClickHerePanel, ui_.EnterManuallyLabel};
 
     // Access-point list and status box.
-    APListView = new QListWidget(this);
-    APListView->setObjectName(QStringLiteral("APListView"));
-    APListView->setViewMode(QListView::ListMode);
-    APListView->setSelectionMode(QAbstractItemView::SingleSelection);
-    APListView->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    APListView->setFont(PixelFont("Arial", 12));
-    SetBackground(APListView, look::kWhite);
-    APListView->installEventFilter(this);
-    APListView->viewport()->installEventFilter(this);
+    ui_.APListView = new QListWidget(this);
+    ui_.APListView->setObjectName(QStringLiteral("APListView"));
+    ui_.APListView->setViewMode(QListView::ListMode);
+    ui_.APListView->setSelectionMode(QAbstractItemView::SingleSelection);
+    ui_.APListView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ui_.APListView->setFont(PixelFont("Arial", 12));
+    SetBackground(ui_.APListView, look::kWhite);
+    ui_.APListView->installEventFilter(this);
+    ui_.APListView->viewport()->installEventFilter(this);
 
     const QFont statusFont = PixelFont("Arial", 11, true);
-    Label_One_Or_More_Wireless_Domain = MakeLabel(this, "Label_One_Or_More_Wireless_Domain",
-                                                  statusFont, look::kBlack, look::kButtonGreen);
-    Label_One_Or_More_Wireless_Firmware = MakeLabel(this, "Label_One_Or_More_Wireless_Firmware",
-                                                    statusFont, look::kBlack, look::kButtonGreen);
-    Label_One_Or_More_Wireless_MAC = MakeLabel(this, "Label_One_Or_More_Wireless_MAC", statusFont,
-                                               look::kBlack, look::kButtonGreen);
-    Label_One_Or_More_Wireless_IP =
+    ui_.Label_One_Or_More_Wireless_Domain = MakeLabel(this, "Label_One_Or_More_Wireless_Domain",
+                                                      statusFont, look::kBlack, look::kButtonGreen);
+    ui_.Label_One_Or_More_Wireless_Firmware = MakeLabel(
+        this, "Label_One_Or_More_Wireless_Firmware", statusFont, look::kBlack, look::kButtonGreen);
+    ui_.Label_One_Or_More_Wireless_MAC = MakeLabel(this, "Label_One_Or_More_Wireless_MAC",
+                                                   statusFont, look::kBlack, look::kButtonGreen);
+    ui_.Label_One_Or_More_Wireless_IP =
         MakeLabel(this, "Label_One_Or_More_Wireless_IP", statusFont, look::kGrey, look::kWhite);
-    Label_One_Or_More_Wireless_SSID =
+    ui_.Label_One_Or_More_Wireless_SSID =
         MakeLabel(this, "Label_One_Or_More_Wireless_SSID", statusFont, look::kGrey, look::kWhite);
-    Label_One_Or_More_Wireless_Channel = MakeLabel(this, "Label_One_Or_More_Wireless_Channel",
-                                                   statusFont, look::kGrey, look::kWhite);
-    Label_One_Or_More_Wireless_WEP =
+    ui_.Label_One_Or_More_Wireless_Channel = MakeLabel(this, "Label_One_Or_More_Wireless_Channel",
+                                                       statusFont, look::kGrey, look::kWhite);
+    ui_.Label_One_Or_More_Wireless_WEP =
         MakeLabel(this, "Label_One_Or_More_Wireless_WEP", statusFont, look::kGrey, look::kWhite);
 
     // Basic settings page.
     const QFont fieldFont = PixelFont("Arial", 11);
-    IPEdit = MakeEdit(this, "IPEdit", fieldFont);
-    NetmaskEdit = MakeEdit(this, "NetmaskEdit", fieldFont);
-    GatewayEdit = MakeEdit(this, "GatewayEdit", fieldFont);
-    DeviceNameEdit = MakeEdit(this, "DeviceNameEdit", fieldFont);
-    PasswordEdit = MakeEdit(this, "PasswordEdit", fieldFont);
-    DHCPModeComboBox = MakeCombo(this, "DHCPModeComboBox", fieldFont,
-                                 {QStringLiteral("Automatic-DHCP"), QStringLiteral("Static IP")});
+    ui_.IPEdit = MakeEdit(this, "IPEdit", fieldFont);
+    ui_.NetmaskEdit = MakeEdit(this, "NetmaskEdit", fieldFont);
+    ui_.GatewayEdit = MakeEdit(this, "GatewayEdit", fieldFont);
+    ui_.DeviceNameEdit = MakeEdit(this, "DeviceNameEdit", fieldFont);
+    ui_.PasswordEdit = MakeEdit(this, "PasswordEdit", fieldFont);
+    ui_.DHCPModeComboBox =
+        MakeCombo(this, "DHCPModeComboBox", fieldFont,
+                  {QStringLiteral("Automatic-DHCP"), QStringLiteral("Static IP")});
 
     // Wireless settings page.
-    SSIDEdit = MakeEdit(this, "SSIDEdit", fieldFont);
-    ChannelComboBox = MakeCombo(this, "ChannelComboBox", fieldFont, {});
-    ChannelComboBox->setMaxVisibleItems(11);
-    NetModeComboBox = MakeCombo(this, "NetModeComboBox", fieldFont,
-                                {QStringLiteral("Mixed Mode"), QStringLiteral("G-only"),
-                                 QStringLiteral("B-only"), QStringLiteral("Disable")});
+    ui_.SSIDEdit = MakeEdit(this, "SSIDEdit", fieldFont);
+    ui_.ChannelComboBox = MakeCombo(this, "ChannelComboBox", fieldFont, {});
+    ui_.ChannelComboBox->setMaxVisibleItems(11);
+    ui_.NetModeComboBox = MakeCombo(this, "NetModeComboBox", fieldFont,
+                                    {QStringLiteral("Mixed Mode"), QStringLiteral("G-only"),
+                                     QStringLiteral("B-only"), QStringLiteral("Disable")});
 
     // Security level page.
-    RadioBtnDisble = MakeRadio(this, "RadioBtnDisble");
-    RadioBtnWEP = MakeRadio(this, "RadioBtnWEP");
-    RadioBtnPSK = MakeRadio(this, "RadioBtnPSK");
-    RadioBtnWPARadius = MakeRadio(this, "RadioBtnWPARadius");
+    ui_.RadioBtnDisble = MakeRadio(this, "RadioBtnDisble");
+    ui_.RadioBtnWEP = MakeRadio(this, "RadioBtnWEP");
+    ui_.RadioBtnPSK = MakeRadio(this, "RadioBtnPSK");
+    ui_.RadioBtnWPARadius = MakeRadio(this, "RadioBtnWPARadius");
 
     // Key pages.
     const QFont keyFont = PixelFont("Arial", 12);
-    SecurityComboBox = MakeCombo(this, "SecurityComboBox", keyFont,
-                                 {QStringLiteral("WEP (64-Bit)"), QStringLiteral("WEP (128-Bit)"),
-                                  QStringLiteral("WPA Personal"), QStringLiteral("WPA2 Personal"),
-                                  QStringLiteral("WPA2 Mixed"), QStringLiteral("Disabled")});
-    SecurityComboBox->setCursor(Qt::PointingHandCursor);
-    PassphraseEdit = MakeEdit(this, "PassphraseEdit", keyFont);
-    PassphraseEdit->setMaxLength(16);
-    Key1Edit = MakeEdit(this, "Key1Edit", keyFont);
-    OrPanel = MakeLabel(this, "OrPanel", fieldFont, look::kGrey, look::kWhite);
-    EncryptionComboBox = MakeCombo(this, "EncryptionComboBox", keyFont,
-                                   {QStringLiteral("TKIP"), QStringLiteral("AES")});
-    EncryptionComboBox->setCursor(Qt::PointingHandCursor);
-    PSKEdit = MakeEdit(this, "PSKEdit", keyFont);
-    PSKEdit->setMaxLength(64);
-    LABEL_PSK_KEY_MAX =
+    ui_.SecurityComboBox =
+        MakeCombo(this, "SecurityComboBox", keyFont,
+                  {QStringLiteral("WEP (64-Bit)"), QStringLiteral("WEP (128-Bit)"),
+                   QStringLiteral("WPA Personal"), QStringLiteral("WPA2 Personal"),
+                   QStringLiteral("WPA2 Mixed"), QStringLiteral("Disabled")});
+    ui_.SecurityComboBox->setCursor(Qt::PointingHandCursor);
+    ui_.PassphraseEdit = MakeEdit(this, "PassphraseEdit", keyFont);
+    ui_.PassphraseEdit->setMaxLength(16);
+    ui_.Key1Edit = MakeEdit(this, "Key1Edit", keyFont);
+    ui_.OrPanel = MakeLabel(this, "OrPanel", fieldFont, look::kGrey, look::kWhite);
+    ui_.EncryptionComboBox = MakeCombo(this, "EncryptionComboBox", keyFont,
+                                       {QStringLiteral("TKIP"), QStringLiteral("AES")});
+    ui_.EncryptionComboBox->setCursor(Qt::PointingHandCursor);
+    ui_.PSKEdit = MakeEdit(this, "PSKEdit", keyFont);
+    ui_.PSKEdit->setMaxLength(64);
+    ui_.LABEL_PSK_KEY_MAX =
         MakeLabel(this, "LABEL_PSK_KEY_MAX", PixelFont("Arial", 11, true), look::kBlack, QColor());
-    LABEL_PSK_KEY_MAX->setText(QStringLiteral("64"));
+    ui_.LABEL_PSK_KEY_MAX->setText(QStringLiteral("64"));
 
     // Confirmation page.
     const QFont confirmFont = PixelFont("Arial", 11, true);
-    NewSSIDLabel = MakeLabel(this, "NewSSIDLabel", confirmFont, look::kBlack, look::kWhite);
-    NewChannelLabel = MakeLabel(this, "NewChannelLabel", confirmFont, look::kBlack, look::kWhite);
-    NewWepLabel = MakeLabel(this, "NewWepLabel", confirmFont, look::kBlack, look::kWhite);
-    NewKeyLabel = MakeLabel(this, "NewKeyLabel", confirmFont, look::kBlack, look::kWhite);
+    ui_.NewSSIDLabel = MakeLabel(this, "NewSSIDLabel", confirmFont, look::kBlack, look::kWhite);
+    ui_.NewChannelLabel =
+        MakeLabel(this, "NewChannelLabel", confirmFont, look::kBlack, look::kWhite);
+    ui_.NewWepLabel = MakeLabel(this, "NewWepLabel", confirmFont, look::kBlack, look::kWhite);
+    ui_.NewKeyLabel = MakeLabel(this, "NewKeyLabel", confirmFont, look::kBlack, look::kWhite);
 
     // Which controls each page shows.
-    pageControls_[PAGE_WELCOME] = {SetupPanel, UserguidePanel, ExitPanel, ClickHerePanel};
-    pageControls_[PAGE_STEP_1_CONNECT_NETWORK] = {ExitPanel, NextPanel};
-    pageControls_[PAGE_STEP_2_CONNECT_AP] = {BackPanel, NextPanel};
-    pageControls_[PAGE_STEP_3_POWER_ON] = {BackPanel, NextPanel};
-    pageControls_[PAGE_STEP_4_CHECK_STATUS] = {ExitPanel, BackPanel, NextPanel};
-    pageControls_[PAGE_STEP_5_SELECT_AP] = {NoPanel, YesPanel, APListView, ExitPanel};
-    pageControls_[PAGE_STEP_6_BASIC_SETTINGS] = {BackPanel,        NextPanel,   IPEdit,
-                                                 NetmaskEdit,      GatewayEdit, DeviceNameEdit,
-                                                 DHCPModeComboBox, PasswordEdit};
-    pageControls_[PAGE_SECURE_1_CONFIGURE_WIRELESS] = {WhereBPSPanel, BackPanel, NextPanel,
-                                                       ExitPanel, WlanManualPanel};
-    pageControls_[PAGE_SECURE_2_WIRELESS_SETTINGS] = {BackPanel, NextPanel,       ExitPanel,
-                                                      SSIDEdit,  ChannelComboBox, NetModeComboBox};
-    pageControls_[PAGE_SECURE_3_SECURITY_SETTINGS] = {RadioBtnDisble,    RadioBtnWEP, RadioBtnPSK,
-                                                      RadioBtnWPARadius, BackPanel,   NextPanel};
-    pageControls_[PAGE_SECURE_4_WEP] = {BackPanel, NextPanel, SecurityComboBox, PassphraseEdit,
-                                        Key1Edit};
-    pageControls_[PAGE_SECURE_4_PSK] = {BackPanel,         NextPanel,          SecurityComboBox,
-                                        LABEL_PSK_KEY_MAX, EncryptionComboBox, PSKEdit};
-    pageControls_[PAGE_CONFIRM] = {YesPanel, NoPanel};
-    pageControls_[PAGE_CONGRATULATION] = {RegPanel, ExitPanel};
+    for (const PageLayout& layout : kPageTable) {
+        std::vector<QWidget*>& controls = pageControls_[static_cast<std::size_t>(layout.page)];
+        for (const char* name : layout.controlNames()) {
+            QWidget* control = Control(name);
+            if (control == nullptr) {
+                throw std::logic_error(std::string("the page table names no control ") + name);
+            }
+            controls.push_back(control);
+        }
+    }
 
     // Handlers.
-    connect(SetupPanel, &FlatPanel::clicked, this, &TMainForm::SetupPanelClick);
-    connect(ClickHerePanel, &FlatPanel::clicked, this, &TMainForm::SetupPanelClick);
-    connect(NextPanel, &FlatPanel::clicked, this, &TMainForm::NextPanelClick);
-    connect(BackPanel, &FlatPanel::clicked, this, &TMainForm::BackPanelClick);
-    connect(YesPanel, &FlatPanel::clicked, this, &TMainForm::YesPanelClick);
-    connect(NoPanel, &FlatPanel::clicked, this, &TMainForm::NoPanelClick);
-    connect(ExitPanel, &FlatPanel::clicked, this, &TMainForm::ExitPanelClick);
-    connect(EnterManuallyLabel, &FlatPanel::clicked, this, &TMainForm::EnterManuallyLabelClick);
-    connect(UserguidePanel, &FlatPanel::clicked, this, &TMainForm::UserguidePanelClick);
-    connect(RegPanel, &FlatPanel::clicked, this, &TMainForm::RegPanelClick);
-    connect(WhereBPSPanel, &FlatPanel::clicked, this, &TMainForm::WhereBPSPanelClick);
-    connect(RadioBtnDisble, &QRadioButton::clicked, this, &TMainForm::RadioBtnDisbleClick);
-    connect(RadioBtnWEP, &QRadioButton::clicked, this, &TMainForm::RadioBtnWEPClick);
-    connect(RadioBtnPSK, &QRadioButton::clicked, this, &TMainForm::RadioBtnPSKClick);
-    connect(RadioBtnWPARadius, &QRadioButton::clicked, this, &TMainForm::RadioBtnWPARadiusClick);
+    connect(ui_.SetupPanel, &FlatPanel::clicked, this, &TMainForm::SetupPanelClick);
+    connect(ui_.ClickHerePanel, &FlatPanel::clicked, this, &TMainForm::SetupPanelClick);
+    connect(ui_.NextPanel, &FlatPanel::clicked, this, &TMainForm::NextPanelClick);
+    connect(ui_.BackPanel, &FlatPanel::clicked, this, &TMainForm::BackPanelClick);
+    connect(ui_.YesPanel, &FlatPanel::clicked, this, &TMainForm::YesPanelClick);
+    connect(ui_.NoPanel, &FlatPanel::clicked, this, &TMainForm::NoPanelClick);
+    connect(ui_.ExitPanel, &FlatPanel::clicked, this, &TMainForm::ExitPanelClick);
+    connect(ui_.EnterManuallyLabel, &FlatPanel::clicked, this, &TMainForm::EnterManuallyLabelClick);
+    connect(ui_.UserguidePanel, &FlatPanel::clicked, this, &TMainForm::UserguidePanelClick);
+    connect(ui_.RegPanel, &FlatPanel::clicked, this, &TMainForm::RegPanelClick);
+    connect(ui_.WhereBPSPanel, &FlatPanel::clicked, this, &TMainForm::WhereBPSPanelClick);
+    connect(ui_.RadioBtnDisble, &QRadioButton::clicked, this, &TMainForm::RadioBtnDisbleClick);
+    connect(ui_.RadioBtnWEP, &QRadioButton::clicked, this, &TMainForm::RadioBtnWEPClick);
+    connect(ui_.RadioBtnPSK, &QRadioButton::clicked, this, &TMainForm::RadioBtnPSKClick);
+    connect(ui_.RadioBtnWPARadius, &QRadioButton::clicked, this,
+            &TMainForm::RadioBtnWPARadiusClick);
     ConnectSettingsControls();
 }
 
@@ -284,9 +268,9 @@ void TMainForm::FormCreate() {
     PlaceControls(0, kPlacedBeforeTexts);
     LoadLanguageTexts();
     PlaceControls(kPlacedBeforeTexts, DefaultPlacements().size());
-    ChannelComboBox->clear();
+    ui_.ChannelComboBox->clear();
     for (int channel = 1; channel <= 11; ++channel) {
-        ChannelComboBox->addItem(QString::number(channel));
+        ui_.ChannelComboBox->addItem(QString::number(channel));
     }
     ShapeMainWindow();
     PlaceCommonControls();
@@ -296,7 +280,6 @@ void TMainForm::FormCreate() {
 }
 
 void TMainForm::LoadLanguageTexts() {
-    languageBase = 0;
     languageSection = services_.languageSection();
     languageBase = LanguageBaseFor(languageSection);
     services_.trace(languageSection);
@@ -319,7 +302,7 @@ void TMainForm::LoadPictures() {
             picture->setImage(services_.libraryPicture(languageBase + page));
         }
     }
-    WlanManualImage->setStretchedImage(services_.windowPicture("wlan_manual"));
+    ui_.WlanManualImage->setStretchedImage(services_.windowPicture("wlan_manual"));
 }
 
 void TMainForm::PlaceControls(std::size_t first, std::size_t last) {
@@ -349,7 +332,7 @@ void TMainForm::PlaceCommonControls() {
             control->setGeometry(geometry->left, geometry->top, geometry->width, geometry->height);
         }
     }
-    SetBackground(APListView, look::kWhite);
+    SetBackground(ui_.APListView, look::kWhite);
 }
 
 void TMainForm::ShapeMainWindow() {
@@ -364,7 +347,7 @@ void TMainForm::ShapeMainWindow() {
     }
 
     wizard = WizardState{};  // every text empty, numbers 0, static address mode
-    APListView->clear();
+    ui_.APListView->clear();
     for (int page = 0; page < kPageSlots; ++page) {
         if (Picture* picture = PagePicture(page)) {
             picture->move(0, 0);
@@ -375,8 +358,8 @@ void TMainForm::ShapeMainWindow() {
 void TMainForm::OpenNetwork() {
     switch (network().open()) {
         case NetworkPort::OpenResult::Open:
-            ChannelComboBox->addItem(QStringLiteral("12"));
-            ChannelComboBox->addItem(QStringLiteral("13"));
+            ui_.ChannelComboBox->addItem(QStringLiteral("12"));
+            ui_.ChannelComboBox->addItem(QStringLiteral("13"));
             return;
         case NetworkPort::OpenResult::SocketFailed:
             ShowWarning("SOCKET_FAIL");
@@ -390,18 +373,20 @@ void TMainForm::OpenNetwork() {
     services_.quit();
 }
 
+// The first activation puts the texts into the lists (the design's lists stand until then).
 void TMainForm::FormActivate() {
-    if (bSettingsApplied) {
+    if (listTextsApplied_) {
         return;
     }
-    DHCPModeComboBox->clear();
-    DHCPModeComboBox->addItems({Text("Automatic_DHCP"), Text("StaticIP")});
-    NetModeComboBox->clear();
-    NetModeComboBox->addItems({Text("Mixed_Mode"), Text("G_only"), Text("B_only")});
-    SecurityComboBox->clear();
-    SecurityComboBox->addItems({Text("WEP_64Bit"), Text("WEP_128Bit"), Text("WPA_Personal"),
-                                Text("WPA2_Personal"), Text("WPA2_Mixedmode"), Text("Disable")});
-    bSettingsApplied = true;
+    ui_.DHCPModeComboBox->clear();
+    ui_.DHCPModeComboBox->addItems({Text("Automatic_DHCP"), Text("StaticIP")});
+    ui_.NetModeComboBox->clear();
+    ui_.NetModeComboBox->addItems({Text("Mixed_Mode"), Text("G_only"), Text("B_only")});
+    ui_.SecurityComboBox->clear();
+    ui_.SecurityComboBox->addItems({Text("WEP_64Bit"), Text("WEP_128Bit"), Text("WPA_Personal"),
+                                    Text("WPA2_Personal"), Text("WPA2_Mixedmode"),
+                                    Text("Disable")});
+    listTextsApplied_ = true;
 }
 
 // ---- Helpers ------------------------------------------------------------------------------
@@ -429,27 +414,10 @@ QWidget* TMainForm::Control(std::string_view name) const {
 }
 
 Picture* TMainForm::PagePicture(int page) const {
-    if (page >= PAGE_WELCOME && page <= PAGE_STEP_6_BASIC_SETTINGS) {
-        return Image[static_cast<std::size_t>(page - 1)];
+    if (page < 0 || page >= kPageSlots) {
+        return nullptr;
     }
-    switch (page) {
-        case PAGE_SECURE_1_CONFIGURE_WIRELESS:
-            return ImageSecure1;
-        case PAGE_SECURE_2_WIRELESS_SETTINGS:
-            return ImageSecure2;
-        case PAGE_SECURE_3_SECURITY_SETTINGS:
-            return ImageSecure3;
-        case PAGE_SECURE_4_WEP:
-            return ImageSecure4WEP;
-        case PAGE_SECURE_4_PSK:
-            return ImageSecure4PSK;
-        case PAGE_CONFIRM:
-            return ImageConfirm;
-        case PAGE_CONGRATULATION:
-            return ImageCongratulation;
-        default:
-            return nullptr;
-    }
+    return ui_.pagePictures[static_cast<std::size_t>(page)];
 }
 
 const std::vector<QWidget*>& TMainForm::PageControls(int page) const {
@@ -461,10 +429,10 @@ const std::vector<QWidget*>& TMainForm::PageControls(int page) const {
 }
 
 std::array<QLabel*, 7> TMainForm::StatusLabels() const {
-    return {Label_One_Or_More_Wireless_Domain, Label_One_Or_More_Wireless_Firmware,
-            Label_One_Or_More_Wireless_MAC,    Label_One_Or_More_Wireless_IP,
-            Label_One_Or_More_Wireless_SSID,   Label_One_Or_More_Wireless_Channel,
-            Label_One_Or_More_Wireless_WEP};
+    return {ui_.Label_One_Or_More_Wireless_Domain, ui_.Label_One_Or_More_Wireless_Firmware,
+            ui_.Label_One_Or_More_Wireless_MAC,    ui_.Label_One_Or_More_Wireless_IP,
+            ui_.Label_One_Or_More_Wireless_SSID,   ui_.Label_One_Or_More_Wireless_Channel,
+            ui_.Label_One_Or_More_Wireless_WEP};
 }
 
 void TMainForm::ResetPanelFontColors() {
@@ -480,28 +448,17 @@ void TMainForm::HideAllPageControls() {
         if (Picture* picture = PagePicture(page)) {
             picture->hide();
         }
+        for (QWidget* control : PageControls(page)) {
+            control->hide();
+        }
     }
-    LABEL_PSK_KEY_MAX->hide();
-    for (FlatPanel* panel : {SetupPanel, ClickHerePanel, UserguidePanel, ExitPanel, NextPanel,
-                             BackPanel, YesPanel, NoPanel, RegPanel, WhereBPSPanel}) {
-        panel->hide();
-    }
-    WlanManualPanel->hide();
+    // Shown by the page fills rather than by the page table, or never.
     for (QLabel* label : StatusLabels()) {
         label->hide();
     }
-    for (QLabel* label : {NewSSIDLabel, NewChannelLabel, NewWepLabel, NewKeyLabel}) {
+    for (QLabel* label :
+         {ui_.NewSSIDLabel, ui_.NewChannelLabel, ui_.NewWepLabel, ui_.NewKeyLabel, ui_.OrPanel}) {
         label->hide();
-    }
-    APListView->hide();
-    for (QWidget* field : std::initializer_list<QWidget*>{
-             IPEdit, NetmaskEdit, GatewayEdit, SSIDEdit, DHCPModeComboBox, ChannelComboBox,
-             NetModeComboBox, DeviceNameEdit, PasswordEdit, SecurityComboBox, PassphraseEdit,
-             Key1Edit, OrPanel, EncryptionComboBox, PSKEdit}) {
-        field->hide();
-    }
-    for (QRadioButton* radio : {RadioBtnDisble, RadioBtnWEP, RadioBtnPSK, RadioBtnWPARadius}) {
-        radio->hide();
     }
 }
 
@@ -559,9 +516,6 @@ void TMainForm::LoadPage(int page) {
             case PAGE_CONFIRM:
                 FillConfirmPage();
                 break;
-            case PAGE_CONGRATULATION:
-                FillCongratulationPage();
-                break;
             default:
                 break;
         }
@@ -573,19 +527,19 @@ void TMainForm::LoadPage(int page) {
 }
 
 void TMainForm::FillBasicSettingsPage() {
-    PasswordEdit->setText(FromLatin1(wizard.newPassword));
-    DeviceNameEdit->setText(FromLatin1(wizard.newDeviceName));
-    const std::array<QLineEdit*, 3> addressEdits = {IPEdit, NetmaskEdit, GatewayEdit};
+    ui_.PasswordEdit->setText(FromLatin1(wizard.newPassword));
+    ui_.DeviceNameEdit->setText(FromLatin1(wizard.newDeviceName));
+    const std::array<QLineEdit*, 3> addressEdits = {ui_.IPEdit, ui_.NetmaskEdit, ui_.GatewayEdit};
     if (wizard.bStaticIP) {
-        DHCPModeComboBox->setCurrentIndex(1);
-        IPEdit->setText(FromLatin1(wizard.newIPText));
-        NetmaskEdit->setText(FromLatin1(wizard.newNetmaskText));
-        GatewayEdit->setText(FromLatin1(wizard.newGatewayText));
+        ui_.DHCPModeComboBox->setCurrentIndex(1);
+        ui_.IPEdit->setText(FromLatin1(wizard.newIPText));
+        ui_.NetmaskEdit->setText(FromLatin1(wizard.newNetmaskText));
+        ui_.GatewayEdit->setText(FromLatin1(wizard.newGatewayText));
         for (QLineEdit* edit : addressEdits) {
             SetFieldEnabled(edit, true);
         }
     } else {
-        DHCPModeComboBox->setCurrentIndex(0);
+        ui_.DHCPModeComboBox->setCurrentIndex(0);
         for (QLineEdit* edit : addressEdits) {
             edit->clear();
             SetFieldEnabled(edit, false);
@@ -594,16 +548,16 @@ void TMainForm::FillBasicSettingsPage() {
 }
 
 void TMainForm::FillWirelessSettingsPage() {
-    SSIDEdit->setMaxLength(static_cast<int>(kMaxTextLength));
-    SSIDEdit->setText(FromLatin1(wizard.newSSID));
+    ui_.SSIDEdit->setMaxLength(static_cast<int>(kMaxTextLength));
+    ui_.SSIDEdit->setText(FromLatin1(wizard.newSSID));
     // A value the lists do not hold (a device reporting channel 14, or an unknown mode) opens
     // them on channel 6 and mixed mode, as an unset channel does, rather than on no entry: Next
     // would write channel 0 or mode 255 into the device.
     const int mode = wizard.newNetMode;
-    NetModeComboBox->setCurrentIndex(mode < NetModeComboBox->count() ? mode : 0);
+    ui_.NetModeComboBox->setCurrentIndex(mode < ui_.NetModeComboBox->count() ? mode : 0);
     const int channel = wizard.newChannel;
-    const bool listed = channel >= 1 && channel <= ChannelComboBox->count();
-    ChannelComboBox->setCurrentIndex(listed ? channel - 1 : 5);
+    const bool listed = channel >= 1 && channel <= ui_.ChannelComboBox->count();
+    ui_.ChannelComboBox->setCurrentIndex(listed ? channel - 1 : 5);
 }
 
 // ---- Access-point list --------------------------------------------------------------------
@@ -614,15 +568,15 @@ void TMainForm::FillAccessPointList() {
     if (!state.bGetSearchAck.load(std::memory_order_acquire) || count <= 0) {
         return;
     }
-    APListView->clear();
+    ui_.APListView->clear();
     for (int i = 0; i < count; ++i) {
-        APListView->addItem(FromLatin1(state.table.at(i).deviceNameText()));
+        ui_.APListView->addItem(FromLatin1(state.table.at(i).deviceNameText()));
     }
-    APListView->setCurrentRow(0, QItemSelectionModel::ClearAndSelect);
+    ui_.APListView->setCurrentRow(0, QItemSelectionModel::ClearAndSelect);
     listHintOn_ = true;
     ApplyListHint();
     ChooseEntry(0);
-    APListView->viewport()->update();
+    ui_.APListView->viewport()->update();
 }
 
 void TMainForm::ChooseEntry(int index) {
@@ -632,15 +586,15 @@ void TMainForm::ChooseEntry(int index) {
 }
 
 void TMainForm::ApplyListHint() {
-    APListView->setToolTip(listHintOn_ ? listHint_ : QString());
+    ui_.APListView->setToolTip(listHintOn_ ? listHint_ : QString());
 }
 
 void TMainForm::ShowStatus(int index) {
     for (QLabel* label : StatusLabels()) {
         label->clear();
     }
-    Label_One_Or_More_Wireless_SSID->setToolTip(QString());
-    Label_One_Or_More_Wireless_Domain->setText(QString::fromLatin1(kDomainText));
+    ui_.Label_One_Or_More_Wireless_SSID->setToolTip(QString());
+    ui_.Label_One_Or_More_Wireless_Domain->setText(QString::fromLatin1(kDomainText));
 
     const DeviceTable& table = exchange().table;
     if (index < 0 || index >= table.count()) {
@@ -649,19 +603,22 @@ void TMainForm::ShowStatus(int index) {
     wizard.currentDevice = table.at(index);
     const DeviceInfo& device = wizard.currentDevice;
 
-    Label_One_Or_More_Wireless_IP->setText(QString::fromStdString(FormatIPv4(device.ipAddress)));
-    Label_One_Or_More_Wireless_Firmware->setText(FromLatin1(device.firmwareText()));
-    Label_One_Or_More_Wireless_MAC->setText(QString::fromStdString(formatMac(device.macAddress)));
+    ui_.Label_One_Or_More_Wireless_IP->setText(
+        QString::fromStdString(FormatIPv4(device.ipAddress)));
+    ui_.Label_One_Or_More_Wireless_Firmware->setText(FromLatin1(device.firmwareText()));
+    ui_.Label_One_Or_More_Wireless_MAC->setText(
+        QString::fromStdString(formatMac(device.macAddress)));
     const QString ssid = FromLatin1(device.ssidText());
-    Label_One_Or_More_Wireless_SSID->setText(ssid);
-    Label_One_Or_More_Wireless_SSID->setToolTip(ssid);
-    Label_One_Or_More_Wireless_Channel->setText(Text("label_One_Or_More_Wireless_Channel") +
-                                                QLatin1Char(' ') + QString::number(device.channel));
+    ui_.Label_One_Or_More_Wireless_SSID->setText(ssid);
+    ui_.Label_One_Or_More_Wireless_SSID->setToolTip(ssid);
+    ui_.Label_One_Or_More_Wireless_Channel->setText(Text("label_One_Or_More_Wireless_Channel") +
+                                                    QLatin1Char(' ') +
+                                                    QString::number(device.channel));
     const std::string security = StatusSecurityText(device.securityMode, texts);
-    Label_One_Or_More_Wireless_WEP->setText(
+    ui_.Label_One_Or_More_Wireless_WEP->setText(
         QString::fromUtf8(security.data(), static_cast<qsizetype>(security.size())));
 
-    Image[5]->lower();
+    PagePicture(PAGE_STEP_5_SELECT_AP)->lower();
     for (QLabel* label : StatusLabels()) {
         const std::string name = label->objectName().toStdString();
         if (const ControlGeometry* geometry = FindDefaultPlacement(name)) {
@@ -673,13 +630,13 @@ void TMainForm::ShowStatus(int index) {
 
 void TMainForm::APListViewClick() {
     int row = -1;
-    for (int i = 0; i < APListView->count(); ++i) {
-        if (APListView->item(i)->isSelected()) {
+    for (int i = 0; i < ui_.APListView->count(); ++i) {
+        if (ui_.APListView->item(i)->isSelected()) {
             row = i;
             break;
         }
     }
-    if (row >= 0 && row < APListView->count()) {
+    if (row >= 0 && row < ui_.APListView->count()) {
         ChooseEntry(row);
         listHintOn_ = false;
     } else {
@@ -698,7 +655,7 @@ bool TMainForm::APListViewKeyDown(int key) {
     if (key != Qt::Key_Up && key != Qt::Key_Down) {
         return false;
     }
-    const int rows = APListView->count();
+    const int rows = ui_.APListView->count();
     if (rows == 0) {
         return true;  // nothing to move over
     }
@@ -709,8 +666,8 @@ bool TMainForm::APListViewKeyDown(int key) {
     } else if (key == Qt::Key_Down && selected != rows - 1) {
         ++selected;
     }
-    APListView->setCurrentRow(selected, QItemSelectionModel::ClearAndSelect);
-    APListView->viewport()->update();
+    ui_.APListView->setCurrentRow(selected, QItemSelectionModel::ClearAndSelect);
+    ui_.APListView->viewport()->update();
     ChooseEntry(selected);
     return true;
 }
@@ -768,13 +725,13 @@ void TMainForm::SearchForAccessPoints() {
     state.bGetSearchAck.store(false, std::memory_order_release);
     hide();
     network().sendPacket(PacketKind::Search, wizard);
-    SearchForm->exec();
+    dialogs_->search.exec();
     if (state.bGetSearchAck.load(std::memory_order_acquire) &&
         state.bPairingDeviceFound.load(std::memory_order_acquire)) {
         LoadPage(PAGE_STEP_5_SELECT_AP);
     } else {
-        SearchFailForm->centreOn(this);
-        SearchFailForm->exec();
+        dialogs_->searchFail.centreOn(this);
+        dialogs_->searchFail.exec();
     }
 }
 
@@ -808,7 +765,7 @@ void TMainForm::YesPanelClick() {
     exchange().bGetConfigureAck.store(false, std::memory_order_release);
     if (nCurrentPage == PAGE_STEP_5_SELECT_AP) {
         hide();
-        LoginForm->exec();
+        dialogs_->login.exec();
         show();
     } else if (nCurrentPage == PAGE_CONFIRM) {
         YesOnConfirm();
@@ -824,17 +781,14 @@ void TMainForm::ExitPanelClick() {
     services_.quit();
 }
 
-void TMainForm::CloseNetwork() {
+void TMainForm::CloseNetwork() noexcept {
     if (networkClosed_) {
         return;
     }
     networkClosed_ = true;
     // Shut the channel down, pause, stop the receiver and wait for it: no thread outlives the
-    // program. Errors of these steps are of no interest any more.
-    try {
-        network().close();
-    } catch (...) {  // NOLINT(bugprone-empty-catch)
-    }
+    // program. The port swallows the errors of these steps itself.
+    network().close();
 }
 
 // ---- Events -------------------------------------------------------------------------------
@@ -847,7 +801,7 @@ bool TMainForm::event(QEvent* event) {
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == APListView && event->type() == QEvent::KeyPress) {
+    if (watched == ui_.APListView && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
             return false;
@@ -857,11 +811,11 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
         APListViewKeyDown(key->key());
         return true;
     }
-    if (watched == APListView->viewport()) {
+    if (watched == ui_.APListView->viewport()) {
         if (event->type() == QEvent::MouseButtonPress) {
             auto* mouse = static_cast<QMouseEvent*>(event);
-            if (APListView->itemAt(mouse->position().toPoint()) == nullptr) {
-                APListView->clearSelection();  // a click on empty space unselects
+            if (ui_.APListView->itemAt(mouse->position().toPoint()) == nullptr) {
+                ui_.APListView->clearSelection();  // a click on empty space unselects
                 return true;
             }
         } else if (event->type() == QEvent::MouseButtonRelease) {

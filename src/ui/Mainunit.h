@@ -3,12 +3,13 @@
 // the wizard state. One borderless 580 x 436 window whose page pictures carry the page texts;
 // the live controls lie on top of them.
 //
-// The settings pages (7 to 12), the confirmation and congratulation pages (18, 19) and the
-// links add their work through the hooks in the "Settings pages" block below; their bodies
-// live in Mainunit_settings.cpp.
+// The settings pages (7 to 12), the confirmation page (18) and the links add their work
+// through the hooks in the "Settings pages" block below; their bodies live in
+// Mainunit_settings.cpp.
 
 #include <QWidget>
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,6 +19,7 @@
 #include "protocol/wire.h"
 #include "settings/validators.h"
 #include "ui/look.h"
+#include "ui/page_table.h"
 #include "ui/services.h"
 
 class QComboBox;
@@ -28,25 +30,12 @@ class QRadioButton;
 
 namespace trv81k {
 
-// The main window's page numbers (nCurrentPage).
-enum WizardPage : int {
-    PAGE_NONE = 0,
-    PAGE_WELCOME = 1,
-    PAGE_STEP_1_CONNECT_NETWORK = 2,
-    PAGE_STEP_2_CONNECT_AP = 3,
-    PAGE_STEP_3_POWER_ON = 4,
-    PAGE_STEP_4_CHECK_STATUS = 5,
-    PAGE_STEP_5_SELECT_AP = 6,
-    PAGE_STEP_6_BASIC_SETTINGS = 7,
-    PAGE_SECURE_1_CONFIGURE_WIRELESS = 8,
-    PAGE_SECURE_2_WIRELESS_SETTINGS = 9,
-    PAGE_SECURE_3_SECURITY_SETTINGS = 10,
-    PAGE_SECURE_4_WEP = 11,
-    PAGE_SECURE_4_PSK = 12,
-    PAGE_CONFIRM = 18,
-    PAGE_CONGRATULATION = 19,
-};
-inline constexpr int kPageSlots = 20;  // page numbers 0 to 19
+class TBPSIntroForm;
+class TConfigureForm;
+class TLoginForm;
+class TSearchFailForm;
+class TSearchForm;
+class TWPARadiusNoteForm;
 
 // Tooltip of the access-point list after a click on its empty space.
 inline constexpr char kSelectApHint[] = "Please select an AP to configure";
@@ -62,6 +51,17 @@ inline constexpr char kRegistrationUrl[] = "https://trv81k.example.org/registrat
 // The cipher list's third item while WPA2 Mixed is chosen (the list is not localised).
 inline constexpr char kMixedCipherItem[] = "TKIP+AES";
 
+// The dialogs the main window opens. They are created after it (they read the language it has
+// chosen), so the window set hands them over once they exist.
+struct Dialogs {
+    TConfigureForm& configure;
+    TSearchFailForm& searchFail;
+    TSearchForm& search;
+    TLoginForm& login;
+    TWPARadiusNoteForm& radiusNote;
+    TBPSIntroForm& bpsIntro;
+};
+
 class TMainForm : public QWidget {
     Q_OBJECT
 public:
@@ -75,11 +75,12 @@ public:
     int languageBase = 0;         // 100, 200 or 300
     int nCurrentPage = PAGE_NONE;
     WizardState wizard;  // the settings to write, the login password and currentDevice
-    bool bSettingsApplied = false;
-    Texts texts;  // the 45 main-window texts
+    Texts texts;         // the 45 main-window texts
 
     // False when the channel could not be set up: the message was shown and the program ends.
     bool started() const { return started_; }
+    // The dialogs, given once after they have been created.
+    void setDialogs(const Dialogs& dialogs) { dialogs_.emplace(dialogs); }
 
     const Services& services() const { return services_; }
     NetworkPort& network() { return *services_.network; }
@@ -97,10 +98,6 @@ public:
     void LoadPage(int page);
     void HideAllPageControls();
     void ResetPanelFontColors();
-    // The page's picture (nullptr for pages without one).
-    Picture* PagePicture(int page) const;
-    // Where a control of the placement tables is (nullptr for names the window lacks).
-    QWidget* Control(std::string_view name) const;
 
     // ---- Access-point list ----
     void ShowStatus(int index);
@@ -126,10 +123,9 @@ public:
     void NextOnWepKey();             // page 11
     void NextOnPreSharedKey();       // page 12
     void YesOnConfirm();             // page 18: the configure step
-    void FillWepPage();              // LoadPage fills of pages 11, 12, 18, 19
+    void FillWepPage();              // LoadPage fills of pages 11, 12 and 18
     void FillPskPage();
     void FillConfirmPage();
-    void FillCongratulationPage();
     void UserguidePanelClick();
     void RegPanelClick();
     void WhereBPSPanelClick();
@@ -141,67 +137,6 @@ public:
     void SecurityComboBoxChange(int index);
     void PassphraseEdit1Change();
 
-    // ---- Controls (design names) ----
-    std::array<Picture*, 7> Image{};  // Image0 .. Image6
-    Picture* ImageSecure1 = nullptr;
-    Picture* ImageSecure2 = nullptr;
-    Picture* ImageSecure3 = nullptr;
-    Picture* ImageSecure4WEP = nullptr;
-    Picture* ImageSecure4PSK = nullptr;
-    Picture* ImageConfirm = nullptr;
-    Picture* ImageCongratulation = nullptr;
-
-    FlatPanel* SetupPanel = nullptr;
-    FlatPanel* ClickHerePanel = nullptr;
-    FlatPanel* UserguidePanel = nullptr;
-    FlatPanel* ExitPanel = nullptr;
-    FlatPanel* NextPanel = nullptr;
-    FlatPanel* BackPanel = nullptr;
-    FlatPanel* YesPanel = nullptr;
-    FlatPanel* NoPanel = nullptr;
-    FlatPanel* RegPanel = nullptr;
-    FlatPanel* WhereBPSPanel = nullptr;
-    HolderPanel* WlanManualPanel = nullptr;
-    Picture* WlanManualImage = nullptr;
-    FlatPanel* EnterManuallyLabel = nullptr;
-
-    QListWidget* APListView = nullptr;
-    QLabel* Label_One_Or_More_Wireless_Domain = nullptr;
-    QLabel* Label_One_Or_More_Wireless_Firmware = nullptr;
-    QLabel* Label_One_Or_More_Wireless_MAC = nullptr;
-    QLabel* Label_One_Or_More_Wireless_IP = nullptr;
-    QLabel* Label_One_Or_More_Wireless_SSID = nullptr;
-    QLabel* Label_One_Or_More_Wireless_Channel = nullptr;
-    QLabel* Label_One_Or_More_Wireless_WEP = nullptr;
-
-    QLineEdit* IPEdit = nullptr;
-    QLineEdit* NetmaskEdit = nullptr;
-    QLineEdit* GatewayEdit = nullptr;
-    QLineEdit* DeviceNameEdit = nullptr;
-    QLineEdit* PasswordEdit = nullptr;
-    QComboBox* DHCPModeComboBox = nullptr;
-    QLineEdit* SSIDEdit = nullptr;
-    QComboBox* ChannelComboBox = nullptr;
-    QComboBox* NetModeComboBox = nullptr;
-    QRadioButton* RadioBtnDisble = nullptr;
-    QRadioButton* RadioBtnWEP = nullptr;
-    QRadioButton* RadioBtnPSK = nullptr;
-    QRadioButton* RadioBtnWPARadius = nullptr;
-    QComboBox* SecurityComboBox = nullptr;
-    QLineEdit* PassphraseEdit = nullptr;
-    QLineEdit* Key1Edit = nullptr;
-    QLabel* OrPanel = nullptr;
-    QComboBox* EncryptionComboBox = nullptr;
-    QLineEdit* PSKEdit = nullptr;
-    QLabel* LABEL_PSK_KEY_MAX = nullptr;
-    QLabel* NewSSIDLabel = nullptr;
-    QLabel* NewChannelLabel = nullptr;
-    QLabel* NewWepLabel = nullptr;
-    QLabel* NewKeyLabel = nullptr;
-
-    // The status labels in the order of the status box.
-    std::array<QLabel*, 7> StatusLabels() const;
-
 signals:
     // A page was loaded (after its controls were filled).
     void pageLoaded(int page);
@@ -212,6 +147,66 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The controls, by their design names (also their objectName).
+    struct Design {
+        std::array<Picture*, kPageSlots> pagePictures{};  // by page number; named in the table
+
+        // Buttons and links.
+        FlatPanel* SetupPanel = nullptr;
+        FlatPanel* ClickHerePanel = nullptr;
+        FlatPanel* UserguidePanel = nullptr;
+        FlatPanel* ExitPanel = nullptr;
+        FlatPanel* NextPanel = nullptr;
+        FlatPanel* BackPanel = nullptr;
+        FlatPanel* YesPanel = nullptr;
+        FlatPanel* NoPanel = nullptr;
+        FlatPanel* RegPanel = nullptr;
+        FlatPanel* WhereBPSPanel = nullptr;
+        HolderPanel* WlanManualPanel = nullptr;
+        Picture* WlanManualImage = nullptr;
+        FlatPanel* EnterManuallyLabel = nullptr;
+
+        // Access-point list and status box.
+        QListWidget* APListView = nullptr;
+        QLabel* Label_One_Or_More_Wireless_Domain = nullptr;
+        QLabel* Label_One_Or_More_Wireless_Firmware = nullptr;
+        QLabel* Label_One_Or_More_Wireless_MAC = nullptr;
+        QLabel* Label_One_Or_More_Wireless_IP = nullptr;
+        QLabel* Label_One_Or_More_Wireless_SSID = nullptr;
+        QLabel* Label_One_Or_More_Wireless_Channel = nullptr;
+        QLabel* Label_One_Or_More_Wireless_WEP = nullptr;
+
+        // Basic and wireless settings, security level.
+        QLineEdit* IPEdit = nullptr;
+        QLineEdit* NetmaskEdit = nullptr;
+        QLineEdit* GatewayEdit = nullptr;
+        QLineEdit* DeviceNameEdit = nullptr;
+        QLineEdit* PasswordEdit = nullptr;
+        QComboBox* DHCPModeComboBox = nullptr;
+        QLineEdit* SSIDEdit = nullptr;
+        QComboBox* ChannelComboBox = nullptr;
+        QComboBox* NetModeComboBox = nullptr;
+        QRadioButton* RadioBtnDisble = nullptr;
+        QRadioButton* RadioBtnWEP = nullptr;
+        QRadioButton* RadioBtnPSK = nullptr;
+        QRadioButton* RadioBtnWPARadius = nullptr;
+
+        // Key pages.
+        QComboBox* SecurityComboBox = nullptr;
+        QLineEdit* PassphraseEdit = nullptr;
+        QLineEdit* Key1Edit = nullptr;
+        QLabel* OrPanel = nullptr;
+        QComboBox* EncryptionComboBox = nullptr;
+        QLineEdit* PSKEdit = nullptr;
+        QLabel* LABEL_PSK_KEY_MAX = nullptr;
+
+        // Confirmation page.
+        QLabel* NewSSIDLabel = nullptr;
+        QLabel* NewChannelLabel = nullptr;
+        QLabel* NewWepLabel = nullptr;
+        QLabel* NewKeyLabel = nullptr;
+    };
+
     void BuildDesign();
     void FormCreate();
     void LoadLanguageTexts();
@@ -222,7 +217,13 @@ private:
     void OpenNetwork();
     void FormActivate();
     void ApplyPagePlacement(int page);
+    // The page's picture (nullptr for pages without one).
+    Picture* PagePicture(int page) const;
     const std::vector<QWidget*>& PageControls(int page) const;
+    // A control by its design name (nullptr for names the window lacks).
+    QWidget* Control(std::string_view name) const;
+    // The status labels in the order of the status box.
+    std::array<QLabel*, 7> StatusLabels() const;
     void SearchForAccessPoints();
     void FillAccessPointList();
     void FillBasicSettingsPage();
@@ -240,19 +241,19 @@ private:
     void SetCipherList(bool enabled, bool mixedItem, int index);
     void ApplyKey1Limit();
     void ApplyListHint();
-    void CloseNetwork();
+    void CloseNetwork() noexcept;
 
+    Design ui_;
     Services services_;
+    std::optional<Dialogs> dialogs_;
     bool started_ = true;
     bool networkClosed_ = false;
+    bool listTextsApplied_ = false;
     // Tooltip of the access-point list: on/off and its text.
     bool listHintOn_ = false;
     QString listHint_;
-    std::array<std::vector<QWidget*>, kPageSlots> pageControls_{};
+    std::array<std::vector<QWidget*>, kPageSlots> pageControls_{};  // from the page table
     std::vector<FlatPanel*> hoverPanels_;  // the buttons ResetPanelFontColors covers
 };
-
-// The one main window (set by the window set, cleared when it ends).
-extern TMainForm* MainForm;
 
 }  // namespace trv81k

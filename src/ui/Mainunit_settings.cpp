@@ -1,11 +1,11 @@
 // The main window's settings pages: basic settings (7), pairing check (8), wireless settings
-// (9), security level (10), WEP key (11), pre-shared key (12), confirmation (18) and
-// congratulation (19), and the links of the welcome and congratulation pages.
+// (9), security level (10), WEP key (11), pre-shared key (12) and confirmation (18), and the
+// links of the welcome and congratulation pages.
 //
 // The page machine (Mainunit.cpp) calls these hooks: NextPanelClick on pages 7 to 12 calls the
 // NextOn... hook of the page, YesPanelClick on page 18 calls YesOnConfirm after the adapter
 // check and the clearing of bGetConfigureAck, and LoadPage calls the Fill... hook of pages 11,
-// 12, 18 and 19 after it has shown the page's controls and placed them for the language.
+// 12 and 18 after it has shown the page's controls and placed them for the language.
 // ConnectSettingsControls runs once at creation, after the controls exist and before the texts
 // are loaded.
 
@@ -93,30 +93,31 @@ void SetField(QWidget* field, bool enabled) {
 // ---- Creation ----------------------------------------------------------------------------
 
 void TMainForm::ConnectSettingsControls() {
-    IPEdit->setMaxLength(16);
-    NetmaskEdit->setMaxLength(15);
-    GatewayEdit->setMaxLength(15);
-    for (QLineEdit* edit : {IPEdit, NetmaskEdit, GatewayEdit}) {
+    ui_.IPEdit->setMaxLength(16);
+    ui_.NetmaskEdit->setMaxLength(15);
+    ui_.GatewayEdit->setMaxLength(15);
+    for (QLineEdit* edit : {ui_.IPEdit, ui_.NetmaskEdit, ui_.GatewayEdit}) {
         FilterAddressKeys(edit);
     }
-    DeviceNameEdit->setMaxLength(static_cast<int>(kMaxTextLength));
-    PasswordEdit->setMaxLength(16);
-    ShowAsStars(PasswordEdit);
-    for (QLineEdit* edit : {DeviceNameEdit, PasswordEdit, SSIDEdit, PassphraseEdit, PSKEdit}) {
+    ui_.DeviceNameEdit->setMaxLength(static_cast<int>(kMaxTextLength));
+    ui_.PasswordEdit->setMaxLength(16);
+    ShowAsStars(ui_.PasswordEdit);
+    for (QLineEdit* edit :
+         {ui_.DeviceNameEdit, ui_.PasswordEdit, ui_.SSIDEdit, ui_.PassphraseEdit, ui_.PSKEdit}) {
         AllowLatin1Only(edit);
     }
-    Key1Edit->setMaxLength(kKey1DesignLimit);
+    ui_.Key1Edit->setMaxLength(kKey1DesignLimit);
     KeyFilter::Options hexKeys;
     hexKeys.accept = [](QChar c) { return c.unicode() < 0x80 && IsHexKeyChar(c.toLatin1()); };
     hexKeys.copyShortcut = true;  // copying the key stays possible
     hexKeys.beforeKey = [this] { ApplyKey1Limit(); };
-    new KeyFilter(Key1Edit, std::move(hexKeys));
+    new KeyFilter(ui_.Key1Edit, std::move(hexKeys));
 
     // The lists change through the user's choice only (activated), not when a page or the
     // first activation sets their entries.
-    connect(DHCPModeComboBox, &QComboBox::activated, this, &TMainForm::DHCPModeComboBoxChange);
-    connect(SecurityComboBox, &QComboBox::activated, this, &TMainForm::SecurityComboBoxChange);
-    connect(PassphraseEdit, &QLineEdit::textChanged, this, &TMainForm::PassphraseEdit1Change);
+    connect(ui_.DHCPModeComboBox, &QComboBox::activated, this, &TMainForm::DHCPModeComboBoxChange);
+    connect(ui_.SecurityComboBox, &QComboBox::activated, this, &TMainForm::SecurityComboBoxChange);
+    connect(ui_.PassphraseEdit, &QLineEdit::textChanged, this, &TMainForm::PassphraseEdit1Change);
 }
 
 // ---- Page 7: basic settings --------------------------------------------------------------
@@ -147,7 +148,7 @@ bool TMainForm::ValidateAddressEdit(QLineEdit* edit, AddressCheck (*validate)(st
 }
 
 bool TMainForm::ValidateGatewayEdit() {
-    const AddressCheck check = ValidateGatewayText(ToLatin1(GatewayEdit->text()));
+    const AddressCheck check = ValidateGatewayText(ToLatin1(ui_.GatewayEdit->text()));
     switch (check.outcome) {
         case FieldOutcome::None:
             wizard.newGatewayText = check.normalised;
@@ -168,15 +169,15 @@ void TMainForm::NextOnBasicSettings() {
     if (!exchange().bAuthOK.load(std::memory_order_acquire)) {
         return;
     }
-    const std::string password = ToLatin1(PasswordEdit->text());
+    const std::string password = ToLatin1(ui_.PasswordEdit->text());
     if (const FieldCheck check = CheckDevicePassword(password); !check.ok) {
         ShowWarning(check.messageKey);  // the focus stays where it is
         return;
     }
-    switch (DHCPModeComboBox->currentIndex()) {
+    switch (ui_.DHCPModeComboBox->currentIndex()) {
         case 0:
             wizard.newPassword = password;
-            wizard.newDeviceName = ToLatin1(DeviceNameEdit->text());
+            wizard.newDeviceName = ToLatin1(ui_.DeviceNameEdit->text());
             wizard.bStaticIP = false;
             LoadPage(PAGE_SECURE_1_CONFIGURE_WIRELESS);
             return;
@@ -186,11 +187,11 @@ void TMainForm::NextOnBasicSettings() {
             return;
     }
     // Each validator reports its own refusal; all three run.
-    const bool addressOk = ValidateAddressEdit(IPEdit, ValidateIPText, wizard.newIPText);
+    const bool addressOk = ValidateAddressEdit(ui_.IPEdit, ValidateIPText, wizard.newIPText);
     const bool netmaskOk =
-        ValidateAddressEdit(NetmaskEdit, ValidateNetmaskText, wizard.newNetmaskText);
+        ValidateAddressEdit(ui_.NetmaskEdit, ValidateNetmaskText, wizard.newNetmaskText);
     bool gatewayOk = true;  // an empty field: no gateway
-    if (GatewayEdit->text().isEmpty()) {
+    if (ui_.GatewayEdit->text().isEmpty()) {
         wizard.newGatewayText.clear();
     } else {
         gatewayOk = ValidateGatewayEdit();
@@ -198,11 +199,11 @@ void TMainForm::NextOnBasicSettings() {
     if (!addressOk || !netmaskOk || !gatewayOk) {
         return;
     }
-    wizard.newIPText = ToLatin1(IPEdit->text());
-    wizard.newNetmaskText = ToLatin1(NetmaskEdit->text());
-    wizard.newGatewayText = ToLatin1(GatewayEdit->text());
+    wizard.newIPText = ToLatin1(ui_.IPEdit->text());
+    wizard.newNetmaskText = ToLatin1(ui_.NetmaskEdit->text());
+    wizard.newGatewayText = ToLatin1(ui_.GatewayEdit->text());
     wizard.newPassword = password;
-    wizard.newDeviceName = ToLatin1(DeviceNameEdit->text());
+    wizard.newDeviceName = ToLatin1(ui_.DeviceNameEdit->text());
     wizard.bStaticIP = true;
     LoadPage(PAGE_SECURE_1_CONFIGURE_WIRELESS);
 }
@@ -210,9 +211,9 @@ void TMainForm::NextOnBasicSettings() {
 void TMainForm::DHCPModeComboBoxChange(int index) {
     const bool staticAddress = index != 0;
     const std::array<std::pair<QLineEdit*, const std::string*>, 3> edits = {{
-        {IPEdit, &wizard.newIPText},
-        {NetmaskEdit, &wizard.newNetmaskText},
-        {GatewayEdit, &wizard.newGatewayText},
+        {ui_.IPEdit, &wizard.newIPText},
+        {ui_.NetmaskEdit, &wizard.newNetmaskText},
+        {ui_.GatewayEdit, &wizard.newGatewayText},
     }};
     for (const auto& [edit, text] : edits) {
         SetField(edit, staticAddress);
@@ -251,15 +252,15 @@ void TMainForm::NextOnPairingCheck() {
 // ---- Pages 9 and 10: wireless settings and security level --------------------------------
 
 void TMainForm::NextOnWirelessSettings() {
-    const std::string ssid = ToLatin1(SSIDEdit->text());
+    const std::string ssid = ToLatin1(ui_.SSIDEdit->text());
     if (const FieldCheck check = CheckSSID(ssid); !check.ok) {
         Refuse(check.messageKey, check.focusField);
         return;
     }
     wizard.newSSID = ssid;
-    wizard.newChannel = ChannelComboBox->currentIndex() + 1;
-    wizard.newDeviceName = ToLatin1(DeviceNameEdit->text());
-    wizard.newNetMode = static_cast<std::uint8_t>(std::max(0, NetModeComboBox->currentIndex()));
+    wizard.newChannel = ui_.ChannelComboBox->currentIndex() + 1;
+    wizard.newDeviceName = ToLatin1(ui_.DeviceNameEdit->text());
+    wizard.newNetMode = static_cast<std::uint8_t>(std::max(0, ui_.NetModeComboBox->currentIndex()));
     LoadPage(PAGE_SECURE_3_SECURITY_SETTINGS);
 }
 
@@ -299,32 +300,32 @@ void TMainForm::RadioBtnPSKClick() {
 
 void TMainForm::RadioBtnWPARadiusClick() {
     wizard.securityChoice = 4;
-    WPARadiusNoteForm->centreOn(this);
-    WPARadiusNoteForm->exec();
+    dialogs_->radiusNote.centreOn(this);
+    dialogs_->radiusNote.exec();
 }
 
 // ---- Pages 11 and 12: the keys -----------------------------------------------------------
 
 void TMainForm::SetKeyFieldsEnabled(bool enabled) {
-    for (QLineEdit* field : {PassphraseEdit, Key1Edit, PSKEdit}) {
+    for (QLineEdit* field : {ui_.PassphraseEdit, ui_.Key1Edit, ui_.PSKEdit}) {
         SetField(field, enabled);
     }
 }
 
 void TMainForm::SetCipherList(bool enabled, bool mixedItem, int index) {
-    while (EncryptionComboBox->count() > 2) {
-        EncryptionComboBox->removeItem(2);
+    while (ui_.EncryptionComboBox->count() > 2) {
+        ui_.EncryptionComboBox->removeItem(2);
     }
     if (mixedItem) {
-        EncryptionComboBox->addItem(QString::fromLatin1(kMixedCipherItem));
+        ui_.EncryptionComboBox->addItem(QString::fromLatin1(kMixedCipherItem));
     }
-    EncryptionComboBox->setCurrentIndex(index);
-    SetField(EncryptionComboBox, enabled);
+    ui_.EncryptionComboBox->setCurrentIndex(index);
+    SetField(ui_.EncryptionComboBox, enabled);
 }
 
 void TMainForm::ApplyKey1Limit() {
-    int limit = Key1Edit->maxLength();
-    switch (SecurityComboBox->currentIndex()) {
+    int limit = ui_.Key1Edit->maxLength();
+    switch (ui_.SecurityComboBox->currentIndex()) {
         case kItemWep64:
             limit = kWep64KeyDigits;
             break;
@@ -336,60 +337,60 @@ void TMainForm::ApplyKey1Limit() {
     }
     // Setting the limit sets the text again, which would move the cursor and drop the
     // selection on every key press.
-    if (limit != Key1Edit->maxLength()) {
-        Key1Edit->setMaxLength(limit);
+    if (limit != ui_.Key1Edit->maxLength()) {
+        ui_.Key1Edit->setMaxLength(limit);
     }
 }
 
 void TMainForm::FillWepPage() {
-    Key1Edit->clear();
-    PassphraseEdit->clear();
-    PassphraseEdit->setMaxLength(kPassphraseLimit);
-    SecurityComboBox->setCurrentIndex(kItemWep64);
+    ui_.Key1Edit->clear();
+    ui_.PassphraseEdit->clear();
+    ui_.PassphraseEdit->setMaxLength(kPassphraseLimit);
+    ui_.SecurityComboBox->setCurrentIndex(kItemWep64);
     SetKeyFieldsEnabled(true);
 }
 
 void TMainForm::FillPskPage() {
     SetCipherList(true, false, kCipherTkip);
-    SecurityComboBox->setCurrentIndex(kItemWpaPersonal);
+    ui_.SecurityComboBox->setCurrentIndex(kItemWpaPersonal);
     SetKeyFieldsEnabled(true);
 }
 
 void TMainForm::SecurityComboBoxChange(int index) {
-    PassphraseEdit->clear();
-    Key1Edit->clear();
-    PSKEdit->clear();
+    ui_.PassphraseEdit->clear();
+    ui_.Key1Edit->clear();
+    ui_.PSKEdit->clear();
     // Loading page 11 or 12 resets the list, so each choice selects itself again afterwards.
     switch (index) {
         case kItemWep64:
         case kItemWep128:
             LoadPage(PAGE_SECURE_4_WEP);
-            SecurityComboBox->setCurrentIndex(index);
+            ui_.SecurityComboBox->setCurrentIndex(index);
             ApplyKey1Limit();
             SetKeyFieldsEnabled(true);
             break;
         case kItemWpaPersonal:
             LoadPage(PAGE_SECURE_4_PSK);
-            SecurityComboBox->setCurrentIndex(index);
+            ui_.SecurityComboBox->setCurrentIndex(index);
             SetCipherList(true, false, kCipherTkip);
             SetKeyFieldsEnabled(true);
             break;
         case kItemWpa2Personal:
             LoadPage(PAGE_SECURE_4_PSK);
-            SecurityComboBox->setCurrentIndex(index);
+            ui_.SecurityComboBox->setCurrentIndex(index);
             SetCipherList(false, false, kCipherAes);
             SetKeyFieldsEnabled(true);
             break;
         case kItemWpa2Mixed:
             LoadPage(PAGE_SECURE_4_PSK);
-            SecurityComboBox->setCurrentIndex(index);
+            ui_.SecurityComboBox->setCurrentIndex(index);
             SetCipherList(false, true, kCipherMixed);
             SetKeyFieldsEnabled(true);
             break;
         case kItemDisabled:
             // The page stays; Next leads to the confirmation page without a key.
-            SecurityComboBox->setCurrentIndex(index);
-            SetField(EncryptionComboBox, false);
+            ui_.SecurityComboBox->setCurrentIndex(index);
+            SetField(ui_.EncryptionComboBox, false);
             SetKeyFieldsEnabled(false);
             break;
         default:
@@ -398,19 +399,19 @@ void TMainForm::SecurityComboBoxChange(int index) {
 }
 
 void TMainForm::PassphraseEdit1Change() {
-    const std::string passphrase = ToLatin1(PassphraseEdit->text());
+    const std::string passphrase = ToLatin1(ui_.PassphraseEdit->text());
     if (passphrase.empty()) {
-        Key1Edit->clear();
+        ui_.Key1Edit->clear();
         return;
     }
-    switch (SecurityComboBox->currentIndex()) {
+    switch (ui_.SecurityComboBox->currentIndex()) {
         case kItemWep64:
             ApplyKey1Limit();
-            Key1Edit->setText(QString::fromStdString(Wep64KeyText(passphrase)));
+            ui_.Key1Edit->setText(QString::fromStdString(Wep64KeyText(passphrase)));
             break;
         case kItemWep128:
             ApplyKey1Limit();
-            Key1Edit->setText(QString::fromStdString(Wep128KeyText(passphrase)));
+            ui_.Key1Edit->setText(QString::fromStdString(Wep128KeyText(passphrase)));
             break;
         default:
             break;  // the key stays as it is
@@ -418,12 +419,12 @@ void TMainForm::PassphraseEdit1Change() {
 }
 
 void TMainForm::NextOnWepKey() {
-    const std::string passphrase = ToLatin1(PassphraseEdit->text());
-    const std::string wepKey = ToLatin1(Key1Edit->text());
-    const std::string psk = ToLatin1(PSKEdit->text());
-    const int encryption = EncryptionComboBox->currentIndex();
+    const std::string passphrase = ToLatin1(ui_.PassphraseEdit->text());
+    const std::string wepKey = ToLatin1(ui_.Key1Edit->text());
+    const std::string psk = ToLatin1(ui_.PSKEdit->text());
+    const int encryption = ui_.EncryptionComboBox->currentIndex();
     const int mode =
-        SecurityModeFor(SecurityComboBox->currentIndex(), encryption, wizard.newSecurityMode);
+        SecurityModeFor(ui_.SecurityComboBox->currentIndex(), encryption, wizard.newSecurityMode);
     if (const FieldCheck check = CheckKeysForMode(mode, passphrase, wepKey, psk); !check.ok) {
         Refuse(check.messageKey, check.focusField);
         return;
@@ -437,12 +438,12 @@ void TMainForm::NextOnWepKey() {
 }
 
 void TMainForm::NextOnPreSharedKey() {
-    const std::string psk = ToLatin1(PSKEdit->text());
-    const int encryption = EncryptionComboBox->currentIndex();
+    const std::string psk = ToLatin1(ui_.PSKEdit->text());
+    const int encryption = ui_.EncryptionComboBox->currentIndex();
     const int mode =
-        SecurityModeFor(SecurityComboBox->currentIndex(), encryption, wizard.newSecurityMode);
-    const FieldCheck check =
-        CheckKeysForMode(mode, ToLatin1(PassphraseEdit->text()), ToLatin1(Key1Edit->text()), psk);
+        SecurityModeFor(ui_.SecurityComboBox->currentIndex(), encryption, wizard.newSecurityMode);
+    const FieldCheck check = CheckKeysForMode(mode, ToLatin1(ui_.PassphraseEdit->text()),
+                                              ToLatin1(ui_.Key1Edit->text()), psk);
     if (!check.ok) {
         Refuse(check.messageKey, check.focusField);
         return;
@@ -453,23 +454,24 @@ void TMainForm::NextOnPreSharedKey() {
     LoadPage(PAGE_CONFIRM);
 }
 
-// ---- Pages 18 and 19: confirmation, configure step, congratulation -----------------------
+// ---- Page 18: confirmation and the configure step ----------------------------------------
 
 void TMainForm::FillConfirmPage() {
-    NewSSIDLabel->setText(FromLatin1(wizard.newSSID));
-    NewChannelLabel->setText(QString::number(wizard.newChannel));
+    ui_.NewSSIDLabel->setText(FromLatin1(wizard.newSSID));
+    ui_.NewChannelLabel->setText(QString::number(wizard.newChannel));
     if (const std::optional<std::string> security =
             ConfirmSecurityText(wizard.newSecurityMode, texts)) {
-        NewWepLabel->setText(
+        ui_.NewWepLabel->setText(
             QString::fromUtf8(security->data(), static_cast<qsizetype>(security->size())));
-        NewKeyLabel->setText(FromLatin1(*KeyShownFor(wizard.newSecurityMode, wizard)));
+        ui_.NewKeyLabel->setText(FromLatin1(*KeyShownFor(wizard.newSecurityMode, wizard)));
     }
     if (wizard.newSecurityMode == kSecurityPairing) {
         // A display code only: the request carries 0 with bWirelessEditable 0, which leaves the
         // wireless security to the pairing.
         wizard.newSecurityMode = kSecurityDisabled;
     }
-    for (QLabel* label : {NewSSIDLabel, NewChannelLabel, NewWepLabel, NewKeyLabel}) {
+    for (QLabel* label :
+         {ui_.NewSSIDLabel, ui_.NewChannelLabel, ui_.NewWepLabel, ui_.NewKeyLabel}) {
         // A long SSID or key is wider than its label: the pointer shows all of it.
         label->setToolTip(label->text());
         label->show();
@@ -484,7 +486,7 @@ void TMainForm::YesOnConfirm() {
     }
     hide();
     network().sendPacket(PacketKind::Configure, wizard);
-    ConfigureForm->exec();
+    dialogs_->configure.exec();
     show();
     // A moment for a late acknowledgement; none is needed when it is in already.
     if (!state.bGetConfigureAck.load(std::memory_order_acquire)) {
@@ -496,10 +498,6 @@ void TMainForm::YesOnConfirm() {
         ShowWarning("CONFIGURE_FAIL");
         show();
     }
-}
-
-void TMainForm::FillCongratulationPage() {
-    // The picture says it all; the page's buttons are placed by the page machine.
 }
 
 // ---- Links and information dialogs -------------------------------------------------------
@@ -523,7 +521,7 @@ void TMainForm::RegPanelClick() {
 }
 
 void TMainForm::WhereBPSPanelClick() {
-    BPSIntroForm->exec();
+    dialogs_->bpsIntro.exec();
 }
 
 }  // namespace trv81k

@@ -5,37 +5,46 @@
 
 namespace trv81k {
 
-TSearchFailForm* SearchFailForm = nullptr;
+namespace {
 
-TSearchFailForm::TSearchFailForm() : FramelessDialog("SearchFailForm", 207, 208) {
+constexpr int kWindowWidth = 207;
+constexpr int kWindowHeight = 208;
+constexpr int kCornerSize = 10;
+constexpr int kPictureNumber = 20;  // of the language's pictures
+
+}  // namespace
+
+TSearchFailForm::TSearchFailForm(TMainForm& main)
+    : FramelessDialog("SearchFailForm", kWindowWidth, kWindowHeight), main_(main) {
     SetBackground(this, look::kWhite);
-    Image1 = new Picture(this, "Image1");
-    Panel1 = new HolderPanel(this, "Panel1", look::kButtonGreen);
-    Panel1->setGeometry(105, 185, 105, 26);
-    ContinuePanel = new FlatPanel(Panel1, "ContinuePanel", QStringLiteral("Continue"));
-    ContinuePanel->setGeometry(34, 3, 59, 12);
-    ContinuePanel->setFont(PixelFont("HelveticaNeue MediumCond", 13));
+    ui_.Image1 = new Picture(this, "Image1");
+    ui_.Panel1 = new HolderPanel(this, "Panel1", look::kButtonGreen);
+    ui_.Panel1->setGeometry(105, 185, 105, 26);
+    ui_.ContinuePanel = new FlatPanel(ui_.Panel1, "ContinuePanel", QStringLiteral("Continue"));
+    ui_.ContinuePanel->setGeometry(34, 3, 59, 12);
+    ui_.ContinuePanel->setFont(PixelFont("HelveticaNeue MediumCond", 13));
 
-    connect(ContinuePanel, &FlatPanel::clicked, this, &TSearchFailForm::ContinuePanelClick);
+    connect(ui_.ContinuePanel, &FlatPanel::clicked, this, &TSearchFailForm::ContinuePanelClick);
     // The holder turns the caption silver (not the grey it has before the first hover).
-    connect(Panel1, &HolderPanel::mouseMoved, this,
-            [this] { ContinuePanel->setCaptionColour(look::kSilver); });
+    connect(ui_.Panel1, &HolderPanel::mouseMoved, this,
+            [this] { ui_.ContinuePanel->setCaptionColour(look::kSilver); });
     FormCreate();
 }
 
 void TSearchFailForm::FormCreate() {
-    Image1->setGeometry(0, 0, width(), height());
+    ui_.Image1->setGeometry(0, 0, width(), height());
     EnableSurfaceDrag(this);
-    ApplyRoundRectShape(this, width(), height(), 10, 10);
-    Image1->setStretchedImage(MainForm->services().libraryPicture(MainForm->languageBase + 20));
-    const ProfileReader reader = MainForm->OpenLanguageFile();
-    ContinuePanel->setCaption(QString::fromStdString(
-        reader.ReadString(MainForm->languageSection, kSearchFailFormKeys[0], "")));
+    ApplyRoundRectShape(this, width(), height(), kCornerSize, kCornerSize);
+    ui_.Image1->setStretchedImage(
+        main_.services().libraryPicture(main_.languageBase + kPictureNumber));
+    const ProfileReader reader = main_.OpenLanguageFile();
+    ui_.ContinuePanel->setCaption(QString::fromStdString(
+        reader.ReadString(main_.languageSection, kSearchFailFormKeys[0], "")));
 }
 
 void TSearchFailForm::ContinuePanelClick() {
     done(QDialog::Accepted);
-    MainForm->LoadPage(PAGE_WELCOME);
+    main_.LoadPage(PAGE_WELCOME);
 }
 
 }  // namespace trv81k

@@ -6,21 +6,27 @@
 
 namespace trv81k {
 
+class TMainForm;
+
 class TSearchFailForm : public FramelessDialog {
     Q_OBJECT
 public:
-    TSearchFailForm();
-
-    Picture* Image1 = nullptr;
-    HolderPanel* Panel1 = nullptr;
-    FlatPanel* ContinuePanel = nullptr;
+    explicit TSearchFailForm(TMainForm& main);
 
     void ContinuePanelClick();
 
 private:
-    void FormCreate();
-};
+    // The controls, by their design names (also their objectName).
+    struct Design {
+        Picture* Image1 = nullptr;
+        HolderPanel* Panel1 = nullptr;
+        FlatPanel* ContinuePanel = nullptr;
+    };
 
-extern TSearchFailForm* SearchFailForm;
+    void FormCreate();
+
+    Design ui_;
+    TMainForm& main_;
+};
 
 }  // namespace trv81k

@@ -7,13 +7,22 @@
 
 namespace trv81k {
 
-TSearchForm* SearchForm = nullptr;
-
 namespace {
 
 constexpr int kDesignWidth = 369;
 constexpr int kDesignHeight = 180;
-constexpr int kCellCount = 10;
+constexpr int kPictureHeight = 129;  // the background picture, over the top of the dialog
+// The rounded shape: as wide as each dialog needs, this high, with these corners.
+constexpr int kShapeBottom = 85;
+constexpr int kCornerSize = 20;
+constexpr int kShapeRight = 320;
+// Where the hourglass pictures lie on top of each other.
+constexpr int kHourGlassLeft = 10;
+constexpr int kHourGlassTop = 13;
+// The progress cells: a row of small cells from the left, at this pitch.
+constexpr int kFirstCellLeft = 81;
+constexpr int kCellPitch = 16;
+
 constexpr int kLastTick = 12;
 
 void SetCellColour(QLabel* cell, const QColor& colour) {
@@ -23,107 +32,113 @@ void SetCellColour(QLabel* cell, const QColor& colour) {
 
 }  // namespace
 
-TSearchForm::TSearchForm() : TSearchForm(Design::Search) {
+TSearchForm::TSearchForm(TMainForm& main) : TSearchForm(main, Variant::Search) {
     FormCreate();
 }
 
-TSearchForm::TSearchForm(Design design)
-    : FramelessDialog(design == Design::Search ? "SearchForm" : "ConfigureForm", kDesignWidth,
-                      kDesignHeight) {
-    BuildDesign(design);
+TSearchForm::TSearchForm(TMainForm& main, Variant variant)
+    : FramelessDialog(variant == Variant::Search ? "SearchForm" : "ConfigureForm", kDesignWidth,
+                      kDesignHeight),
+      main_(main) {
+    BuildDesign(variant);
 }
 
-void TSearchForm::BuildDesign(Design design) {
+void TSearchForm::BuildDesign(Variant variant) {
     SetBackground(this, look::kButtonGreen);
 
-    Image1 = new Picture(this, "Image1");
-    Image1->setGeometry(0, 0, kDesignWidth, 129);
-    Image1->setStretchedImage(MainForm->services().windowPicture("search_background"));
+    ui_.Image1 = new Picture(this, "Image1");
+    ui_.Image1->setGeometry(0, 0, kDesignWidth, kPictureHeight);
+    ui_.Image1->setStretchedImage(main_.services().windowPicture("search_background"));
 
     const QFont labelFont = PixelFont("Arial", 12, true);
-    Label1 = new QLabel(this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label2 = new QLabel(this);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    for (QLabel* label : {Label1, Label2}) {
+    ui_.Label1 = new QLabel(this);
+    ui_.Label1->setObjectName(QStringLiteral("Label1"));
+    ui_.Label2 = new QLabel(this);
+    ui_.Label2->setObjectName(QStringLiteral("Label2"));
+    for (QLabel* label : {ui_.Label1, ui_.Label2}) {
         label->setTextFormat(Qt::PlainText);
         label->setFont(labelFont);
         QPalette palette = label->palette();
         palette.setColor(QPalette::WindowText, look::kWhite);
         label->setPalette(palette);
     }
-    if (design == Design::Search) {
-        Label1->setText(QStringLiteral("Checking your Network Connection"));
-        Label1->setGeometry(80, 12, 199, 15);
+    if (variant == Variant::Search) {
+        ui_.Label1->setText(QStringLiteral("Checking your Network Connection"));
+        ui_.Label1->setGeometry(80, 12, 199, 15);
     } else {
-        Label1->setText(QStringLiteral("Configuring the TRV81K,"));
-        Label1->setGeometry(80, 12, 142, 15);
+        ui_.Label1->setText(QStringLiteral("Configuring the TRV81K,"));
+        ui_.Label1->setGeometry(80, 12, 142, 15);
     }
-    Label2->setText(QStringLiteral("Please wait..."));
-    Label2->setGeometry(81, 27, 75, 15);
+    ui_.Label2->setText(QStringLiteral("Please wait..."));
+    ui_.Label2->setGeometry(81, 27, 75, 15);
 
     for (int i = 0; i < kCellCount; ++i) {
         auto* cell = new QLabel(this);
         cell->setObjectName(QStringLiteral("ProgressPanel%1").arg(i + 1));
-        cell->setGeometry(81 + 16 * i, 49, 12, 19);
+        cell->setGeometry(kFirstCellLeft + kCellPitch * i, 49, 12, 19);
         SetCellColour(cell, look::kWhite);
-        ProgressPanel[static_cast<std::size_t>(i)] = cell;
+        ui_.ProgressPanel[static_cast<std::size_t>(i)] = cell;
     }
 
-    Percentage_Label = new QLabel(this);
-    Percentage_Label->setObjectName(QStringLiteral("Percentage_Label"));
-    Percentage_Label->setTextFormat(Qt::PlainText);
-    Percentage_Label->setFont(PixelFont("Arial", 13, true));
-    Percentage_Label->setGeometry(248, 50, 48, 16);
-    Percentage_Label->setText(QStringLiteral("0 %"));
+    ui_.Percentage_Label = new QLabel(this);
+    ui_.Percentage_Label->setObjectName(QStringLiteral("Percentage_Label"));
+    ui_.Percentage_Label->setTextFormat(Qt::PlainText);
+    ui_.Percentage_Label->setFont(PixelFont("Arial", 13, true));
+    ui_.Percentage_Label->setGeometry(248, 50, 48, 16);
+    ui_.Percentage_Label->setText(QStringLiteral("0 %"));
 
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < kHourGlassCount; ++i) {
         const std::string name = "HourGlassImage" + std::to_string(i + 1);
         auto* glass = new Picture(this, name.c_str());
         glass->setGeometry(10 + 70 * i, 100, 64, 53);  // design places; FormCreate stacks them
         glass->setStretchedImage(
-            MainForm->services().windowPicture("hourglass" + std::to_string(i + 1)));
-        HourGlassImage[static_cast<std::size_t>(i)] = glass;
+            main_.services().windowPicture("hourglass" + std::to_string(i + 1)));
+        ui_.HourGlassImage[static_cast<std::size_t>(i)] = glass;
     }
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
+    ui_.Timer1 = new QTimer(this);
+    ui_.Timer1->setObjectName(QStringLiteral("Timer1"));
     // A coarse timer may fire up to 5 % early: the configure dialog's first tick would come
     // a third of a second before the seven seconds.
-    Timer1->setTimerType(Qt::PreciseTimer);
-    const Timing& timing = MainForm->timing();
-    Timer1->setInterval(design == Design::Search ? timing.searchTick : timing.configureTick);
-    connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
+    ui_.Timer1->setTimerType(Qt::PreciseTimer);
+    const Timing& timing = main_.timing();
+    ui_.Timer1->setInterval(variant == Variant::Search ? timing.searchTick : timing.configureTick);
+    connect(ui_.Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
     centreOnScreen();
 }
 
 void TSearchForm::FormCreate() {
-    ApplyRoundRectShape(this, 320, 85, 20, 20);
+    CutToShape(kShapeRight);
     EnableSurfaceDrag(this);
-    StackHourGlasses(10, 13);
+    StackHourGlasses(kHourGlassLeft, kHourGlassTop);
     LoadLabelTexts(kSearchFormKeys[0], kSearchFormKeys[1]);
 }
 
+void TSearchForm::CutToShape(int right) {
+    ApplyRoundRectShape(this, right, kShapeBottom, kCornerSize, kCornerSize);
+}
+
 void TSearchForm::StackHourGlasses(int left, int top) {
-    for (Picture* glass : HourGlassImage) {
+    for (Picture* glass : ui_.HourGlassImage) {
         glass->hide();
         glass->move(left, top);
     }
 }
 
 void TSearchForm::LoadLabelTexts(std::string_view key1, std::string_view key2) {
-    const ProfileReader reader = MainForm->OpenLanguageFile();
-    const std::string& section = MainForm->languageSection;
-    Label1->setText(QString::fromStdString(reader.ReadString(section, key1, "")));
-    Label2->setText(QString::fromStdString(reader.ReadString(section, key2, "")));
+    const ProfileReader reader = main_.OpenLanguageFile();
+    const std::string& section = main_.languageSection;
+    ui_.Label1->setText(QString::fromStdString(reader.ReadString(section, key1, "")));
+    ui_.Label2->setText(QString::fromStdString(reader.ReadString(section, key2, "")));
     // The labels size themselves to their text, as the design's labels do.
-    for (QLabel* label : {Label1, Label2}) {
+    for (QLabel* label : {ui_.Label1, ui_.Label2}) {
         label->resize(label->sizeHint().width(), label->height());
     }
 }
 
 bool TSearchForm::cellFilled(std::size_t index) const {
-    return index < ProgressPanel.size() && ProgressPanel[index]->property("filled").toBool();
+    return index < ui_.ProgressPanel.size() &&
+           ui_.ProgressPanel[index]->property("filled").toBool();
 }
 
 void TSearchForm::showEvent(QShowEvent* event) {
@@ -133,42 +148,42 @@ void TSearchForm::showEvent(QShowEvent* event) {
 
 void TSearchForm::FormShow() {
     tickCount = 0;
-    for (QLabel* cell : ProgressPanel) {
+    for (QLabel* cell : ui_.ProgressPanel) {
         SetCellColour(cell, look::kWhite);
     }
-    Percentage_Label->setText(QStringLiteral("0 %"));
-    HourGlassImage[3]->show();
-    Timer1->start();
+    ui_.Percentage_Label->setText(QStringLiteral("0 %"));
+    ui_.HourGlassImage.back()->show();
+    ui_.Timer1->start();
 }
 
 void TSearchForm::ShowProgressStep(int n) {
     if (n < 1 || n > kCellCount) {
         return;
     }
-    SetCellColour(ProgressPanel[static_cast<std::size_t>(n - 1)], look::kProgressFill);
-    Percentage_Label->setText(QStringLiteral("%1 %").arg(n * 10));
-    const std::size_t visible = static_cast<std::size_t>((n - 1) % 4);
-    for (std::size_t i = 0; i < HourGlassImage.size(); ++i) {
-        HourGlassImage[i]->setVisible(i == visible);
+    SetCellColour(ui_.ProgressPanel[static_cast<std::size_t>(n - 1)], look::kProgressFill);
+    ui_.Percentage_Label->setText(QStringLiteral("%1 %").arg(n * 100 / kCellCount));
+    const std::size_t visible = static_cast<std::size_t>((n - 1) % kHourGlassCount);
+    for (std::size_t i = 0; i < ui_.HourGlassImage.size(); ++i) {
+        ui_.HourGlassImage[i]->setVisible(i == visible);
     }
 }
 
 void TSearchForm::Timer1Timer() {
-    HourGlassImage[1]->hide();
+    ui_.HourGlassImage[1]->hide();
     const int n = tickCount;
     if (n >= 1 && n <= kCellCount) {
         ShowProgressStep(n);
     }
     ++tickCount;
-    ExchangeState& state = MainForm->exchange();
+    ExchangeState& state = main_.exchange();
     if (state.bGetSearchAck.load(std::memory_order_acquire) &&
         state.bPairingDeviceFound.load(std::memory_order_acquire)) {
         // Never set back: later searches of this run tick quickly from the start.
-        Timer1->setInterval(MainForm->timing().fastTick);
+        ui_.Timer1->setInterval(main_.timing().fastTick);
     }
     emit ticked(n);
     if (tickCount >= kLastTick) {
-        Timer1->stop();
+        ui_.Timer1->stop();
         tickCount = 0;
         done(QDialog::Accepted);
     }

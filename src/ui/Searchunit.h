@@ -10,18 +10,15 @@
 
 namespace trv81k {
 
+class TMainForm;
+
 class TSearchForm : public FramelessDialog {
     Q_OBJECT
 public:
-    TSearchForm();
+    explicit TSearchForm(TMainForm& main);
 
-    Picture* Image1 = nullptr;
-    QLabel* Label1 = nullptr;
-    QLabel* Label2 = nullptr;
-    std::array<QLabel*, 10> ProgressPanel{};  // ProgressPanel1 .. ProgressPanel10
-    QLabel* Percentage_Label = nullptr;
-    std::array<Picture*, 4> HourGlassImage{};  // HourGlassImage1 .. HourGlassImage4
-    QTimer* Timer1 = nullptr;
+    static constexpr int kCellCount = 10;      // progress cells
+    static constexpr int kHourGlassCount = 4;  // hourglass pictures, shown in turn
 
     // The tick counter, 0 to 12.
     int tickCount = 0;
@@ -35,8 +32,19 @@ signals:
     void ticked(int counter);
 
 protected:
-    enum class Design { Search, Configure };
-    explicit TSearchForm(Design design);
+    // The controls, by their design names (also their objectName).
+    struct Design {
+        Picture* Image1 = nullptr;
+        QLabel* Label1 = nullptr;
+        QLabel* Label2 = nullptr;
+        std::array<QLabel*, kCellCount> ProgressPanel{};  // ProgressPanel1 .. ProgressPanel10
+        QLabel* Percentage_Label = nullptr;
+        std::array<Picture*, kHourGlassCount> HourGlassImage{};  // HourGlassImage1 .. 4
+        QTimer* Timer1 = nullptr;
+    };
+
+    enum class Variant { Search, Configure };
+    TSearchForm(TMainForm& main, Variant variant);
 
     void showEvent(QShowEvent* event) override;
     virtual void FormShow();
@@ -45,15 +53,18 @@ protected:
     // One step of the progress bar for n = 1 to 10: cell n filled, the percentage n times ten,
     // one hourglass picture in the cycle 1, 2, 3, 4.
     void ShowProgressStep(int n);
+    // Cuts the dialog to its rounded shape, `right` pixels wide.
+    void CutToShape(int right);
     // Hides the four hourglass pictures and stacks them at (left, top).
     void StackHourGlasses(int left, int top);
     void LoadLabelTexts(std::string_view key1, std::string_view key2);
 
+    Design ui_;  // the configure dialog shares the design
+    TMainForm& main_;
+
 private:
-    void BuildDesign(Design design);
+    void BuildDesign(Variant variant);
     void FormCreate();
 };
-
-extern TSearchForm* SearchForm;
 
 }  // namespace trv81k

@@ -1,36 +1,46 @@
 #include "ui/Wparadiusnote.h"
 
+#include "l10n/profile_reader.h"
 #include "l10n/texts.h"
-#include "ui/Mainunit.h"
 
 namespace trv81k {
 
-TWPARadiusNoteForm* WPARadiusNoteForm = nullptr;
+namespace {
 
-TWPARadiusNoteForm::TWPARadiusNoteForm() : FramelessDialog("WPARadiusNoteForm", 496, 365) {
+constexpr int kWindowWidth = 496;
+constexpr int kWindowHeight = 365;
+constexpr int kCornerSize = 10;
+constexpr int kPictureNumber = 22;  // of the language's pictures
+
+}  // namespace
+
+TWPARadiusNoteForm::TWPARadiusNoteForm(const Services& services, const std::string& languageSection,
+                                       int languageBase)
+    : FramelessDialog("WPARadiusNoteForm", kWindowWidth, kWindowHeight) {
     SetBackground(this, look::kWhite);
-    Image9 = new Picture(this, "Image9");
-    Panel1 = new HolderPanel(this, "Panel1", look::kButtonGreen);
-    Panel1->setGeometry(408, 322, 88, 42);
-    OKPanel = new FlatPanel(Panel1, "OKPanel", QStringLiteral("OK"));
-    OKPanel->setGeometry(27, 6, 37, 27);
-    OKPanel->setFont(PixelFont("Impact", 21));
-    OKPanel->setCursor(Qt::ArrowCursor);
+    ui_.Image9 = new Picture(this, "Image9");
+    ui_.Panel1 = new HolderPanel(this, "Panel1", look::kButtonGreen);
+    ui_.Panel1->setGeometry(408, 322, 88, 42);
+    ui_.OKPanel = new FlatPanel(ui_.Panel1, "OKPanel", QStringLiteral("OK"));
+    ui_.OKPanel->setGeometry(27, 6, 37, 27);
+    ui_.OKPanel->setFont(PixelFont("Impact", 21));
+    ui_.OKPanel->setCursor(Qt::ArrowCursor);
 
-    connect(OKPanel, &FlatPanel::clicked, this, &TWPARadiusNoteForm::OKPanelClick);
-    connect(Panel1, &HolderPanel::mouseMoved, this,
-            [this] { OKPanel->setCaptionColour(look::kGrey); });
-    FormCreate();
+    connect(ui_.OKPanel, &FlatPanel::clicked, this, &TWPARadiusNoteForm::OKPanelClick);
+    connect(ui_.Panel1, &HolderPanel::mouseMoved, this,
+            [this] { ui_.OKPanel->setCaptionColour(look::kGrey); });
+    FormCreate(services, languageSection, languageBase);
 }
 
-void TWPARadiusNoteForm::FormCreate() {
-    Image9->setGeometry(0, 0, width(), height());
+void TWPARadiusNoteForm::FormCreate(const Services& services, const std::string& languageSection,
+                                    int languageBase) {
+    ui_.Image9->setGeometry(0, 0, width(), height());
     EnableSurfaceDrag(this);
-    ApplyRoundRectShape(this, width(), height(), 10, 10);
-    Image9->setStretchedImage(MainForm->services().libraryPicture(MainForm->languageBase + 22));
-    const ProfileReader reader = MainForm->OpenLanguageFile();
-    OKPanel->setCaption(QString::fromStdString(
-        reader.ReadString(MainForm->languageSection, kWPARadiusNoteFormKeys[0], "")));
+    ApplyRoundRectShape(this, width(), height(), kCornerSize, kCornerSize);
+    ui_.Image9->setStretchedImage(services.libraryPicture(languageBase + kPictureNumber));
+    const ProfileReader reader(services.languageFile);
+    ui_.OKPanel->setCaption(
+        QString::fromStdString(reader.ReadString(languageSection, kWPARadiusNoteFormKeys[0], "")));
 }
 
 void TWPARadiusNoteForm::OKPanelClick() {

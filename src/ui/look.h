@@ -15,7 +15,7 @@
 
 namespace trv81k {
 
-// Colours of the design (the description's 0x00BBGGRR values written as RGB).
+// Colours of the design (Windows colour values 0x00BBGGRR, written here as RGB).
 namespace look {
 inline const QColor kButtonGreen{153, 204, 51};  // 0x33CC99
 inline const QColor kGrey{128, 128, 128};        // caption at rest

@@ -35,7 +35,7 @@ public:
     bool sendPacket(PacketKind kind, const WizardState& wizard) override {
         return session_.sendPacket(kind, wizard);
     }
-    void close() override { session_.close(); }
+    void close() noexcept override { session_.close(); }
     bool checkAdapter() override { return CheckNICState(); }
     bool receiverRunning() const override { return session_.receiverRunning(); }
     ExchangeState& state() override { return session_.state(); }
@@ -50,7 +50,7 @@ public:
     NoNetwork() { state_.reset(); }
     OpenResult open() override { return OpenResult::Open; }
     bool sendPacket(PacketKind /*kind*/, const WizardState& /*wizard*/) override { return false; }
-    void close() override {}
+    void close() noexcept override {}
     bool checkAdapter() override { return false; }
     bool receiverRunning() const override { return false; }
     ExchangeState& state() override { return state_; }

@@ -34,8 +34,9 @@ public:
     virtual OpenResult open() = 0;
     // Builds and sends one request; false when nothing was sent.
     virtual bool sendPacket(PacketKind kind, const WizardState& wizard) = 0;
-    // Shuts the channel down, pauses, stops the receiver and waits for it to end. Safe twice.
-    virtual void close() = 0;
+    // Shuts the channel down, pauses, stops the receiver and waits for it to end. Safe twice;
+    // never throws.
+    virtual void close() noexcept = 0;
     // The adapter guard (CheckNICState): read anew on each call.
     virtual bool checkAdapter() = 0;
     virtual bool receiverRunning() const = 0;

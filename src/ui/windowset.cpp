@@ -12,11 +12,10 @@ namespace trv81k {
 
 namespace {
 
-// Creates one window, publishes its global instance and notes its name.
+// Creates one window and notes its name.
 template <typename Form, typename... Args>
-std::unique_ptr<Form> Create(Form*& global, std::vector<QString>& order, Args&&... args) {
+std::unique_ptr<Form> Create(std::vector<QString>& order, Args&&... args) {
     auto form = std::make_unique<Form>(std::forward<Args>(args)...);
-    global = form.get();
     order.push_back(form->objectName());
     return form;
 }
@@ -24,30 +23,21 @@ std::unique_ptr<Form> Create(Form*& global, std::vector<QString>& order, Args&&.
 }  // namespace
 
 WindowSet::WindowSet(Services services) {
-    main_ = Create(MainForm, creationOrder_, CompleteServices(std::move(services)));
-    configure_ = Create(ConfigureForm, creationOrder_);
-    searchFail_ = Create(SearchFailForm, creationOrder_);
-    search_ = Create(SearchForm, creationOrder_);
-    login_ = Create(LoginForm, creationOrder_);
-    radiusNote_ = Create(WPARadiusNoteForm, creationOrder_);
-    bpsIntro_ = Create(BPSIntroForm, creationOrder_);
+    main_ = Create<TMainForm>(creationOrder_, CompleteServices(std::move(services)));
+    TMainForm& main = *main_;
+    configure_ = Create<TConfigureForm>(creationOrder_, main);
+    searchFail_ = Create<TSearchFailForm>(creationOrder_, main);
+    search_ = Create<TSearchForm>(creationOrder_, main);
+    login_ = Create<TLoginForm>(creationOrder_, main);
+    radiusNote_ = Create<TWPARadiusNoteForm>(creationOrder_, main.services(), main.languageSection,
+                                             main.languageBase);
+    bpsIntro_ = Create<TBPSIntroForm>(creationOrder_, main.services(), main.languageSection,
+                                      main.languageBase);
+    main.setDialogs({*configure_, *searchFail_, *search_, *login_, *radiusNote_, *bpsIntro_});
 }
 
-WindowSet::~WindowSet() {
-    bpsIntro_.reset();
-    BPSIntroForm = nullptr;
-    radiusNote_.reset();
-    WPARadiusNoteForm = nullptr;
-    login_.reset();
-    LoginForm = nullptr;
-    search_.reset();
-    SearchForm = nullptr;
-    searchFail_.reset();
-    SearchFailForm = nullptr;
-    configure_.reset();
-    ConfigureForm = nullptr;
-    main_.reset();
-    MainForm = nullptr;
-}
+// The members go in reverse order of their declaration: the dialogs first, the main window
+// last.
+WindowSet::~WindowSet() = default;
 
 }  // namespace trv81k

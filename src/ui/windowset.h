@@ -2,7 +2,8 @@
 // The seven windows of the wizard, created once in a fixed order and kept until the end: the
 // main window first (it chooses the language that the others read while they are created),
 // then the configure, search-failure, search, login, RADIUS-note and pairing-introduction
-// dialogs. Each is reachable through its global instance pointer while the set lives.
+// dialogs. The dialogs that act on the main window are given it; the main window is given the
+// dialogs once they all exist.
 
 #include <QString>
 #include <memory>
@@ -24,7 +25,7 @@ class WindowSet {
 public:
     explicit WindowSet(Services services);
     // Destroys the dialogs, then the main window (which closes the channel and stops the
-    // receiver), and clears the global instance pointers.
+    // receiver).
     ~WindowSet();
     WindowSet(const WindowSet&) = delete;
     WindowSet& operator=(const WindowSet&) = delete;
@@ -41,6 +42,7 @@ public:
     const std::vector<QString>& creationOrder() const { return creationOrder_; }
 
 private:
+    // In the order of creation, so that they are destroyed in reverse: the main window last.
     std::unique_ptr<TMainForm> main_;
     std::unique_ptr<TConfigureForm> configure_;
     std::unique_ptr<TSearchFailForm> searchFail_;

@@ -110,11 +110,12 @@ void LogIn(Harness& h, const QString& deviceName, const QString& password) {
     TMainForm& m = h.main();
     h.walkToList();  // the fourth Next searches
     QCOMPARE(m.nCurrentPage, int(PAGE_STEP_5_SELECT_AP));
-    const auto rows = m.APListView->findItems(deviceName, Qt::MatchExactly);
+    QListWidget& list = Control<QListWidget>(m, "APListView");
+    const auto rows = list.findItems(deviceName, Qt::MatchExactly);
     QCOMPARE(rows.size(), 1);
-    const int row = m.APListView->row(rows.front());
+    const int row = list.row(rows.front());
     for (int i = 0; i < row; ++i) {
-        QTest::keyClick(m.APListView, Qt::Key_Down);
+        QTest::keyClick(&list, Qt::Key_Down);
     }
     QCOMPARE(m.exchange().selectedIndex.load(), row);
     h.logIn(password);
@@ -127,7 +128,7 @@ void Write(Harness& h, const json& expected) {
     QCOMPARE(h.main().nCurrentPage, int(PAGE_CONFIRM));
     QElapsedTimer clock;
     clock.start();
-    Harness::click(h.main().YesPanel);
+    Harness::click(Control<FlatPanel>(h.main(), "YesPanel"));
     qInfo("Yes to the congratulation page: %lld ms", static_cast<long long>(clock.elapsed()));
     QCOMPARE(h.messages().warnings, std::vector<QString>{});
     QCOMPARE(h.main().nCurrentPage, int(PAGE_CONGRATULATION));
@@ -154,30 +155,31 @@ void WizardLab::staticAddressAndWpa2FromAPassphrase() {
     Harness h(LabOptions());
     LogIn(h, QStringLiteral("Lab-Static"), QStringLiteral("static1"));
     TMainForm& m = h.main();
-    Choose(m.DHCPModeComboBox, 1);
-    Retype(m.IPEdit, QStringLiteral("10.81.0.050"));
-    Retype(m.NetmaskEdit, QStringLiteral("255.255.255.0"));
-    Retype(m.GatewayEdit, QStringLiteral("10.81.0.254"));
-    Retype(m.DeviceNameEdit, QStringLiteral("Lab One"));
-    Retype(m.PasswordEdit, QStringLiteral("newpass1"));
-    Harness::click(m.NextPanel);
+    FlatPanel& next = Control<FlatPanel>(m, "NextPanel");
+    Choose(Control<QComboBox>(m, "DHCPModeComboBox"), 1);
+    Retype(Control<QLineEdit>(m, "IPEdit"), QStringLiteral("10.81.0.050"));
+    Retype(Control<QLineEdit>(m, "NetmaskEdit"), QStringLiteral("255.255.255.0"));
+    Retype(Control<QLineEdit>(m, "GatewayEdit"), QStringLiteral("10.81.0.254"));
+    Retype(Control<QLineEdit>(m, "DeviceNameEdit"), QStringLiteral("Lab One"));
+    Retype(Control<QLineEdit>(m, "PasswordEdit"), QStringLiteral("newpass1"));
+    Harness::click(next);
     {
         const PaintGapMeter meter(&m);
-        Harness::click(m.NextPanel);  // the pairing check: the device answers, not managed
+        Harness::click(next);  // the pairing check: the device answers, not managed
         qInfo("largest gap between paints during the pairing check: %lld ms",
               static_cast<long long>(meter.largestGapMs()));
     }
     QCOMPARE(m.nCurrentPage, int(PAGE_SECURE_2_WIRELESS_SETTINGS));
-    Retype(m.SSIDEdit, QStringLiteral("Lab & Net"));
-    m.ChannelComboBox->setCurrentIndex(10);
-    m.NetModeComboBox->setCurrentIndex(1);
-    Harness::click(m.NextPanel);
-    Harness::click(m.RadioBtnPSK);
-    Harness::click(m.NextPanel);
-    Choose(m.SecurityComboBox, 3);  // WPA2 Personal
-    Retype(m.PSKEdit, QStringLiteral("correct horse battery"));
-    Harness::click(m.NextPanel);
-    QCOMPARE(m.NewWepLabel->text(), QStringLiteral("WPA2-Personal(AES)"));
+    Retype(Control<QLineEdit>(m, "SSIDEdit"), QStringLiteral("Lab & Net"));
+    Control<QComboBox>(m, "ChannelComboBox").setCurrentIndex(10);
+    Control<QComboBox>(m, "NetModeComboBox").setCurrentIndex(1);
+    Harness::click(next);
+    Harness::click(Control<QRadioButton>(m, "RadioBtnPSK"));
+    Harness::click(next);
+    Choose(Control<QComboBox>(m, "SecurityComboBox"), 3);  // WPA2 Personal
+    Retype(Control<QLineEdit>(m, "PSKEdit"), QStringLiteral("correct horse battery"));
+    Harness::click(next);
+    QCOMPARE(Control<QLabel>(m, "NewWepLabel").text(), QStringLiteral("WPA2-Personal(AES)"));
     Write(h, json::parse(R"({
         "mac": "02-81-00-00-0E-01", "name": "Lab One", "password": "newpass1",
         "ipMode": "static", "ip": "10.81.0.50", "netmask": "255.255.255.0",
@@ -189,18 +191,19 @@ void WizardLab::dhcpAndWep128FromAPassphrase() {
     Harness h(LabOptions());
     LogIn(h, QStringLiteral("Lab-Dhcp"), QStringLiteral("dhcp2222"));
     TMainForm& m = h.main();
-    Choose(m.DHCPModeComboBox, 0);
-    Harness::click(m.NextPanel);
-    Harness::click(m.NextPanel);
+    FlatPanel& next = Control<FlatPanel>(m, "NextPanel");
+    Choose(Control<QComboBox>(m, "DHCPModeComboBox"), 0);
+    Harness::click(next);
+    Harness::click(next);
     QCOMPARE(m.nCurrentPage, int(PAGE_SECURE_2_WIRELESS_SETTINGS));
-    Harness::click(m.NextPanel);  // SSID, channel and mode as the device has them
-    Harness::click(m.RadioBtnWEP);
-    Harness::click(m.NextPanel);
-    Choose(m.SecurityComboBox, 1);  // WEP 128
-    QTest::keyClicks(m.PassphraseEdit, QStringLiteral("lab phrase"));
+    Harness::click(next);  // SSID, channel and mode as the device has them
+    Harness::click(Control<QRadioButton>(m, "RadioBtnWEP"));
+    Harness::click(next);
+    Choose(Control<QComboBox>(m, "SecurityComboBox"), 1);  // WEP 128
+    QTest::keyClicks(&Control<QLineEdit>(m, "PassphraseEdit"), QStringLiteral("lab phrase"));
     const std::string key = Wep128KeyText("lab phrase");
-    QCOMPARE(m.Key1Edit->text(), QString::fromStdString(key));
-    Harness::click(m.NextPanel);
+    QCOMPARE(Control<QLineEdit>(m, "Key1Edit").text(), QString::fromStdString(key));
+    Harness::click(next);
     // The addresses of a DHCP request are zero; the device keeps what it had for them.
     json expected = json::parse(R"({
         "mac": "02-81-00-00-0E-02", "name": "Lab-Dhcp", "password": "dhcp2222",
@@ -215,11 +218,12 @@ void WizardLab::pairingLeavesTheWirelessSettings() {
     Harness h(LabOptions());
     LogIn(h, QStringLiteral("Lab-Pairing"), QStringLiteral("pair3333"));
     TMainForm& m = h.main();
-    Retype(m.DeviceNameEdit, QStringLiteral("Paired"));
-    Harness::click(m.NextPanel);
-    Harness::click(m.NextPanel);  // pairing-managed: straight to the confirmation
-    QCOMPARE(m.NewWepLabel->text(), QStringLiteral("Button Pair Setup"));
-    QCOMPARE(m.NewSSIDLabel->text(), QStringLiteral("PairNet"));
+    FlatPanel& next = Control<FlatPanel>(m, "NextPanel");
+    Retype(Control<QLineEdit>(m, "DeviceNameEdit"), QStringLiteral("Paired"));
+    Harness::click(next);
+    Harness::click(next);  // pairing-managed: straight to the confirmation
+    QCOMPARE(Control<QLabel>(m, "NewWepLabel").text(), QStringLiteral("Button Pair Setup"));
+    QCOMPARE(Control<QLabel>(m, "NewSSIDLabel").text(), QStringLiteral("PairNet"));
     Write(h, json::parse(R"({
         "mac": "02-81-00-00-0E-03", "name": "Paired", "password": "pair3333",
         "ipMode": "static", "ip": "10.81.0.62", "netmask": "255.255.255.0",

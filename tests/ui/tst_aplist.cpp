@@ -27,6 +27,12 @@ HarnessOptions ThreeDevices() {
     return WithDevices({office, hall, cafe});
 }
 
+// A label of the status box: "IP" for Label_One_Or_More_Wireless_IP.
+QLabel& Status(TMainForm& main, const char* item) {
+    const QByteArray name = QByteArray("Label_One_Or_More_Wireless_") + item;
+    return Control<QLabel>(main, name.constData());
+}
+
 QPoint RowCentre(QListWidget* list, int row) {
     return list->visualItemRect(list->item(row)).center();
 }
@@ -48,21 +54,21 @@ void AccessPointListTest::statusBoxShowsTheChosenDevice() {
     Harness h(ThreeDevices());
     h.walkToList();
     TMainForm& main = h.main();
-    QCOMPARE(main.Label_One_Or_More_Wireless_Domain->text(), QStringLiteral("ETSI   "));
-    QCOMPARE(main.Label_One_Or_More_Wireless_IP->text(), QStringLiteral("10.0.0.7"));
-    QCOMPARE(main.Label_One_Or_More_Wireless_Firmware->text(), QStringLiteral("2.05"));
-    QCOMPARE(main.Label_One_Or_More_Wireless_MAC->text(), QStringLiteral("02-81-00-00-00-01"));
-    QCOMPARE(main.Label_One_Or_More_Wireless_SSID->text(), QStringLiteral("A&B 100%d"));
-    QCOMPARE(main.Label_One_Or_More_Wireless_SSID->textFormat(), Qt::PlainText);
-    QCOMPARE(main.Label_One_Or_More_Wireless_Channel->text(),
+    QCOMPARE(Status(main, "Domain").text(), QStringLiteral("ETSI   "));
+    QCOMPARE(Status(main, "IP").text(), QStringLiteral("10.0.0.7"));
+    QCOMPARE(Status(main, "Firmware").text(), QStringLiteral("2.05"));
+    QCOMPARE(Status(main, "MAC").text(), QStringLiteral("02-81-00-00-00-01"));
+    QCOMPARE(Status(main, "SSID").text(), QStringLiteral("A&B 100%d"));
+    QCOMPARE(Status(main, "SSID").textFormat(), Qt::PlainText);
+    QCOMPARE(Status(main, "Channel").text(),
              main.Text("label_One_Or_More_Wireless_Channel") + " 11");
-    QCOMPARE(main.Label_One_Or_More_Wireless_WEP->text(), QStringLiteral("RADIUS"));
-    for (QLabel* label : main.StatusLabels()) {
-        QVERIFY2(label->isVisible(), qPrintable(label->objectName()));
-        QCOMPARE(label->x(), 397);
+    QCOMPARE(Status(main, "WEP").text(), QStringLiteral("RADIUS"));
+    for (const char* item : {"Domain", "Firmware", "MAC", "IP", "SSID", "Channel", "WEP"}) {
+        QVERIFY2(Status(main, item).isVisible(), item);
+        QCOMPARE(Status(main, item).x(), 397);
     }
-    QCOMPARE(main.Label_One_Or_More_Wireless_MAC->width(), 100);
-    QCOMPARE(main.Label_One_Or_More_Wireless_SSID->width(), 110);
+    QCOMPARE(Status(main, "MAC").width(), 100);
+    QCOMPARE(Status(main, "SSID").width(), 110);
     // The chosen entry is copied and addressed.
     QCOMPARE(main.wizard.currentDevice.macAddress, (MacAddress{2, 0x81, 0, 0, 0, 1}));
     QCOMPARE(main.exchange().selectedToken(), (DeviceToken{0x10, 0x20, 0x30, 1}));
@@ -99,31 +105,31 @@ void AccessPointListTest::securityTexts() {
     h.walkToList();
     const QString expected = key.isEmpty() ? fixed : h.main().Text(key.toStdString());
     QVERIFY(!expected.isEmpty());
-    QCOMPARE(h.main().Label_One_Or_More_Wireless_WEP->text(), expected);
+    QCOMPARE(Status(h.main(), "WEP").text(), expected);
 }
 
 void AccessPointListTest::keyboardMovesTheChoiceAndStopsAtTheEnds() {
     Harness h(ThreeDevices());
     h.walkToList();
     TMainForm& main = h.main();
-    QListWidget* list = main.APListView;
+    QListWidget* list = &Control<QListWidget>(main, "APListView");
     for (const auto key : {Qt::Key_End, Qt::Key_PageDown, Qt::Key_H, Qt::Key_C}) {
         QTest::keyClick(list, key);  // nothing
     }
     QCOMPARE(list->currentRow(), 0);
     // Up on the first row: it stays, the status box is refreshed.
-    main.Label_One_Or_More_Wireless_IP->setText(QStringLiteral("stale"));
+    Status(main, "IP").setText(QStringLiteral("stale"));
     QTest::keyClick(list, Qt::Key_Up);
     QCOMPARE(main.exchange().selectedIndex.load(), 0);
     QVERIFY(list->item(0)->isSelected());
-    QCOMPARE(main.Label_One_Or_More_Wireless_IP->text(), QStringLiteral("10.0.0.7"));
+    QCOMPARE(Status(main, "IP").text(), QStringLiteral("10.0.0.7"));
 
     QTest::keyClick(list, Qt::Key_Down);
     QCOMPARE(main.exchange().selectedIndex.load(), 1);
     QVERIFY(list->item(1)->isSelected());
     QVERIFY(!list->item(0)->isSelected());
     QCOMPARE(list->currentRow(), 1);
-    QCOMPARE(main.Label_One_Or_More_Wireless_MAC->text(), QStringLiteral("02-81-00-00-00-02"));
+    QCOMPARE(Status(main, "MAC").text(), QStringLiteral("02-81-00-00-00-02"));
     QCOMPARE(main.exchange().selectedMAC(), (MacAddress{2, 0x81, 0, 0, 0, 2}));
     QCOMPARE(main.exchange().selectedToken(), (DeviceToken{0x10, 0x20, 0x30, 2}));
 
@@ -131,7 +137,7 @@ void AccessPointListTest::keyboardMovesTheChoiceAndStopsAtTheEnds() {
     QTest::keyClick(list, Qt::Key_Down);  // on the last row: stays
     QCOMPARE(main.exchange().selectedIndex.load(), 2);
     QVERIFY(list->item(2)->isSelected());
-    QCOMPARE(main.Label_One_Or_More_Wireless_MAC->text(), QStringLiteral("02-81-00-00-00-03"));
+    QCOMPARE(Status(main, "MAC").text(), QStringLiteral("02-81-00-00-00-03"));
 
     QTest::keyClick(list, Qt::Key_Up);
     QCOMPARE(main.exchange().selectedIndex.load(), 1);
@@ -142,7 +148,7 @@ void AccessPointListTest::keyboardMovesTheChoiceAndStopsAtTheEnds() {
     bool mainHidden = false;
     WhenVisible(login, [&] {
         mainHidden = !main.isVisible();
-        QTest::keyClick(login->PasswordEdit, Qt::Key_Escape);
+        QTest::keyClick(&Control<QLineEdit>(*login, "PasswordEdit"), Qt::Key_Escape);
     });
     QTest::keyClick(list, Qt::Key_Return);
     QVERIFY(mainHidden);
@@ -155,7 +161,7 @@ void AccessPointListTest::mouseChoosesARowAndEmptySpaceKeepsIt() {
     Harness h(ThreeDevices());
     h.walkToList();
     TMainForm& main = h.main();
-    QListWidget* list = main.APListView;
+    QListWidget* list = &Control<QListWidget>(main, "APListView");
     const QPoint empty(10, list->viewport()->height() - 4);
     QVERIFY(list->itemAt(empty) == nullptr);
 
@@ -170,23 +176,23 @@ void AccessPointListTest::mouseChoosesARowAndEmptySpaceKeepsIt() {
     // addressed device, and resets only selectedIndex.
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, RowCentre(list, 2));
     QCOMPARE(main.exchange().selectedIndex.load(), 2);
-    QCOMPARE(main.Label_One_Or_More_Wireless_MAC->text(), QStringLiteral("02-81-00-00-00-03"));
+    QCOMPARE(Status(main, "MAC").text(), QStringLiteral("02-81-00-00-00-03"));
     QCOMPARE(main.exchange().selectedMAC(), (MacAddress{2, 0x81, 0, 0, 0, 3}));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, RowCentre(list, 1));
     QCOMPARE(main.exchange().selectedIndex.load(), 1);
     QCOMPARE(list->toolTip(), QString());
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, empty);
     QCOMPARE(main.exchange().selectedIndex.load(), 0);
-    QCOMPARE(main.Label_One_Or_More_Wireless_MAC->text(), QStringLiteral("02-81-00-00-00-02"));
+    QCOMPARE(Status(main, "MAC").text(), QStringLiteral("02-81-00-00-00-02"));
     QCOMPARE(main.exchange().selectedMAC(), (MacAddress{2, 0x81, 0, 0, 0, 2}));
 
     // The login that follows addresses that device and takes over its settings.
     TLoginForm* login = &h.windows().loginForm();
     WhenVisible(login, [login] {
-        QTest::keyClicks(login->PasswordEdit, QStringLiteral("hallpw"));
-        QTest::keyClick(login->PasswordEdit, Qt::Key_Return);
+        QTest::keyClicks(&Control<QLineEdit>(*login, "PasswordEdit"), QStringLiteral("hallpw"));
+        QTest::keyClick(&Control<QLineEdit>(*login, "PasswordEdit"), Qt::Key_Return);
     });
-    Harness::click(main.YesPanel);
+    Harness::click(Control<FlatPanel>(main, "YesPanel"));
     QCOMPARE(main.nCurrentPage, int(PAGE_STEP_6_BASIC_SETTINGS));
     QCOMPARE(main.wizard.newDeviceName, std::string("Hall"));
     QVERIFY(h.messages().warnings.empty());
@@ -196,15 +202,15 @@ void AccessPointListTest::backFromTheLoginRebuildsTheList() {
     Harness h(ThreeDevices());
     h.walkToList();
     TMainForm& main = h.main();
-    QTest::keyClick(main.APListView, Qt::Key_Down);
+    QTest::keyClick(&Control<QListWidget>(main, "APListView"), Qt::Key_Down);
     QCOMPARE(main.exchange().selectedIndex.load(), 1);
     main.LoadPage(PAGE_STEP_6_BASIC_SETTINGS);
-    Harness::click(main.BackPanel);
+    Harness::click(Control<FlatPanel>(main, "BackPanel"));
     QCOMPARE(main.nCurrentPage, int(PAGE_STEP_5_SELECT_AP));
-    QCOMPARE(main.APListView->count(), 3);
+    QCOMPARE(Control<QListWidget>(main, "APListView").count(), 3);
     QCOMPARE(main.exchange().selectedIndex.load(), 0);
-    QVERIFY(main.APListView->item(0)->isSelected());
-    QCOMPARE(main.Label_One_Or_More_Wireless_MAC->text(), QStringLiteral("02-81-00-00-00-01"));
+    QVERIFY(Control<QListWidget>(main, "APListView").item(0)->isSelected());
+    QCOMPARE(Status(main, "MAC").text(), QStringLiteral("02-81-00-00-00-01"));
 }
 
 QTEST_MAIN(AccessPointListTest)

@@ -31,11 +31,12 @@ emulator::EmulatedDevice Office() {
 void ToConfirmation(Harness& h) {
     h.walkToBasicSettings(QStringLiteral("secret"));
     TMainForm& main = h.main();
-    Harness::click(main.NextPanel);  // 7 -> 8
-    Harness::click(main.NextPanel);  // pairing check: by hand -> 9
-    Harness::click(main.NextPanel);  // -> 10
-    Harness::click(main.RadioBtnDisble);
-    Harness::click(main.NextPanel);
+    FlatPanel& next = Control<FlatPanel>(main, "NextPanel");
+    Harness::click(next);  // 7 -> 8
+    Harness::click(next);  // pairing check: by hand -> 9
+    Harness::click(next);  // -> 10
+    Harness::click(Control<QRadioButton>(main, "RadioBtnDisble"));
+    Harness::click(next);
     QCOMPARE(main.nCurrentPage, int(PAGE_CONFIRM));
 }
 
@@ -104,29 +105,32 @@ void ConfigureTest::confirmationShowsWhatWillBeWritten() {
     main.wizard.newSecurityMode = mode;
     main.wizard.newWepKey = "0123456789";
     main.wizard.newPSK = "psk & key";
-    main.NewWepLabel->setText(QStringLiteral("(before)"));
-    main.NewKeyLabel->setText(QStringLiteral("(before)"));
+    QLabel& ssidLabel = Control<QLabel>(main, "NewSSIDLabel");
+    QLabel& channelLabel = Control<QLabel>(main, "NewChannelLabel");
+    QLabel& securityLabel = Control<QLabel>(main, "NewWepLabel");
+    QLabel& keyLabel = Control<QLabel>(main, "NewKeyLabel");
+    securityLabel.setText(QStringLiteral("(before)"));
+    keyLabel.setText(QStringLiteral("(before)"));
     main.LoadPage(PAGE_CONFIRM);
 
     if (security.startsWith(QLatin1Char('['))) {
         security = main.Text(security.mid(1, security.size() - 2).toStdString());
         QVERIFY(!security.isEmpty());
     }
-    QCOMPARE(main.NewWepLabel->text(), security);
-    QCOMPARE(main.NewKeyLabel->text(), key);
-    QCOMPARE(main.NewSSIDLabel->text(), QStringLiteral("Caf\u00e9 & Co"));
-    QCOMPARE(main.NewSSIDLabel->textFormat(), Qt::PlainText);  // '&' shown as it is
-    QCOMPARE(main.NewChannelLabel->text(), QStringLiteral("0"));
+    QCOMPARE(securityLabel.text(), security);
+    QCOMPARE(keyLabel.text(), key);
+    QCOMPARE(ssidLabel.text(), QStringLiteral("Caf\u00e9 & Co"));
+    QCOMPARE(ssidLabel.textFormat(), Qt::PlainText);  // '&' shown as it is
+    QCOMPARE(channelLabel.text(), QStringLiteral("0"));
     QCOMPARE(main.wizard.newSecurityMode, modeAfter);
-    for (QLabel* label :
-         {main.NewSSIDLabel, main.NewChannelLabel, main.NewWepLabel, main.NewKeyLabel}) {
+    for (QLabel* label : {&ssidLabel, &channelLabel, &securityLabel, &keyLabel}) {
         QVERIFY(label->isVisible());
         QCOMPARE(label->size(), QSize(113, 14));
         QCOMPARE(label->toolTip(), label->text());
     }
-    QVERIFY(main.YesPanel->isVisible());
-    QVERIFY(main.NoPanel->isVisible());
-    QVERIFY(!main.BackPanel->isVisible());
+    QVERIFY(Control<FlatPanel>(main, "YesPanel").isVisible());
+    QVERIFY(Control<FlatPanel>(main, "NoPanel").isVisible());
+    QVERIFY(!Control<FlatPanel>(main, "BackPanel").isVisible());
 }
 
 void ConfigureTest::exchange_data() {
@@ -187,7 +191,7 @@ void ConfigureTest::exchange() {
             QTimer::singleShot(timing.configureGrace / 4, &form, [&] { network.releaseHeld(); });
         });
     }
-    Harness::click(h.main().YesPanel);
+    Harness::click(Control<FlatPanel>(h.main(), "YesPanel"));
     const qint64 took = clock.elapsed();
 
     QVERIFY(mainHiddenDuringDialog);
@@ -216,8 +220,8 @@ void ConfigureTest::exchange() {
     if (success) {
         QVERIFY(h.messages().warnings.empty());
         QCOMPARE(h.main().nCurrentPage, int(PAGE_CONGRATULATION));
-        QVERIFY(h.main().RegPanel->isVisible());
-        QVERIFY(h.main().ExitPanel->isVisible());
+        QVERIFY(Control<FlatPanel>(h.main(), "RegPanel").isVisible());
+        QVERIFY(Control<FlatPanel>(h.main(), "ExitPanel").isVisible());
         // No pause is spent waiting for an acknowledgement that is in already.
         if (answer == QLatin1String("now")) {
             QVERIFY(took - recorder.ticks.back().atMs < timing.configureGrace.count());
@@ -233,7 +237,7 @@ void ConfigureTest::secondExchangeTicksQuicklyFromItsFirstTick() {
     Harness h(ExchangeOptions());
     ToConfirmation(h);
     FakeNetwork& network = h.network();
-    Harness::click(h.main().YesPanel);
+    Harness::click(Control<FlatPanel>(h.main(), "YesPanel"));
     QCOMPARE(h.main().nCurrentPage, int(PAGE_CONGRATULATION));
     QVERIFY(h.main().exchange().bConfigureAckSeen.load());
 
@@ -241,7 +245,7 @@ void ConfigureTest::secondExchangeTicksQuicklyFromItsFirstTick() {
     network.setDelivery(PacketKind::Configure, FakeNetwork::Delivery::Held);
     h.main().LoadPage(PAGE_CONFIRM);
     TickRecorder recorder(h.windows().configureForm());
-    Harness::click(h.main().YesPanel);
+    Harness::click(Control<FlatPanel>(h.main(), "YesPanel"));
     QCOMPARE(int(recorder.ticks.size()), 12);
     // The shortened interval stays: the first tick already comes quickly.
     QVERIFY2(recorder.ticks.front().atMs < h.timing().configureTick.count() / 2,
@@ -281,7 +285,7 @@ void ConfigureTest::userGuideOpensOrOffersTheReader() {
         Harness h;
         h.shell().opens = viewer;
         h.messages().answer = answerYes;
-        Harness::click(h.main().UserguidePanel);
+        Harness::click(Control<FlatPanel>(h.main(), "UserguidePanel"));
 
         const QUrl guideUrl = QUrl::fromLocalFile(
             QDir(folder.path()).absoluteFilePath(QStringLiteral("Manual/trv81k_eu_v3-qig_ug.pdf")));

@@ -24,11 +24,11 @@ using namespace trv81k::testing;
 
 namespace {
 
-void MoveOver(QWidget* widget) {
-    QMouseEvent move(QEvent::MouseMove, QPointF(widget->rect().center()),
-                     QPointF(widget->mapToGlobal(widget->rect().center())), Qt::NoButton,
+void MoveOver(QWidget& widget) {
+    QMouseEvent move(QEvent::MouseMove, QPointF(widget.rect().center()),
+                     QPointF(widget.mapToGlobal(widget.rect().center())), Qt::NoButton,
                      Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(widget, &move);
+    QApplication::sendEvent(&widget, &move);
 }
 
 // Presses at `from` (window coordinates), moves by `by` with the button held, releases.
@@ -69,14 +69,15 @@ private slots:
 void DialogsTest::searchFailCaptionTurnsSilverOnTheHolder() {
     Harness h;
     TSearchFailForm& fail = h.windows().searchFailForm();
-    QCOMPARE(fail.ContinuePanel->text(), QStringLiteral("Continue"));
-    QCOMPARE(fail.ContinuePanel->captionColour(), look::kGrey);
-    MoveOver(fail.ContinuePanel);
-    QCOMPARE(fail.ContinuePanel->captionColour(), look::kWhite);
-    MoveOver(fail.Panel1);
-    QCOMPARE(fail.ContinuePanel->captionColour(), look::kSilver);
+    FlatPanel& caption = Control<FlatPanel>(fail, "ContinuePanel");
+    QCOMPARE(caption.text(), QStringLiteral("Continue"));
+    QCOMPARE(caption.captionColour(), look::kGrey);
+    MoveOver(caption);
+    QCOMPARE(caption.captionColour(), look::kWhite);
+    MoveOver(Control<HolderPanel>(fail, "Panel1"));
+    QCOMPARE(caption.captionColour(), look::kSilver);
     QCOMPARE(fail.size(), QSize(207, 208));
-    QCOMPARE(fail.Image1->geometry(), QRect(0, 0, 207, 208));
+    QCOMPARE(Control<Picture>(fail, "Image1").geometry(), QRect(0, 0, 207, 208));
 }
 
 void DialogsTest::searchFailDragsByItsPictureOnlyAndLoginNotAtAll() {
@@ -93,7 +94,8 @@ void DialogsTest::searchFailDragsByItsPictureOnlyAndLoginNotAtAll() {
     drag(&fail, QPoint(40, 60), QPoint(30, 20));
     QTRY_COMPARE(fail.pos(), QPoint(130, 120));
     // A press on the button holder does not move the window.
-    DragWindow(&fail, fail.Panel1->geometry().topLeft() + QPoint(3, 3), QPoint(25, 25));
+    DragWindow(&fail, Control<HolderPanel>(fail, "Panel1").geometry().topLeft() + QPoint(3, 3),
+               QPoint(25, 25));
     QCOMPARE(fail.pos(), QPoint(130, 120));
     fail.hide();
     drag(&login, QPoint(30, 150), QPoint(30, 20));
@@ -104,18 +106,20 @@ void DialogsTest::searchFailDragsByItsPictureOnlyAndLoginNotAtAll() {
 void DialogsTest::radiusNoteClosesWithOk() {
     Harness h;
     TWPARadiusNoteForm& note = h.windows().radiusNoteForm();
-    QCOMPARE(note.OKPanel->text(), QStringLiteral("OK"));
-    QCOMPARE(note.OKPanel->cursor().shape(), Qt::ArrowCursor);
-    QCOMPARE(note.Panel1->geometry(), QRect(408, 322, 88, 42));
-    MoveOver(note.OKPanel);
-    QCOMPARE(note.OKPanel->captionColour(), look::kWhite);
-    MoveOver(note.Panel1);
-    QCOMPARE(note.OKPanel->captionColour(), look::kGrey);
-    QVERIFY(note.Image9->hasImage());
+    FlatPanel& ok = Control<FlatPanel>(note, "OKPanel");
+    HolderPanel& holder = Control<HolderPanel>(note, "Panel1");
+    QCOMPARE(ok.text(), QStringLiteral("OK"));
+    QCOMPARE(ok.cursor().shape(), Qt::ArrowCursor);
+    QCOMPARE(holder.geometry(), QRect(408, 322, 88, 42));
+    MoveOver(ok);
+    QCOMPARE(ok.captionColour(), look::kWhite);
+    MoveOver(holder);
+    QCOMPARE(ok.captionColour(), look::kGrey);
+    QVERIFY(Control<Picture>(note, "Image9").hasImage());
     bool shown = false;
     WhenVisible(&note, [&] {
         shown = true;
-        Harness::click(note.OKPanel);
+        Harness::click(ok);
     });
     QCOMPARE(note.exec(), int(QDialog::Accepted));
     QVERIFY(shown);
@@ -124,29 +128,34 @@ void DialogsTest::radiusNoteClosesWithOk() {
 void DialogsTest::pairingIntroductionSteps() {
     Harness h;
     TBPSIntroForm* intro = &h.windows().bpsIntroForm();
+    HolderPanel& nextPanel = Control<HolderPanel>(*intro, "NextPanel");
+    HolderPanel& closePanel = Control<HolderPanel>(*intro, "ClosePanel");
+    Picture& next = Control<Picture>(*intro, "NextButtonImage");
+    Picture& close = Control<Picture>(*intro, "CloseButtonImage");
     TMainForm& main = h.main();
+    FlatPanel& where = Control<FlatPanel>(main, "WhereBPSPanel");
     main.LoadPage(PAGE_SECURE_1_CONFIGURE_WIRELESS);
     std::vector<int> steps;
     QPoint closeOnLast;
     bool nextOnLast = true;
     WhenVisible(intro, [&] {
         steps.push_back(intro->introStep);
-        QVERIFY(intro->BPSImage[0]->isVisible());
-        QVERIFY(intro->NextPanel->isVisible());
-        QCOMPARE(intro->ClosePanel->pos(), QPoint(176, 372));
-        Harness::click(intro->NextButtonImage);
+        QVERIFY(Control<Picture>(*intro, "BPSImage1").isVisible());
+        QVERIFY(nextPanel.isVisible());
+        QCOMPARE(closePanel.pos(), QPoint(176, 372));
+        Harness::click(next);
         steps.push_back(intro->introStep);
-        Harness::click(intro->NextButtonImage);
+        Harness::click(next);
         steps.push_back(intro->introStep);
-        QVERIFY(intro->BPSImage[2]->isVisible());
-        QVERIFY(!intro->BPSImage[1]->isVisible());
-        nextOnLast = intro->NextPanel->isVisible();
-        closeOnLast = intro->ClosePanel->pos();
+        QVERIFY(Control<Picture>(*intro, "BPSImage3").isVisible());
+        QVERIFY(!Control<Picture>(*intro, "BPSImage2").isVisible());
+        nextOnLast = nextPanel.isVisible();
+        closeOnLast = closePanel.pos();
         intro->NextButtonImageClick();  // nothing on the last picture
         steps.push_back(intro->introStep);
-        Harness::click(intro->CloseButtonImage);
+        Harness::click(close);
     });
-    Harness::click(main.WhereBPSPanel);
+    Harness::click(where);
     QCOMPARE(steps, (std::vector<int>{15, 16, 17, 17}));
     QVERIFY(!nextOnLast);
     QCOMPARE(closeOnLast, QPoint(248, 364));
@@ -155,9 +164,9 @@ void DialogsTest::pairingIntroductionSteps() {
     int again = 0;
     WhenVisible(intro, [&] {
         again = intro->introStep;
-        Harness::click(intro->CloseButtonImage);
+        Harness::click(close);
     });
-    Harness::click(main.WhereBPSPanel);
+    Harness::click(where);
     QCOMPARE(again, 15);
 }
 
@@ -170,13 +179,14 @@ void DialogsTest::searchDialogIsCutToItsShape() {
     QVERIFY(!mask.contains(QPoint(330, 40)));  // right of 320
     QVERIFY(!mask.contains(QPoint(160, 90)));  // below 85
     QVERIFY(!mask.contains(QPoint(0, 0)));     // rounded corner
-    QCOMPARE(search.HourGlassImage[0]->pos(), QPoint(10, 13));
-    QVERIFY(!search.HourGlassImage[3]->isVisible());
+    QCOMPARE(Control<Picture>(search, "HourGlassImage1").pos(), QPoint(10, 13));
+    QVERIFY(!Control<Picture>(search, "HourGlassImage4").isVisible());
     const QRegion configureMask = h.windows().configureForm().mask();
     QVERIFY(configureMask.contains(QPoint(280, 40)));
     QVERIFY(!configureMask.contains(QPoint(295, 40)));
-    QCOMPARE(h.windows().configureForm().HourGlassImage[2]->pos(), QPoint(8, 13));
-    QCOMPARE(h.windows().configureForm().Timer1->interval(), int(h.timing().configureTick.count()));
+    QCOMPARE(Control<Picture>(h.windows().configureForm(), "HourGlassImage3").pos(), QPoint(8, 13));
+    QCOMPARE(Control<QTimer>(h.windows().configureForm(), "Timer1").interval(),
+             int(h.timing().configureTick.count()));
 }
 
 void DialogsTest::pauseKeepsPaintingAndDropsInput() {
@@ -194,7 +204,7 @@ void DialogsTest::pauseKeepsPaintingAndDropsInput() {
     connect(&ticker, &QTimer::timeout, &canvas, [&] {
         ++ticks;
         canvas.update();
-        Harness::click(&button);
+        Harness::click(button);
     });
     ticker.start(20);
     const int paintsBefore = canvas.paints;
@@ -209,7 +219,7 @@ void DialogsTest::pauseKeepsPaintingAndDropsInput() {
     QCOMPARE(clicks, 0);
     QVERIFY(!pauseDrainingActive());
     // After the wait input counts again.
-    Harness::click(&button);
+    Harness::click(button);
     QCOMPARE(clicks, 1);
 }
 

@@ -21,6 +21,14 @@ HarnessOptions OneDevice(double scale = 0.02) {
     return options;
 }
 
+QLineEdit& PasswordOf(TLoginForm& login) {
+    return Control<QLineEdit>(login, "PasswordEdit");
+}
+
+FlatPanel& EnterOf(TLoginForm& login) {
+    return Control<FlatPanel>(login, "EnterPanel");
+}
+
 // Opens the login dialog from the list with Yes and runs `inDialog` while it is up; the
 // dialog is closed with Escape afterwards when it is still open.
 void WithLogin(Harness& h, const std::function<void(TLoginForm&)>& inDialog) {
@@ -28,15 +36,15 @@ void WithLogin(Harness& h, const std::function<void(TLoginForm&)>& inDialog) {
     WhenVisible(login, [login, inDialog] {
         inDialog(*login);
         if (login->isVisible()) {
-            QTest::keyClick(login->PasswordEdit, Qt::Key_Escape);
+            QTest::keyClick(&PasswordOf(*login), Qt::Key_Escape);
         }
     });
-    Harness::click(h.main().YesPanel);
+    Harness::click(Control<FlatPanel>(h.main(), "YesPanel"));
 }
 
 void Type(TLoginForm& login, const QString& text) {
-    login.PasswordEdit->selectAll();
-    QTest::keyClicks(login.PasswordEdit, text);
+    PasswordOf(login).selectAll();
+    QTest::keyClicks(&PasswordOf(login), text);
 }
 
 }  // namespace
@@ -57,7 +65,7 @@ void LoginTest::acceptedPasswordTakesTheDeviceSettingsOver() {
     bool accepted = false;
     WithLogin(h, [&](TLoginForm& login) {
         Type(login, QStringLiteral("secret"));
-        Harness::click(login.EnterPanel);  // as Return (the other tests log in by Return)
+        Harness::click(EnterOf(login));  // as Return (the other tests log in by Return)
         accepted = !login.isVisible();
     });
     QVERIFY(accepted);
@@ -76,8 +84,8 @@ void LoginTest::acceptedPasswordTakesTheDeviceSettingsOver() {
     QCOMPARE(std::vector<int>({w.newChannel, int(w.newNetMode), w.newSecurityMode}),
              std::vector<int>({9, 1, int(kSecurityWpa2Aes)}));
     // Page 7 shows them.
-    QCOMPARE(main.IPEdit->text(), QStringLiteral("192.168.5.20"));
-    QCOMPARE(main.DeviceNameEdit->text(), QStringLiteral("Office"));
+    QCOMPARE(Control<QLineEdit>(main, "IPEdit").text(), QStringLiteral("192.168.5.20"));
+    QCOMPARE(Control<QLineEdit>(main, "DeviceNameEdit").text(), QStringLiteral("Office"));
     QVERIFY(main.exchange().bAuthOK.load());
 }
 
@@ -91,18 +99,18 @@ void LoginTest::refusalsKeepTheDialogOpenUntilEscape() {
     bool openWithoutAdapter = false;
     WithLogin(h, [&](TLoginForm& login) {
         Type(login, QStringLiteral("wrong"));
-        QTest::keyClick(login.PasswordEdit, Qt::Key_Return);
+        QTest::keyClick(&PasswordOf(login), Qt::Key_Return);
         stillOpen = login.isVisible();
-        textSelected = login.PasswordEdit->selectedText() == QStringLiteral("wrong");
-        focused = login.focusWidget() == login.PasswordEdit;
+        textSelected = PasswordOf(login).selectedText() == QStringLiteral("wrong");
+        focused = login.focusWidget() == &PasswordOf(login);
         // A click on Enter and the keypad's Enter are Return too.
-        Harness::click(login.EnterPanel);
-        QTest::keyClick(login.PasswordEdit, Qt::Key_Enter);
+        Harness::click(EnterOf(login));
+        QTest::keyClick(&PasswordOf(login), Qt::Key_Enter);
         // Without an adapter nothing is sent.
         h.network().adapterPresent = false;
-        Harness::click(login.EnterPanel);
+        Harness::click(EnterOf(login));
         openWithoutAdapter = login.isVisible();
-        QTest::keyClick(login.PasswordEdit, Qt::Key_Escape);
+        QTest::keyClick(&PasswordOf(login), Qt::Key_Escape);
     });
     QVERIFY(stillOpen);
     QVERIFY(textSelected);
@@ -119,7 +127,7 @@ void LoginTest::refusalsKeepTheDialogOpenUntilEscape() {
     QVERIFY(!h.main().exchange().bGetSearchAck.load());
     QVERIFY(h.main().wizard.newSSID.empty());
     // The dialog keeps its text for the next showing.
-    QCOMPARE(h.windows().loginForm().PasswordEdit->text(), QStringLiteral("wrong"));
+    QCOMPARE(PasswordOf(h.windows().loginForm()).text(), QStringLiteral("wrong"));
 }
 
 void LoginTest::lateAcceptanceCountsAsRefusal() {
@@ -138,7 +146,7 @@ void LoginTest::lateAcceptanceCountsAsRefusal() {
     };
     WithLogin(h, [&](TLoginForm& login) {
         Type(login, QStringLiteral("secret"));
-        QTest::keyClick(login.PasswordEdit, Qt::Key_Return);
+        QTest::keyClick(&PasswordOf(login), Qt::Key_Return);
     });
     QCOMPARE(h.messages().warnings, std::vector<QString>{h.main().Text("PASSWORD_ERROR")});
     QVERIFY(!authAtWarning);
@@ -149,7 +157,7 @@ void LoginTest::lateAcceptanceCountsAsRefusal() {
 
 void LoginTest::passwordBoxTakesThirtyTwoStars() {
     Harness h(OneDevice());
-    QLineEdit* edit = h.windows().loginForm().PasswordEdit;
+    QLineEdit* edit = &PasswordOf(h.windows().loginForm());
     QCOMPARE(edit->geometry().topLeft(), QPoint(73, 73));
     edit->show();
     QTest::keyClicks(edit, QString(40, QLatin1Char('k')));
@@ -166,13 +174,13 @@ void LoginTest::inputDuringTheWaitIsLost() {
         Type(login, QStringLiteral("wrong"));
         // Halfway through the wait: a click on Enter, typing, and a repaint request.
         QTimer::singleShot(h.timing().loginPause / 2, &login, [&login, &paintsDuringWait] {
-            Harness::click(login.EnterPanel);
-            QTest::keyClicks(login.PasswordEdit, QStringLiteral("xyz"));
-            login.PasswordEdit->repaint();
+            Harness::click(EnterOf(login));
+            QTest::keyClicks(&PasswordOf(login), QStringLiteral("xyz"));
+            PasswordOf(login).repaint();
             paintsDuringWait = 1;
         });
-        QTest::keyClick(login.PasswordEdit, Qt::Key_Return);
-        QCOMPARE(login.PasswordEdit->text(), QStringLiteral("wrong"));
+        QTest::keyClick(&PasswordOf(login), Qt::Key_Return);
+        QCOMPARE(PasswordOf(login).text(), QStringLiteral("wrong"));
     });
     QCOMPARE(paintsDuringWait, 1);
     QCOMPARE(h.network().sent(PacketKind::Authentication), 1);

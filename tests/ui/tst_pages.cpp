@@ -13,6 +13,7 @@
 #include "ui/Loginunit.h"
 #include "ui/Mainunit.h"
 #include "ui/Searchunit.h"
+#include "ui/page_table.h"
 
 using namespace trv81k;
 using namespace trv81k::testing;
@@ -35,20 +36,22 @@ private slots:
 void PagesTest::nextAndBackWalkTheFirstPages() {
     Harness h;
     TMainForm& main = h.main();
-    Harness::click(main.SetupPanel);
+    FlatPanel& next = Control<FlatPanel>(main, "NextPanel");
+    FlatPanel& back = Control<FlatPanel>(main, "BackPanel");
+    Harness::click(Control<FlatPanel>(main, "SetupPanel"));
     QCOMPARE(main.nCurrentPage, 2);
-    QVERIFY(!main.BackPanel->isVisible());  // page 2 offers Exit and Next only
+    QVERIFY(!back.isVisible());  // page 2 offers Exit and Next only
     for (int page = 3; page <= 5; ++page) {
-        Harness::click(main.NextPanel);
+        Harness::click(next);
         QCOMPARE(main.nCurrentPage, page);
     }
     for (int page = 4; page >= 2; --page) {
-        Harness::click(main.BackPanel);
+        Harness::click(back);
         QCOMPARE(main.nCurrentPage, page);
     }
     main.BackPanelClick();  // the handler itself: 2 -> 1
     QCOMPARE(main.nCurrentPage, 1);
-    Harness::click(main.ClickHerePanel);
+    Harness::click(Control<FlatPanel>(main, "ClickHerePanel"));
     QCOMPARE(main.nCurrentPage, 2);
     QCOMPARE(h.network().sentTotal(), 0);
     QVERIFY(h.messages().warnings.empty());
@@ -66,10 +69,10 @@ void PagesTest::searchAndYesNeedAnAdapter() {
 
     // The adapter back: the search runs; gone again, Yes on the list is refused.
     h.network().adapterPresent = true;
-    Harness::click(h.main().NextPanel);
+    Harness::click(Control<FlatPanel>(h.main(), "NextPanel"));
     QCOMPARE(h.main().nCurrentPage, int(PAGE_STEP_5_SELECT_AP));
     h.network().adapterPresent = false;
-    Harness::click(h.main().YesPanel);
+    Harness::click(Control<FlatPanel>(h.main(), "YesPanel"));
     QCOMPARE(h.messages().warnings, std::vector<QString>(2, message));
     QCOMPARE(h.network().sent(PacketKind::Authentication), 0);
     QVERIFY(!h.windows().loginForm().isVisible());
@@ -83,62 +86,32 @@ void PagesTest::pageControlsFollowThePageTable() {
     QCOMPARE(main.nCurrentPage, int(PAGE_WELCOME));
     QVERIFY(main.isVisible());
     QCOMPARE(main.size(), QSize(580, 436));
-    QCOMPARE(main.ExitPanel->pos(), QPoint(424, 374));
+    QCOMPARE(Control<FlatPanel>(main, "ExitPanel").pos(), QPoint(424, 374));
     QVERIFY(main.wizard.bStaticIP);
     QVERIFY(main.wizard.newSSID.empty());
     QCOMPARE(main.wizard.newChannel, 0);
-    struct Expect {
-        int page;
-        std::vector<QWidget*> visible;
-        Picture* picture;
-    };
-    const auto w = [](auto*... widgets) {
-        return std::vector<QWidget*>{static_cast<QWidget*>(widgets)...};
-    };
-    const std::vector<Expect> table = {
-        {1, w(main.SetupPanel, main.UserguidePanel, main.ExitPanel, main.ClickHerePanel),
-         main.Image[0]},
-        {2, w(main.ExitPanel, main.NextPanel), main.Image[1]},
-        {3, w(main.BackPanel, main.NextPanel), main.Image[2]},
-        {5, w(main.ExitPanel, main.BackPanel, main.NextPanel), main.Image[4]},
-        {6, w(main.NoPanel, main.YesPanel, main.APListView, main.ExitPanel), main.Image[5]},
-        {8,
-         w(main.WhereBPSPanel, main.BackPanel, main.NextPanel, main.ExitPanel,
-           main.WlanManualPanel),
-         main.ImageSecure1},
-        {9,
-         w(main.BackPanel, main.NextPanel, main.ExitPanel, main.SSIDEdit, main.ChannelComboBox,
-           main.NetModeComboBox),
-         main.ImageSecure2},
-        {10,
-         w(main.RadioBtnDisble, main.RadioBtnWEP, main.RadioBtnPSK, main.RadioBtnWPARadius,
-           main.BackPanel, main.NextPanel),
-         main.ImageSecure3},
-        {12,
-         w(main.BackPanel, main.NextPanel, main.SecurityComboBox, main.LABEL_PSK_KEY_MAX,
-           main.EncryptionComboBox, main.PSKEdit),
-         main.ImageSecure4PSK},
-        {19, w(main.RegPanel, main.ExitPanel), main.ImageCongratulation},
-    };
     const QList<QWidget*> all = main.findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
-    for (const Expect& expect : table) {
-        if (expect.page != PAGE_WELCOME) {  // the first page as shown at start
-            main.LoadPage(expect.page);
+    for (const PageLayout& layout : kPageTable) {
+        if (layout.page == PAGE_CONFIRM) {
+            continue;  // its fill shows the confirmation labels as well (tst_configure)
         }
-        QCOMPARE(main.nCurrentPage, expect.page);
-        for (QWidget* widget : all) {
-            const bool shouldShow =
-                widget == expect.picture || std::find(expect.visible.begin(), expect.visible.end(),
-                                                      widget) != expect.visible.end();
+        if (layout.page != PAGE_WELCOME) {  // the first page as shown at start
+            main.LoadPage(layout.page);
+        }
+        QCOMPARE(main.nCurrentPage, layout.page);
+        std::vector<const QWidget*> shown = {&Control<Picture>(main, layout.picture)};
+        for (const char* name : layout.controlNames()) {
+            shown.push_back(&Control<QWidget>(main, name));
+        }
+        for (const QWidget* widget : all) {
+            const bool shouldShow = std::find(shown.begin(), shown.end(), widget) != shown.end();
             QVERIFY2(widget->isVisible() == shouldShow,
                      qPrintable(
-                         QStringLiteral("page %1: %2").arg(expect.page).arg(widget->objectName())));
+                         QStringLiteral("page %1: %2").arg(layout.page).arg(widget->objectName())));
         }
         // The picture lies under every control.
         QCOMPARE(main.childAt(2, 2), nullptr);  // passive pictures let the pointer through
-        QCOMPARE(all.indexOf(expect.picture) >= 0, true);
-        QCOMPARE(main.findChildren<QWidget*>(Qt::FindDirectChildrenOnly).first(),
-                 static_cast<QWidget*>(expect.picture));
+        QCOMPARE(main.findChildren<QWidget*>(Qt::FindDirectChildrenOnly).first(), shown.front());
     }
 }
 
@@ -174,11 +147,10 @@ void PagesTest::buttonsArePlacedForTheLanguage() {
     for (int p = 1; p <= page; ++p) {  // the normal road: moves of earlier pages count
         h.main().LoadPage(p);
     }
-    QWidget* widget = h.main().Control(control.toStdString());
-    QVERIFY(widget != nullptr);
-    QCOMPARE(widget->geometry(), geometry);
+    const QWidget& widget = Control<QWidget>(h.main(), qPrintable(control));
+    QCOMPARE(widget.geometry(), geometry);
     if (section == "French" && control == "ClickHerePanel") {
-        QCOMPARE(widget->font().pointSize(), 10);
+        QCOMPARE(widget.font().pointSize(), 10);
     }
 }
 
@@ -198,39 +170,42 @@ void PagesTest::pagesWithoutLayoutShowABlankWindow() {
 void PagesTest::captionTurnsWhiteUntilThePointerReachesTheBackground() {
     Harness h;
     TMainForm& main = h.main();
+    const FlatPanel& setup = Control<FlatPanel>(main, "SetupPanel");
+    const FlatPanel& exit = Control<FlatPanel>(main, "ExitPanel");
     QTRY_VERIFY(main.windowHandle() != nullptr && main.windowHandle()->isExposed());
-    QCOMPARE(main.SetupPanel->captionColour(), look::kGrey);
-    const QPoint onSetup = main.SetupPanel->geometry().center();
-    QTest::mouseMove(main.windowHandle(), onSetup);
-    QTRY_COMPARE(main.SetupPanel->captionColour(), look::kWhite);
+    QCOMPARE(setup.captionColour(), look::kGrey);
+    QTest::mouseMove(main.windowHandle(), setup.geometry().center());
+    QTRY_COMPARE(setup.captionColour(), look::kWhite);
     // Onto another button: the first stays white (no leave tracking), the second lights up.
-    QTest::mouseMove(main.windowHandle(), main.ExitPanel->geometry().center());
-    QTRY_COMPARE(main.ExitPanel->captionColour(), look::kWhite);
-    QCOMPARE(main.SetupPanel->captionColour(), look::kWhite);
+    QTest::mouseMove(main.windowHandle(), exit.geometry().center());
+    QTRY_COMPARE(exit.captionColour(), look::kWhite);
+    QCOMPARE(setup.captionColour(), look::kWhite);
     // The background (a picture) turns all of them grey again.
     QTest::mouseMove(main.windowHandle(), QPoint(60, 60));
-    QTRY_COMPARE(main.SetupPanel->captionColour(), look::kGrey);
-    QCOMPARE(main.ExitPanel->captionColour(), look::kGrey);
+    QTRY_COMPARE(setup.captionColour(), look::kGrey);
+    QCOMPARE(exit.captionColour(), look::kGrey);
 }
 
 void PagesTest::manualEntryLeadsToTheWirelessPage() {
     Harness h;
     TMainForm& main = h.main();
     main.LoadPage(PAGE_SECURE_1_CONFIGURE_WIRELESS);
-    QVERIFY(main.EnterManuallyLabel->isVisible());
+    QVERIFY(Control<FlatPanel>(main, "EnterManuallyLabel").isVisible());
     QVERIFY(!main.wizard.bWirelessEditable);
-    Harness::click(main.EnterManuallyLabel);
+    Harness::click(Control<FlatPanel>(main, "EnterManuallyLabel"));
     QCOMPARE(main.nCurrentPage, int(PAGE_SECURE_2_WIRELESS_SETTINGS));
     QVERIFY(main.wizard.bWirelessEditable);
-    Harness::click(main.BackPanel);
+    Harness::click(Control<FlatPanel>(main, "BackPanel"));
     QCOMPARE(main.nCurrentPage, int(PAGE_SECURE_1_CONFIGURE_WIRELESS));
 }
 
 void PagesTest::settingsPagesShowTheWizardState() {
     Harness h;
     TMainForm& main = h.main();
+    // The first activation fills the lists from the texts: mixed, G-only and B-only for the
+    // design's four modes.
     main.activateWindow();
-    QTRY_VERIFY(main.bSettingsApplied);
+    QTRY_COMPARE(Control<QComboBox>(main, "NetModeComboBox").count(), 3);
     main.wizard.newPassword = "pw\xE9";  // Latin-1, as the device sends it
     main.wizard.newDeviceName = "Office";
     main.wizard.newIPText = "192.168.1.20";
@@ -238,17 +213,20 @@ void PagesTest::settingsPagesShowTheWizardState() {
     main.wizard.newGatewayText = "192.168.1.1";
     main.wizard.bStaticIP = true;
     main.LoadPage(PAGE_STEP_6_BASIC_SETTINGS);
-    QCOMPARE(main.PasswordEdit->text(), QString::fromUtf8("pw\u00e9"));
-    QCOMPARE(main.DeviceNameEdit->text(), QStringLiteral("Office"));
-    QCOMPARE(main.DHCPModeComboBox->currentIndex(), 1);
-    QVERIFY(main.IPEdit->isEnabled());
-    QCOMPARE(main.GatewayEdit->text(), QStringLiteral("192.168.1.1"));
-    QCOMPARE(main.IPEdit->pos(), QPoint(148, 287));  // moved by the page
+    const QComboBox& addressMode = Control<QComboBox>(main, "DHCPModeComboBox");
+    QLineEdit& address = Control<QLineEdit>(main, "IPEdit");
+    QLineEdit& gateway = Control<QLineEdit>(main, "GatewayEdit");
+    QCOMPARE(Control<QLineEdit>(main, "PasswordEdit").text(), QString::fromUtf8("pw\u00e9"));
+    QCOMPARE(Control<QLineEdit>(main, "DeviceNameEdit").text(), QStringLiteral("Office"));
+    QCOMPARE(addressMode.currentIndex(), 1);
+    QVERIFY(address.isEnabled());
+    QCOMPARE(gateway.text(), QStringLiteral("192.168.1.1"));
+    QCOMPARE(address.pos(), QPoint(148, 287));  // moved by the page
 
     main.wizard.bStaticIP = false;
     main.LoadPage(PAGE_STEP_6_BASIC_SETTINGS);
-    QCOMPARE(main.DHCPModeComboBox->currentIndex(), 0);
-    for (QLineEdit* edit : {main.IPEdit, main.NetmaskEdit, main.GatewayEdit}) {
+    QCOMPARE(addressMode.currentIndex(), 0);
+    for (QLineEdit* edit : {&address, &Control<QLineEdit>(main, "NetmaskEdit"), &gateway}) {
         QVERIFY(!edit->isEnabled());
         QVERIFY(edit->text().isEmpty());
         QCOMPARE(edit->palette().color(QPalette::Base), look::kSilver);
@@ -259,13 +237,15 @@ void PagesTest::settingsPagesShowTheWizardState() {
     main.wizard.newChannel = 0;
     main.wizard.newNetMode = 2;
     main.LoadPage(PAGE_SECURE_2_WIRELESS_SETTINGS);
-    QCOMPARE(main.ChannelComboBox->currentText(), QStringLiteral("6"));
-    QCOMPARE(main.NetModeComboBox->currentIndex(), 2);
-    QCOMPARE(main.SSIDEdit->maxLength(), 32);
-    QCOMPARE(main.SSIDEdit->text().size(), 32);
+    const QComboBox& channel = Control<QComboBox>(main, "ChannelComboBox");
+    const QLineEdit& ssid = Control<QLineEdit>(main, "SSIDEdit");
+    QCOMPARE(channel.currentText(), QStringLiteral("6"));
+    QCOMPARE(Control<QComboBox>(main, "NetModeComboBox").currentIndex(), 2);
+    QCOMPARE(ssid.maxLength(), 32);
+    QCOMPARE(ssid.text().size(), 32);
     main.wizard.newChannel = 13;
     main.LoadPage(PAGE_SECURE_2_WIRELESS_SETTINGS);
-    QCOMPARE(main.ChannelComboBox->currentText(), QStringLiteral("13"));
+    QCOMPARE(channel.currentText(), QStringLiteral("13"));
 }
 
 // Exit, No on the list and the registration link (whether or not a browser starts) end the
@@ -280,9 +260,8 @@ void PagesTest::exitNoAndRegistrationCloseTheChannelJoinTheReceiverAndQuit() {
         } else if (way == "registration") {
             h.main().LoadPage(PAGE_CONGRATULATION);
         }
-        Harness::click(way == "Exit" ? h.main().ExitPanel
-                       : way == "No" ? h.main().NoPanel
-                                     : h.main().RegPanel);
+        const char* button = way == "Exit" ? "ExitPanel" : way == "No" ? "NoPanel" : "RegPanel";
+        Harness::click(Control<FlatPanel>(h.main(), button));
         QVERIFY2(h.quitCount == 1, way.data());
         QCOMPARE(h.network().closeCount(), 1);
         // The receiver had ended (joined) before the program was told to quit.

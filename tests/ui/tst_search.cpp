@@ -48,10 +48,10 @@ void SearchTest::noListableAnswerRunsTwelveSlowTicksThenTheFailureDialog() {
     TSearchFailForm* fail = &h.windows().searchFailForm();
     WhenVisible(fail, [&] {
         failShown = true;
-        percentageAtFail = search.Percentage_Label->text();
-        Harness::click(fail->ContinuePanel);
+        percentageAtFail = Control<QLabel>(search, "Percentage_Label").text();
+        Harness::click(Control<FlatPanel>(*fail, "ContinuePanel"));
     });
-    Harness::click(main.NextPanel);
+    Harness::click(Control<FlatPanel>(main, "NextPanel"));
     QVERIFY(failShown);
     QVERIFY(mainHiddenDuringSearch);
     QCOMPARE(h.network().sent(PacketKind::Search), 1);
@@ -86,10 +86,10 @@ void SearchTest::devicesAreListedOnceInArrivalOrder() {
     TMainForm& main = h.main();
     QCOMPARE(main.nCurrentPage, int(PAGE_STEP_5_SELECT_AP));
     QVERIFY(!h.windows().searchFailForm().isVisible());
-    QCOMPARE(Items(main.APListView),
+    QCOMPARE(Items(Control<QListWidget>(main, "APListView")),
              QStringList({"Office", "Hall", QString::fromUtf8("Caf\u00e9")}));
     QCOMPARE(main.exchange().table.count(), 3);  // the second answer of Office is no row
-    QVERIFY(main.APListView->item(0)->isSelected());
+    QVERIFY(Control<QListWidget>(main, "APListView").item(0)->isSelected());
     QCOMPARE(main.exchange().selectedIndex.load(), 0);
     QCOMPARE(main.exchange().selectedMAC(), (MacAddress{0x02, 0x81, 0, 0, 0, 1}));
 }
@@ -133,17 +133,17 @@ void SearchTest::secondSearchTicksFastFromTheStart() {
     const int fast = int(h.timing().fastTick.count());
     QCOMPARE(recorder.ticks.front().interval, fast);  // the answer came with the request
     recorder.ticks.clear();
-    Harness::click(h.main().BackPanel);
+    Harness::click(Control<FlatPanel>(h.main(), "BackPanel"));
     QCOMPARE(h.main().nCurrentPage, int(PAGE_STEP_4_CHECK_STATUS));
-    QCOMPARE(h.windows().searchForm().Timer1->interval(), fast);
+    QCOMPARE(Control<QTimer>(h.windows().searchForm(), "Timer1").interval(), fast);
     // The device answers again: already in the table, the list shows the earlier entry.
-    Harness::click(h.main().NextPanel);
+    Harness::click(Control<FlatPanel>(h.main(), "NextPanel"));
     QCOMPARE(h.main().nCurrentPage, int(PAGE_STEP_5_SELECT_AP));
     QCOMPARE(recorder.ticks.size(), std::size_t{12});
     for (const TickRecord& t : recorder.ticks) {
         QCOMPARE(t.interval, fast);
     }
-    QCOMPARE(h.main().APListView->count(), 1);
+    QCOMPARE(Control<QListWidget>(h.main(), "APListView").count(), 1);
     QCOMPARE(h.network().sent(PacketKind::Search), 2);
 }
 

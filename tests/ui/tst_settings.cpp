@@ -36,6 +36,14 @@ void TypeCharacters(QWidget* widget, const QString& text) {
     }
 }
 
+FlatPanel& NextOf(TMainForm& main) {
+    return Control<FlatPanel>(main, "NextPanel");
+}
+
+FlatPanel& BackOf(TMainForm& main) {
+    return Control<FlatPanel>(main, "BackPanel");
+}
+
 // Logged in to Office, on page 7.
 void ToBasicSettings(Harness& h) {
     h.walkToBasicSettings(QStringLiteral("secret"));
@@ -46,30 +54,31 @@ void ToBasicSettings(Harness& h) {
 // page 9.
 void ToWirelessSettings(Harness& h) {
     ToBasicSettings(h);
-    Harness::click(h.main().NextPanel);
-    Harness::click(h.main().NextPanel);
+    Harness::click(NextOf(h.main()));
+    Harness::click(NextOf(h.main()));
     QCOMPARE(h.main().nCurrentPage, int(PAGE_SECURE_2_WIRELESS_SETTINGS));
 }
 
 void ToSecurityLevel(Harness& h) {
     ToWirelessSettings(h);
-    Harness::click(h.main().NextPanel);
+    Harness::click(NextOf(h.main()));
     QCOMPARE(h.main().nCurrentPage, int(PAGE_SECURE_3_SECURITY_SETTINGS));
 }
 
-void ToKeyPage(Harness& h, QRadioButton* TMainForm::*radio, int page) {
+// Through page 10 with the radio button `radio` to the key page `page`.
+void ToKeyPage(Harness& h, const char* radio, int page) {
     ToSecurityLevel(h);
-    Harness::click(h.main().*radio);
-    Harness::click(h.main().NextPanel);
+    Harness::click(Control<QRadioButton>(h.main(), radio));
+    Harness::click(NextOf(h.main()));
     QCOMPARE(h.main().nCurrentPage, page);
 }
 
-bool IsSilverAndDisabled(const QWidget* field) {
-    return !field->isEnabled() && field->palette().color(QPalette::Base) == look::kSilver;
+bool IsSilverAndDisabled(const QWidget& field) {
+    return !field.isEnabled() && field.palette().color(QPalette::Base) == look::kSilver;
 }
 
-bool IsWhiteAndEnabled(const QWidget* field) {
-    return field->isEnabled() && field->palette().color(QPalette::Base) == look::kWhite;
+bool IsWhiteAndEnabled(const QWidget& field) {
+    return field.isEnabled() && field.palette().color(QPalette::Base) == look::kWhite;
 }
 
 }  // namespace
@@ -102,11 +111,11 @@ void SettingsTest::nextOnPage7AndYesOnPage18NeedTheLogin() {
     Harness h(WithDevice());
     TMainForm& main = h.main();
     main.LoadPage(PAGE_STEP_6_BASIC_SETTINGS);
-    main.PasswordEdit->setText(QStringLiteral("longenough"));
-    Harness::click(main.NextPanel);
+    Control<QLineEdit>(main, "PasswordEdit").setText(QStringLiteral("longenough"));
+    Harness::click(NextOf(main));
     QCOMPARE(main.nCurrentPage, int(PAGE_STEP_6_BASIC_SETTINGS));
     main.LoadPage(PAGE_CONFIRM);
-    Harness::click(main.YesPanel);
+    Harness::click(Control<FlatPanel>(main, "YesPanel"));
     QCOMPARE(main.nCurrentPage, int(PAGE_CONFIRM));
     QVERIFY(!h.windows().configureForm().isVisible());
     QVERIFY(main.isVisible());
@@ -118,19 +127,22 @@ void SettingsTest::passwordLengthIsCheckedFirst() {
     Harness h(WithDevice());
     ToBasicSettings(h);
     TMainForm& main = h.main();
-    main.IPEdit->setText(QStringLiteral("192.168.1.0"));  // would be refused too
-    Retype(main.PasswordEdit, QStringLiteral("abc"));
-    main.DeviceNameEdit->setFocus();
-    Harness::click(main.NextPanel);
+    QLineEdit& address = Control<QLineEdit>(main, "IPEdit");
+    QLineEdit& password = Control<QLineEdit>(main, "PasswordEdit");
+    QLineEdit& name = Control<QLineEdit>(main, "DeviceNameEdit");
+    address.setText(QStringLiteral("192.168.1.0"));  // would be refused too
+    Retype(password, QStringLiteral("abc"));
+    name.setFocus();
+    Harness::click(NextOf(main));
     QCOMPARE(h.messages().warnings, std::vector<QString>{main.Text("INVALID_PASSWORD")});
     QCOMPARE(main.nCurrentPage, int(PAGE_STEP_6_BASIC_SETTINGS));
-    QCOMPARE(main.focusWidget(), main.DeviceNameEdit);  // the focus stays where it was
+    QCOMPARE(main.focusWidget(), &name);  // the focus stays where it was
     QCOMPARE(main.wizard.newPassword, std::string("secret"));
 
     h.messages().warnings.clear();
-    Retype(main.PasswordEdit, QStringLiteral("abcd"));
-    main.IPEdit->setText(QStringLiteral("192.168.1.2"));
-    Harness::click(main.NextPanel);
+    Retype(password, QStringLiteral("abcd"));
+    address.setText(QStringLiteral("192.168.1.2"));
+    Harness::click(NextOf(main));
     QVERIFY(h.messages().warnings.empty());
     QCOMPARE(main.nCurrentPage, int(PAGE_SECURE_1_CONFIGURE_WIRELESS));
     QCOMPARE(main.wizard.newPassword, std::string("abcd"));
@@ -182,20 +194,22 @@ void SettingsTest::staticAddresses() {
     Harness h(WithDevice());
     ToBasicSettings(h);
     TMainForm& main = h.main();
-    QCOMPARE(main.DHCPModeComboBox->currentIndex(), 1);
+    QLineEdit& address = Control<QLineEdit>(main, "IPEdit");
+    QLineEdit& mask = Control<QLineEdit>(main, "NetmaskEdit");
+    QLineEdit& gatewayEdit = Control<QLineEdit>(main, "GatewayEdit");
+    QCOMPARE(Control<QComboBox>(main, "DHCPModeComboBox").currentIndex(), 1);
     // setText: the texts of these rows get past the key filters only this way.
-    main.IPEdit->setText(ip);
-    main.NetmaskEdit->setText(netmask);
-    main.GatewayEdit->setText(gateway);
-    Harness::click(main.NextPanel);
+    address.setText(ip);
+    mask.setText(netmask);
+    gatewayEdit.setText(gateway);
+    Harness::click(NextOf(main));
 
     std::vector<QString> expected;
     for (const QString& key : messages) {
         expected.push_back(main.Text(key.toStdString()));
     }
     QCOMPARE(h.messages().warnings, expected);
-    QCOMPARE(QStringList({main.IPEdit->text(), main.NetmaskEdit->text(), main.GatewayEdit->text()}),
-             fields);
+    QCOMPARE(QStringList({address.text(), mask.text(), gatewayEdit.text()}), fields);
     if (messages.isEmpty()) {
         QCOMPARE(main.nCurrentPage, int(PAGE_SECURE_1_CONFIGURE_WIRELESS));
         // Stored as typed; the sender reads them through the validators again.
@@ -216,10 +230,11 @@ void SettingsTest::refusedAddressPassesWithItsOldTextOnTheSecondNext() {
     Harness h(WithDevice());
     ToBasicSettings(h);
     TMainForm& main = h.main();
-    main.IPEdit->setText(QStringLiteral("192.168.9.0"));
-    Harness::click(main.NextPanel);
-    QCOMPARE(main.IPEdit->text(), QStringLiteral("192.168.5.20"));
-    Harness::click(main.NextPanel);
+    QLineEdit& address = Control<QLineEdit>(main, "IPEdit");
+    address.setText(QStringLiteral("192.168.9.0"));
+    Harness::click(NextOf(main));
+    QCOMPARE(address.text(), QStringLiteral("192.168.5.20"));
+    Harness::click(NextOf(main));
     QCOMPARE(main.nCurrentPage, int(PAGE_SECURE_1_CONFIGURE_WIRELESS));
     QCOMPARE(main.wizard.newIPText, std::string("192.168.5.20"));
     QCOMPARE(h.messages().warnings.size(), std::size_t{1});
@@ -229,22 +244,26 @@ void SettingsTest::dhcpSwitchesTheAddressFieldsOff() {
     Harness h(WithDevice());
     ToBasicSettings(h);
     TMainForm& main = h.main();
-    main.IPEdit->setText(QStringLiteral("1.2.3"));  // not valid, and not looked at with DHCP
-    Choose(main.DHCPModeComboBox, 0);
-    for (QLineEdit* edit : {main.IPEdit, main.NetmaskEdit, main.GatewayEdit}) {
-        QVERIFY(IsSilverAndDisabled(edit));
+    QComboBox& mode = Control<QComboBox>(main, "DHCPModeComboBox");
+    QLineEdit& address = Control<QLineEdit>(main, "IPEdit");
+    QLineEdit& mask = Control<QLineEdit>(main, "NetmaskEdit");
+    QLineEdit& gateway = Control<QLineEdit>(main, "GatewayEdit");
+    address.setText(QStringLiteral("1.2.3"));  // not valid, and not looked at with DHCP
+    Choose(mode, 0);
+    for (QLineEdit* edit : {&address, &mask, &gateway}) {
+        QVERIFY(IsSilverAndDisabled(*edit));
         QVERIFY(edit->text().isEmpty());
         QVERIFY(edit->isVisible());
     }
     // Back to static: the stored texts come back.
-    Choose(main.DHCPModeComboBox, 1);
-    QCOMPARE(main.IPEdit->text(), QStringLiteral("192.168.5.20"));
-    QCOMPARE(main.GatewayEdit->text(), QStringLiteral("192.168.5.1"));
-    QVERIFY(IsWhiteAndEnabled(main.NetmaskEdit));
+    Choose(mode, 1);
+    QCOMPARE(address.text(), QStringLiteral("192.168.5.20"));
+    QCOMPARE(gateway.text(), QStringLiteral("192.168.5.1"));
+    QVERIFY(IsWhiteAndEnabled(mask));
 
-    Choose(main.DHCPModeComboBox, 0);
-    Retype(main.DeviceNameEdit, QStringLiteral("Upstairs"));
-    Harness::click(main.NextPanel);
+    Choose(mode, 0);
+    Retype(Control<QLineEdit>(main, "DeviceNameEdit"), QStringLiteral("Upstairs"));
+    Harness::click(NextOf(main));
     QVERIFY(h.messages().warnings.empty());
     QCOMPARE(main.nCurrentPage, int(PAGE_SECURE_1_CONFIGURE_WIRELESS));
     QVERIFY(!main.wizard.bStaticIP);
@@ -252,18 +271,19 @@ void SettingsTest::dhcpSwitchesTheAddressFieldsOff() {
     QCOMPARE(main.wizard.newIPText, std::string("192.168.5.20"));  // kept for a switch back
 
     // Back on page 7 the list shows DHCP with the fields off.
-    Harness::click(main.BackPanel);
-    QCOMPARE(main.DHCPModeComboBox->currentIndex(), 0);
-    QVERIFY(IsSilverAndDisabled(main.IPEdit));
+    Harness::click(BackOf(main));
+    QCOMPARE(mode.currentIndex(), 0);
+    QVERIFY(IsSilverAndDisabled(address));
 }
 
 void SettingsTest::basicFieldsFilterAndLimitWhatIsTyped() {
     Harness h(WithDevice());
     ToBasicSettings(h);
     TMainForm& main = h.main();
+    const auto field = [&main](const char* name) { return &Control<QLineEdit>(main, name); };
     // The address fields take digits and dots only; paste is discarded.
     QApplication::clipboard()->setText(QStringLiteral("9.9.9.9"));
-    for (QLineEdit* edit : {main.IPEdit, main.NetmaskEdit, main.GatewayEdit}) {
+    for (QLineEdit* edit : {field("IPEdit"), field("NetmaskEdit"), field("GatewayEdit")}) {
         edit->clear();
         edit->setFocus();
         QTest::keyClicks(edit, QStringLiteral("1a2.3 b-4,"));
@@ -280,17 +300,18 @@ void SettingsTest::basicFieldsFilterAndLimitWhatIsTyped() {
         QTest::keyClicks(edit, QString(40, QLatin1Char('1')));
         return edit->text().size();
     };
-    QCOMPARE(typeMany(main.IPEdit), 16);
-    QCOMPARE(typeMany(main.NetmaskEdit), 15);
-    QCOMPARE(typeMany(main.GatewayEdit), 15);
-    QCOMPARE(typeMany(main.DeviceNameEdit), 32);
-    QCOMPARE(typeMany(main.PasswordEdit), 16);
-    QCOMPARE(main.PasswordEdit->displayText(), QString(16, QLatin1Char('*')));
+    QCOMPARE(typeMany(field("IPEdit")), 16);
+    QCOMPARE(typeMany(field("NetmaskEdit")), 15);
+    QCOMPARE(typeMany(field("GatewayEdit")), 15);
+    QCOMPARE(typeMany(field("DeviceNameEdit")), 32);
+    QCOMPARE(typeMany(field("PasswordEdit")), 16);
+    QCOMPARE(field("PasswordEdit")->displayText(), QString(16, QLatin1Char('*')));
 
     // The device stores 8-bit characters: Latin-1 is typed, anything beyond it is refused.
-    main.DeviceNameEdit->clear();
-    TypeCharacters(main.DeviceNameEdit, QStringLiteral("Caf\u00e9 \u20ac\u65e5"));
-    QCOMPARE(main.DeviceNameEdit->text(), QStringLiteral("Caf\u00e9 "));
+    QLineEdit* name = field("DeviceNameEdit");
+    name->clear();
+    TypeCharacters(name, QStringLiteral("Caf\u00e9 \u20ac\u65e5"));
+    QCOMPARE(name->text(), QStringLiteral("Caf\u00e9 "));
 }
 
 void SettingsTest::pairingCheck_data() {
@@ -313,10 +334,10 @@ void SettingsTest::pairingCheck() {
     device.behaviour.ignorePairingCheck = kind == 2;
     Harness h(WithDevice(device));
     ToBasicSettings(h);
-    Harness::click(h.main().NextPanel);
+    Harness::click(NextOf(h.main()));
     QCOMPARE(h.main().nCurrentPage, int(PAGE_SECURE_1_CONFIGURE_WIRELESS));
     h.traces.clear();
-    Harness::click(h.main().NextPanel);
+    Harness::click(NextOf(h.main()));
 
     QCOMPARE(h.network().sent(PacketKind::CheckBPS), requests);
     QCOMPARE(h.main().nCurrentPage, page);
@@ -328,10 +349,11 @@ void SettingsTest::pairingCheck() {
     }
     QCOMPARE(h.traces, expected);
     if (page == PAGE_CONFIRM) {
-        QCOMPARE(h.main().NewWepLabel->text(), QStringLiteral("Button Pair Setup"));
-        QVERIFY(h.main().NewKeyLabel->text().isEmpty());
+        QCOMPARE(Control<QLabel>(h.main(), "NewWepLabel").text(),
+                 QStringLiteral("Button Pair Setup"));
+        QVERIFY(Control<QLabel>(h.main(), "NewKeyLabel").text().isEmpty());
         QCOMPARE(h.main().wizard.newSecurityMode, int(kSecurityDisabled));
-        QVERIFY(!h.main().BackPanel->isVisible());
+        QVERIFY(!BackOf(h.main()).isVisible());
     }
 }
 
@@ -339,48 +361,51 @@ void SettingsTest::wirelessSettingsCheckTheNetworkName() {
     Harness h(WithDevice());
     ToWirelessSettings(h);
     TMainForm& main = h.main();
-    QCOMPARE(main.SSIDEdit->text(), QStringLiteral("OfficeNet"));
-    QCOMPARE(main.ChannelComboBox->currentText(), QStringLiteral("9"));
-    QCOMPARE(main.ChannelComboBox->count(), 13);
-    QCOMPARE(main.NetModeComboBox->currentIndex(), 1);
-    QCOMPARE(main.NetModeComboBox->count(), 3);
+    QLineEdit& ssid = Control<QLineEdit>(main, "SSIDEdit");
+    QComboBox& channel = Control<QComboBox>(main, "ChannelComboBox");
+    QComboBox& mode = Control<QComboBox>(main, "NetModeComboBox");
+    QCOMPARE(ssid.text(), QStringLiteral("OfficeNet"));
+    QCOMPARE(channel.currentText(), QStringLiteral("9"));
+    QCOMPARE(channel.count(), 13);
+    QCOMPARE(mode.currentIndex(), 1);
+    QCOMPARE(mode.count(), 3);
 
-    main.SSIDEdit->clear();
-    main.NetModeComboBox->setFocus();
-    Harness::click(main.NextPanel);
+    ssid.clear();
+    mode.setFocus();
+    Harness::click(NextOf(main));
     QCOMPARE(h.messages().warnings, std::vector<QString>{main.Text("SSID_ERROR")});
     QCOMPARE(main.nCurrentPage, int(PAGE_SECURE_2_WIRELESS_SETTINGS));
-    QCOMPARE(main.focusWidget(), main.SSIDEdit);
+    QCOMPARE(main.focusWidget(), &ssid);
 
-    QTest::keyClicks(main.SSIDEdit, QString(33, QLatin1Char('s')));
-    QCOMPARE(main.SSIDEdit->text().size(), 32);
-    main.ChannelComboBox->setCurrentIndex(12);
-    main.NetModeComboBox->setCurrentIndex(2);
-    Harness::click(main.NextPanel);
+    QTest::keyClicks(&ssid, QString(33, QLatin1Char('s')));
+    QCOMPARE(ssid.text().size(), 32);
+    channel.setCurrentIndex(12);
+    mode.setCurrentIndex(2);
+    Harness::click(NextOf(main));
     QCOMPARE(main.nCurrentPage, int(PAGE_SECURE_3_SECURITY_SETTINGS));
     QCOMPARE(main.wizard.newSSID, std::string(32, 's'));
     QCOMPARE(main.wizard.newChannel, 13);
     QCOMPARE(int(main.wizard.newNetMode), 2);
-    Harness::click(main.BackPanel);
-    QCOMPARE(main.ChannelComboBox->currentText(), QStringLiteral("13"));  // the last choice
+    Harness::click(BackOf(main));
+    QCOMPARE(channel.currentText(), QStringLiteral("13"));  // the last choice
 }
 
 void SettingsTest::securityLevelLeadsByTheChoice() {
     Harness h(WithDevice());
     ToSecurityLevel(h);
     TMainForm& main = h.main();
-    Harness::click(main.NextPanel);  // nothing chosen yet
+    Harness::click(NextOf(main));  // nothing chosen yet
     QCOMPARE(main.nCurrentPage, int(PAGE_SECURE_3_SECURITY_SETTINGS));
     // WEP and PSK lead to pages 11 and 12 (ToKeyPage); page 12 goes back to 10.
-    Harness::click(main.RadioBtnPSK);
-    Harness::click(main.NextPanel);
-    Harness::click(main.BackPanel);
+    Harness::click(Control<QRadioButton>(main, "RadioBtnPSK"));
+    Harness::click(NextOf(main));
+    Harness::click(BackOf(main));
     QCOMPARE(main.nCurrentPage, int(PAGE_SECURE_3_SECURITY_SETTINGS));
-    Harness::click(main.RadioBtnDisble);
-    Harness::click(main.NextPanel);
+    Harness::click(Control<QRadioButton>(main, "RadioBtnDisble"));
+    Harness::click(NextOf(main));
     QCOMPARE(main.nCurrentPage, int(PAGE_CONFIRM));
     QCOMPARE(main.wizard.newSecurityMode, int(kSecurityDisabled));
-    QCOMPARE(main.NewWepLabel->text(), main.Text("Disable"));
+    QCOMPARE(Control<QLabel>(main, "NewWepLabel").text(), main.Text("Disable"));
     QVERIFY(h.messages().warnings.empty());
 }
 
@@ -391,13 +416,13 @@ void SettingsTest::radiusNoteComesAtOnceAndNextStays() {
     bool shown = false;
     WhenVisible(note, [&] {
         shown = true;
-        Harness::click(note->OKPanel);
+        Harness::click(Control<FlatPanel>(*note, "OKPanel"));
     });
-    Harness::click(h.main().RadioBtnWPARadius);
+    Harness::click(Control<QRadioButton>(h.main(), "RadioBtnWPARadius"));
     QVERIFY(shown);
     QVERIFY(!note->isVisible());
     QCOMPARE(h.main().wizard.securityChoice, 4);
-    Harness::click(h.main().NextPanel);
+    Harness::click(NextOf(h.main()));
     QCOMPARE(h.main().nCurrentPage, int(PAGE_SECURE_3_SECURITY_SETTINGS));
 }
 
@@ -437,35 +462,37 @@ void SettingsTest::securityListChoices() {
     QFETCH(int, mode);
 
     Harness h(WithDevice());
-    ToKeyPage(h, from == PAGE_SECURE_4_WEP ? &TMainForm::RadioBtnWEP : &TMainForm::RadioBtnPSK,
-              from);
+    ToKeyPage(h, from == PAGE_SECURE_4_WEP ? "RadioBtnWEP" : "RadioBtnPSK", from);
     TMainForm& main = h.main();
-    main.PassphraseEdit->setText(QStringLiteral("old"));
-    main.PSKEdit->setText(QStringLiteral("old key text"));
-    Choose(main.SecurityComboBox, choice);
+    QComboBox& security = Control<QComboBox>(main, "SecurityComboBox");
+    QComboBox& encryption = Control<QComboBox>(main, "EncryptionComboBox");
+    QLineEdit& passphrase = Control<QLineEdit>(main, "PassphraseEdit");
+    QLineEdit& key = Control<QLineEdit>(main, "Key1Edit");
+    QLineEdit& psk = Control<QLineEdit>(main, "PSKEdit");
+    passphrase.setText(QStringLiteral("old"));
+    psk.setText(QStringLiteral("old key text"));
+    Choose(security, choice);
 
     QCOMPARE(main.nCurrentPage, page);
-    QCOMPARE(main.SecurityComboBox->currentIndex(), choice);
-    for (QLineEdit* field : {main.PassphraseEdit, main.Key1Edit, main.PSKEdit}) {
+    QCOMPARE(security.currentIndex(), choice);
+    for (QLineEdit* field : {&passphrase, &key, &psk}) {
         QVERIFY(field->text().isEmpty());
-        QCOMPARE(keysEnabled ? IsWhiteAndEnabled(field) : IsSilverAndDisabled(field), true);
+        QCOMPARE(keysEnabled ? IsWhiteAndEnabled(*field) : IsSilverAndDisabled(*field), true);
     }
     if (keyLimit != 0) {
-        QCOMPARE(main.Key1Edit->maxLength(), keyLimit);
+        QCOMPARE(key.maxLength(), keyLimit);
     }
-    QCOMPARE(Items(main.EncryptionComboBox), ciphers);
-    QCOMPARE(main.EncryptionComboBox->currentIndex(), cipher);
-    QCOMPARE(cipherEnabled ? IsWhiteAndEnabled(main.EncryptionComboBox)
-                           : IsSilverAndDisabled(main.EncryptionComboBox),
-             true);
+    QCOMPARE(Items(encryption), ciphers);
+    QCOMPARE(encryption.currentIndex(), cipher);
+    QCOMPARE(cipherEnabled ? IsWhiteAndEnabled(encryption) : IsSilverAndDisabled(encryption), true);
 
     // Valid keys for the choice, then Next.
     if (mode == 1 || mode == 2) {
-        main.Key1Edit->setText(QString(mode == 1 ? 10 : 26, QLatin1Char('a')));
+        key.setText(QString(mode == 1 ? 10 : 26, QLatin1Char('a')));
     } else if (mode != 0) {
-        main.PSKEdit->setText(QStringLiteral("eight ch"));
+        psk.setText(QStringLiteral("eight ch"));
     }
-    Harness::click(main.NextPanel);
+    Harness::click(NextOf(main));
     QVERIFY(h.messages().warnings.empty());
     QCOMPARE(main.nCurrentPage, int(PAGE_CONFIRM));
     QCOMPARE(main.wizard.newSecurityMode, mode);
@@ -473,43 +500,46 @@ void SettingsTest::securityListChoices() {
 
 void SettingsTest::enteringAKeyPageMakesItsFieldsUsableAgain() {
     Harness h(WithDevice());
-    ToKeyPage(h, &TMainForm::RadioBtnPSK, PAGE_SECURE_4_PSK);
+    ToKeyPage(h, "RadioBtnPSK", PAGE_SECURE_4_PSK);
     TMainForm& main = h.main();
-    Choose(main.SecurityComboBox, 4);  // WPA2 Mixed: TKIP+AES, list disabled
-    QCOMPARE(main.EncryptionComboBox->count(), 3);
-    Choose(main.SecurityComboBox, 2);  // WPA Personal removes it and enables the list
-    QCOMPARE(Items(main.EncryptionComboBox), QStringList({"TKIP", "AES"}));
-    QVERIFY(IsWhiteAndEnabled(main.EncryptionComboBox));
-    main.EncryptionComboBox->setCurrentIndex(1);
-    main.PSKEdit->setText(QStringLiteral("12345678"));
-    Harness::click(main.NextPanel);
+    QComboBox& security = Control<QComboBox>(main, "SecurityComboBox");
+    QComboBox& encryption = Control<QComboBox>(main, "EncryptionComboBox");
+    QLineEdit& psk = Control<QLineEdit>(main, "PSKEdit");
+    Choose(security, 4);  // WPA2 Mixed: TKIP+AES, list disabled
+    QCOMPARE(encryption.count(), 3);
+    Choose(security, 2);  // WPA Personal removes it and enables the list
+    QCOMPARE(Items(encryption), QStringList({"TKIP", "AES"}));
+    QVERIFY(IsWhiteAndEnabled(encryption));
+    encryption.setCurrentIndex(1);
+    psk.setText(QStringLiteral("12345678"));
+    Harness::click(NextOf(main));
     QCOMPARE(main.wizard.newSecurityMode, int(kSecurityWpaAes));
     QCOMPARE(main.wizard.newEncryption, 1);
 
     // Disabled, Back, and a new choice: everything usable again.
     main.LoadPage(PAGE_SECURE_4_PSK);
-    Choose(main.SecurityComboBox, 5);
-    QVERIFY(IsSilverAndDisabled(main.PSKEdit));
-    Harness::click(main.BackPanel);
-    Harness::click(main.RadioBtnWEP);
-    Harness::click(main.NextPanel);
-    QCOMPARE(main.SecurityComboBox->currentIndex(), 0);
-    QVERIFY(IsWhiteAndEnabled(main.PassphraseEdit));
-    QVERIFY(IsWhiteAndEnabled(main.Key1Edit));
-    Harness::click(main.BackPanel);
-    Harness::click(main.RadioBtnPSK);
-    Harness::click(main.NextPanel);
-    QCOMPARE(main.SecurityComboBox->currentIndex(), 2);
-    QVERIFY(IsWhiteAndEnabled(main.PSKEdit));
-    QVERIFY(IsWhiteAndEnabled(main.EncryptionComboBox));
-    QCOMPARE(main.EncryptionComboBox->currentText(), QStringLiteral("TKIP"));
+    Choose(security, 5);
+    QVERIFY(IsSilverAndDisabled(psk));
+    Harness::click(BackOf(main));
+    Harness::click(Control<QRadioButton>(main, "RadioBtnWEP"));
+    Harness::click(NextOf(main));
+    QCOMPARE(security.currentIndex(), 0);
+    QVERIFY(IsWhiteAndEnabled(Control<QLineEdit>(main, "PassphraseEdit")));
+    QVERIFY(IsWhiteAndEnabled(Control<QLineEdit>(main, "Key1Edit")));
+    Harness::click(BackOf(main));
+    Harness::click(Control<QRadioButton>(main, "RadioBtnPSK"));
+    Harness::click(NextOf(main));
+    QCOMPARE(security.currentIndex(), 2);
+    QVERIFY(IsWhiteAndEnabled(psk));
+    QVERIFY(IsWhiteAndEnabled(encryption));
+    QCOMPARE(encryption.currentText(), QStringLiteral("TKIP"));
 }
 
 void SettingsTest::wepKeyTakesHexDigitsUpToItsLength() {
     Harness h(WithDevice());
-    ToKeyPage(h, &TMainForm::RadioBtnWEP, PAGE_SECURE_4_WEP);
+    ToKeyPage(h, "RadioBtnWEP", PAGE_SECURE_4_WEP);
     TMainForm& main = h.main();
-    QLineEdit* key = main.Key1Edit;
+    QLineEdit* key = &Control<QLineEdit>(main, "Key1Edit");
     key->setFocus();
     QTest::keyClicks(key, QStringLiteral("G 1a-Fz0"));
     QCOMPARE(key->text(), QStringLiteral("1aF0"));
@@ -525,7 +555,7 @@ void SettingsTest::wepKeyTakesHexDigitsUpToItsLength() {
     QTest::keyClick(key, Qt::Key_V, Qt::ControlModifier);
     QVERIFY(key->text().isEmpty());
 
-    Choose(main.SecurityComboBox, 1);
+    Choose(Control<QComboBox>(main, "SecurityComboBox"), 1);
     key->setFocus();
     QTest::keyClicks(key, QString(30, QLatin1Char('b')));
     QCOMPARE(key->text(), QString(26, QLatin1Char('b')));
@@ -533,30 +563,32 @@ void SettingsTest::wepKeyTakesHexDigitsUpToItsLength() {
 
 void SettingsTest::passphraseBecomesTheKey() {
     Harness h(WithDevice());
-    ToKeyPage(h, &TMainForm::RadioBtnWEP, PAGE_SECURE_4_WEP);
+    ToKeyPage(h, "RadioBtnWEP", PAGE_SECURE_4_WEP);
     TMainForm& main = h.main();
-    QTest::keyClicks(main.PassphraseEdit, QStringLiteral("abc"));
-    QCOMPARE(main.Key1Edit->text(), QString::fromStdString(Wep64KeyText("abc")));
-    QTest::keyClick(main.PassphraseEdit, Qt::Key_Backspace);
-    QCOMPARE(main.Key1Edit->text(), QString::fromStdString(Wep64KeyText("ab")));
-    QCOMPARE(main.Key1Edit->text().size(), 10);
+    QLineEdit& passphrase = Control<QLineEdit>(main, "PassphraseEdit");
+    QLineEdit& key = Control<QLineEdit>(main, "Key1Edit");
+    QTest::keyClicks(&passphrase, QStringLiteral("abc"));
+    QCOMPARE(key.text(), QString::fromStdString(Wep64KeyText("abc")));
+    QTest::keyClick(&passphrase, Qt::Key_Backspace);
+    QCOMPARE(key.text(), QString::fromStdString(Wep64KeyText("ab")));
+    QCOMPARE(key.text().size(), 10);
     // A key typed by hand is overwritten by the next change of the passphrase.
-    main.Key1Edit->setText(QStringLiteral("0000000000"));
-    TypeCharacters(main.PassphraseEdit, QStringLiteral("\u00e9"));
-    QCOMPARE(main.Key1Edit->text(), QString::fromStdString(Wep64KeyText("ab\xe9")));
-    main.PassphraseEdit->clear();
-    QVERIFY(main.Key1Edit->text().isEmpty());
+    key.setText(QStringLiteral("0000000000"));
+    TypeCharacters(&passphrase, QStringLiteral("\u00e9"));
+    QCOMPARE(key.text(), QString::fromStdString(Wep64KeyText("ab\xe9")));
+    passphrase.clear();
+    QVERIFY(key.text().isEmpty());
 
-    Choose(main.SecurityComboBox, 1);
-    QTest::keyClicks(main.PassphraseEdit, QString(20, QLatin1Char('p')));
-    QCOMPARE(main.PassphraseEdit->text().size(), 16);
-    QCOMPARE(main.Key1Edit->text(), QString::fromStdString(Wep128KeyText(std::string(16, 'p'))));
-    QCOMPARE(main.Key1Edit->text().size(), 26);
-    Harness::click(main.NextPanel);
+    Choose(Control<QComboBox>(main, "SecurityComboBox"), 1);
+    QTest::keyClicks(&passphrase, QString(20, QLatin1Char('p')));
+    QCOMPARE(passphrase.text().size(), 16);
+    QCOMPARE(key.text(), QString::fromStdString(Wep128KeyText(std::string(16, 'p'))));
+    QCOMPARE(key.text().size(), 26);
+    Harness::click(NextOf(main));
     QCOMPARE(main.nCurrentPage, int(PAGE_CONFIRM));
     QCOMPARE(main.wizard.newWepKey, Wep128KeyText(std::string(16, 'p')));
     QCOMPARE(main.wizard.newPassphrase, std::string(16, 'p'));
-    QCOMPARE(main.NewKeyLabel->text(), main.Key1Edit->text());
+    QCOMPARE(Control<QLabel>(main, "NewKeyLabel").text(), key.text());
 }
 
 void SettingsTest::keyChecks_data() {
@@ -594,17 +626,19 @@ void SettingsTest::keyChecks() {
 
     Harness h(WithDevice());
     const bool wep = choice <= 1;
-    ToKeyPage(h, wep ? &TMainForm::RadioBtnWEP : &TMainForm::RadioBtnPSK,
-              wep ? PAGE_SECURE_4_WEP : PAGE_SECURE_4_PSK);
+    ToKeyPage(h, wep ? "RadioBtnWEP" : "RadioBtnPSK", wep ? PAGE_SECURE_4_WEP : PAGE_SECURE_4_PSK);
     TMainForm& main = h.main();
-    Choose(main.SecurityComboBox, choice);
+    QComboBox& security = Control<QComboBox>(main, "SecurityComboBox");
+    QLineEdit& passphraseEdit = Control<QLineEdit>(main, "PassphraseEdit");
+    QLineEdit& keyEdit = Control<QLineEdit>(main, wep ? "Key1Edit" : "PSKEdit");
+    Choose(security, choice);
     // Set directly: the fields' own limits and filters would stop some of these texts.
-    main.PassphraseEdit->setMaxLength(32);
-    main.PassphraseEdit->setText(passphrase);
-    (wep ? main.Key1Edit : main.PSKEdit)->setMaxLength(80);
-    (wep ? main.Key1Edit : main.PSKEdit)->setText(key);
-    main.SecurityComboBox->setFocus();
-    Harness::click(main.NextPanel);
+    passphraseEdit.setMaxLength(32);
+    passphraseEdit.setText(passphrase);
+    keyEdit.setMaxLength(80);
+    keyEdit.setText(key);
+    security.setFocus();
+    Harness::click(NextOf(main));
 
     if (message.isEmpty()) {
         QVERIFY(h.messages().warnings.empty());

@@ -1,9 +1,10 @@
-// The window set: creation order, global instances, the language choice that the dialogs read
+// The window set: creation order and the end of the set, the language choice that the dialogs read
 // while they are created, texts and pictures by language, missing Language.ini, one of junk
 // and endless lines, missing picture library, and the channel set-up at start.
 
 #include <QComboBox>
 #include <QListWidget>
+#include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <fstream>
@@ -17,6 +18,7 @@
 #include "ui/Searchfailunit.h"
 #include "ui/Searchunit.h"
 #include "ui/Wparadiusnote.h"
+#include "ui/page_table.h"
 
 using namespace trv81k;
 using namespace trv81k::testing;
@@ -24,7 +26,7 @@ using namespace trv81k::testing;
 class WindowSetTest : public QObject {
     Q_OBJECT
 private slots:
-    void createsSevenWindowsInOrderAndClearsGlobals();
+    void createsSevenWindowsInOrderAndEndsWithThem();
     void languageChoiceFeedsEveryWindow_data();
     void languageChoiceFeedsEveryWindow();
     void missingLanguageFileLeavesEmptyTexts();
@@ -34,26 +36,27 @@ private slots:
     void channelSetUpAtStart();
 };
 
-void WindowSetTest::createsSevenWindowsInOrderAndClearsGlobals() {
+void WindowSetTest::createsSevenWindowsInOrderAndEndsWithThem() {
+    std::vector<QPointer<QWidget>> windows;
     {
         Harness h;
         const std::vector<QString> expected = {"MainForm",    "ConfigureForm", "SearchFailForm",
                                                "SearchForm",  "LoginForm",     "WPARadiusNoteForm",
                                                "BPSIntroForm"};
         QCOMPARE(h.windows().creationOrder(), expected);
-        QCOMPARE(MainForm, &h.main());
-        QCOMPARE(ConfigureForm, &h.windows().configureForm());
-        QCOMPARE(SearchFailForm, &h.windows().searchFailForm());
-        QCOMPARE(SearchForm, &h.windows().searchForm());
-        QCOMPARE(LoginForm, &h.windows().loginForm());
-        QCOMPARE(WPARadiusNoteForm, &h.windows().radiusNoteForm());
-        QCOMPARE(BPSIntroForm, &h.windows().bpsIntroForm());
-        QVERIFY(!LoginForm->isVisible());
-        QVERIFY(!SearchForm->isVisible());
+        WindowSet& set = h.windows();
+        windows = {&set.mainForm(),    &set.configureForm(), &set.searchFailForm(),
+                   &set.searchForm(),  &set.loginForm(),     &set.radiusNoteForm(),
+                   &set.bpsIntroForm()};
+        for (std::size_t i = 0; i < windows.size(); ++i) {
+            QCOMPARE(windows[i]->objectName(), expected[i]);
+            QCOMPARE(windows[i]->isVisible(), i == 0);  // the dialogs wait for their turn
+        }
     }
-    QCOMPARE(MainForm, nullptr);
-    QCOMPARE(LoginForm, nullptr);
-    QCOMPARE(BPSIntroForm, nullptr);
+    // Every window went with the set (the main window, with the channel, last).
+    for (const QPointer<QWidget>& window : windows) {
+        QVERIFY(window.isNull());
+    }
 }
 
 void WindowSetTest::languageChoiceFeedsEveryWindow_data() {
@@ -94,11 +97,12 @@ void WindowSetTest::languageChoiceFeedsEveryWindow() {
     // The section goes to the trace channel once, first of all lines.
     QVERIFY(!h.traces.empty());
     QCOMPARE(QString::fromStdString(h.traces.front()), section);
-    QTEST(h.windows().searchForm().Label1->text(), "searchLabel");
-    QTEST(h.windows().configureForm().Label1->text(), "configureLabel");
-    QTEST(h.main().ExitPanel->text(), "exitCaption");
-    QTEST(h.windows().loginForm().EnterPanel->text(), "enterCaption");
-    QTEST(h.windows().loginForm().EnterPanel->geometry(), "enterPanel");
+    QTEST(Control<QLabel>(h.windows().searchForm(), "Label1").text(), "searchLabel");
+    QTEST(Control<QLabel>(h.windows().configureForm(), "Label1").text(), "configureLabel");
+    QTEST(Control<FlatPanel>(h.main(), "ExitPanel").text(), "exitCaption");
+    const FlatPanel& enter = Control<FlatPanel>(h.windows().loginForm(), "EnterPanel");
+    QTEST(enter.text(), "enterCaption");
+    QTEST(enter.geometry(), "enterPanel");
 
     // The picture library by the language's base: 1 to 12 and 15 to 22 at start.
     std::vector<int> requested = h.picturesRequested;
@@ -110,13 +114,13 @@ void WindowSetTest::languageChoiceFeedsEveryWindow() {
         }
     }
     QCOMPARE(requested, expected);
-    QVERIFY(h.main().Image[0]->hasImage());
-    QVERIFY(h.windows().loginForm().Image1->hasImage());
+    QVERIFY(Control<Picture>(h.main(), "Image0").hasImage());
+    QVERIFY(Control<Picture>(h.windows().loginForm(), "Image1").hasImage());
     TBPSIntroForm& intro = h.windows().bpsIntroForm();
-    QCOMPARE(intro.BPSImage[1]->image(), NumberedPicture(base + 16));
-    QCOMPARE(intro.CloseButtonImage->image(),
+    QCOMPARE(Control<Picture>(intro, "BPSImage2").image(), NumberedPicture(base + 16));
+    QCOMPARE(Control<Picture>(intro, "CloseButtonImage").image(),
              NamedPicture(("bps_close_" + buttonFaces).toStdString()));
-    QCOMPARE(intro.NextButtonImage->image(),
+    QCOMPARE(Control<Picture>(intro, "NextButtonImage").image(),
              NamedPicture(("bps_next_" + buttonFaces).toStdString()));
 }
 
@@ -127,20 +131,18 @@ void WindowSetTest::missingLanguageFileLeavesEmptyTexts() {
     Harness h(options);
     TMainForm& main = h.main();
     for (const std::string_view key : kMainWindowCaptionKeys) {
-        const auto* panel = qobject_cast<const FlatPanel*>(main.Control(key));
-        QVERIFY2(panel != nullptr, key.data());
-        QVERIFY2(panel->text().isEmpty(), key.data());
+        const std::string name(key);
+        QVERIFY2(Control<FlatPanel>(main, name.c_str()).text().isEmpty(), name.c_str());
     }
     // The first activation fills the lists from the (empty) texts.
     main.activateWindow();
-    QTRY_VERIFY(main.bSettingsApplied);
-    QCOMPARE(Items(main.DHCPModeComboBox), QStringList(2, QString()));
-    QCOMPARE(Items(main.NetModeComboBox), QStringList(3, QString()));
-    QCOMPARE(Items(main.SecurityComboBox), QStringList(6, QString()));
-    QVERIFY(h.windows().loginForm().EnterPanel->text().isEmpty());
-    QVERIFY(h.windows().searchFailForm().ContinuePanel->text().isEmpty());
-    QVERIFY(h.windows().radiusNoteForm().OKPanel->text().isEmpty());
-    QVERIFY(h.windows().searchForm().Label1->text().isEmpty());
+    QTRY_COMPARE(Items(Control<QComboBox>(main, "NetModeComboBox")), QStringList(3, QString()));
+    QCOMPARE(Items(Control<QComboBox>(main, "DHCPModeComboBox")), QStringList(2, QString()));
+    QCOMPARE(Items(Control<QComboBox>(main, "SecurityComboBox")), QStringList(6, QString()));
+    QVERIFY(Control<FlatPanel>(h.windows().loginForm(), "EnterPanel").text().isEmpty());
+    QVERIFY(Control<FlatPanel>(h.windows().searchFailForm(), "ContinuePanel").text().isEmpty());
+    QVERIFY(Control<FlatPanel>(h.windows().radiusNoteForm(), "OKPanel").text().isEmpty());
+    QVERIFY(Control<QLabel>(h.windows().searchForm(), "Label1").text().isEmpty());
     // A message box shows an empty text, and the wizard goes on.
     h.searchWithoutAdapter();
     QCOMPARE(h.messages().warnings, std::vector<QString>{QString()});
@@ -181,8 +183,8 @@ void WindowSetTest::languageFileOfJunkAndLongLinesIsReadAsFarAsItMakesSense() {
     Harness h(options);
     TMainForm& main = h.main();
     QVERIFY(main.isVisible());
-    QCOMPARE(main.ExitPanel->text(), QStringLiteral("Exit"));
-    QCOMPARE(main.NextPanel->text(), QString(2047, QLatin1Char('N')));
+    QCOMPARE(Control<FlatPanel>(main, "ExitPanel").text(), QStringLiteral("Exit"));
+    QCOMPARE(Control<FlatPanel>(main, "NextPanel").text(), QString(2047, QLatin1Char('N')));
     h.searchWithoutAdapter();
     QCOMPARE(h.messages().warnings, std::vector<QString>{QString(2047, QLatin1Char('x'))});
     QCOMPARE(main.nCurrentPage, int(PAGE_STEP_4_CHECK_STATUS));
@@ -194,16 +196,14 @@ void WindowSetTest::missingPictureLibraryLeavesEmptyPicturesAndWorks() {
     options.pictures = false;
     Harness h(options);
     TMainForm& main = h.main();
-    for (int page = 0; page < kPageSlots; ++page) {
-        if (const Picture* picture = main.PagePicture(page)) {
-            QVERIFY(!picture->hasImage());
-        }
+    for (const PageLayout& layout : kPageTable) {
+        QVERIFY2(!Control<Picture>(main, layout.picture).hasImage(), layout.picture);
     }
-    QVERIFY(!h.windows().loginForm().Image1->hasImage());
-    QVERIFY(!h.windows().bpsIntroForm().BPSImage[0]->hasImage());
+    QVERIFY(!Control<Picture>(h.windows().loginForm(), "Image1").hasImage());
+    QVERIFY(!Control<Picture>(h.windows().bpsIntroForm(), "BPSImage1").hasImage());
     h.walkToList();
     QCOMPARE(main.nCurrentPage, int(PAGE_STEP_5_SELECT_AP));
-    QCOMPARE(main.APListView->count(), 1);
+    QCOMPARE(Control<QListWidget>(main, "APListView").count(), 1);
 }
 
 void WindowSetTest::channelSetUpAtStart_data() {
@@ -227,8 +227,9 @@ void WindowSetTest::channelSetUpAtStart() {
     };
     Harness h(options);
     const bool opened = key.isEmpty();
-    QCOMPARE(h.main().ChannelComboBox->count(), channels);
-    QCOMPARE(h.main().ChannelComboBox->itemText(channels - 1), QString::number(channels));
+    const QComboBox& channel = Control<QComboBox>(h.main(), "ChannelComboBox");
+    QCOMPARE(channel.count(), channels);
+    QCOMPARE(channel.itemText(channels - 1), QString::number(channels));
     QCOMPARE(h.main().started(), opened);
     QCOMPARE(h.network().receiverRunning(), opened);
     QCOMPARE(h.quitCount, opened ? 0 : 1);

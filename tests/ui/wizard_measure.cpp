@@ -66,7 +66,8 @@ int main(int argc, char** argv) {
 
     h.walkToList();
     std::printf("resident memory on the access-point list: %ld kB (page %d, %d devices)\n",
-                ResidentKilobytes(), h.main().nCurrentPage, h.main().APListView->count());
+                ResidentKilobytes(), h.main().nCurrentPage,
+                Control<QListWidget>(h.main(), "APListView").count());
 
     // The login dialog up, a repaint of its password box requested every 16 ms (as an expose
     // or the blinking cursor would), during the 500 ms wait. (The dialog itself is covered by
@@ -80,7 +81,7 @@ int main(int argc, char** argv) {
     app.installEventFilter(&counter);
     QTimer repaint;
     QObject::connect(&repaint, &QTimer::timeout, &login,
-                     [&login] { login.PasswordEdit->update(); });
+                     [&login] { Control<QLineEdit>(login, "PasswordEdit").update(); });
     repaint.start(16);
     QElapsedTimer clock;
     clock.start();

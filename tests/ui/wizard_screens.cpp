@@ -84,6 +84,7 @@ void ShootLanguage(const std::string& section, const QString& code, bool reportM
     options.realPictures = true;
     Harness h(options);
     TMainForm& main = h.main();
+    FlatPanel& next = Control<FlatPanel>(main, "NextPanel");
     main.activateWindow();
     QTest::qWait(20);
 
@@ -91,9 +92,9 @@ void ShootLanguage(const std::string& section, const QString& code, bool reportM
     Save(&main, code, "page01");
     for (int page = 2; page <= 5; ++page) {
         if (page == 2) {
-            Harness::click(main.SetupPanel);
+            Harness::click(Control<FlatPanel>(main, "SetupPanel"));
         } else {
-            Harness::click(main.NextPanel);
+            Harness::click(next);
         }
         Save(&main, code, QStringLiteral("page%1").arg(page, 2, 10, QLatin1Char('0')));
     }
@@ -108,7 +109,7 @@ void ShootLanguage(const std::string& section, const QString& code, bool reportM
             h.network().releaseHeld();
         }
     });
-    Harness::click(main.NextPanel);
+    Harness::click(next);
     Save(&main, code, "page06");
     if (reportMemory) {
         std::printf("resident memory on the access-point list: %ld kB\n", ResidentKilobytes());
@@ -117,29 +118,30 @@ void ShootLanguage(const std::string& section, const QString& code, bool reportM
     // The login dialog, with a password typed.
     TLoginForm* login = &h.windows().loginForm();
     WhenVisible(login, [login, code] {
-        QTest::keyClicks(login->PasswordEdit, QStringLiteral("office1"));
+        QLineEdit* password = &Control<QLineEdit>(*login, "PasswordEdit");
+        QTest::keyClicks(password, QStringLiteral("office1"));
         Save(login, code, "login");
-        QTest::keyClick(login->PasswordEdit, Qt::Key_Return);
+        QTest::keyClick(password, Qt::Key_Return);
     });
-    Harness::click(main.YesPanel);
+    Harness::click(Control<FlatPanel>(main, "YesPanel"));
 
     // The settings pages along the road, filled as a user fills them.
     Save(&main, code, "page07");
-    Harness::click(main.NextPanel);
+    Harness::click(next);
     Save(&main, code, "page08");
-    Harness::click(main.NextPanel);  // the pairing check: the office device answers
+    Harness::click(next);  // the pairing check: the office device answers
     Save(&main, code, "page09");
-    Harness::click(main.NextPanel);
-    Harness::click(main.RadioBtnPSK);
+    Harness::click(next);
+    Harness::click(Control<QRadioButton>(main, "RadioBtnPSK"));
     Save(&main, code, "page10");
-    Harness::click(main.NextPanel);
-    Choose(main.SecurityComboBox, 3);  // WPA2 Personal
-    QTest::keyClicks(main.PSKEdit, QStringLiteral("correct horse battery"));
+    Harness::click(next);
+    Choose(Control<QComboBox>(main, "SecurityComboBox"), 3);  // WPA2 Personal
+    QTest::keyClicks(&Control<QLineEdit>(main, "PSKEdit"), QStringLiteral("correct horse battery"));
     Save(&main, code, "page12");
-    Harness::click(main.NextPanel);
+    Harness::click(next);
     Save(&main, code, "page18");
     main.LoadPage(PAGE_SECURE_4_WEP);
-    QTest::keyClicks(main.PassphraseEdit, QStringLiteral("my passphrase"));
+    QTest::keyClicks(&Control<QLineEdit>(main, "PassphraseEdit"), QStringLiteral("my passphrase"));
     Save(&main, code, "page11");
     main.LoadPage(PAGE_CONGRATULATION);
     Save(&main, code, "page19");

@@ -43,32 +43,32 @@ QImage NamedPicture(std::string_view name) {
     return image;
 }
 
-QStringList Items(const QComboBox* combo) {
+QStringList Items(const QComboBox& combo) {
     QStringList items;
-    for (int i = 0; i < combo->count(); ++i) {
-        items << combo->itemText(i);
+    for (int i = 0; i < combo.count(); ++i) {
+        items << combo.itemText(i);
     }
     return items;
 }
 
-QStringList Items(const QListWidget* list) {
+QStringList Items(const QListWidget& list) {
     QStringList items;
-    for (int i = 0; i < list->count(); ++i) {
-        items << list->item(i)->text();
+    for (int i = 0; i < list.count(); ++i) {
+        items << list.item(i)->text();
     }
     return items;
 }
 
-void Choose(QComboBox* combo, int index) {
-    combo->setCurrentIndex(index);
-    emit combo->activated(index);
+void Choose(QComboBox& combo, int index) {
+    combo.setCurrentIndex(index);
+    emit combo.activated(index);
 }
 
-void Retype(QLineEdit* edit, const QString& text) {
-    edit->setFocus();
-    edit->selectAll();
-    QTest::keyClick(edit, Qt::Key_Backspace);
-    QTest::keyClicks(edit, text);
+void Retype(QLineEdit& edit, const QString& text) {
+    edit.setFocus();
+    edit.selectAll();
+    QTest::keyClick(&edit, Qt::Key_Backspace);
+    QTest::keyClicks(&edit, text);
 }
 
 HarnessOptions WithDevices(std::vector<emulator::EmulatedDevice> devices) {
@@ -168,39 +168,40 @@ TMainForm& Harness::main() {
     return windows_->mainForm();
 }
 
-void Harness::click(QWidget* widget) {
-    QTest::mouseClick(widget, Qt::LeftButton, Qt::NoModifier, widget->rect().center());
+void Harness::click(QWidget& widget) {
+    QTest::mouseClick(&widget, Qt::LeftButton, Qt::NoModifier, widget.rect().center());
 }
 
 void Harness::walkToPage5() {
-    click(main().ClickHerePanel);
-    click(main().NextPanel);
-    click(main().NextPanel);
-    click(main().NextPanel);
+    click(Control<FlatPanel>(main(), "ClickHerePanel"));
+    for (int page = 2; page < 5; ++page) {
+        click(Control<FlatPanel>(main(), "NextPanel"));
+    }
 }
 
 void Harness::walkToList() {
     walkToPage5();
-    click(main().NextPanel);
+    click(Control<FlatPanel>(main(), "NextPanel"));
 }
 
 void Harness::searchWithoutAdapter() {
     network_->adapterPresent = false;
     walkToPage5();
-    click(main().NextPanel);
+    click(Control<FlatPanel>(main(), "NextPanel"));
 }
 
 void Harness::logIn(const QString& password) {
     TLoginForm* login = &windows_->loginForm();
-    WhenVisible(login, [login, password] {
-        login->PasswordEdit->selectAll();
-        QTest::keyClicks(login->PasswordEdit, password);
-        QTest::keyClick(login->PasswordEdit, Qt::Key_Return);
+    QLineEdit* edit = &Control<QLineEdit>(*login, "PasswordEdit");
+    WhenVisible(login, [login, edit, password] {
+        edit->selectAll();
+        QTest::keyClicks(edit, password);
+        QTest::keyClick(edit, Qt::Key_Return);
         if (login->isVisible()) {
-            QTest::keyClick(login->PasswordEdit, Qt::Key_Escape);
+            QTest::keyClick(edit, Qt::Key_Escape);
         }
     });
-    click(main().YesPanel);
+    click(Control<FlatPanel>(main(), "YesPanel"));
 }
 
 void Harness::walkToBasicSettings(const QString& password) {

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "support/controls.h"
 #include "support/fake_network.h"
 #include "ui/windowset.h"
 
@@ -88,7 +89,7 @@ public:
     bool receiverRunningAtQuit = true;
 
     // Clicks a panel (or any widget) with the left button at its centre.
-    static void click(QWidget* widget);
+    static void click(QWidget& widget);
     // Walks from the welcome page to page 5 by the buttons.
     void walkToPage5();
     // Welcome page to the access-point list.
@@ -115,12 +116,12 @@ private:
 void WhenVisible(QWidget* widget, std::function<void()> action, int timeoutMs = 10000);
 
 // The entries of a list, in order.
-QStringList Items(const QComboBox* combo);
-QStringList Items(const QListWidget* list);
+QStringList Items(const QComboBox& combo);
+QStringList Items(const QListWidget& list);
 // A choice made by the user: the entry, then the list's "activated".
-void Choose(QComboBox* combo, int index);
+void Choose(QComboBox& combo, int index);
 // Replaces a field's text by typing, as a user does (the key filters apply).
-void Retype(QLineEdit* edit, const QString& text);
+void Retype(QLineEdit& edit, const QString& text);
 
 // A device with settings of its own on every page: static 192.168.5.20/255.255.0.0, gateway
 // 192.168.5.1, SSID "OfficeNet", channel 9, WPA2 (AES), G-only; password "secret".

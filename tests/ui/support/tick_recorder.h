@@ -1,12 +1,16 @@
 #pragma once
 // Records what the search or configure dialog shows at the end of each tick.
 
+#include <QByteArray>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <functional>
 #include <vector>
 
+#include "support/controls.h"
 #include "ui/Searchunit.h"
 
 namespace trv81k::testing {
@@ -34,14 +38,15 @@ private:
     void record(int counter) {
         TickRecord r;
         r.counter = counter;
-        r.interval = form_.Timer1->interval();
-        r.percentage = form_.Percentage_Label->text();
-        for (std::size_t i = 0; i < 10; ++i) {
+        r.interval = Control<QTimer>(form_, "Timer1").interval();
+        r.percentage = Control<QLabel>(form_, "Percentage_Label").text();
+        for (std::size_t i = 0; i < std::size_t{TSearchForm::kCellCount}; ++i) {
             r.filledCells += form_.cellFilled(i) ? 1 : 0;
         }
-        for (std::size_t i = 0; i < form_.HourGlassImage.size(); ++i) {
-            if (form_.HourGlassImage[i]->isVisible()) {
-                r.visibleGlass = r.visibleGlass == -1 ? static_cast<int>(i) : -2;
+        for (int i = 0; i < TSearchForm::kHourGlassCount; ++i) {
+            const QByteArray name = "HourGlassImage" + QByteArray::number(i + 1);
+            if (Control<Picture>(form_, name.constData()).isVisible()) {
+                r.visibleGlass = r.visibleGlass == -1 ? i : -2;
             }
         }
         r.atMs = clock_.elapsed();
