@@ -1,6 +1,6 @@
 #pragma once
 // The configure dialog: the search dialog's design and progress bar, shown modally while the
-// configure request is written into the chosen access point.
+// configure exchange writes the settings into the chosen access point.
 
 #include "ui/Searchunit.h"
 
@@ -10,9 +10,6 @@ class TConfigureForm : public TSearchForm {
     Q_OBJECT
 public:
     explicit TConfigureForm(TMainForm& main);
-
-protected:
-    void Timer1Timer() override;
 
 private:
     void FormCreate();

@@ -72,12 +72,8 @@ void TLoginForm::EnterPanelClick() {
         return;
     }
     main.wizard.loginPassword = ToLatin1(ui_.PasswordEdit->text());
-    ExchangeState& state = main.exchange();
-    state.bAuthOK.store(false, std::memory_order_release);
-    main.network().sendPacket(PacketKind::Authentication, main.wizard);
-    // The full wait, whatever comes in meanwhile; input made during it is lost.
-    pauseDraining(main.timing().loginPause);
-    if (!state.bAuthOK.load(std::memory_order_acquire)) {
+    // Input made during the wait is lost; a password the device did not answer counts as wrong.
+    if (main.exchanges().logIn(main.wizard.loginPassword) != Exchanges::Login::Accepted) {
         main.ShowWarning(this, "PASSWORD_ERROR");
         ui_.PasswordEdit->setFocus();
         ui_.PasswordEdit->selectAll();
@@ -97,7 +93,7 @@ bool TLoginForm::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
         if (key == Qt::Key_Escape) {
-            main_.exchange().bGetSearchAck.store(false, std::memory_order_release);
+            main_.exchange().clearSearchAnswered();
             done(QDialog::Rejected);
             return true;
         }

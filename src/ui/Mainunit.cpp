@@ -19,6 +19,7 @@
 #include "ui/Searchfailunit.h"
 #include "ui/Searchunit.h"
 #include "ui/input_filters.h"
+#include "ui/pause.h"
 
 namespace trv81k {
 
@@ -81,7 +82,10 @@ void SetFieldEnabled(QWidget* field, bool enabled) {
 
 }  // namespace
 
-TMainForm::TMainForm(Services services) : QWidget(nullptr), services_(std::move(services)) {
+TMainForm::TMainForm(Services services)
+    : QWidget(nullptr),
+      services_(std::move(services)),
+      exchanges_(*services_.network, services_.timing, WizardWait(), services_.trace) {
     setObjectName(QStringLiteral("MainForm"));
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     setFont(BaseWindowFont());
@@ -565,7 +569,7 @@ void TMainForm::FillWirelessSettingsPage() {
 void TMainForm::FillAccessPointList() {
     ExchangeState& state = exchange();
     const int count = state.table.count();
-    if (!state.bGetSearchAck.load(std::memory_order_acquire) || count <= 0) {
+    if (!state.searchAnswered() || count <= 0) {
         return;
     }
     ui_.APListView->clear();
@@ -642,7 +646,7 @@ void TMainForm::APListViewClick() {
     } else {
         // A click on empty space: the previous choice stays on show and addressed.
         listHint_ = QString::fromLatin1(kSelectApHint);
-        exchange().selectedIndex.store(0, std::memory_order_release);
+        exchange().setSelectedIndex(0);
     }
     ApplyListHint();
 }
@@ -659,7 +663,7 @@ bool TMainForm::APListViewKeyDown(int key) {
     if (rows == 0) {
         return true;  // nothing to move over
     }
-    int selected = exchange().selectedIndex.load(std::memory_order_acquire);
+    int selected = exchange().selectedIndex();
     selected = std::clamp(selected, 0, rows - 1);
     if (key == Qt::Key_Up && selected != 0) {
         --selected;
@@ -721,13 +725,10 @@ void TMainForm::SearchForAccessPoints() {
         ShowWarning("INVALID_NIC");
         return;
     }
-    ExchangeState& state = exchange();
-    state.bGetSearchAck.store(false, std::memory_order_release);
     hide();
-    network().sendPacket(PacketKind::Search, wizard);
-    dialogs_->search.exec();
-    if (state.bGetSearchAck.load(std::memory_order_acquire) &&
-        state.bPairingDeviceFound.load(std::memory_order_acquire)) {
+    dialogs_->search.RunExchange(
+        [this](const Exchanges::Progress& progress) { exchanges_.search(progress); });
+    if (exchange().searchFoundDevices()) {
         LoadPage(PAGE_STEP_5_SELECT_AP);
     } else {
         dialogs_->searchFail.centreOn(this);
@@ -762,7 +763,7 @@ void TMainForm::YesPanelClick() {
         ShowWarning("INVALID_NIC");
         return;
     }
-    exchange().bGetConfigureAck.store(false, std::memory_order_release);
+    exchange().clearConfigureAcknowledged();
     if (nCurrentPage == PAGE_STEP_5_SELECT_AP) {
         hide();
         dialogs_->login.exec();

@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/exchanges.h"
 #include "l10n/profile_reader.h"
 #include "l10n/texts.h"
 #include "protocol/wire.h"
@@ -21,6 +22,7 @@
 #include "ui/look.h"
 #include "ui/page_table.h"
 #include "ui/services.h"
+#include "ui/wizard_state.h"
 
 class QComboBox;
 class QLabel;
@@ -85,6 +87,8 @@ public:
     const Services& services() const { return services_; }
     NetworkPort& network() { return *services_.network; }
     ExchangeState& exchange() { return services_.network->state(); }
+    // The exchanges with the devices, waiting as the wizard waits.
+    Exchanges& exchanges() { return exchanges_; }
     const Timing& timing() const { return services_.timing; }
     // A main-window text (Language.ini, UTF-8) as shown.
     QString Text(std::string_view key) const;
@@ -230,13 +234,15 @@ private:
     void FillWirelessSettingsPage();
     void ChooseEntry(int index);
     // Settings pages (Mainunit_settings.cpp).
-    bool ValidateAddressEdit(QLineEdit* edit, AddressCheck (*validate)(std::string_view),
-                             std::string& accepted);
-    bool ValidateGatewayEdit();
-    // The refusal message, then the field named by the check: its text put back when
-    // `resetText` is given, the focus, all of its text selected.
-    void Refuse(std::string_view messageKey, std::string_view focusField,
-                const QString* resetText = nullptr);
+    // The settings as the basic settings page shows them now.
+    EnteredSettings BasicSettingsOnThePage() const;
+    // The keys and the security code as the key pages show them now.
+    EnteredSettings KeysOnThePage() const;
+    // The field of the page that shows an entered value (nullptr where the focus stays).
+    QLineEdit* FieldOf(SettingField field) const;
+    // The refusal message, then the refused field: its text put back when `resetText` is
+    // given, the focus, all of its text selected.
+    void Refuse(const SettingRefusal& refusal, const QString* resetText = nullptr);
     void SetKeyFieldsEnabled(bool enabled);
     void SetCipherList(bool enabled, bool mixedItem, int index);
     void ApplyKey1Limit();
@@ -245,6 +251,7 @@ private:
 
     Design ui_;
     Services services_;
+    Exchanges exchanges_;
     std::optional<Dialogs> dialogs_;
     bool started_ = true;
     bool networkClosed_ = false;

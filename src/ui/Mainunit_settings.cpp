@@ -122,10 +122,38 @@ void TMainForm::ConnectSettingsControls() {
 
 // ---- Page 7: basic settings --------------------------------------------------------------
 
-void TMainForm::Refuse(std::string_view messageKey, std::string_view focusField,
-                       const QString* resetText) {
-    ShowWarning(messageKey);
-    if (auto* edit = qobject_cast<QLineEdit*>(Control(focusField))) {
+QLineEdit* TMainForm::FieldOf(SettingField field) const {
+    switch (field) {
+        case SettingField::IpAddress:
+            return ui_.IPEdit;
+        case SettingField::Netmask:
+            return ui_.NetmaskEdit;
+        case SettingField::Gateway:
+            return ui_.GatewayEdit;
+        case SettingField::DeviceName:
+            return ui_.DeviceNameEdit;
+        case SettingField::Ssid:
+            return ui_.SSIDEdit;
+        case SettingField::Passphrase:
+            return ui_.PassphraseEdit;
+        case SettingField::WepKey:
+            return ui_.Key1Edit;
+        case SettingField::PreSharedKey:
+            return ui_.PSKEdit;
+        default:
+            return nullptr;  // the password's refusal leaves the focus where it is
+    }
+}
+
+void TMainForm::Refuse(const SettingRefusal& refusal, const QString* resetText) {
+    if (!refusal.messageKey.empty()) {
+        ShowWarning(refusal.messageKey);
+    } else {
+        services_.messages->warning(
+            this, QString::fromUtf8(refusal.detail.data(),
+                                    static_cast<qsizetype>(refusal.detail.size())));
+    }
+    if (QLineEdit* edit = FieldOf(refusal.field)) {
         if (resetText != nullptr) {
             edit->setText(*resetText);
         }
@@ -134,77 +162,75 @@ void TMainForm::Refuse(std::string_view messageKey, std::string_view focusField,
     }
 }
 
-bool TMainForm::ValidateAddressEdit(QLineEdit* edit, AddressCheck (*validate)(std::string_view),
-                                    std::string& accepted) {
-    const AddressCheck check = validate(ToLatin1(edit->text()));
-    if (check.ok()) {
-        accepted = check.normalised;
-        return true;
-    }
-    // The field shows the last accepted text again, so a second Next passes with it.
-    const QString lastAccepted = FromLatin1(accepted);
-    Refuse(check.messageKey, check.focusField, &lastAccepted);
-    return false;
-}
-
-bool TMainForm::ValidateGatewayEdit() {
-    const AddressCheck check = ValidateGatewayText(ToLatin1(ui_.GatewayEdit->text()));
-    switch (check.outcome) {
-        case FieldOutcome::None:
-            wizard.newGatewayText = check.normalised;
-            return true;
-        case FieldOutcome::Valid:
-            wizard.newGatewayText = check.normalised;
-            wizard.lastGoodGatewayText = check.normalised;
-            return true;
-        case FieldOutcome::Invalid:
-            break;
-    }
-    const QString lastGood = FromLatin1(wizard.lastGoodGatewayText);
-    Refuse(check.messageKey, check.focusField, check.resetField ? &lastGood : nullptr);
-    return false;
+EnteredSettings TMainForm::BasicSettingsOnThePage() const {
+    EnteredSettings page = wizard;
+    page.newPassword = ToLatin1(ui_.PasswordEdit->text());
+    page.newDeviceName = ToLatin1(ui_.DeviceNameEdit->text());
+    page.bStaticIP = ui_.DHCPModeComboBox->currentIndex() == 1;
+    page.newIPText = ToLatin1(ui_.IPEdit->text());
+    page.newNetmaskText = ToLatin1(ui_.NetmaskEdit->text());
+    page.newGatewayText = ToLatin1(ui_.GatewayEdit->text());
+    return page;
 }
 
 void TMainForm::NextOnBasicSettings() {
-    if (!exchange().bAuthOK.load(std::memory_order_acquire)) {
+    if (!exchange().passwordAccepted()) {
         return;
     }
-    const std::string password = ToLatin1(ui_.PasswordEdit->text());
-    if (const FieldCheck check = CheckDevicePassword(password); !check.ok) {
-        ShowWarning(check.messageKey);  // the focus stays where it is
+    const EnteredSettings page = BasicSettingsOnThePage();
+    const std::vector<SettingRefusal> refusals = CheckBasicSettings(page);
+    if (!refusals.empty() && FieldOf(refusals.front().field) == nullptr) {
+        Refuse(refusals.front());  // the password: the focus stays where it is
         return;
     }
-    switch (ui_.DHCPModeComboBox->currentIndex()) {
-        case 0:
-            wizard.newPassword = password;
-            wizard.newDeviceName = ToLatin1(ui_.DeviceNameEdit->text());
-            wizard.bStaticIP = false;
-            LoadPage(PAGE_SECURE_1_CONFIGURE_WIRELESS);
-            return;
-        case 1:
-            break;
-        default:
-            return;
-    }
-    // Each validator reports its own refusal; all three run.
-    const bool addressOk = ValidateAddressEdit(ui_.IPEdit, ValidateIPText, wizard.newIPText);
-    const bool netmaskOk =
-        ValidateAddressEdit(ui_.NetmaskEdit, ValidateNetmaskText, wizard.newNetmaskText);
-    bool gatewayOk = true;  // an empty field: no gateway
-    if (ui_.GatewayEdit->text().isEmpty()) {
-        wizard.newGatewayText.clear();
-    } else {
-        gatewayOk = ValidateGatewayEdit();
-    }
-    if (!addressOk || !netmaskOk || !gatewayOk) {
+    if (ui_.DHCPModeComboBox->currentIndex() < 0) {
         return;
     }
-    wizard.newIPText = ToLatin1(ui_.IPEdit->text());
-    wizard.newNetmaskText = ToLatin1(ui_.NetmaskEdit->text());
-    wizard.newGatewayText = ToLatin1(ui_.GatewayEdit->text());
-    wizard.newPassword = password;
-    wizard.newDeviceName = ToLatin1(ui_.DeviceNameEdit->text());
-    wizard.bStaticIP = true;
+    if (!refusals.empty()) {
+        // Every address was checked. An accepted one keeps its text as read; a refused one shows
+        // the last accepted text again, so a second Next passes with it.
+        struct Address {
+            SettingField field;
+            QLineEdit* edit;
+            std::string* accepted;
+            AddressCheck (*validate)(std::string_view);
+        };
+        for (const Address& address : {
+                 Address{SettingField::IpAddress, ui_.IPEdit, &wizard.newIPText, ValidateIPText},
+                 Address{SettingField::Netmask, ui_.NetmaskEdit, &wizard.newNetmaskText,
+                         ValidateNetmaskText},
+                 Address{SettingField::Gateway, ui_.GatewayEdit, &wizard.newGatewayText,
+                         ValidateGatewayText}}) {
+            const auto refused = std::find_if(
+                refusals.begin(), refusals.end(),
+                [&address](const SettingRefusal& r) { return r.field == address.field; });
+            const bool gateway = address.field == SettingField::Gateway;
+            if (refused == refusals.end()) {
+                const AddressCheck check = address.validate(ToLatin1(address.edit->text()));
+                *address.accepted = address.edit->text().isEmpty() ? std::string() : check.normalised;
+                if (gateway && check.outcome == FieldOutcome::Valid) {
+                    wizard.lastGoodGatewayText = check.normalised;
+                }
+                continue;
+            }
+            const QString lastAccepted =
+                FromLatin1(gateway ? wizard.lastGoodGatewayText : *address.accepted);
+            Refuse(*refused, refused->resetField ? &lastAccepted : nullptr);
+        }
+        return;
+    }
+    wizard.newPassword = page.newPassword;
+    wizard.newDeviceName = page.newDeviceName;
+    wizard.bStaticIP = page.bStaticIP;
+    if (page.bStaticIP) {
+        wizard.newIPText = page.newIPText;
+        wizard.newNetmaskText = page.newNetmaskText;
+        wizard.newGatewayText = page.newGatewayText;
+        if (const AddressCheck gateway = ValidateGatewayText(page.newGatewayText);
+            gateway.outcome == FieldOutcome::Valid) {
+            wizard.lastGoodGatewayText = gateway.normalised;
+        }
+    }
     LoadPage(PAGE_SECURE_1_CONFIGURE_WIRELESS);
 }
 
@@ -225,20 +251,7 @@ void TMainForm::DHCPModeComboBoxChange(int index) {
 // ---- Page 8: pairing check ---------------------------------------------------------------
 
 void TMainForm::NextOnPairingCheck() {
-    ExchangeState& state = exchange();
-    state.bGetCheckBPSAck.store(false, std::memory_order_release);
-    state.bBPSActive.store(false, std::memory_order_release);
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        services_.trace("PAGE_SECURE_1_CONFIGURE_WIRELESS: bGetCheckBPSAck == false");
-        network().sendPacket(PacketKind::CheckBPS, wizard);
-        pauseDraining(timing().pairingPause);
-        if (state.bGetCheckBPSAck.load(std::memory_order_acquire)) {
-            services_.trace("PAGE_SECURE_1_CONFIGURE_WIRELESS: bGetCheckBPSAck == true");
-            break;
-        }
-    }
-    if (state.bGetCheckBPSAck.load(std::memory_order_acquire) &&
-        !state.bBPSActive.load(std::memory_order_acquire)) {
+    if (exchanges_.checkPairing() == Exchanges::Pairing::NotManaged) {
         wizard.bWirelessEditable = true;
         LoadPage(PAGE_SECURE_2_WIRELESS_SETTINGS);
     } else {
@@ -252,29 +265,29 @@ void TMainForm::NextOnPairingCheck() {
 // ---- Pages 9 and 10: wireless settings and security level --------------------------------
 
 void TMainForm::NextOnWirelessSettings() {
-    const std::string ssid = ToLatin1(ui_.SSIDEdit->text());
-    if (const FieldCheck check = CheckSSID(ssid); !check.ok) {
-        Refuse(check.messageKey, check.focusField);
+    EnteredSettings page = wizard;
+    page.newSSID = ToLatin1(ui_.SSIDEdit->text());
+    page.newChannel = ui_.ChannelComboBox->currentIndex() + 1;
+    page.newNetMode = static_cast<std::uint8_t>(std::max(0, ui_.NetModeComboBox->currentIndex()));
+    if (const std::optional<SettingRefusal> refusal = CheckWirelessSettings(page)) {
+        Refuse(*refusal);
         return;
     }
-    wizard.newSSID = ssid;
-    wizard.newChannel = ui_.ChannelComboBox->currentIndex() + 1;
+    wizard.newSSID = page.newSSID;
+    wizard.newChannel = page.newChannel;
     wizard.newDeviceName = ToLatin1(ui_.DeviceNameEdit->text());
-    wizard.newNetMode = static_cast<std::uint8_t>(std::max(0, ui_.NetModeComboBox->currentIndex()));
+    wizard.newNetMode = page.newNetMode;
     LoadPage(PAGE_SECURE_3_SECURITY_SETTINGS);
 }
 
 void TMainForm::NextOnSecurityLevel() {
     switch (wizard.securityChoice) {
-        case 1: {
-            const ExchangeState& state = exchange();
-            if (state.bGetAuthAck.load(std::memory_order_acquire) &&
-                state.bAuthOK.load(std::memory_order_acquire)) {
+        case 1:
+            if (exchange().loggedIn()) {
                 wizard.newSecurityMode = kSecurityDisabled;
                 LoadPage(PAGE_CONFIRM);
             }
             break;
-        }
         case 2:
             LoadPage(PAGE_SECURE_4_WEP);
             break;
@@ -418,39 +431,40 @@ void TMainForm::PassphraseEdit1Change() {
     }
 }
 
+EnteredSettings TMainForm::KeysOnThePage() const {
+    EnteredSettings page = wizard;
+    page.newPassphrase = ToLatin1(ui_.PassphraseEdit->text());
+    page.newWepKey = ToLatin1(ui_.Key1Edit->text());
+    page.newPSK = ToLatin1(ui_.PSKEdit->text());
+    page.newSecurityMode = SecurityModeFor(ui_.SecurityComboBox->currentIndex(),
+                                           ui_.EncryptionComboBox->currentIndex(),
+                                           wizard.newSecurityMode);
+    return page;
+}
+
 void TMainForm::NextOnWepKey() {
-    const std::string passphrase = ToLatin1(ui_.PassphraseEdit->text());
-    const std::string wepKey = ToLatin1(ui_.Key1Edit->text());
-    const std::string psk = ToLatin1(ui_.PSKEdit->text());
-    const int encryption = ui_.EncryptionComboBox->currentIndex();
-    const int mode =
-        SecurityModeFor(ui_.SecurityComboBox->currentIndex(), encryption, wizard.newSecurityMode);
-    if (const FieldCheck check = CheckKeysForMode(mode, passphrase, wepKey, psk); !check.ok) {
-        Refuse(check.messageKey, check.focusField);
+    const EnteredSettings page = KeysOnThePage();
+    if (const std::optional<SettingRefusal> refusal = CheckSecurity(page)) {
+        Refuse(*refusal);
         return;
     }
-    wizard.newPassphrase = passphrase;
-    wizard.newWepKey = wepKey;
-    wizard.newEncryption = encryption;
-    wizard.newPSK = psk;
-    wizard.newSecurityMode = mode;
+    wizard.newPassphrase = page.newPassphrase;
+    wizard.newWepKey = page.newWepKey;
+    wizard.newEncryption = ui_.EncryptionComboBox->currentIndex();
+    wizard.newPSK = page.newPSK;
+    wizard.newSecurityMode = page.newSecurityMode;
     LoadPage(PAGE_CONFIRM);
 }
 
 void TMainForm::NextOnPreSharedKey() {
-    const std::string psk = ToLatin1(ui_.PSKEdit->text());
-    const int encryption = ui_.EncryptionComboBox->currentIndex();
-    const int mode =
-        SecurityModeFor(ui_.SecurityComboBox->currentIndex(), encryption, wizard.newSecurityMode);
-    const FieldCheck check = CheckKeysForMode(mode, ToLatin1(ui_.PassphraseEdit->text()),
-                                              ToLatin1(ui_.Key1Edit->text()), psk);
-    if (!check.ok) {
-        Refuse(check.messageKey, check.focusField);
+    const EnteredSettings page = KeysOnThePage();
+    if (const std::optional<SettingRefusal> refusal = CheckSecurity(page)) {
+        Refuse(*refusal);
         return;
     }
-    wizard.newEncryption = encryption;
-    wizard.newPSK = psk;
-    wizard.newSecurityMode = mode;
+    wizard.newEncryption = ui_.EncryptionComboBox->currentIndex();
+    wizard.newPSK = page.newPSK;
+    wizard.newSecurityMode = page.newSecurityMode;
     LoadPage(PAGE_CONFIRM);
 }
 
@@ -465,11 +479,6 @@ void TMainForm::FillConfirmPage() {
             QString::fromUtf8(security->data(), static_cast<qsizetype>(security->size())));
         ui_.NewKeyLabel->setText(FromLatin1(*KeyShownFor(wizard.newSecurityMode, wizard)));
     }
-    if (wizard.newSecurityMode == kSecurityPairing) {
-        // A display code only: the request carries 0 with bWirelessEditable 0, which leaves the
-        // wireless security to the pairing.
-        wizard.newSecurityMode = kSecurityDisabled;
-    }
     for (QLabel* label :
          {ui_.NewSSIDLabel, ui_.NewChannelLabel, ui_.NewWepLabel, ui_.NewKeyLabel}) {
         // A long SSID or key is wider than its label: the pointer shows all of it.
@@ -479,20 +488,26 @@ void TMainForm::FillConfirmPage() {
 }
 
 void TMainForm::YesOnConfirm() {
-    ExchangeState& state = exchange();
-    if (!state.bGetAuthAck.load(std::memory_order_acquire) ||
-        !state.bAuthOK.load(std::memory_order_acquire)) {
+    if (!exchange().loggedIn()) {
         return;
     }
+    // Checked and converted once; settings that cannot be built are never sent, and the
+    // exchange then ends without an acknowledgement.
+    const auto built = BuildConfigureSettings(wizard, wizard.currentDevice);
+    const ConfigureSettings* settings = std::get_if<ConfigureSettings>(&built);
     hide();
-    network().sendPacket(PacketKind::Configure, wizard);
-    dialogs_->configure.exec();
+    Exchanges::Configure outcome = Exchanges::Configure::NotAcknowledged;
+    dialogs_->configure.RunExchange([&](const Exchanges::Progress& progress) {
+        Exchanges::Progress shown = progress;
+        // The main window is back while a late acknowledgement may still come.
+        shown.ticksDone = [&] {
+            progress.ticksDone();
+            show();
+        };
+        outcome = exchanges_.configure(settings, shown).outcome;
+    });
     show();
-    // A moment for a late acknowledgement; none is needed when it is in already.
-    if (!state.bGetConfigureAck.load(std::memory_order_acquire)) {
-        pauseDraining(timing().configureGrace);
-    }
-    if (state.bGetConfigureAck.load(std::memory_order_acquire)) {
+    if (outcome == Exchanges::Configure::Acknowledged) {
         LoadPage(PAGE_CONGRATULATION);
     } else {
         ShowWarning("CONFIGURE_FAIL");

@@ -23,8 +23,6 @@ constexpr int kHourGlassTop = 13;
 constexpr int kFirstCellLeft = 81;
 constexpr int kCellPitch = 16;
 
-constexpr int kLastTick = 12;
-
 void SetCellColour(QLabel* cell, const QColor& colour) {
     SetBackground(cell, colour);
     cell->setProperty("filled", colour == look::kProgressFill);
@@ -96,14 +94,6 @@ void TSearchForm::BuildDesign(Variant variant) {
         ui_.HourGlassImage[static_cast<std::size_t>(i)] = glass;
     }
 
-    ui_.Timer1 = new QTimer(this);
-    ui_.Timer1->setObjectName(QStringLiteral("Timer1"));
-    // A coarse timer may fire up to 5 % early: the configure dialog's first tick would come
-    // a third of a second before the seven seconds.
-    ui_.Timer1->setTimerType(Qt::PreciseTimer);
-    const Timing& timing = main_.timing();
-    ui_.Timer1->setInterval(variant == Variant::Search ? timing.searchTick : timing.configureTick);
-    connect(ui_.Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
     centreOnScreen();
 }
 
@@ -153,7 +143,18 @@ void TSearchForm::FormShow() {
     }
     ui_.Percentage_Label->setText(QStringLiteral("0 %"));
     ui_.HourGlassImage.back()->show();
-    ui_.Timer1->start();
+}
+
+void TSearchForm::RunExchange(const std::function<void(const Exchanges::Progress&)>& exchange) {
+    setModal(true);
+    show();
+    Exchanges::Progress progress;
+    progress.ticked = [this](const Exchanges::Tick& tick) { ShowTick(tick); };
+    progress.ticksDone = [this] { done(QDialog::Accepted); };
+    exchange(progress);
+    if (isVisible()) {
+        done(QDialog::Accepted);
+    }
 }
 
 void TSearchForm::ShowProgressStep(int n) {
@@ -168,25 +169,12 @@ void TSearchForm::ShowProgressStep(int n) {
     }
 }
 
-void TSearchForm::Timer1Timer() {
+void TSearchForm::ShowTick(const Exchanges::Tick& tick) {
     ui_.HourGlassImage[1]->hide();
-    const int n = tickCount;
-    if (n >= 1 && n <= kCellCount) {
-        ShowProgressStep(n);
-    }
-    ++tickCount;
-    ExchangeState& state = main_.exchange();
-    if (state.bGetSearchAck.load(std::memory_order_acquire) &&
-        state.bPairingDeviceFound.load(std::memory_order_acquire)) {
-        // Never set back: later searches of this run tick quickly from the start.
-        ui_.Timer1->setInterval(main_.timing().fastTick);
-    }
-    emit ticked(n);
-    if (tickCount >= kLastTick) {
-        ui_.Timer1->stop();
-        tickCount = 0;
-        done(QDialog::Accepted);
-    }
+    ShowProgressStep(tick.counter);
+    tickCount = tick.counter + 1;
+    interval_ = tick.interval;
+    emit ticked(tick.counter);
 }
 
 }  // namespace trv81k

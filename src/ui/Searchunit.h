@@ -1,11 +1,13 @@
 #pragma once
 // The search dialog: a small progress window shown modally while the access points answer a
-// search request. Twelve ticks of the search timer fill the ten progress cells; once a device
-// with the pairing marker has been stored, the remaining ticks follow quickly.
+// search request. The exchange's ticks fill the ten progress cells; once a device with the
+// pairing marker has been stored, the remaining ticks follow quickly.
 
-#include <QTimer>
 #include <array>
+#include <chrono>
+#include <functional>
 
+#include "core/exchanges.h"
 #include "ui/look.h"
 
 namespace trv81k {
@@ -23,8 +25,14 @@ public:
     // The tick counter, 0 to 12.
     int tickCount = 0;
 
+    // Shows the dialog modally while `exchange` runs with the dialog's progress: each tick
+    // moves the bar, and the dialog closes after the last one (or when the exchange ends early).
+    void RunExchange(const std::function<void(const Exchanges::Progress&)>& exchange);
+
     // Whether progress cell i (0 to 9) is filled.
     bool cellFilled(std::size_t index) const;
+    // The interval to the next tick, as the last tick left it.
+    std::chrono::milliseconds tickInterval() const { return interval_; }
 
 signals:
     // After each tick's work, before the dialog closes on the last one; `counter` is the
@@ -40,15 +48,15 @@ protected:
         std::array<QLabel*, kCellCount> ProgressPanel{};  // ProgressPanel1 .. ProgressPanel10
         QLabel* Percentage_Label = nullptr;
         std::array<Picture*, kHourGlassCount> HourGlassImage{};  // HourGlassImage1 .. 4
-        QTimer* Timer1 = nullptr;
     };
 
     enum class Variant { Search, Configure };
     TSearchForm(TMainForm& main, Variant variant);
 
     void showEvent(QShowEvent* event) override;
-    virtual void FormShow();
-    virtual void Timer1Timer();
+    void FormShow();
+    // One tick of the exchange: the hourglass, the progress step of ticks 1 to 10.
+    void ShowTick(const Exchanges::Tick& tick);
 
     // One step of the progress bar for n = 1 to 10: cell n filled, the percentage n times ten,
     // one hourglass picture in the cycle 1, 2, 3, 4.
@@ -61,6 +69,7 @@ protected:
 
     Design ui_;  // the configure dialog shares the design
     TMainForm& main_;
+    std::chrono::milliseconds interval_{0};
 
 private:
     void BuildDesign(Variant variant);

@@ -16,40 +16,14 @@ namespace trv81k {
 
 namespace {
 
-class SessionNetwork final : public NetworkPort {
-public:
-    explicit SessionNetwork(const Timing& timing)
-        : session_(timing, [](std::chrono::milliseconds duration) { pauseDraining(duration); }) {}
-
-    OpenResult open() override {
-        switch (session_.open()) {
-            case NetworkSession::OpenResult::Open:
-                return OpenResult::Open;
-            case NetworkSession::OpenResult::SocketFailed:
-                return OpenResult::SocketFailed;
-            case NetworkSession::OpenResult::BindFailed:
-                return OpenResult::BindFailed;
-        }
-        return OpenResult::SocketFailed;
-    }
-    bool sendPacket(PacketKind kind, const WizardState& wizard) override {
-        return session_.sendPacket(kind, wizard);
-    }
-    void close() noexcept override { session_.close(); }
-    bool checkAdapter() override { return CheckNICState(); }
-    bool receiverRunning() const override { return session_.receiverRunning(); }
-    ExchangeState& state() override { return session_.state(); }
-
-private:
-    NetworkSession session_;
-};
-
 // No channel at all: nothing is sent, no adapter is found.
 class NoNetwork final : public NetworkPort {
 public:
     NoNetwork() { state_.reset(); }
     OpenResult open() override { return OpenResult::Open; }
-    bool sendPacket(PacketKind /*kind*/, const WizardState& /*wizard*/) override { return false; }
+    bool sendPacket(PacketKind /*kind*/, const RequestContent& /*content*/) override {
+        return false;
+    }
     void close() noexcept override {}
     bool checkAdapter() override { return false; }
     bool receiverRunning() const override { return false; }
@@ -95,7 +69,9 @@ public:
 }  // namespace
 
 std::unique_ptr<NetworkPort> MakeSessionNetwork(const Timing& timing) {
-    return std::make_unique<SessionNetwork>(timing);
+    // The session waits with pauseDraining: the windows keep painting and input is dropped.
+    return std::make_unique<NetworkSession>(
+        timing, [](std::chrono::milliseconds duration) { pauseDraining(duration); });
 }
 
 Services ProductServices() {

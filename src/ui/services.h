@@ -14,35 +14,12 @@
 #include <string>
 #include <string_view>
 
-#include "protocol/exchange_state.h"
+#include "protocol/network_port.h"
 #include "protocol/timing.h"
-#include "protocol/wire.h"
 
 class QWidget;
 
 namespace trv81k {
-
-// The channel to the devices: the adapter lookup, the channel and the receiver thread, and
-// sendPacket. The flags and the device table live in state().
-class NetworkPort {
-public:
-    enum class OpenResult { Open, SocketFailed, BindFailed };
-
-    virtual ~NetworkPort() = default;
-
-    // Start-up: adapter lookup, channel set-up and receiver start.
-    virtual OpenResult open() = 0;
-    // Builds and sends one request; false when nothing was sent.
-    virtual bool sendPacket(PacketKind kind, const WizardState& wizard) = 0;
-    // Shuts the channel down, pauses, stops the receiver and waits for it to end. Safe twice;
-    // never throws.
-    virtual void close() noexcept = 0;
-    // The adapter guard (CheckNICState): read anew on each call.
-    virtual bool checkAdapter() = 0;
-    virtual bool receiverRunning() const = 0;
-
-    virtual ExchangeState& state() = 0;
-};
 
 // Message boxes.
 class MessagePort {

@@ -35,6 +35,8 @@ CONFIGURE_FAIL = "The TRV81K did not confirm the new settings."
 # The first WEP 64 key of the passphrase "secret" (computed apart from this code).
 WEP64_OF_SECRET = "C93CA31ECA"
 PSK_64 = "0123456789abcdefABCDEF0123456789abcdef0123456789ABCDEF0123456789"
+# The configure requests one exchange sends: at once, then at ticks 0, 3, 6 and 9.
+CONFIGURE_REQUESTS = 5
 # The scale that makes the configure dialog's 84 s last 4.2 s (login pause 25 ms).
 FAST = "0.05"
 
@@ -267,11 +269,15 @@ def case_configure(lab, folder):
                        channel=3, security=0, key="", networkMode="b-only")
         devices.check_state("the static configuration")
         log = devices.new_requests()
-        check.equal([e["kind"] for e in log], ["search", "auth", "configure", "search"],
+        # The configure dialog's schedule: at once and at ticks 0, 3, 6 and 9, the same request
+        # each time, also after the acknowledgement.
+        check.equal([e["kind"] for e in log],
+                    ["search", "auth"] + ["configure"] * CONFIGURE_REQUESTS + ["search"],
                     "static: requests the device received")
         sent = configure_requests(log, mac)
-        check(len(sent) == 1 and sent[0]["ipMode"] == 1 and sent[0]["wirelessEditable"] == 1
-              and sent[0]["result"] == "applied", "static: the configure request %r" % sent)
+        check(len(sent) == CONFIGURE_REQUESTS and sent[0]["ipMode"] == 1
+              and sent[0]["wirelessEditable"] == 1 and sent[0]["result"] == "applied"
+              and len({e["plain"] for e in sent}) == 1, "static: the configure request %r" % sent)
 
         # DHCP and WEP 64 from a passphrase; the password from the environment. Unset values
         # keep the device's own (SSID, channel, network mode, name, password).
@@ -283,8 +289,9 @@ def case_configure(lab, folder):
         devices.change(mac, ipMode="dhcp", security=1, key=WEP64_OF_SECRET)
         devices.check_state("the DHCP configuration")
         sent = configure_requests(devices.new_requests(), mac)
-        check(len(sent) == 1 and (sent[0]["ipMode"], sent[0]["ip"], sent[0]["netmask"],
-                                  sent[0]["gateway"]) == (0, "0.0.0.0", "0.0.0.0", "0.0.0.0"),
+        check(len(sent) == CONFIGURE_REQUESTS
+              and (sent[0]["ipMode"], sent[0]["ip"], sent[0]["netmask"], sent[0]["gateway"])
+              == (0, "0.0.0.0", "0.0.0.0", "0.0.0.0"),
               "DHCP: no addresses in the request %r" % sent)
 
         # WPA2 with a 64-digit key; the password from standard input.
@@ -304,10 +311,11 @@ def case_configure(lab, folder):
         r.expect(0, "pairing-managed device")
         check("pairing check: pairing control" in r.err, "pairing-managed: %r" % r.err)
         log = devices.new_requests()
-        check.equal([e["kind"] for e in log], ["search", "auth", "check-bps", "configure"],
+        check.equal([e["kind"] for e in log],
+                    ["search", "auth", "check-bps"] + ["configure"] * CONFIGURE_REQUESTS,
                     "pairing-managed: requests")
-        check.equal([(e["wirelessEditable"], e["securityMode"], e["key"], e["result"])
-                     for e in configure_requests(log, mac)], [(0, 0, "", "applied")],
+        check.equal({(e["wirelessEditable"], e["securityMode"], e["key"], e["result"])
+                     for e in configure_requests(log, mac)}, {(0, 0, "", "applied")},
                     "pairing-managed: the configure request")
         devices.change(mac, ip="10.81.0.70", name="PairedAP")
         devices.check_state("the pairing-managed configuration")

@@ -20,6 +20,7 @@
 #include <string>
 
 #include "platform/adapters.h"
+#include "support/controls.h"
 #include "support/harness.h"
 #include "ui/Mainunit.h"
 
@@ -91,45 +92,52 @@ void DiffLab::road() {
 
     h.walkToList();  // the fourth Next searches
     QCOMPARE(m.nCurrentPage, int(PAGE_STEP_5_SELECT_AP));
-    const auto rows = m.APListView->findItems(Text(road_, "device"), Qt::MatchExactly);
+    QListWidget& list = Control<QListWidget>(m, "APListView");
+    const auto rows = list.findItems(Text(road_, "device"), Qt::MatchExactly);
     QCOMPARE(rows.size(), 1);
-    const int row = m.APListView->row(rows.front());
+    const int row = list.row(rows.front());
     for (int i = 0; i < row; ++i) {
-        QTest::keyClick(m.APListView, Qt::Key_Down);
+        QTest::keyClick(&list, Qt::Key_Down);
     }
-    QCOMPARE(m.exchange().selectedIndex.load(), row);
+    QCOMPARE(m.exchange().selectedIndex(), row);
     h.logIn(Text(device_, "password"));
     QCOMPARE(m.nCurrentPage, int(PAGE_STEP_6_BASIC_SETTINGS));
 
-    Choose(m.DHCPModeComboBox, 1);  // static
-    Retype(m.IPEdit, Text(road_, "ip"));
-    Retype(m.NetmaskEdit, Text(road_, "netmask"));
-    Retype(m.GatewayEdit, Text(road_, "gateway"));
-    Retype(m.DeviceNameEdit, Text(road_, "name"));
-    Retype(m.PasswordEdit, Text(road_, "newPassword"));
-    Harness::click(m.NextPanel);
+    FlatPanel& next = Control<FlatPanel>(m, "NextPanel");
+    Choose(Control<QComboBox>(m, "DHCPModeComboBox"), 1);  // static
+    Retype(Control<QLineEdit>(m, "IPEdit"), Text(road_, "ip"));
+    Retype(Control<QLineEdit>(m, "NetmaskEdit"), Text(road_, "netmask"));
+    Retype(Control<QLineEdit>(m, "GatewayEdit"), Text(road_, "gateway"));
+    Retype(Control<QLineEdit>(m, "DeviceNameEdit"), Text(road_, "name"));
+    Retype(Control<QLineEdit>(m, "PasswordEdit"), Text(road_, "newPassword"));
+    Harness::click(next);
     QCOMPARE(m.nCurrentPage, int(PAGE_SECURE_1_CONFIGURE_WIRELESS));
-    Harness::click(m.NextPanel);  // the pairing check
 
     if (road_.contains("ssid")) {
+        // Wireless settings typed by hand, as trv81k-cli's wireless options mean: the manual
+        // entry, without a pairing check.
+        Harness::click(Control<FlatPanel>(m, "EnterManuallyLabel"));
         QCOMPARE(m.nCurrentPage, int(PAGE_SECURE_2_WIRELESS_SETTINGS));
-        Retype(m.SSIDEdit, Text(road_, "ssid"));
-        m.ChannelComboBox->setCurrentIndex(road_.at("channel").get<int>() - 1);
+        Retype(Control<QLineEdit>(m, "SSIDEdit"), Text(road_, "ssid"));
+        Control<QComboBox>(m, "ChannelComboBox").setCurrentIndex(road_.at("channel").get<int>() - 1);
         const std::string mode = road_.at("netMode").get<std::string>();
         const auto modeAt = std::find(kNetModes.begin(), kNetModes.end(), mode);
         QVERIFY2(modeAt != kNetModes.end(), "netMode: mixed, g-only or b-only");
-        m.NetModeComboBox->setCurrentIndex(static_cast<int>(modeAt - kNetModes.begin()));
-        Harness::click(m.NextPanel);
+        Control<QComboBox>(m, "NetModeComboBox")
+            .setCurrentIndex(static_cast<int>(modeAt - kNetModes.begin()));
+        Harness::click(next);
         QVERIFY2(road_.at("security") == "wpa2", "the wizard's side knows the security wpa2 only");
-        Harness::click(m.RadioBtnPSK);
-        Harness::click(m.NextPanel);
-        Choose(m.SecurityComboBox, 3);  // WPA2 Personal
-        Retype(m.PSKEdit, Text(road_, "passphrase"));
-        Harness::click(m.NextPanel);
+        Harness::click(Control<QRadioButton>(m, "RadioBtnPSK"));
+        Harness::click(next);
+        Choose(Control<QComboBox>(m, "SecurityComboBox"), 3);  // WPA2 Personal
+        Retype(Control<QLineEdit>(m, "PSKEdit"), Text(road_, "passphrase"));
+        Harness::click(next);
+    } else {
+        // The pairing check; under pairing control it leads straight to the confirmation.
+        Harness::click(next);
     }
-    // Under pairing control the pairing check leads straight to the confirmation.
     QCOMPARE(m.nCurrentPage, int(PAGE_CONFIRM));
-    Harness::click(m.YesPanel);
+    Harness::click(Control<FlatPanel>(m, "YesPanel"));
     QCOMPARE(h.messages().warnings, std::vector<QString>{});
     QCOMPARE(m.nCurrentPage, int(PAGE_CONGRATULATION));
 }

@@ -185,8 +185,6 @@ void DialogsTest::searchDialogIsCutToItsShape() {
     QVERIFY(configureMask.contains(QPoint(280, 40)));
     QVERIFY(!configureMask.contains(QPoint(295, 40)));
     QCOMPARE(Control<Picture>(h.windows().configureForm(), "HourGlassImage3").pos(), QPoint(8, 13));
-    QCOMPARE(Control<QTimer>(h.windows().configureForm(), "Timer1").interval(),
-             int(h.timing().configureTick.count()));
 }
 
 void DialogsTest::pauseKeepsPaintingAndDropsInput() {

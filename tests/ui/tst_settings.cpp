@@ -352,7 +352,7 @@ void SettingsTest::pairingCheck() {
         QCOMPARE(Control<QLabel>(h.main(), "NewWepLabel").text(),
                  QStringLiteral("Button Pair Setup"));
         QVERIFY(Control<QLabel>(h.main(), "NewKeyLabel").text().isEmpty());
-        QCOMPARE(h.main().wizard.newSecurityMode, int(kSecurityDisabled));
+        QCOMPARE(h.main().wizard.newSecurityMode, int(kSecurityPairing));
         QVERIFY(!BackOf(h.main()).isVisible());
     }
 }

@@ -38,7 +38,7 @@ private:
     void record(int counter) {
         TickRecord r;
         r.counter = counter;
-        r.interval = Control<QTimer>(form_, "Timer1").interval();
+        r.interval = static_cast<int>(form_.tickInterval().count());
         r.percentage = Control<QLabel>(form_, "Percentage_Label").text();
         for (std::size_t i = 0; i < std::size_t{TSearchForm::kCellCount}; ++i) {
             r.filledCells += form_.cellFilled(i) ? 1 : 0;

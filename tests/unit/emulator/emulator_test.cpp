@@ -52,16 +52,31 @@ std::uint8_t status(const PlainMessage& answer, std::size_t at) {
     return answer[at];
 }
 
-// A configure request from the wizard's state as it stands after a login to `device`.
-WizardState stateAfterLogin(const EmulatedDevice& device) {
-    WizardState state;
-    state.currentDevice = describe(device);
-    state.loadFromDevice(state.currentDevice);
-    return state;
+// What a configure request carries after a login to `device`: its current settings, the
+// wireless ones left to the pairing. Not checked as the wizard checks them: the device's own
+// checks are under test here.
+ConfigureSettings settingsAfterLogin(const EmulatedDevice& device) {
+    const DeviceInfo info = describe(device);
+    ConfigureSettings s;
+    s.mac = info.macAddress;
+    s.ipMode = info.ipMode;
+    s.ipAddress = info.ipAddress;
+    s.subnetMask = info.subnetMask;
+    s.gateway = info.gateway;
+    s.deviceName = info.deviceNameText();
+    s.password = info.devicePasswordText();
+    s.auxName = info.auxNameText();
+    s.auxAttr = info.auxAttr;
+    s.auxKeyCode = info.auxKeyCode;
+    s.ssid = info.ssidText();
+    s.channel = info.channel;
+    s.securityMode = info.securityMode;
+    s.networkMode = info.networkMode;
+    return s;
 }
 
-PlainMessage configure(const EmulatedDevice& device, const WizardState& state) {
-    return buildConfigureRequest(device.mac, state).value();
+PlainMessage configure(const ConfigureSettings& settings) {
+    return buildConfigureRequest(settings).value();
 }
 
 // A message as the log spells it: two lower-case hexadecimal digits a byte.
@@ -229,9 +244,9 @@ TEST_F(EmulatorTest, RequestsForAnUnknownMacAreLoggedButNotAnswered) {
 
 TEST_F(EmulatorTest, ConfigureWithoutLoginIsRefusedAndChangesNothing) {
     const DeviceSettings before = device(0).settings;
-    WizardState state = stateAfterLogin(device(0));
-    state.newDeviceName = "changed";
-    const Reaction reaction = send(configure(device(0), state));
+    ConfigureSettings state = settingsAfterLogin(device(0));
+    state.deviceName = "changed";
+    const Reaction reaction = send(configure(state));
     ASSERT_EQ(reaction.answers.size(), 1u);
     EXPECT_EQ(classify(reaction.answers[0]), MessageKind::ConfigureAnswer);
     EXPECT_EQ(reaction.answers[0][30], 1);
@@ -241,17 +256,17 @@ TEST_F(EmulatorTest, ConfigureWithoutLoginIsRefusedAndChangesNothing) {
 }
 
 TEST_F(EmulatorTest, LoginCountsOnlyForItsAddressItsDeviceAndTenMinutes) {
-    WizardState state = stateAfterLogin(device(0));
-    state.newDeviceName = "changed";
-    const PlainMessage request = configure(device(0), state);
+    ConfigureSettings state = settingsAfterLogin(device(0));
+    state.deviceName = "changed";
+    const PlainMessage request = configure(state);
 
     ASSERT_EQ(status(send(auth(device(0), "secret"), kClient, kStart).answers[0], 38), 0);
     // Another client, another device, a failed login, or too late: refused.
     EXPECT_EQ(send(request, kOtherClient, kStart + 1s).answers[0][30], 1);
     ASSERT_EQ(send(auth(device(1), "wrong"), kOtherClient, kStart).answers[0][38], 1);
     EXPECT_EQ(send(request, kOtherClient, kStart + 2s).answers[0][30], 1);
-    WizardState other = stateAfterLogin(device(1));
-    EXPECT_EQ(send(configure(device(1), other), kClient, kStart + 1s).answers[0][30], 1);
+    ConfigureSettings other = settingsAfterLogin(device(1));
+    EXPECT_EQ(send(configure(other), kClient, kStart + 1s).answers[0][30], 1);
     EXPECT_EQ(send(request, kClient, kStart + 10min + 1s).answers[0][30], 1);
     EXPECT_EQ(device(0).settings.name, "AP-1");
     // Within ten minutes: applied.
@@ -261,20 +276,20 @@ TEST_F(EmulatorTest, LoginCountsOnlyForItsAddressItsDeviceAndTenMinutes) {
 
 TEST_F(EmulatorTest, ConfigureAppliesEveryFieldWhenWirelessIsEditable) {
     send(auth(device(0), "secret"));
-    WizardState state = stateAfterLogin(device(0));
-    state.bStaticIP = true;
-    state.newIPText = "192.168.5.20";
-    state.newNetmaskText = "255.255.0.0";
-    state.newGatewayText = "192.168.5.1";
-    state.newDeviceName = "Office";
-    state.newPassword = "n3wpass";
-    state.bWirelessEditable = true;
-    state.newSSID = "HomeNet";
-    state.newChannel = 3;
-    state.newSecurityMode = kSecurityWep128;
-    state.newWepKey = "0123456789ABCDEF0123456789";
-    state.newNetMode = 2;
-    const Reaction reaction = send(configure(device(0), state));
+    ConfigureSettings state = settingsAfterLogin(device(0));
+    state.ipMode = 1;
+    state.ipAddress = {192, 168, 5, 20};
+    state.subnetMask = {255, 255, 0, 0};
+    state.gateway = {192, 168, 5, 1};
+    state.deviceName = "Office";
+    state.password = "n3wpass";
+    state.wirelessEditable = 1;
+    state.ssid = "HomeNet";
+    state.channel = 3;
+    state.securityMode = kSecurityWep128;
+    state.key = "0123456789ABCDEF0123456789";
+    state.networkMode = 2;
+    const Reaction reaction = send(configure(state));
     ASSERT_EQ(reaction.answers.size(), 1u);
     EXPECT_TRUE(
         std::equal(device(0).mac.begin(), device(0).mac.end(), reaction.answers[0].begin() + 24));
@@ -309,14 +324,14 @@ TEST_F(EmulatorTest, ConfigureAppliesEveryFieldWhenWirelessIsEditable) {
 TEST_F(EmulatorTest, WirelessNotEditableKeepsTheWirelessSettings) {
     send(auth(device(0), "secret"));
     const DeviceSettings before = device(0).settings;
-    WizardState state = stateAfterLogin(device(0));
-    state.bStaticIP = false;  // DHCP: the address stays as it is
-    state.newDeviceName = "Paired";
-    state.bWirelessEditable = false;
-    state.newSecurityMode = kSecurityPairing;
-    state.newSSID = "ignored";
-    state.newChannel = 1;
-    const Reaction reaction = send(configure(device(0), state));
+    ConfigureSettings state = settingsAfterLogin(device(0));
+    state.ipMode = 0;  // DHCP: the address stays as it is
+    state.deviceName = "Paired";
+    state.wirelessEditable = 0;
+    state.securityMode = kSecurityPairing;
+    state.ssid = "ignored";
+    state.channel = 1;
+    const Reaction reaction = send(configure(state));
     EXPECT_EQ(reaction.answers.at(0)[30], 0);
     DeviceSettings expected = before;
     expected.ipMode = 0;
@@ -326,9 +341,9 @@ TEST_F(EmulatorTest, WirelessNotEditableKeepsTheWirelessSettings) {
 
 TEST_F(EmulatorTest, RepeatedConfigureIsAnsweredAgainAndChangesNothingMore) {
     send(auth(device(0), "secret"));
-    WizardState state = stateAfterLogin(device(0));
-    state.newPassword = "another";
-    const PlainMessage request = configure(device(0), state);
+    ConfigureSettings state = settingsAfterLogin(device(0));
+    state.password = "another";
+    const PlainMessage request = configure(state);
     ASSERT_EQ(send(request).answers.at(0)[30], 0);
     const DeviceSettings after = device(0).settings;
     for (int i = 1; i < 5; ++i) {
@@ -343,36 +358,36 @@ TEST_F(EmulatorTest, ValuesTheDeviceCannotHoldAreRefused) {
     send(auth(device(0), "secret"));
     const DeviceSettings before = device(0).settings;
     auto tryState = [&](auto change) {
-        WizardState state = stateAfterLogin(device(0));
-        state.bWirelessEditable = true;
+        ConfigureSettings state = settingsAfterLogin(device(0));
+        state.wirelessEditable = 1;
         change(state);
-        return send(configure(device(0), state)).answers.at(0)[30];
+        return send(configure(state)).answers.at(0)[30];
     };
-    EXPECT_EQ(tryState([](WizardState& s) { s.newChannel = 0; }), 1);
-    EXPECT_EQ(tryState([](WizardState& s) { s.newChannel = 14; }), 1);
-    EXPECT_EQ(tryState([](WizardState& s) { s.newSSID = std::string(33, 'x'); }), 1);
-    EXPECT_EQ(tryState([](WizardState& s) { s.newDeviceName = std::string(33, 'x'); }), 1);
-    EXPECT_EQ(tryState([](WizardState& s) { s.newPassword = std::string(33, 'x'); }), 1);
-    EXPECT_EQ(tryState([](WizardState& s) { s.newSecurityMode = 11; }), 1);
-    EXPECT_EQ(tryState([](WizardState& s) { s.newNetMode = 3; }), 1);
+    EXPECT_EQ(tryState([](ConfigureSettings& s) { s.channel = 0; }), 1);
+    EXPECT_EQ(tryState([](ConfigureSettings& s) { s.channel = 14; }), 1);
+    EXPECT_EQ(tryState([](ConfigureSettings& s) { s.ssid = std::string(33, 'x'); }), 1);
+    EXPECT_EQ(tryState([](ConfigureSettings& s) { s.deviceName = std::string(33, 'x'); }), 1);
+    EXPECT_EQ(tryState([](ConfigureSettings& s) { s.password = std::string(33, 'x'); }), 1);
+    EXPECT_EQ(tryState([](ConfigureSettings& s) { s.securityMode = 11; }), 1);
+    EXPECT_EQ(tryState([](ConfigureSettings& s) { s.networkMode = 3; }), 1);
     EXPECT_EQ(device(0).settings, before);
     // The limits themselves are taken.
-    EXPECT_EQ(tryState([](WizardState& s) {
-                  s.newSSID = std::string(32, 's');
-                  s.newPassword = std::string(32, 'p');
-                  s.newChannel = 13;
+    EXPECT_EQ(tryState([](ConfigureSettings& s) {
+                  s.ssid = std::string(32, 's');
+                  s.password = std::string(32, 'p');
+                  s.channel = 13;
               }),
               0);
 }
 
 TEST_F(EmulatorTest, ConfigureLogNamesEveryFieldInReadableForm) {
     send(auth(device(0), "secret"));
-    WizardState state = stateAfterLogin(device(0));
-    state.newDeviceName = "B\xFCro";  // Latin-1 u umlaut
-    state.bWirelessEditable = true;
-    state.newSecurityMode = kSecurityWep64;
-    state.newWepKey = "ABCDEF0123";
-    const Reaction reaction = send(configure(device(0), state));
+    ConfigureSettings state = settingsAfterLogin(device(0));
+    state.deviceName = "B\xFCro";  // Latin-1 u umlaut
+    state.wirelessEditable = 1;
+    state.securityMode = kSecurityWep64;
+    state.key = "ABCDEF0123";
+    const Reaction reaction = send(configure(state));
     const auto& log = reaction.log;
     EXPECT_EQ(log["kind"], "configure");
     EXPECT_EQ(log["from"], "10.81.0.1");
@@ -411,9 +426,9 @@ const Request kLogin{[](const EmulatedDevice& d) { return auth(d, "secret"); },
 const Request kCheck{[](const EmulatedDevice& d) { return buildCheckBPSRequest(d.mac); },
                      MessageKind::CheckBPSAnswer, 30};
 const Request kRename{[](const EmulatedDevice& d) {
-                          WizardState state = stateAfterLogin(d);
-                          state.newDeviceName = "changed";
-                          return configure(d, state);
+                          ConfigureSettings state = settingsAfterLogin(d);
+                          state.deviceName = "changed";
+                          return configure(state);
                       },
                       MessageKind::ConfigureAnswer, 30};
 
@@ -528,11 +543,11 @@ TEST_F(EmulatorTest, EveryLoggedRequestEndsWithItsWholeMessage) {
     PlainMessage junk{};
     junk[0] = 'Z';
     junk[kPlainSize - 1] = 0xAB;
-    WizardState state = stateAfterLogin(device(1));
-    state.newDeviceName = "renamed";
+    ConfigureSettings state = settingsAfterLogin(device(1));
+    state.deviceName = "renamed";
     for (const PlainMessage& request :
          {buildSearchRequest(), auth(device(1), "secret"), buildCheckBPSRequest(device(1).mac),
-          configure(device(1), state), junk}) {
+          configure(state), junk}) {
         const Reaction reaction = send(request);
         const auto [key, value] = lastField(reaction.log);
         EXPECT_EQ(key, "plain") << reaction.log["kind"];
