@@ -166,4 +166,23 @@ Exchanges::ConfigureReport Exchanges::configure(const ConfigureSettings* setting
     return report;
 }
 
+DeviceExchanges::DeviceExchanges(Exchanges& exchanges, int device)
+    : exchanges_(exchanges), device_(device) {}
+
+Exchanges::Login DeviceExchanges::logIn(std::string_view password) {
+    exchanges_.state().choose(device_);
+    return exchanges_.logIn(password);
+}
+
+Exchanges::Pairing DeviceExchanges::checkPairing() {
+    exchanges_.state().choose(device_);
+    return exchanges_.checkPairing();
+}
+
+Exchanges::ConfigureReport DeviceExchanges::configure(const ConfigureSettings* settings,
+                                                      const Exchanges::Progress& progress) {
+    exchanges_.state().choose(device_);
+    return exchanges_.configure(settings, progress);
+}
+
 }  // namespace trv81k

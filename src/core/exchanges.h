@@ -117,4 +117,23 @@ private:
     bool configureFast_ = false;  // the configure dialog's timer, once shortened
 };
 
+// The exchanges with one device of the table, by its index: login, pairing check and
+// configure, each waiting for that device's own answers. Several may run at once, each on a
+// thread of its own, over one Exchanges (the command line's apply); the search is not run
+// meanwhile.
+class DeviceExchanges {
+public:
+    DeviceExchanges(Exchanges& exchanges, int device);
+
+    int device() const { return device_; }
+    Exchanges::Login logIn(std::string_view password);
+    Exchanges::Pairing checkPairing();
+    Exchanges::ConfigureReport configure(const ConfigureSettings* settings,
+                                         const Exchanges::Progress& progress = {});
+
+private:
+    Exchanges& exchanges_;
+    int device_;
+};
+
 }  // namespace trv81k

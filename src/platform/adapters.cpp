@@ -49,6 +49,10 @@ bool IsUp(const InterfaceRecord& record) {
 
 }  // namespace
 
+std::string AdapterText(const Adapter& adapter) {
+    return adapter.name + " (" + FormatIPv4(adapter.address) + ")";
+}
+
 AddressText AddressTextOf(const Ipv4Address& address) {
     AddressText text{};
     const std::string dotted = FormatIPv4(address);

@@ -21,6 +21,18 @@ namespace trv81k {
 
 using AddressText = std::array<char, 16>;  // dotted text and its zero byte
 
+// A network adapter the device traffic goes through: the interface's name and its (first)
+// IPv4 address.
+struct Adapter {
+    std::string name;
+    Ipv4Address address{};
+    Ipv4Address mask{};
+
+    bool operator==(const Adapter&) const = default;
+};
+// "lab0 (10.81.0.1)".
+std::string AdapterText(const Adapter& adapter);
+
 // The dotted text of an address in 16 bytes, zero-terminated, rest zero.
 AddressText AddressTextOf(const Ipv4Address& address);
 

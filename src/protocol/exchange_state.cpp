@@ -42,18 +42,20 @@ std::optional<int> DeviceTable::find(const MacAddress& mac) const {
     return std::nullopt;
 }
 
-bool DeviceTable::append(const DeviceInfo& device) {
+bool DeviceTable::append(const DeviceInfo& device, const Adapter& arrivedOn) {
     const int stored = deviceCount.load(std::memory_order_relaxed);
     if (stored >= static_cast<int>(kMaxDevices)) {
         return false;
     }
     entries[static_cast<std::size_t>(stored)] = device;
+    adapters[static_cast<std::size_t>(stored)] = arrivedOn;
     deviceCount.store(stored + 1, std::memory_order_release);
     return true;
 }
 
 void DeviceTable::clear() {
     entries.fill(DeviceInfo{});
+    adapters.fill(Adapter{});
     deviceCount.store(0, std::memory_order_release);
 }
 

@@ -15,6 +15,7 @@
 #include <atomic>
 #include <cstdint>
 
+#include "platform/adapters.h"
 #include "protocol/wire.h"
 
 namespace trv81k {
@@ -27,14 +28,17 @@ public:
     bool contains(const DeviceId& id) const;  // receiver thread only
     // The index of the entry with this hardware address.
     std::optional<int> find(const MacAddress& mac) const;
+    // The adapter an entry's answer came in on (empty name where nobody could tell).
+    const Adapter& adapterOf(int index) const { return adapters[static_cast<std::size_t>(index)]; }
 
     // Receiver thread only: stores a complete entry, then publishes it. False when full.
-    bool append(const DeviceInfo& device);
+    bool append(const DeviceInfo& device, const Adapter& arrivedOn = {});
     // Start-up only, before the receiver runs.
     void clear();
 
 private:
     std::array<DeviceInfo, kMaxDevices> entries{};
+    std::array<Adapter, kMaxDevices> adapters{};
     std::atomic<int> deviceCount{0};
 };
 

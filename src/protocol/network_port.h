@@ -4,6 +4,7 @@
 // wizard's UI tests put an in-memory network of emulated devices in its place.
 
 #include <string_view>
+#include <vector>
 
 #include "protocol/exchange_state.h"
 #include "protocol/wire.h"
@@ -33,6 +34,8 @@ public:
     // The adapter guard (CheckNICState): read anew on each call.
     virtual bool checkAdapter() = 0;
     virtual bool receiverRunning() const = 0;
+    // The adapters the requests go out on (a search on each of them).
+    virtual std::vector<Adapter> adapters() const = 0;
 
     virtual ExchangeState& state() = 0;
 };

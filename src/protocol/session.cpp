@@ -115,6 +115,19 @@ bool NetworkSession::checkAdapter() {
 bool NetworkSession::channelOpen() const {
     return channel_ && channel_->isOpen();
 }
+std::vector<Adapter> NetworkSession::adapters() const {
+    if (!adapterFound_) {
+        return {};
+    }
+    const Ipv4Address address = state_.localIP();
+    for (const InterfaceRecord& record : ReadInterfaceRecords()) {
+        if (record.address == address) {
+            return {Adapter{record.name, record.address, record.mask}};
+        }
+    }
+    return {Adapter{"", address, {}}};
+}
+
 bool NetworkSession::receiverRunning() const {
     return receiver_ && receiver_->running();
 }

@@ -52,6 +52,7 @@ public:
     bool adapterFound() const { return adapterFound_; }
     bool channelOpen() const;
     bool receiverRunning() const override;
+    std::vector<Adapter> adapters() const override;
     std::uint64_t datagramsReceived() const;
 
 private:

@@ -27,6 +27,7 @@ public:
     void close() noexcept override {}
     bool checkAdapter() override { return false; }
     bool receiverRunning() const override { return false; }
+    std::vector<Adapter> adapters() const override { return {}; }
     ExchangeState& state() override { return state_; }
 
 private:
