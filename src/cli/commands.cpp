@@ -62,8 +62,10 @@ public:
     ~Link() { close(); }
 
     std::optional<Refusal> open(std::string_view purpose) {
-        if (!CheckNICState()) {
-            return networkRefusal(std::string(purpose), "INVALID_NIC");
+        if (const AdapterChoice adapters = FindAdapters(); adapters.adapters.empty()) {
+            Refusal refusal = networkRefusal(std::string(purpose), {});
+            refusal.detail = adapters.problem;
+            return refusal;
         }
         switch (session_.open()) {
             case NetworkPort::OpenResult::Open:
@@ -76,10 +78,18 @@ public:
                     "BIND_FAIL");
         }
         if (console_.verbose) {
-            say(console_.err, "adapter " + session_.localIPText() + ", interface address " +
-                                  FormatIPv4(session_.state().localIP()));
+            say(console_.err, "adapters " + adapterList());
         }
         return std::nullopt;
+    }
+
+    // The adapters searched on: "lab0 (10.81.0.1), lab1 (10.82.0.1)".
+    std::string adapterList() const {
+        std::string text;
+        for (const Adapter& adapter : session_.adapters()) {
+            text += (text.empty() ? "" : ", ") + AdapterText(adapter);
+        }
+        return text;
     }
 
     // The search: the wizard's search dialog's exchange, ended as soon as `wanted` is stored;
@@ -245,6 +255,7 @@ int RunSearch(const SearchOptions& options, const NetworkConfig& network, Consol
     for (int i = 0; i < state.table.count(); ++i) {
         devices.push_back(state.table.at(i));
     }
+    const std::string tried = link.adapterList();
     link.close();
 
     if (options.json) {
@@ -253,7 +264,8 @@ int RunSearch(const SearchOptions& options, const NetworkConfig& network, Consol
         console.out << SearchTable(devices, messages) << std::flush;
     }
     if (devices.empty()) {
-        say(console.err, "no TRV81K answered within " + seconds(options.timeout));
+        say(console.err,
+            "no TRV81K answered within " + seconds(options.timeout) + " on " + tried);
         return kExitNotFound;
     }
     return kExitOk;
@@ -281,8 +293,8 @@ int RunConfigure(const ConfigurePlan& plan, const std::string& loginPassword,
             Refusal refusal;
             refusal.exitCode = kExitNotFound;
             refusal.subject = who;
-            refusal.detail =
-                "did not answer the search within " + seconds(SearchDialogLength(timing));
+            refusal.detail = "did not answer the search within " +
+                             seconds(SearchDialogLength(timing)) + " on " + link.adapterList();
             if (others > 0) {
                 refusal.hint = std::to_string(others) + " other device(s) did; see " +
                                std::string(kProgramName) + " search";

@@ -118,13 +118,16 @@ EmulatedDevice device(int n) {
 
 class Exchange : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(SetInterfaceOverride(std::string("127.0.0.1"))); }
-    void TearDown() override { SetInterfaceOverride(std::nullopt); }
+    void SetUp() override { ASSERT_TRUE(SetInterfaceChoice(std::string("127.0.0.1"))); }
+    void TearDown() override { SetInterfaceChoice(std::nullopt); }
 
     NetworkConfig network(std::uint16_t port) {
         NetworkConfig config;
         config.port = port;
         config.timing = Timing{}.scaled(0.01);
+        // The login wait ends with the answer: a long limit costs nothing and keeps a busy
+        // machine's late answer from reading as a wrong password.
+        config.timing.loginPause = std::chrono::milliseconds{2000};
         return config;
     }
     int configure(std::uint16_t port, ConfigureOptions options, const std::string& password) {
