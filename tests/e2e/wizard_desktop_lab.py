@@ -94,6 +94,14 @@ class Desktop:
         self.processes = []
 
     def __enter__(self):
+        try:
+            self.start_desktop()
+        except BaseException:
+            self.__exit__()
+            raise
+        return self
+
+    def start_desktop(self):
         runtime = os.path.join(self.folder, "run")
         os.mkdir(runtime, 0o700)
         display = self.start_x()
@@ -110,26 +118,31 @@ class Desktop:
         daemon.stdout.readline()
         self.start(["openbox", "--sm-disable"])
         os.environ.update(self.env)
-        return self
 
     def start_x(self):
         """An Xvfb on the first free display from a number of our own; the display. The
         server's lock file, in the file system that every namespace shares, keeps a display
-        to one server (the sockets' abstract names are per network namespace); the server is
-        ready once its socket file answers."""
+        to one server (the sockets' abstract names are per network namespace); ours is ready
+        once the lock names it and its socket file answers."""
         first = 100 + os.getpid() % 400
         for display in range(first, first + 40):
+            lock, path = "/tmp/.X%d-lock" % display, "/tmp/.X11-unix/X%d" % display
+            if os.path.exists(lock):
+                continue
             server = self.start(["Xvfb", ":%d" % display, "-screen", "0", "1024x768x24",
                                  "-nolisten", "tcp"])
             deadline = time.monotonic() + 30
             while server.poll() is None and time.monotonic() < deadline:
-                with socket.socket(socket.AF_UNIX) as probe:
-                    try:
-                        probe.connect("/tmp/.X11-unix/X%d" % display)
-                        return str(display)
-                    except OSError:
-                        time.sleep(0.05)
-            server.wait()  # the display is taken
+                try:
+                    with open(lock) as f, socket.socket(socket.AF_UNIX) as probe:
+                        if int(f.read().strip() or 0) == server.pid:
+                            probe.connect(path)
+                            return str(display)
+                except (OSError, ValueError):
+                    pass
+                time.sleep(0.05)
+            server.kill()
+            server.wait()  # the display was taken meanwhile
             self.processes.remove(server)
         raise RuntimeError("no free display for Xvfb")
 
