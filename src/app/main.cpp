@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "l10n/language.h"
 #include "platform/adapters.h"
 #include "platform/single_instance.h"
 #include "ui/Mainunit.h"
@@ -22,7 +23,18 @@ constexpr char kDescription[] =
     "Setup wizard for the TRV81K wireless access point: finds the access points on the network, "
     "logs in to one and writes its new settings. Reads Language.ini from the current folder.";
 
-int RunWizard(int argc, char** argv) {
+// The Language.ini section of a --language code.
+std::string SectionOf(const std::string& code) {
+    if (code == "de") {
+        return std::string(trv81k::kSectionGerman);
+    }
+    if (code == "fr") {
+        return std::string(trv81k::kSectionFrench);
+    }
+    return std::string(trv81k::kSectionEnglish);
+}
+
+int RunWizard(int argc, char** argv, const std::optional<std::string>& language) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(kName));
     QApplication::setApplicationVersion(QStringLiteral(TRV81K_VERSION));
@@ -32,7 +44,11 @@ int RunWizard(int argc, char** argv) {
     // window is hidden during a modal step.
     QApplication::setQuitOnLastWindowClosed(false);
     try {
-        trv81k::WindowSet windows(trv81k::ProductServices());
+        trv81k::Services services = trv81k::ProductServices();
+        if (language) {
+            services.languageSection = [section = SectionOf(*language)] { return section; };
+        }
+        trv81k::WindowSet windows(std::move(services));
         if (!windows.mainForm().started()) {
             return 1;  // the channel could not be set up; the message was shown
         }
@@ -52,6 +68,11 @@ int main(int argc, char** argv) {
     cli.add_option("--interface", interfaceAddress,
                    "the one adapter to use, by name or IPv4 address (default: every adapter that "
                    "is up with an IPv4 address and multicast)");
+    std::optional<std::string> language;
+    cli.add_option("--language", language,
+                   "Language of the wizard: en (English), de (German) or fr (French) "
+                   "(default: the system's language)")
+        ->check(CLI::IsMember({"en", "de", "fr"}));
     cli.allow_extras();  // the window toolkit's own options (-platform, -display ...)
     try {
         cli.parse(argc, argv);
@@ -86,5 +107,5 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s: the wizard is running already\n", kName);
         return 0;
     }
-    return RunWizard(argc, argv);
+    return RunWizard(argc, argv, language);
 }

@@ -78,6 +78,7 @@ public:
     int nCurrentPage = PAGE_NONE;
     WizardState wizard;  // the settings to write, the login password and currentDevice
     Texts texts;         // the 45 main-window texts
+    Texts accessibleTexts;  // what a screen reader gets (kAccessibleKeys)
 
     // False when the channel could not be set up: the message was shown and the program ends.
     bool started() const { return started_; }
@@ -92,6 +93,8 @@ public:
     const Timing& timing() const { return services_.timing; }
     // A main-window text (Language.ini, UTF-8) as shown.
     QString Text(std::string_view key) const;
+    // A text for the screen reader (kAccessibleKeys).
+    QString AccessibleText(std::string_view key) const;
     // Language.ini, opened for one window's set-up.
     ProfileReader OpenLanguageFile() const;
     // The warning box with the text of a Language.ini key.
@@ -149,6 +152,8 @@ protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // Return presses the page's default button, Escape the Back button where the page has one.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     // The controls, by their design names (also their objectName).
@@ -221,6 +226,12 @@ private:
     void OpenNetwork();
     void FormActivate();
     void ApplyPagePlacement(int page);
+    // The names and descriptions of the controls whose captions the pictures carry.
+    void NameControls();
+    // The page's reading order, default button and first focus.
+    void ApplyPageKeys(int page);
+    // The window's name and description for the page, and the names of its values.
+    void DescribePage(int page);
     // The page's picture (nullptr for pages without one).
     Picture* PagePicture(int page) const;
     const std::vector<QWidget*>& PageControls(int page) const;
@@ -230,6 +241,8 @@ private:
     std::array<QLabel*, 7> StatusLabels() const;
     void SearchForAccessPoints();
     void FillAccessPointList();
+    // The status box's values named with their captions.
+    void NameStatusValues();
     void FillBasicSettingsPage();
     void FillWirelessSettingsPage();
     void ChooseEntry(int index);
@@ -261,6 +274,7 @@ private:
     QString listHint_;
     std::array<std::vector<QWidget*>, kPageSlots> pageControls_{};  // from the page table
     std::vector<FlatPanel*> hoverPanels_;  // the buttons ResetPanelFontColors covers
+    FlatPanel* defaultButton_ = nullptr;   // of the page shown
 };
 
 }  // namespace trv81k

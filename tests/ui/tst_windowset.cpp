@@ -68,23 +68,27 @@ void WindowSetTest::languageChoiceFeedsEveryWindow_data() {
     QTest::addColumn<QString>("enterCaption");
     QTest::addColumn<QRect>("enterPanel");
     QTest::addColumn<QString>("buttonFaces");  // of the pairing introduction
+    QTest::addColumn<QString>("title");        // of every window
     const QRect english(151, 187, 34, 18);
     const QRect moved(143, 189, 50, 18);
     QTest::newRow("English") << "English" << 100 << "Checking your Network Connection"
                              << "Configuring the TRV81K,"
                              << "Exit"
-                             << "Enter" << english << "en";
+                             << "Enter" << english << "en"
+                             << "TRV81K Setup Wizard";
     QTest::newRow("German") << "German" << 200
                             << QString::fromUtf8("Netzwerkverbindung wird geprüft")
                             << "TRV81K wird eingestellt,"
                             << "Beenden"
-                            << "Weiter" << moved << "de";
+                            << "Weiter" << moved << "de"
+                            << "TRV81K-Einrichtungsassistent";
     QTest::newRow("French") << "French" << 300 << QString::fromUtf8("Vérification de la connexion")
                             << "Configuration en cours,"
                             << "Quitter"
-                            << "Valider" << moved << "fr";
+                            << "Valider" << moved << "fr"
+                            << "Assistant de configuration TRV81K";
     QTest::newRow("other") << "Dutch" << 0 << QString() << QString() << QString() << QString()
-                           << english << "en";
+                           << english << "en" << QString();
 }
 
 void WindowSetTest::languageChoiceFeedsEveryWindow() {
@@ -118,10 +122,18 @@ void WindowSetTest::languageChoiceFeedsEveryWindow() {
     QVERIFY(Control<Picture>(h.windows().loginForm(), "Image1").hasImage());
     TBPSIntroForm& intro = h.windows().bpsIntroForm();
     QCOMPARE(Control<Picture>(intro, "BPSImage2").image(), NumberedPicture(base + 16));
-    QCOMPARE(Control<Picture>(intro, "CloseButtonImage").image(),
+    QCOMPARE(Control<FlatPanel>(intro, "CloseButtonImage").face(),
              NamedPicture(("bps_close_" + buttonFaces).toStdString()));
-    QCOMPARE(Control<Picture>(intro, "NextButtonImage").image(),
+    QCOMPARE(Control<FlatPanel>(intro, "NextButtonImage").face(),
              NamedPicture(("bps_next_" + buttonFaces).toStdString()));
+    // Every window is titled with the product's name in the language and carries its icon.
+    WindowSet& set = h.windows();
+    for (QWidget* window : std::initializer_list<QWidget*>{
+             &set.mainForm(), &set.configureForm(), &set.searchFailForm(), &set.searchForm(),
+             &set.loginForm(), &set.radiusNoteForm(), &set.bpsIntroForm()}) {
+        QTEST(window->windowTitle(), "title");
+        QVERIFY(!window->windowIcon().isNull());
+    }
 }
 
 void WindowSetTest::missingLanguageFileLeavesEmptyTexts() {
