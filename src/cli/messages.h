@@ -64,6 +64,8 @@ struct Refusal {
     std::string messageKey;  // Language.ini key; empty when `detail` says it all
     std::string detail;      // own text, used when there is no key
     std::string hint;        // what to do, appended in parentheses
+    // The option it is about, without its dashes ("ip"; an apply file's key); empty when none.
+    std::string field;
 
     // The message line without the trailing newline.
     std::string line(const Messages& messages) const;

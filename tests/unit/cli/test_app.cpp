@@ -2,6 +2,7 @@
 // on standard output. Every case here ends before a socket would be opened.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <sstream>
 
 #include "cli/app.h"
@@ -15,11 +16,14 @@ struct Outcome {
     std::string err;
 };
 
-Outcome run(std::vector<std::string> args, std::optional<std::string> envPassword = {}) {
+using Variables = std::map<std::string, std::string>;
+
+Outcome run(std::vector<std::string> args, Variables variables = {}) {
     args.insert(args.begin(), "trv81k-cli");
     Environment env;
-    env.getenv = [envPassword](const char* name) -> std::optional<std::string> {
-        return std::string_view(name) == "TRV81K_PASSWORD" ? envPassword : std::nullopt;
+    env.getenv = [variables](const char* name) -> std::optional<std::string> {
+        const auto found = variables.find(name);
+        return found != variables.end() ? std::optional(found->second) : std::nullopt;
     };
     env.stdinFd = -1;  // no standard input at all
     env.prompt = [](const std::string&) -> std::optional<std::string> {
@@ -77,7 +81,7 @@ class RefusedCommandLines : public ::testing::TestWithParam<Refused> {};
 
 TEST_P(RefusedCommandLines, ExitTwoWithOneMessageLine) {
     const Refused& row = GetParam();
-    const Outcome o = run(row.args, "admin");
+    const Outcome o = run(row.args, {{"TRV81K_PASSWORD", "admin"}});
     EXPECT_EQ(o.code, 2);
     EXPECT_TRUE(o.out.empty()) << o.out;
     EXPECT_NE(o.err.find(row.fragment), std::string::npos) << o.err;
@@ -128,12 +132,27 @@ INSTANTIATE_TEST_SUITE_P(
         Refused{configureWith({"--pairing", "--ssid", "Net"}), "--ssid excludes --pairing"},
         Refused{configureWith({"--password", "a", "--password-file", "-"}),
                 "--password excludes --password-file"},
-        Refused{configureWith({"--verify", "-1"}), "--verify"}));
+        Refused{configureWith({"--verify", "-1"}), "--verify"},
+        Refused{configureWith({"--key", "0123456789", "--key-file", "k"}),
+                "--key excludes --key-file"},
+        Refused{configureWith({"--pairing", "--passphrase-file", "p"}),
+                "--passphrase-file excludes --pairing"},
+        Refused{{"search", "--expect", "0"}, "--expect"}));
 
 TEST(CommandLine, NoPasswordSourceIsRefusedBeforeTheNetwork) {
-    const Outcome o = run(kConfigure, std::nullopt);
+    const Outcome o = run(kConfigure);
     EXPECT_EQ(o.code, 2);
     EXPECT_NE(o.err.find("password: none given"), std::string::npos) << o.err;
+}
+
+TEST(CommandLine, ASecretFromTheEnvironmentIsNamedWhenRefused) {
+    const Outcome o = run(configureWith({"--security", "wep64"}),
+                          {{"TRV81K_PASSWORD", "admin"}, {"TRV81K_KEY", "12345"}});
+    EXPECT_EQ(o.code, 2);
+    EXPECT_NE(o.err.find("--key: The 64-bit WEP key must be exactly 10 hexadecimal digits long. "
+                         "(the value came from TRV81K_KEY)"),
+              std::string::npos)
+        << o.err;
 }
 
 }  // namespace

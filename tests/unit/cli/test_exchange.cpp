@@ -128,7 +128,7 @@ protected:
         return config;
     }
     int configure(std::uint16_t port, ConfigureOptions options, const std::string& password) {
-        options.device = options.device.empty() ? "02-81-00-00-00-01" : options.device;
+        options.device = options.device.value_or("02-81-00-00-00-01");
         auto plan = CheckConfigureOptions(options);
         EXPECT_TRUE(std::holds_alternative<ConfigurePlan>(plan));
         out_.str("");
@@ -261,6 +261,27 @@ TEST_F(Exchange, SearchListsEveryAnswerOnceAsJson) {
     EXPECT_EQ(list[0]["mac"], "02-81-00-00-00-01");
     EXPECT_EQ(list[1]["mac"], "02-81-00-00-00-02");
     EXPECT_EQ(list[1]["name"], "AP2");
+}
+
+TEST(SearchEnd, QuietAfterTheLastNewAnswerAtLeastAsLongAsTheFirstTook) {
+    const auto t0 = std::chrono::steady_clock::time_point{} + 1h;
+    SearchEnd end(t0, 400ms);
+    EXPECT_FALSE(end(0, t0 + 2s));  // no answer yet: only the caller's limit ends it
+    EXPECT_FALSE(end(1, t0 + 2s + 10ms));
+    EXPECT_FALSE(end(3, t0 + 2s + 50ms));  // a new one: the quiet period starts again
+    // The first answer took 2.01 s, so the quiet period is that long, not 0.4 s.
+    EXPECT_FALSE(end(3, t0 + 2s + 50ms + 2s));
+    EXPECT_TRUE(end(3, t0 + 2s + 50ms + 2010ms));
+
+    SearchEnd quick(t0, 400ms);
+    EXPECT_FALSE(quick(2, t0 + 20ms));
+    EXPECT_FALSE(quick(2, t0 + 419ms));
+    EXPECT_TRUE(quick(2, t0 + 420ms));
+
+    SearchEnd expecting(t0, 400ms, 2);
+    EXPECT_FALSE(expecting(1, t0 + 5ms));
+    EXPECT_FALSE(expecting(1, t0 + 3s));  // no quiet period: the caller knows there are two
+    EXPECT_TRUE(expecting(2, t0 + 3s + 1ms));
 }
 
 TEST_F(Exchange, SearchWithoutAnswersIsExitThreeWithAnEmptyList) {
