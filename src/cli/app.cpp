@@ -5,6 +5,7 @@
 #include <cmath>
 #include <deque>
 
+#include "cli/apply.h"
 #include "cli/commands.h"
 #include "cli/messages.h"
 #include "cli/options.h"
@@ -20,19 +21,22 @@ namespace {
 
 constexpr char kDescription[] =
     "Finds TRV81K access points on the local network and writes a new configuration into\n"
-    "one of them, as the setup wizard does. Requests go to the multicast group 234.2.2.2,\n"
-    "UDP port 14675.";
+    "one of them (configure) or many (apply), as the setup wizard does. Requests go to the\n"
+    "multicast group 234.2.2.2, UDP port 14675.";
 
 constexpr char kFooter[] =
     "Exit codes:\n"
-    "  0  done (search: one or more devices found; configure: the device acknowledged)\n"
+    "  0  done (search: one or more devices found; configure: the device acknowledged;\n"
+    "     apply: every device done)\n"
     "  1  the network cannot be used: no adapter with an address, the socket or the port\n"
     "     could not be opened\n"
     "  2  bad arguments or values; nothing was written\n"
-    "  3  no device answered the search (configure: the named device did not)\n"
+    "  3  no device answered the search (configure: the named device did not; apply: none\n"
+    "     of the file's devices did)\n"
     "  4  the device did not accept the password\n"
     "  5  the device did not acknowledge the settings\n"
     "  6  --verify: the device does not announce the new settings\n"
+    "  7  apply: some devices are not done (each one's line says why)\n"
     "\n"
     "The password of configure comes from --password, --password-file FILE (\"-\" for\n"
     "standard input; the first line), the environment variable TRV81K_PASSWORD, or a\n"
@@ -48,6 +52,24 @@ constexpr char kSearchDescription[] =
     "The search ends once no new device has answered for 0.4 s after the last new one (longer\n"
     "when the first answer took longer to come); with --expect N once N devices are in\n"
     "instead; at the latest after --timeout.";
+
+constexpr char kApplyDescription[] =
+    "FILE: {\"defaults\": {...}, \"devices\": [{\"device\": \"02-81-00-00-00-01\", \"name\": "
+    "\"Hall\",\n"
+    "\"ssid\": \"Office\", \"security\": \"wpa2\", \"passphrase-file\": \"wifi.txt\"}, ...]}. "
+    "\"device\" is\n"
+    "a hardware address or a unique device name; every other key is a long option of\n"
+    "configure without its dashes (\"static\": true, \"ip\", \"new-password-file\", \"channel\": "
+    "6,\n"
+    "\"pairing\": true, ...; \"password\" or \"password-file\" for the entry's own login "
+    "password).\n"
+    "\"defaults\" applies to every entry; an entry's own keys win over it. File names count\n"
+    "from the file's folder; a secret file's first line is the secret.\n"
+    "Every entry is checked first: one bad entry (exit 2, each reported as \"entry N, key\") and\n"
+    "nothing but a search is sent. Then one search, ended once every device has answered;\n"
+    "then each device is logged in and written as configure does it, the devices at once.\n"
+    "A line for each device as it ends (--json: the report at the end). Exit 0 when every\n"
+    "device is done, 7 when some are not (the lines say which and why), 3 when none answered.";
 
 constexpr char kConfigureDescription[] =
     "Searches for the device, logs in and writes the settings. Settings the options leave\n"
@@ -72,6 +94,9 @@ struct ParsedOptions {
     bool json = false;
 
     double verifySeconds = 0;
+
+    std::string applyFile;
+    int parallel = kApplyParallel;
 };
 
 template <typename T>
@@ -172,6 +197,59 @@ Refusal withOrigin(Refusal refusal, const SecretOrigins& origins) {
     return refusal;
 }
 
+// The password of the devices without their own; nothing asked when every entry has one.
+std::variant<Password, Refusal> DevicesPassword(const ConfigureOptions& given,
+                                                const std::vector<ApplyEntry>& entries,
+                                                const Environment& environment) {
+    if (std::all_of(entries.begin(), entries.end(),
+                    [](const ApplyEntry& entry) { return entry.password.has_value(); })) {
+        return Password{};
+    }
+    PasswordInputs inputs;
+    inputs.option = given.password;
+    inputs.file = given.passwordFile;
+    if (environment.getenv) {
+        inputs.environment = environment.getenv(kPasswordVariable);
+    }
+    inputs.stdinFd = environment.stdinFd;
+    inputs.stdinIsTerminal = environment.stdinIsTerminal;
+    const std::string promptText = "Password of the devices: ";
+    inputs.prompt = [&]() -> std::optional<std::string> {
+        if (environment.prompt) {
+            return environment.prompt(promptText);
+        }
+        return PromptWithoutEcho(environment.stdinFd, 2, promptText);
+    };
+    return ResolvePassword(inputs);
+}
+
+int RunApplyCommand(const std::string& file, const TableOptions& passwordOptions,
+                    std::optional<double> verifySeconds, bool json, int parallel,
+                    const Environment& environment, const NetworkConfig& network, Console& console,
+                    const Messages& messages) {
+    ApplyFile read = LoadApplyFile(file);
+    if (auto* refusals = std::get_if<std::vector<Refusal>>(&read)) {
+        for (const Refusal& refusal : *refusals) {
+            Report(console, messages, refusal);
+        }
+        return kExitUsage;
+    }
+    ApplyOptions options;
+    options.entries = std::get<std::vector<ApplyEntry>>(std::move(read));
+    options.fileName = file;
+    options.verifySeconds = verifySeconds;
+    options.json = json;
+    options.parallel = parallel;
+    ConfigureOptions given;
+    passwordOptions.store(given);
+    auto password = DevicesPassword(given, options.entries, environment);
+    if (auto* refusal = std::get_if<Refusal>(&password)) {
+        return Report(console, messages, *refusal);
+    }
+    options.password = std::get<Password>(std::move(password)).latin1;
+    return RunApply(options, network, console, messages);
+}
+
 }  // namespace
 
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
@@ -234,6 +312,29 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
             ->type_name("SECONDS")
             ->check(CLI::Range(0.001, 3600.0));
 
+    CLI::App* apply = app.add_subcommand(
+        "apply", "configure the devices a JSON file lists, all of them in one run");
+    apply->footer(kApplyDescription);
+    apply
+        ->add_option("FILE", o.applyFile,
+                     "the JSON file: {\"devices\": [...], \"defaults\": {...}}")
+        ->required()
+        ->type_name("FILE");
+    TableOptions applyPassword;
+    applyPassword.addTo(*apply, {"password", "password-file"});
+    CLI::Option* applyVerify =
+        apply
+            ->add_option("--verify", o.verifySeconds,
+                         "after the acknowledgements, search again for up to SECONDS and check "
+                         "that every device announces its new settings")
+            ->type_name("SECONDS")
+            ->check(CLI::Range(0.001, 3600.0));
+    apply->add_flag("--json", o.json,
+                    "a JSON array at the end instead of the lines: entry, device, name, adapter "
+                    "(name, address), result, reason, seconds");
+    // For tests: how many devices are on their road at once (0: all).
+    apply->add_option("--parallel", o.parallel)->check(CLI::Range(0, 32))->group("");
+
     std::vector<const char*> argv;
     argv.reserve(args.size());
     for (const std::string& arg : args) {
@@ -277,6 +378,11 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         options.expect = given(expectOption, o.expect);
         options.json = o.json;
         return RunSearch(options, network, console, messages);
+    }
+
+    if (apply->parsed()) {
+        return RunApplyCommand(o.applyFile, applyPassword, given(applyVerify, o.verifySeconds),
+                               o.json, o.parallel, environment, network, console, messages);
     }
 
     ConfigureOptions c;

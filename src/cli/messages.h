@@ -22,6 +22,7 @@ inline constexpr int kExitNotFound = 3;     // no device answered / the device d
 inline constexpr int kExitPassword = 4;     // the device did not accept the password
 inline constexpr int kExitNoAck = 5;        // the device did not acknowledge the settings
 inline constexpr int kExitNotVerified = 6;  // the device does not announce the new settings
+inline constexpr int kExitSomeNotDone = 7;  // apply: some devices are not done
 
 // The section every text is read from: the tool speaks English.
 inline constexpr std::string_view kMessageSection = "English";
@@ -69,6 +70,8 @@ struct Refusal {
 
     // The message line without the trailing newline.
     std::string line(const Messages& messages) const;
+    // What the line says after its subject.
+    std::string text(const Messages& messages) const;
 };
 
 }  // namespace trv81k::cli

@@ -652,6 +652,9 @@ Refusal OptionRefusal(const SettingRefusal& refusal, const ConfigurePlan& plan,
     }
     Refusal result = refuse(std::move(subject), refusal.messageKey, std::string(refusal.detail),
                             given || names == nullptr ? std::string() : std::string(names->hint));
+    if (names != nullptr) {
+        result.field = option.substr(2);
+    }
     return result;
 }
 
@@ -692,17 +695,23 @@ std::variant<ConfigureSettings, Refusal> BuildSettings(const ConfigurePlan& plan
         const int code = plan.security.value_or(e.newSecurityMode);
         if (!plan.security) {
             const std::string subject = "the device's current security " + securityText(code);
+            const auto aboutSecurity = [](Refusal refusal) {
+                refusal.field = "security";
+                return refusal;
+            };
             if (!SecurityWritable(code) || code == kSecurityPairing) {
-                return refuseText(subject,
-                                  "cannot be written back: its server settings do not travel in "
-                                  "the configure request",
-                                  "give --security");
+                return aboutSecurity(
+                    refuseText(subject,
+                               "cannot be written back: its server settings do not travel in "
+                               "the configure request",
+                               "give --security"));
             }
             if (SecurityNeedsKey(code) && !plan.key && !plan.passphrase) {
-                return refuseText(subject,
-                                  "its key is not known here, and writing the wireless settings "
-                                  "without one would leave the device without a key",
-                                  "give --key K or --passphrase P, or --security");
+                return aboutSecurity(
+                    refuseText(subject,
+                               "its key is not known here, and writing the wireless settings "
+                               "without one would leave the device without a key",
+                               "give --key K or --passphrase P, or --security"));
             }
             if (!SecurityNeedsKey(code) && (plan.key || plan.passphrase)) {
                 return refuseText(

@@ -44,12 +44,19 @@ TEST(CommandLine, HelpAndVersionOnStandardOutput) {
     EXPECT_EQ(help.code, 0);
     EXPECT_NE(help.out.find("configure"), std::string::npos);
     EXPECT_NE(help.out.find("5  the device did not acknowledge"), std::string::npos);
+    EXPECT_NE(help.out.find("7  apply: some devices are not done"), std::string::npos);
     EXPECT_EQ(help.out.find("--timing-scale"), std::string::npos);  // hidden
     EXPECT_TRUE(help.err.empty());
 
     const Outcome configureHelp = run({"configure", "--help"});
     EXPECT_EQ(configureHelp.code, 0);
     EXPECT_NE(configureHelp.out.find("--password-file"), std::string::npos);
+
+    const Outcome applyHelp = run({"apply", "--help"});
+    EXPECT_EQ(applyHelp.code, 0);
+    EXPECT_NE(applyHelp.out.find("--verify SECONDS"), std::string::npos);
+    EXPECT_NE(applyHelp.out.find("\"defaults\" applies to every entry"), std::string::npos);
+    EXPECT_EQ(applyHelp.out.find("--parallel"), std::string::npos);  // hidden
 
     const Outcome version = run({"--version"});
     EXPECT_EQ(version.code, 0);
@@ -137,7 +144,8 @@ INSTANTIATE_TEST_SUITE_P(
                 "--key excludes --key-file"},
         Refused{configureWith({"--pairing", "--passphrase-file", "p"}),
                 "--passphrase-file excludes --pairing"},
-        Refused{{"search", "--expect", "0"}, "--expect"}));
+        Refused{{"search", "--expect", "0"}, "--expect"}, Refused{{"apply"}, "FILE is required"},
+        Refused{{"apply", "/nonexistent/sites.json"}, "/nonexistent/sites.json: cannot be read"}));
 
 TEST(CommandLine, NoPasswordSourceIsRefusedBeforeTheNetwork) {
     const Outcome o = run(kConfigure);
