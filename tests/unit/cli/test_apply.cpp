@@ -110,6 +110,17 @@ TEST(ApplyFile, EveryBadEntryIsNamedByItsIndexAndKey) {
     }
 }
 
+// The example README shows, against the demo's devices.
+TEST(ApplyFile, TheShippedExampleReads) {
+    const std::vector<ApplyEntry> entries =
+        entriesOf(LoadApplyFile(TRV81K_SOURCE_DIR "/resources/apply-example/sites.json"));
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(entries[1].plan.device.name, "TRV81K-Hall");
+    EXPECT_EQ(entries[1].password, "hall2");
+    EXPECT_EQ(entries[0].plan.passphrase, "correct horse battery staple");
+    EXPECT_TRUE(entries[2].plan.pairing);
+}
+
 TEST(ApplyFile, TheFileAsAWhole) {
     const auto only = [](std::string_view text) {
         const auto lines = linesOf(ReadApplyFile(text, ".", "f.json"));
