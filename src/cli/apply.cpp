@@ -378,6 +378,7 @@ public:
     };
 
     void started() { started_ = Clock::now(); }
+    Clock::time_point start() const { return started_; }
     Found& found(std::size_t entry) { return found_[entry]; }
 
     // The entry's device is at its end.
@@ -536,7 +537,8 @@ int RunApply(const ApplyOptions& options, const NetworkConfig& network, Console&
             return kExitUsage;
         }
         const std::string notFound =
-            "did not answer the search within " + SecondsText(SearchDialogLength(network.timing));
+            "did not answer the search (it ended after " +
+            SecondsText(std::chrono::duration_cast<milliseconds>(Clock::now() - run.start())) + ")";
         for (std::size_t i = 0; i < entries.size(); ++i) {
             if (run.found(i).index < 0) {
                 run.finish(i, ApplyResult::Kind::NotFound, notFound);
