@@ -50,7 +50,8 @@ int main(int argc, char** argv) {
     cli.set_version_flag("--version", std::string(kName) + " " + TRV81K_VERSION);
     std::optional<std::string> interfaceAddress;
     cli.add_option("--interface", interfaceAddress,
-                   "IPv4 address of the adapter to use (default: the first adapter that is up)");
+                   "the one adapter to use, by name or IPv4 address (default: every adapter that "
+                   "is up with an IPv4 address and multicast)");
     cli.allow_extras();  // the window toolkit's own options (-platform, -display ...)
     try {
         cli.parse(argc, argv);
@@ -65,10 +66,19 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-    if (interfaceAddress && !trv81k::SetInterfaceOverride(*interfaceAddress)) {
-        std::fprintf(stderr, "%s: --interface %s is not an IPv4 address such as 192.168.1.10\n",
-                     kName, interfaceAddress->c_str());
-        return 2;
+    if (interfaceAddress) {
+        // The adapter named must be there now; otherwise say which there are.
+        if (!trv81k::SetInterfaceChoice(*interfaceAddress)) {
+            std::fprintf(stderr,
+                         "%s: --interface %s is neither an adapter's name nor an IPv4 address\n",
+                         kName, interfaceAddress->c_str());
+            return 2;
+        }
+        if (const trv81k::AdapterChoice chosen = trv81k::FindAdapters(); chosen.adapters.empty()) {
+            std::fprintf(stderr, "%s: --interface %s: %s\n", kName, interfaceAddress->c_str(),
+                         chosen.problem.c_str());
+            return 2;
+        }
     }
 
     const trv81k::SingleInstanceLock lock;

@@ -264,9 +264,9 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     });
     CLI::Option* interfaceOption =
         app.add_option("--interface", o.interface,
-                       "IPv4 address of the adapter to use (default: the first adapter that is "
-                       "up and has an address)")
-            ->type_name("ADDR");
+                       "the one adapter to use, by name or IPv4 address (default: every adapter "
+                       "that is up with an IPv4 address and multicast, loopback excluded)")
+            ->type_name("NAME|ADDR");
     app.add_flag("--verbose", o.verbose,
                  "tell on standard error what the exchanges did, with the number of datagrams "
                  "the receiver handled");
@@ -360,12 +360,20 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         return RunWepKey(o.bits, o.passphrase, console, messages);
     }
 
-    if (interfaceOption->count() > 0 && !SetInterfaceOverride(o.interface)) {
+    if (interfaceOption->count() > 0) {
+        // The adapter named must be there now: a name or an address no adapter has is refused
+        // with the adapters there are.
         Refusal refusal;
         refusal.subject = "--interface " + o.interface;
-        refusal.detail = "is not an IPv4 address such as 192.168.1.10";
-        err << refusal.line(messages) << '\n';
-        return refusal.exitCode;
+        if (!SetInterfaceChoice(o.interface)) {
+            refusal.detail = "is neither an adapter's name such as eth0 nor an IPv4 address";
+        } else if (const AdapterChoice chosen = FindAdapters(); chosen.adapters.empty()) {
+            refusal.detail = chosen.problem;
+        }
+        if (!refusal.detail.empty()) {
+            err << refusal.line(messages) << '\n';
+            return refusal.exitCode;
+        }
     }
     NetworkConfig network;
     if (o.timingScale != 1.0) {

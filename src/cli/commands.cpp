@@ -67,6 +67,7 @@ int RunSearch(const SearchOptions& options, const NetworkConfig& network, Consol
     for (int i = 0; i < state.table.count(); ++i) {
         devices.push_back({state.table.at(i), link.adapterOf(i)});
     }
+    const std::string tried = link.adapterList();
     link.close();
 
     if (options.json) {
@@ -75,7 +76,8 @@ int RunSearch(const SearchOptions& options, const NetworkConfig& network, Consol
         console.out << SearchTable(devices, messages) << std::flush;
     }
     if (devices.empty()) {
-        Say(console.err, "no TRV81K answered within " + SecondsText(options.timeout));
+        Say(console.err,
+            "no TRV81K answered within " + SecondsText(options.timeout) + " on " + tried);
         return kExitNotFound;
     }
     return kExitOk;
@@ -103,8 +105,8 @@ int RunConfigure(const ConfigurePlan& plan, const std::string& loginPassword,
             Refusal refusal;
             refusal.exitCode = kExitNotFound;
             refusal.subject = who;
-            refusal.detail =
-                "did not answer the search within " + SecondsText(SearchDialogLength(timing));
+            refusal.detail = "did not answer the search within " +
+                             SecondsText(SearchDialogLength(timing)) + " on " + link.adapterList();
             if (others > 0) {
                 refusal.hint = std::to_string(others) + " other device(s) did; see " +
                                std::string(kProgramName) + " search";

@@ -72,8 +72,10 @@ Link::Link(const NetworkConfig& network, Console& console)
       exchanges_(session_, network.timing, SleepingWait()) {}
 
 std::optional<Refusal> Link::open(std::string_view purpose) {
-    if (!CheckNICState()) {
-        return NetworkRefusal(std::string(purpose), "INVALID_NIC");
+    if (const AdapterChoice adapters = FindAdapters(); adapters.adapters.empty()) {
+        Refusal refusal = NetworkRefusal(std::string(purpose), {});
+        refusal.detail = adapters.problem;
+        return refusal;
     }
     switch (session_.open()) {
         case NetworkPort::OpenResult::Open:
@@ -85,10 +87,17 @@ std::optional<Refusal> Link::open(std::string_view purpose) {
                 std::string(purpose) + ": UDP port " + std::to_string(network_.port), "BIND_FAIL");
     }
     if (console_.verbose) {
-        Say(console_.err, "adapter " + session_.localIPText() + ", interface address " +
-                              FormatIPv4(session_.state().localIP()));
+        Say(console_.err, "adapters " + adapterList());
     }
     return std::nullopt;
+}
+
+std::string Link::adapterList() const {
+    std::string text;
+    for (const Adapter& adapter : session_.adapters()) {
+        text += (text.empty() ? "" : ", ") + AdapterText(adapter);
+    }
+    return text;
 }
 
 std::optional<Refusal> Link::search(std::optional<milliseconds> limit,

@@ -103,6 +103,8 @@ public:
 
     Exchanges& exchanges() { return exchanges_; }
     ExchangeState& state() { return session_.state(); }
+    // The adapters searched on: "lab0 (10.81.0.1), lab1 (10.82.0.1)".
+    std::string adapterList() const;
     // The adapter a device of the table answered on; the one adapter searched on when the
     // answer does not tell and there is only one; nothing else.
     std::optional<Adapter> adapterOf(int index) const;

@@ -89,8 +89,8 @@ public:
     Login logIn(std::string_view password);
 
     // The pairing page's exchange: up to three pairing checks, each followed by the pairing
-    // pause (ended once the selected device has answered); no further check once any answer is
-    // in. An answer of another device alone counts as "not under pairing control".
+    // pause (ended once the selected device has answered); no further check once its answer is
+    // in. Another device's answer counts for nothing.
     Pairing checkPairing();
 
     // The configure dialog's exchange, after an accepted login: bGetConfigureAck cleared, the
@@ -102,7 +102,15 @@ public:
     ConfigureReport configure(const ConfigureSettings* settings, const Progress& progress = {});
 
 private:
+    friend class DeviceExchanges;
+
     bool send(PacketKind kind, const RequestContent& content = {});
+    bool stored(int device);
+    // The exchanges with one device, waiting on that device's own answers.
+    Login logInDevice(int device, std::string_view password);
+    Pairing checkPairingDevice(int device);
+    ConfigureReport configureDevice(int device, const ConfigureSettings* settings,
+                                    const Progress& progress, bool& fast);
     // The ticks of a progress dialog's timer: `work` runs at each tick, `shorten` switches the
     // interval to the fast tick for good. False when `until` ended them early.
     bool runTicks(int ticks, std::chrono::milliseconds slowTick, bool& fast,
@@ -134,6 +142,7 @@ public:
 private:
     Exchanges& exchanges_;
     int device_;
+    bool configureFast_ = false;  // as the configure dialog's timer, for this device
 };
 
 }  // namespace trv81k

@@ -16,6 +16,7 @@ namespace trv81k {
 struct RequestContent {
     std::string_view loginPassword;
     const ConfigureSettings* settings = nullptr;  // none: no configure request can be built
+    int device = -1;  // the table entry the request is for; -1: the selected one
 };
 
 class NetworkPort {
@@ -41,11 +42,13 @@ public:
 };
 
 // Applies sendPacket's rules to the shared state and builds the request: the search request
-// sets requestKind 1 and clears bGetAuthAck; the authentication request needs a selected entry
-// and sets requestKind 2; the configure request sets requestKind 3 and is empty without
-// settings (or when they do not fit the message); the pairing check leaves requestKind alone.
-// Empty means: nothing is sent.
+// sets requestKind 1 and clears bGetAuthAck; the authentication request needs a stored entry
+// (the one of the content, else the selected one), sets requestKind 2 and carries `from`, the
+// address of the adapter it goes out on; the configure request sets requestKind 3 and is empty
+// without settings (or when they do not fit the message); the pairing check leaves requestKind
+// alone. Each notes itself for its device. Empty means: nothing is sent.
 std::optional<PlainMessage> prepareRequest(PacketKind kind, ExchangeState& state,
-                                           const RequestContent& content);
+                                           const RequestContent& content,
+                                           const Ipv4Address& from);
 
 }  // namespace trv81k

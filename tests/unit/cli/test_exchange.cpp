@@ -119,17 +119,17 @@ EmulatedDevice device(int n) {
 
 class Exchange : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(SetInterfaceOverride(std::string("127.0.0.1"))); }
-    void TearDown() override { SetInterfaceOverride(std::nullopt); }
+    void SetUp() override { ASSERT_TRUE(SetInterfaceChoice(std::string("127.0.0.1"))); }
+    void TearDown() override { SetInterfaceChoice(std::nullopt); }
 
     NetworkConfig network(std::uint16_t port) {
         NetworkConfig config;
         config.port = port;
         config.timing = Timing{}.scaled(0.01);
-        // Waits that end as soon as their answer is in may stay long: a busy machine's answers
-        // still meet them, and they cost nothing otherwise.
-        config.timing.loginPause = 250ms;
-        config.timing.pairingPause = 250ms;
+        // The waits that end with their answer: a long limit costs nothing and keeps a busy
+        // machine's late answer from reading as a wrong password or a silent device.
+        config.timing.loginPause = std::chrono::milliseconds{2000};
+        config.timing.pairingPause = std::chrono::milliseconds{250};
         return config;
     }
     int configure(std::uint16_t port, ConfigureOptions options, const std::string& password) {
