@@ -67,7 +67,7 @@ constexpr char kApplyDescription[] =
     "from the file's folder; a secret file's first line is the secret.\n"
     "Every entry is checked first: one bad entry (exit 2, each reported as \"entry N, key\") and\n"
     "nothing but a search is sent. Then one search, ended once every device has answered;\n"
-    "then each device is logged in and written as configure does it, each on its own.\n"
+    "then the devices are logged in and written as configure does it, all at once.\n"
     "A line for each device as it ends (--json: the report at the end). Exit 0 when every\n"
     "device is done, 7 when some are not (the lines say which and why), 3 when none answered.";
 

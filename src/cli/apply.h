@@ -44,10 +44,9 @@ ApplyFile ReadApplyFile(std::string_view text, const std::filesystem::path& fold
 // The same for a file on the disk.
 ApplyFile LoadApplyFile(const std::filesystem::path& path);
 
-// How many devices are on their road at once unless told otherwise (0: all). One for now: the
-// core's DeviceExchanges still wait for answers through the session's one selection; all of
-// them once the core records the answers per device.
-inline constexpr int kApplyParallel = 1;
+// How many devices are on their road at once unless told otherwise (0: all). All of them: the
+// core records every device's answers apart, so each road waits for its own.
+inline constexpr int kApplyParallel = 0;
 
 struct ApplyOptions {
     std::vector<ApplyEntry> entries;
