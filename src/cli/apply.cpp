@@ -36,7 +36,7 @@ Refusal about(std::string subject, std::string detail, std::string hint = {}) {
     return refusal;
 }
 
-// A refusal of the checks said of a part of the file (`where`: "entry 3", "defaults") in the
+// A refusal of the checks said of a place in the file (`where`: "entry 3", "defaults") in the
 // file's words, the options' dashes dropped: "sites.json: entry 3, ip 10.0.0.255: ...".
 Refusal inFile(Refusal refusal, const std::string& fileName, const std::string& where) {
     std::string what = refusal.subject;
