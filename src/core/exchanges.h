@@ -37,7 +37,9 @@ inline constexpr char kTracePairingAnswered[] =
 // A wait of the caller's thread. Pause: input made meanwhile is lost (the login and pairing
 // waits, the grace after the configure dialog). Tick: a progress dialog is up and stays usable.
 enum class WaitKind { Pause, Tick };
-// Waits up to `limit`; when `done` is given, the wait may end as soon as it holds.
+// Waits up to `limit`; when `done` is given, the wait may end as soon as it holds. Device
+// exchanges on several threads share one wait, so it must be safe to call from any of them
+// (SleepingWait is).
 using WaitFn = std::function<void(WaitKind kind, std::chrono::milliseconds limit,
                                   const std::function<bool()>& done)>;
 // A wait that sleeps, looking at `done` every few milliseconds (the command-line tool).
