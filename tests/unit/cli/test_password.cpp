@@ -203,6 +203,11 @@ TEST_F(Terminal, PromptReadsWithoutEchoAndRestoresTheTerminal) {
 }
 
 TEST_F(Terminal, InterruptDuringThePromptRestoresEchoAndStillEndsTheProgram) {
+#if defined(__SANITIZE_THREAD__)
+    // ThreadSanitizer holds a signal back until the call it arrives in returns; a read that
+    // waits for a line never does, so the child would wait for ever.
+    GTEST_SKIP() << "signals during a blocking read are held back under ThreadSanitizer";
+#endif
     const ::pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
