@@ -41,7 +41,7 @@ TLoginForm::TLoginForm(TMainForm& main)
 
     connect(ui_.EnterPanel, &FlatPanel::clicked, this, &TLoginForm::EnterPanelClick);
     connect(ui_.Image1, &Picture::mouseMoved, this,
-            [this] { ui_.EnterPanel->setCaptionColour(look::kGrey); });
+            [this] { ui_.EnterPanel->setCaptionColour(look::kCaption); });
     FormCreate();
 }
 

@@ -172,13 +172,13 @@ void TMainForm::BuildDesign() {
     ui_.Label_One_Or_More_Wireless_MAC = MakeLabel(this, "Label_One_Or_More_Wireless_MAC",
                                                    statusFont, look::kBlack, look::kButtonGreen);
     ui_.Label_One_Or_More_Wireless_IP =
-        MakeLabel(this, "Label_One_Or_More_Wireless_IP", statusFont, look::kGrey, look::kWhite);
+        MakeLabel(this, "Label_One_Or_More_Wireless_IP", statusFont, look::kMutedText, look::kWhite);
     ui_.Label_One_Or_More_Wireless_SSID =
-        MakeLabel(this, "Label_One_Or_More_Wireless_SSID", statusFont, look::kGrey, look::kWhite);
+        MakeLabel(this, "Label_One_Or_More_Wireless_SSID", statusFont, look::kMutedText, look::kWhite);
     ui_.Label_One_Or_More_Wireless_Channel = MakeLabel(this, "Label_One_Or_More_Wireless_Channel",
-                                                       statusFont, look::kGrey, look::kWhite);
+                                                       statusFont, look::kMutedText, look::kWhite);
     ui_.Label_One_Or_More_Wireless_WEP =
-        MakeLabel(this, "Label_One_Or_More_Wireless_WEP", statusFont, look::kGrey, look::kWhite);
+        MakeLabel(this, "Label_One_Or_More_Wireless_WEP", statusFont, look::kMutedText, look::kWhite);
 
     // Basic settings page.
     const QFont fieldFont = PixelFont("Arial", 11);
@@ -216,7 +216,7 @@ void TMainForm::BuildDesign() {
     ui_.PassphraseEdit = MakeEdit(this, "PassphraseEdit", keyFont);
     ui_.PassphraseEdit->setMaxLength(16);
     ui_.Key1Edit = MakeEdit(this, "Key1Edit", keyFont);
-    ui_.OrPanel = MakeLabel(this, "OrPanel", fieldFont, look::kGrey, look::kWhite);
+    ui_.OrPanel = MakeLabel(this, "OrPanel", fieldFont, look::kMutedText, look::kWhite);
     ui_.EncryptionComboBox = MakeCombo(this, "EncryptionComboBox", keyFont,
                                        {QStringLiteral("TKIP"), QStringLiteral("AES")});
     ui_.EncryptionComboBox->setCursor(Qt::PointingHandCursor);
@@ -441,7 +441,7 @@ std::array<QLabel*, 7> TMainForm::StatusLabels() const {
 
 void TMainForm::ResetPanelFontColors() {
     for (FlatPanel* panel : hoverPanels_) {
-        panel->setCaptionColour(look::kGrey);
+        panel->setCaptionColour(look::kCaption);
     }
 }
 

@@ -25,9 +25,9 @@ TSearchFailForm::TSearchFailForm(TMainForm& main)
     ui_.ContinuePanel->setFont(PixelFont("HelveticaNeue MediumCond", 13));
 
     connect(ui_.ContinuePanel, &FlatPanel::clicked, this, &TSearchFailForm::ContinuePanelClick);
-    // The holder turns the caption silver (not the grey it has before the first hover).
+    // The holder turns the caption to a colour of its own (not the one before the first hover).
     connect(ui_.Panel1, &HolderPanel::mouseMoved, this,
-            [this] { ui_.ContinuePanel->setCaptionColour(look::kSilver); });
+            [this] { ui_.ContinuePanel->setCaptionColour(look::kCaptionLeft); });
     FormCreate();
 }
 

@@ -57,7 +57,7 @@ void TSearchForm::BuildDesign(Variant variant) {
         label->setTextFormat(Qt::PlainText);
         label->setFont(labelFont);
         QPalette palette = label->palette();
-        palette.setColor(QPalette::WindowText, look::kWhite);
+        palette.setColor(QPalette::WindowText, look::kInk);
         label->setPalette(palette);
     }
     if (variant == Variant::Search) {

@@ -28,7 +28,7 @@ TWPARadiusNoteForm::TWPARadiusNoteForm(const Services& services, const std::stri
 
     connect(ui_.OKPanel, &FlatPanel::clicked, this, &TWPARadiusNoteForm::OKPanelClick);
     connect(ui_.Panel1, &HolderPanel::mouseMoved, this,
-            [this] { ui_.OKPanel->setCaptionColour(look::kGrey); });
+            [this] { ui_.OKPanel->setCaptionColour(look::kCaption); });
     FormCreate(services, languageSection, languageBase);
 }
 

@@ -73,7 +73,7 @@ FlatPanel::FlatPanel(QWidget* parent, const char* name, const QString& designCap
     setCursor(Qt::PointingHandCursor);
     setMouseTracking(true);
     setPanelColour(look::kButtonGreen);
-    setCaptionColour(look::kGrey);
+    setCaptionColour(look::kCaption);
 }
 
 void FlatPanel::setCaptionColour(const QColor& colour) {
@@ -90,7 +90,7 @@ void FlatPanel::setPanelColour(const QColor& colour) {
 
 void FlatPanel::mouseMoveEvent(QMouseEvent* event) {
     if (hoverHighlight_) {
-        setCaptionColour(look::kWhite);
+        setCaptionColour(look::kCaptionHover);
     }
     emit mouseMoved();
     event->accept();

@@ -15,13 +15,18 @@
 
 namespace trv81k {
 
-// Colours of the design (Windows colour values 0x00BBGGRR, written here as RGB).
+// Colours of the design (Windows colour values 0x00BBGGRR, written here as RGB). Every text
+// reaches a contrast of 4.5:1 on what it lies on, a button's caption in every state.
 namespace look {
 inline const QColor kButtonGreen{153, 204, 51};  // 0x33CC99
-inline const QColor kGrey{128, 128, 128};        // caption at rest
-inline const QColor kWhite{255, 255, 255};       // caption under the pointer
-inline const QColor kSilver{192, 192, 192};      // disabled fields; search-failure caption
-inline const QColor kProgressFill{0, 102, 51};   // filled progress cell (3368448)
+inline const QColor kInk{30, 58, 34};            // dark green: 6.6:1 on button green
+inline const QColor kCaption = kInk;             // a button's caption at rest
+inline const QColor kCaptionHover{0, 0, 0};      // under the pointer: 11:1 on button green
+inline const QColor kCaptionLeft{64, 64, 64};    // search-failure dialog, after the pointer left
+inline const QColor kMutedText{84, 84, 84};      // secondary text on white: 7.6:1
+inline const QColor kWhite{255, 255, 255};
+inline const QColor kSilver{192, 192, 192};     // disabled fields
+inline const QColor kProgressFill{0, 102, 51};  // filled progress cell (3368448)
 inline const QColor kBlack{0, 0, 0};
 inline const QColor kLinkBlue{0, 0, 255};
 }  // namespace look
@@ -43,20 +48,20 @@ QRegion RoundRectRegion(int left, int top, int right, int bottom, int ellipseWid
 void ApplyRoundRectShape(QWidget* window, int right, int bottom, int ellipseWidth,
                          int ellipseHeight);
 
-// The panel used as a button: a flat label in button green with a centred caption, grey at
-// rest and white while the pointer moves over it; the surface around it turns it back
+// The panel used as a button: a flat label in button green with a centred caption, dark at
+// rest and black while the pointer moves over it; the surface around it turns it back
 // (setCaptionColour) from its own mouse-move handler. Emits clicked() for a left click.
 class FlatPanel : public QLabel {
     Q_OBJECT
 public:
     explicit FlatPanel(QWidget* parent, const char* name, const QString& designCaption = {});
 
-    // The caption colour (grey at rest, white under the pointer, silver on one dialog).
+    // The caption colour (kCaption at rest, kCaptionHover under the pointer).
     void setCaptionColour(const QColor& colour);
     QColor captionColour() const { return captionColour_; }
     // Background colour; an invalid colour makes the panel transparent.
     void setPanelColour(const QColor& colour);
-    // Whether the pointer turns the caption white (the pairing help link does not change).
+    // Whether the pointer changes the caption (the pairing help link does not change).
     void setHoverHighlight(bool on) { hoverHighlight_ = on; }
     // Sets the caption as plain text (no mnemonics, no markup).
     void setCaption(const QString& caption) { setText(caption); }
@@ -71,7 +76,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    QColor captionColour_ = look::kGrey;
+    QColor captionColour_ = look::kCaption;
     bool hoverHighlight_ = true;
     bool pressed_ = false;
 };

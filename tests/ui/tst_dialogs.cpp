@@ -58,7 +58,7 @@ protected:
 class DialogsTest : public QObject {
     Q_OBJECT
 private slots:
-    void searchFailCaptionTurnsSilverOnTheHolder();
+    void searchFailCaptionTakesItsOwnColourOnTheHolder();
     void searchFailDragsByItsPictureOnlyAndLoginNotAtAll();
     void radiusNoteClosesWithOk();
     void pairingIntroductionSteps();
@@ -66,16 +66,16 @@ private slots:
     void pauseKeepsPaintingAndDropsInput();
 };
 
-void DialogsTest::searchFailCaptionTurnsSilverOnTheHolder() {
+void DialogsTest::searchFailCaptionTakesItsOwnColourOnTheHolder() {
     Harness h;
     TSearchFailForm& fail = h.windows().searchFailForm();
     FlatPanel& caption = Control<FlatPanel>(fail, "ContinuePanel");
     QCOMPARE(caption.text(), QStringLiteral("Continue"));
-    QCOMPARE(caption.captionColour(), look::kGrey);
+    QCOMPARE(caption.captionColour(), look::kCaption);
     MoveOver(caption);
-    QCOMPARE(caption.captionColour(), look::kWhite);
+    QCOMPARE(caption.captionColour(), look::kCaptionHover);
     MoveOver(Control<HolderPanel>(fail, "Panel1"));
-    QCOMPARE(caption.captionColour(), look::kSilver);
+    QCOMPARE(caption.captionColour(), look::kCaptionLeft);
     QCOMPARE(fail.size(), QSize(207, 208));
     QCOMPARE(Control<Picture>(fail, "Image1").geometry(), QRect(0, 0, 207, 208));
 }
@@ -112,9 +112,9 @@ void DialogsTest::radiusNoteClosesWithOk() {
     QCOMPARE(ok.cursor().shape(), Qt::ArrowCursor);
     QCOMPARE(holder.geometry(), QRect(408, 322, 88, 42));
     MoveOver(ok);
-    QCOMPARE(ok.captionColour(), look::kWhite);
+    QCOMPARE(ok.captionColour(), look::kCaptionHover);
     MoveOver(holder);
-    QCOMPARE(ok.captionColour(), look::kGrey);
+    QCOMPARE(ok.captionColour(), look::kCaption);
     QVERIFY(Control<Picture>(note, "Image9").hasImage());
     bool shown = false;
     WhenVisible(&note, [&] {

@@ -27,7 +27,7 @@ private slots:
     void buttonsArePlacedForTheLanguage_data();
     void buttonsArePlacedForTheLanguage();
     void pagesWithoutLayoutShowABlankWindow();
-    void captionTurnsWhiteUntilThePointerReachesTheBackground();
+    void captionLightsUpUntilThePointerReachesTheBackground();
     void manualEntryLeadsToTheWirelessPage();
     void settingsPagesShowTheWizardState();
     void exitNoAndRegistrationCloseTheChannelJoinTheReceiverAndQuit();
@@ -167,23 +167,23 @@ void PagesTest::pagesWithoutLayoutShowABlankWindow() {
     }
 }
 
-void PagesTest::captionTurnsWhiteUntilThePointerReachesTheBackground() {
+void PagesTest::captionLightsUpUntilThePointerReachesTheBackground() {
     Harness h;
     TMainForm& main = h.main();
     const FlatPanel& setup = Control<FlatPanel>(main, "SetupPanel");
     const FlatPanel& exit = Control<FlatPanel>(main, "ExitPanel");
     QTRY_VERIFY(main.windowHandle() != nullptr && main.windowHandle()->isExposed());
-    QCOMPARE(setup.captionColour(), look::kGrey);
+    QCOMPARE(setup.captionColour(), look::kCaption);
     QTest::mouseMove(main.windowHandle(), setup.geometry().center());
-    QTRY_COMPARE(setup.captionColour(), look::kWhite);
-    // Onto another button: the first stays white (no leave tracking), the second lights up.
+    QTRY_COMPARE(setup.captionColour(), look::kCaptionHover);
+    // Onto another button: the first stays lit (no leave tracking), the second lights up.
     QTest::mouseMove(main.windowHandle(), exit.geometry().center());
-    QTRY_COMPARE(exit.captionColour(), look::kWhite);
-    QCOMPARE(setup.captionColour(), look::kWhite);
-    // The background (a picture) turns all of them grey again.
+    QTRY_COMPARE(exit.captionColour(), look::kCaptionHover);
+    QCOMPARE(setup.captionColour(), look::kCaptionHover);
+    // The background (a picture) turns all of them back.
     QTest::mouseMove(main.windowHandle(), QPoint(60, 60));
-    QTRY_COMPARE(setup.captionColour(), look::kGrey);
-    QCOMPARE(exit.captionColour(), look::kGrey);
+    QTRY_COMPARE(setup.captionColour(), look::kCaption);
+    QCOMPARE(exit.captionColour(), look::kCaption);
 }
 
 void PagesTest::manualEntryLeadsToTheWirelessPage() {
