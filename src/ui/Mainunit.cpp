@@ -8,6 +8,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
+#include <QPointer>
+#include <QProxyStyle>
 #include <QRadioButton>
 #include <QScreen>
 #include <stdexcept>
@@ -45,9 +47,34 @@ QLineEdit* MakeEdit(QWidget* parent, const char* name, const QFont& font) {
     return edit;
 }
 
+// Drop-down lists open under their box and show as many lines as they ask for
+// (maxVisibleItems); the platform's style would lay every entry over the box and the fields
+// above it.
+class DropDownStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == QStyle::SH_ComboBox_Popup) {
+            return 0;
+        }
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+QStyle* DropDownListStyle() {
+    // One style for every list, owned by the application (it outlives the windows).
+    static QPointer<QProxyStyle> style;
+    if (style.isNull()) {
+        style = new DropDownStyle;
+        style->setParent(QCoreApplication::instance());
+    }
+    return style;
+}
+
 QComboBox* MakeCombo(QWidget* parent, const char* name, const QFont& font,
                      const QStringList& designItems) {
     auto* combo = new QComboBox(parent);
+    combo->setStyle(DropDownListStyle());
     combo->setObjectName(QString::fromLatin1(name));
     combo->setFont(font);
     combo->addItems(designItems);
@@ -171,14 +198,14 @@ void TMainForm::BuildDesign() {
         this, "Label_One_Or_More_Wireless_Firmware", statusFont, look::kBlack, look::kButtonGreen);
     ui_.Label_One_Or_More_Wireless_MAC = MakeLabel(this, "Label_One_Or_More_Wireless_MAC",
                                                    statusFont, look::kBlack, look::kButtonGreen);
-    ui_.Label_One_Or_More_Wireless_IP =
-        MakeLabel(this, "Label_One_Or_More_Wireless_IP", statusFont, look::kMutedText, look::kWhite);
-    ui_.Label_One_Or_More_Wireless_SSID =
-        MakeLabel(this, "Label_One_Or_More_Wireless_SSID", statusFont, look::kMutedText, look::kWhite);
+    ui_.Label_One_Or_More_Wireless_IP = MakeLabel(this, "Label_One_Or_More_Wireless_IP", statusFont,
+                                                  look::kMutedText, look::kWhite);
+    ui_.Label_One_Or_More_Wireless_SSID = MakeLabel(this, "Label_One_Or_More_Wireless_SSID",
+                                                    statusFont, look::kMutedText, look::kWhite);
     ui_.Label_One_Or_More_Wireless_Channel = MakeLabel(this, "Label_One_Or_More_Wireless_Channel",
                                                        statusFont, look::kMutedText, look::kWhite);
-    ui_.Label_One_Or_More_Wireless_WEP =
-        MakeLabel(this, "Label_One_Or_More_Wireless_WEP", statusFont, look::kMutedText, look::kWhite);
+    ui_.Label_One_Or_More_Wireless_WEP = MakeLabel(this, "Label_One_Or_More_Wireless_WEP",
+                                                   statusFont, look::kMutedText, look::kWhite);
 
     // Basic settings page.
     const QFont fieldFont = PixelFont("Arial", 11);
