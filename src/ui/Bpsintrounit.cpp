@@ -55,6 +55,8 @@ void TBPSIntroForm::FormCreate(const Services& services, const std::string& lang
                                                             : "en";
     ui_.CloseButtonImage->setImage(services.windowPicture("bps_close_" + faces));
     ui_.NextButtonImage->setImage(services.windowPicture("bps_next_" + faces));
+    // Cut to its shape already, so that it is placed by the part it shows.
+    ApplyRoundRectShape(this, kPictureWidth, kPictureHeight, kCornerSize, kCornerSize);
     centreOnScreen();
 }
 

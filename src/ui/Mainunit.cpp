@@ -793,6 +793,7 @@ void TMainForm::YesPanelClick() {
     exchange().clearConfigureAcknowledged();
     if (nCurrentPage == PAGE_STEP_5_SELECT_AP) {
         hide();
+        dialogs_->login.centreOn(this);
         dialogs_->login.exec();
         show();
     } else if (nCurrentPage == PAGE_CONFIRM) {

@@ -536,6 +536,7 @@ void TMainForm::RegPanelClick() {
 }
 
 void TMainForm::WhereBPSPanelClick() {
+    dialogs_->bpsIntro.centreOn(this);
     dialogs_->bpsIntro.exec();
 }
 

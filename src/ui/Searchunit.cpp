@@ -146,6 +146,7 @@ void TSearchForm::FormShow() {
 }
 
 void TSearchForm::RunExchange(const std::function<void(const Exchanges::Progress&)>& exchange) {
+    centreOn(&main_);
     setModal(true);
     show();
     Exchanges::Progress progress;

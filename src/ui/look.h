@@ -144,7 +144,8 @@ class FramelessDialog : public QDialog {
 public:
     FramelessDialog(const char* name, int width, int height);
 
-    // Centre on the screen, or on another window.
+    // Centre what the dialog shows (the part its shape leaves) on the screen, or on another
+    // window; either way wholly on that window's screen.
     void centreOnScreen();
     void centreOn(const QWidget* other);
 
