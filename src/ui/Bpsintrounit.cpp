@@ -15,10 +15,12 @@ constexpr int kCornerSize = 20;
 // The picture numbers of the steps (of the language's pictures).
 constexpr int kFirstStep = 15;
 constexpr int kLastStep = 17;
-// The buttons side by side, and Close alone on the last step.
-constexpr QPoint kClosePos{176, 372};
-constexpr QPoint kNextPos{288, 372};
-constexpr QPoint kCloseOnLastStepPos{248, 364};
+// The buttons side by side in the middle, and Close alone in the middle on the last step; the
+// button faces fill their panels.
+constexpr QSize kButtonSize{103, 33};
+constexpr QPoint kClosePos{179, 372};
+constexpr QPoint kNextPos{298, 372};
+constexpr QPoint kCloseOnLastStepPos{238, 372};
 
 }  // namespace
 
@@ -33,10 +35,10 @@ TBPSIntroForm::TBPSIntroForm(const Services& services, const std::string& langua
     ui_.ClosePanel = new HolderPanel(this, "ClosePanel", look::kSilver);
     ui_.CloseButtonImage =
         new Picture(ui_.ClosePanel, "CloseButtonImage", Picture::Pointer::Active);
-    ui_.CloseButtonImage->setGeometry(0, 0, 105, 33);
+    ui_.CloseButtonImage->setGeometry(QRect(QPoint(0, 0), kButtonSize));
     ui_.NextPanel = new HolderPanel(this, "NextPanel", look::kSilver);
     ui_.NextButtonImage = new Picture(ui_.NextPanel, "NextButtonImage", Picture::Pointer::Active);
-    ui_.NextButtonImage->setGeometry(0, 0, 105, 41);
+    ui_.NextButtonImage->setGeometry(QRect(QPoint(0, 0), kButtonSize));
 
     connect(ui_.CloseButtonImage, &Picture::clicked, this, &TBPSIntroForm::CloseButtonImageClick);
     connect(ui_.NextButtonImage, &Picture::clicked, this, &TBPSIntroForm::NextButtonImageClick);
@@ -76,9 +78,9 @@ void TBPSIntroForm::PlaceIntroControls() {
     for (Picture* picture : ui_.BPSImage) {
         picture->setGeometry(0, 0, kPictureWidth, kPictureHeight);
     }
-    ui_.ClosePanel->setGeometry(QRect(kClosePos, QSize(103, 33)));
+    ui_.ClosePanel->setGeometry(QRect(kClosePos, kButtonSize));
     SetBackground(ui_.ClosePanel, look::kWhite);
-    ui_.NextPanel->setGeometry(QRect(kNextPos, QSize(103, 31)));
+    ui_.NextPanel->setGeometry(QRect(kNextPos, kButtonSize));
     SetBackground(ui_.NextPanel, look::kWhite);
 }
 

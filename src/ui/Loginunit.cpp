@@ -14,8 +14,10 @@ namespace {
 constexpr int kWindowSize = 209;
 constexpr int kCornerSize = 10;
 constexpr int kPictureNumber = 21;  // of the language's pictures
-// The password box, on the picture's field.
+// The password box, on the picture's field; the button in the footer band of the picture, wide
+// enough for its caption in every language.
 constexpr QPoint kPasswordEditPos{73, 73};
+constexpr QRect kEnterPanelArea{117, 177, 76, 24};
 
 }  // namespace
 
@@ -28,7 +30,7 @@ TLoginForm::TLoginForm(TMainForm& main)
 
     ui_.EnterPanel = new FlatPanel(this, "EnterPanel", QStringLiteral("Enter"));
     ui_.EnterPanel->setFont(PixelFont("Arial", 12));
-    ui_.EnterPanel->setGeometry(151, 187, 34, 18);
+    ui_.EnterPanel->setGeometry(kEnterPanelArea);
 
     ui_.PasswordEdit = new QLineEdit(this);
     ui_.PasswordEdit->setObjectName(QStringLiteral("PasswordEdit"));
@@ -58,9 +60,6 @@ void TLoginForm::FormCreate() {
         const ProfileReader reader = main_.OpenLanguageFile();
         ui_.EnterPanel->setCaption(QString::fromStdString(
             reader.ReadString(main_.languageSection, kLoginFormKeys[0], "")));
-    }
-    if (main_.languageSection == "German" || main_.languageSection == "French") {
-        ui_.EnterPanel->setGeometry(143, 189, 50, ui_.EnterPanel->height());
     }
     centreOnScreen();
 }

@@ -156,7 +156,9 @@ void TMainForm::BuildDesign() {
                              ui_.BackPanel, ui_.YesPanel, ui_.NoPanel, ui_.RegPanel}) {
         panel->setFont(buttonFont);
     }
-    ui_.ClickHerePanel->setFont(PixelFont("Arial", 16, true));
+    // One font in every language; a longer caption takes two lines.
+    ui_.ClickHerePanel->setFont(PixelFont("Arial", 15, true));
+    ui_.ClickHerePanel->setWordWrap(true);
 
     ui_.WhereBPSPanel =
         new FlatPanel(this, "WhereBPSPanel", QStringLiteral("Where is my ButtonPairSetup button?"));
@@ -510,11 +512,6 @@ void TMainForm::ApplyPagePlacement(int page) {
             geometry.setWidth(move.width);
         }
         control->setGeometry(geometry);
-        if (move.fontPt != kUnchanged) {
-            QFont font = control->font();
-            font.setPointSize(move.fontPt);
-            control->setFont(font);
-        }
     }
 }
 

@@ -36,12 +36,14 @@
 #include <QStyleOptionComboBox>
 #include <QTest>
 #include <cmath>
+#include <limits>
 #include <map>
 #include <optional>
 
 #include "description.h"
 #include "layout.h"
 #include "palette.h"
+#include "render.h"
 #include "resource/window_pictures.h"
 #include "support/harness.h"
 #include "ui/Bpsintrounit.h"
@@ -69,8 +71,6 @@ constexpr int kTextPadding = 2;
 constexpr int kSmallestText = 11;  // px
 // Between a printed text and a live control.
 constexpr int kPrintedClearance = 4;
-// The small dialogs' footer band: the bottom of the dialog, under their content.
-constexpr int kDialogFooterHeight = 40;
 constexpr double kContrast = 4.5;
 
 struct Fault {
@@ -136,26 +136,6 @@ bool IsButton(const QWidget* widget) {
                !widget->findChild<Picture*>()->testAttribute(Qt::WA_TransparentForMouseEvents);
     }
     return false;
-}
-
-// The picture of the description that a window shows, or nullptr.
-const artwork::PictureSpec* PictureOf(const artwork::Description& description, QWidget* window) {
-    if (auto* main = qobject_cast<TMainForm*>(window)) {
-        for (const artwork::PictureSpec& picture : description.pictures) {
-            if (picture.page == main->nCurrentPage) {
-                return &picture;
-            }
-        }
-        return nullptr;
-    }
-    if (auto* intro = qobject_cast<TBPSIntroForm*>(window)) {
-        return description.FindPicture(QStringLiteral("bps_intro%1").arg(intro->introStep - 14));
-    }
-    static const std::map<QString, QString> kDialogs = {{"SearchFailForm", "search_fail"},
-                                                        {"LoginForm", "login"},
-                                                        {"WPARadiusNoteForm", "radius_note"}};
-    const auto it = kDialogs.find(window->objectName());
-    return it == kDialogs.end() ? nullptr : description.FindPicture(it->second);
 }
 
 class LayoutCheck {
@@ -260,7 +240,7 @@ private:
         }
         const bool buttons = std::any_of(controls_.begin(), controls_.end(), IsButton);
         if (buttons) {
-            return visible_.bottom() + 1 - kDialogFooterHeight;
+            return visible_.bottom() + 1 - artwork::kDialogFooterHeight;
         }
         return std::nullopt;
     }
@@ -421,7 +401,10 @@ private:
         } else if (align & Qt::AlignRight) {
             room.setRight(room.right() - indent);
         }
-        const int padding = IsButton(label) ? kButtonPadding : kTextPadding;
+        // Air between the text and an edge the user sees: a button's, or a filled label's.
+        const int padding = IsButton(label)               ? kButtonPadding
+                            : label->autoFillBackground() ? kTextPadding
+                                                          : 0;
         const int flags = int(align) | (label->wordWrap() ? Qt::TextWordWrap : 0);
         const QRect used =
             metrics.boundingRect(room.adjusted(padding, 0, -padding, 0), flags, text);
@@ -710,10 +693,57 @@ private:
         }
     }
 
+    // The picture of the description that the window shows, or nullptr. Where a page has more
+    // than one, the one whose drawing the window's picture is.
+    const artwork::PictureSpec* PictureShown(const artwork::Language& language) const {
+        std::vector<const artwork::PictureSpec*> candidates;
+        if (auto* main = qobject_cast<TMainForm*>(window_)) {
+            for (const artwork::PictureSpec& picture : description_.pictures) {
+                if (picture.page == main->nCurrentPage) {
+                    candidates.push_back(&picture);
+                }
+            }
+        } else if (auto* intro = qobject_cast<TBPSIntroForm*>(window_)) {
+            candidates.push_back(
+                description_.FindPicture(QStringLiteral("bps_intro%1").arg(intro->introStep - 14)));
+        } else {
+            static const std::map<QString, QString> kDialogs = {
+                {"SearchFailForm", "search_fail"},
+                {"LoginForm", "login"},
+                {"WPARadiusNoteForm", "radius_note"}};
+            if (const auto it = kDialogs.find(window_->objectName()); it != kDialogs.end()) {
+                candidates.push_back(description_.FindPicture(it->second));
+            }
+        }
+        const Picture* shown = BackgroundPicture();
+        if (candidates.size() < 2 || shown == nullptr) {
+            return candidates.empty() ? nullptr : candidates.front();
+        }
+        const artwork::PictureSpec* best = nullptr;
+        qint64 fewest = std::numeric_limits<qint64>::max();
+        for (const artwork::PictureSpec* candidate : candidates) {
+            const QImage drawn = artwork::RenderPicture(
+                *candidate, language, artwork::LayOutPicture(description_, *candidate, language),
+                true);
+            const QImage& image = shown->image();
+            qint64 differing = 0;
+            for (int y = 0; y < std::min(drawn.height(), image.height()); ++y) {
+                for (int x = 0; x < std::min(drawn.width(), image.width()); ++x) {
+                    differing += ColourDistance(drawn.pixel(x, y), image.pixel(x, y)) > 24;
+                }
+            }
+            if (differing < fewest) {
+                fewest = differing;
+                best = candidate;
+            }
+        }
+        return best;
+    }
+
     void checkPicture() {
-        const artwork::PictureSpec* spec = PictureOf(description_, window_);
         const artwork::Language* language = description_.FindLanguage(section_);
-        if (spec == nullptr || language == nullptr) {
+        const artwork::PictureSpec* spec = language == nullptr ? nullptr : PictureShown(*language);
+        if (spec == nullptr) {
             return;
         }
         const artwork::PictureLayout layout =
