@@ -72,19 +72,19 @@ constexpr auto kDefaults = std::to_array<ControlGeometry>({
     {"RadioBtnWPARadius", "", 500, 232, 15, 15},
     // Confirmation page (Arial 11 px), two boxes: the device's settings at the left, the
     // wireless ones at the right. Long values take a second or third line.
-    {"NewNameLabel", "", 130, 172, 152, 28},
-    {"NewPasswordLabel", "", 130, 204, 152, 14},
-    {"ShowPasswordCheckBox", "", 130, 220, 152, 16},
-    {"NewIPModeLabel", "", 130, 240, 152, 14},
-    {"NewIPLabel", "", 130, 256, 152, 14},
-    {"NewNetmaskLabel", "", 130, 272, 152, 14},
-    {"NewGatewayLabel", "", 130, 288, 152, 14},
-    {"NewSSIDLabel", "", 404, 172, 152, 28},
-    {"NewChannelLabel", "", 404, 204, 152, 14},
-    {"NewNetModeLabel", "", 404, 220, 152, 14},
-    {"NewWepLabel", "", 404, 236, 152, 14},
-    {"NewKeyLabel", "", 404, 252, 152, 42},
-    {"NoteKeyLabel", "", 302, 320, 266, 28},
+    {"NewNameLabel", "", 130, 176, 152, 28},
+    {"NewPasswordLabel", "", 130, 208, 152, 14},
+    {"ShowPasswordCheckBox", "", 130, 224, 152, 20},
+    {"NewIPModeLabel", "", 130, 248, 152, 14},
+    {"NewIPLabel", "", 130, 264, 152, 14},
+    {"NewNetmaskLabel", "", 130, 280, 152, 14},
+    {"NewGatewayLabel", "", 130, 296, 152, 14},
+    {"NewSSIDLabel", "", 410, 176, 148, 28},
+    {"NewChannelLabel", "", 410, 208, 148, 14},
+    {"NewNetModeLabel", "", 410, 224, 148, 14},
+    {"NewWepLabel", "", 410, 240, 148, 14},
+    {"NewKeyLabel", "", 410, 256, 148, 42},
+    {"NoteKeyLabel", "", 302, 324, 266, 26},
 });
 
 // ---- The pages' buttons ----

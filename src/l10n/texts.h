@@ -62,6 +62,13 @@ inline constexpr std::array<std::string_view, 45> kMainWindowKeys = {
     "INVALID_PASSWORD",
 };
 
+// The main window's keys of its confirmation page, its questions and its waits, read after
+// kMainWindowKeys. %1, %2 and %3 in the questions stand for the addresses and the device named.
+inline constexpr std::array<std::string_view, 6> kMainWindowFeedbackKeys = {
+    "ShowPasswordCheckBox", "NoteKeyLabel", "ADDRESS_TAKEN_QUESTION",
+    "GATEWAY_QUESTION",     "LOGIN_BUSY",   "PAIRING_BUSY",
+};
+
 // The keys of the main window's controls that take their caption from the key of the same name
 // (the first ten of kMainWindowKeys and WhereBPSPanel).
 inline constexpr std::array<std::string_view, 11> kMainWindowCaptionKeys = {
@@ -100,7 +107,7 @@ private:
     std::map<std::string, std::string, std::less<>> texts_;
 };
 
-// The 45 main-window texts of `section`, read in catalogue order.
+// The 45 main-window texts of `section`, read in catalogue order, then the feedback texts.
 Texts LoadMainWindowTexts(const ProfileReader& reader, std::string_view section);
 
 // Security display text of the access-point status box for a device's security code:

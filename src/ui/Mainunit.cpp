@@ -1,5 +1,6 @@
 #include "ui/Mainunit.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGuiApplication>
@@ -98,6 +99,7 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QFont& font, const QC
 QRadioButton* MakeRadio(QWidget* parent, const char* name) {
     auto* radio = new QRadioButton(parent);
     radio->setObjectName(QString::fromLatin1(name));
+    radio->setBackgroundRole(QPalette::Window);  // not the grey of a button face
     SetBackground(radio, look::kWhite);
     return radio;
 }
@@ -255,13 +257,30 @@ void TMainForm::BuildDesign() {
         MakeLabel(this, "LABEL_PSK_KEY_MAX", PixelFont("Arial", 11, true), look::kBlack, QColor());
     ui_.LABEL_PSK_KEY_MAX->setText(QStringLiteral("64"));
 
-    // Confirmation page.
-    const QFont confirmFont = PixelFont("Arial", 11, true);
-    ui_.NewSSIDLabel = MakeLabel(this, "NewSSIDLabel", confirmFont, look::kBlack, look::kWhite);
-    ui_.NewChannelLabel =
-        MakeLabel(this, "NewChannelLabel", confirmFont, look::kBlack, look::kWhite);
-    ui_.NewWepLabel = MakeLabel(this, "NewWepLabel", confirmFont, look::kBlack, look::kWhite);
-    ui_.NewKeyLabel = MakeLabel(this, "NewKeyLabel", confirmFont, look::kBlack, look::kWhite);
+    // Confirmation page: values in the boxes of the picture, the key's note under them.
+    const QFont confirmFont = PixelFont("Arial", 11);
+    for (auto [label, name] : {std::pair{&ui_.NewNameLabel, "NewNameLabel"},
+                               {&ui_.NewPasswordLabel, "NewPasswordLabel"},
+                               {&ui_.NewIPModeLabel, "NewIPModeLabel"},
+                               {&ui_.NewIPLabel, "NewIPLabel"},
+                               {&ui_.NewNetmaskLabel, "NewNetmaskLabel"},
+                               {&ui_.NewGatewayLabel, "NewGatewayLabel"},
+                               {&ui_.NewSSIDLabel, "NewSSIDLabel"},
+                               {&ui_.NewChannelLabel, "NewChannelLabel"},
+                               {&ui_.NewNetModeLabel, "NewNetModeLabel"},
+                               {&ui_.NewWepLabel, "NewWepLabel"},
+                               {&ui_.NewKeyLabel, "NewKeyLabel"}}) {
+        *label = MakeLabel(this, name, confirmFont, look::kBlack, look::kWhite);
+        (*label)->setIndent(3);
+    }
+    ui_.ShowPasswordCheckBox = new QCheckBox(this);
+    ui_.ShowPasswordCheckBox->setObjectName(QStringLiteral("ShowPasswordCheckBox"));
+    ui_.ShowPasswordCheckBox->setFont(confirmFont);
+    ui_.ShowPasswordCheckBox->setBackgroundRole(QPalette::Window);
+    SetBackground(ui_.ShowPasswordCheckBox, look::kWhite);
+    ui_.NoteKeyLabel = MakeLabel(this, "NoteKeyLabel", confirmFont, look::kMutedText, QColor());
+    ui_.NoteKeyLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    ui_.NoteKeyLabel->setWordWrap(true);
 
     // Which controls each page shows.
     for (const PageLayout& layout : kPageTable) {
@@ -292,6 +311,7 @@ void TMainForm::BuildDesign() {
     connect(ui_.RadioBtnPSK, &QRadioButton::clicked, this, &TMainForm::RadioBtnPSKClick);
     connect(ui_.RadioBtnWPARadius, &QRadioButton::clicked, this,
             &TMainForm::RadioBtnWPARadiusClick);
+    connect(ui_.ShowPasswordCheckBox, &QCheckBox::toggled, this, &TMainForm::ShowPasswordAsChosen);
     ConnectSettingsControls();
 }
 
@@ -326,6 +346,8 @@ void TMainForm::LoadLanguageTexts() {
             panel->setCaption(Text(key));
         }
     }
+    ui_.ShowPasswordCheckBox->setText(Text("ShowPasswordCheckBox"));
+    ui_.NoteKeyLabel->setText(Text("NoteKeyLabel"));
     LoadPictures();
 }
 
@@ -336,6 +358,8 @@ void TMainForm::LoadPictures() {
         }
     }
     ui_.WlanManualImage->setStretchedImage(services_.windowPicture("wlan_manual"));
+    confirmPicture_ = PagePicture(PAGE_CONFIRM)->image();
+    pairingConfirmPicture_ = services_.libraryPicture(languageBase + kPairingConfirmPicture);
 }
 
 void TMainForm::PlaceControls(std::size_t first, std::size_t last) {
@@ -352,11 +376,35 @@ void TMainForm::PlaceCommonControls() {
     // The buttons, the manual-entry holder, the list, the radio buttons and the confirmation
     // labels at their creation positions.
     static constexpr std::string_view kCommon[] = {
-        "SetupPanel",     "UserguidePanel",  "BackPanel",          "NextPanel",
-        "YesPanel",       "NoPanel",         "RegPanel",           "ClickHerePanel",
-        "WhereBPSPanel",  "WlanManualPanel", "EnterManuallyLabel", "APListView",
-        "RadioBtnDisble", "RadioBtnWEP",     "RadioBtnPSK",        "RadioBtnWPARadius",
-        "NewSSIDLabel",   "NewChannelLabel", "NewWepLabel",        "NewKeyLabel",
+        "SetupPanel",
+        "UserguidePanel",
+        "BackPanel",
+        "NextPanel",
+        "YesPanel",
+        "NoPanel",
+        "RegPanel",
+        "ClickHerePanel",
+        "WhereBPSPanel",
+        "WlanManualPanel",
+        "EnterManuallyLabel",
+        "APListView",
+        "RadioBtnDisble",
+        "RadioBtnWEP",
+        "RadioBtnPSK",
+        "RadioBtnWPARadius",
+        "NewNameLabel",
+        "NewPasswordLabel",
+        "ShowPasswordCheckBox",
+        "NewIPModeLabel",
+        "NewIPLabel",
+        "NewNetmaskLabel",
+        "NewGatewayLabel",
+        "NewSSIDLabel",
+        "NewChannelLabel",
+        "NewNetModeLabel",
+        "NewWepLabel",
+        "NewKeyLabel",
+        "NoteKeyLabel",
     };
     for (const std::string_view name : kCommon) {
         const ControlGeometry* geometry = FindDefaultPlacement(name);
@@ -489,10 +537,15 @@ void TMainForm::HideAllPageControls() {
     for (QLabel* label : StatusLabels()) {
         label->hide();
     }
-    for (QLabel* label :
-         {ui_.NewSSIDLabel, ui_.NewChannelLabel, ui_.NewWepLabel, ui_.NewKeyLabel, ui_.OrPanel}) {
+    for (QLabel* label : DeviceValueLabels()) {
         label->hide();
     }
+    for (QLabel* label : WirelessValueLabels()) {
+        label->hide();
+    }
+    ui_.ShowPasswordCheckBox->hide();
+    ui_.NoteKeyLabel->hide();
+    ui_.OrPanel->hide();
 }
 
 void TMainForm::ApplyPagePlacement(int page) {

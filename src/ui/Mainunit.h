@@ -24,6 +24,7 @@
 #include "ui/services.h"
 #include "ui/wizard_state.h"
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -52,6 +53,8 @@ inline constexpr char kReaderPromptTitle[] = "Acrobat Reader Installation";
 inline constexpr char kRegistrationUrl[] = "https://trv81k.example.org/registration";
 // The cipher list's third item while WPA2 Mixed is chosen (the list is not localised).
 inline constexpr char kMixedCipherItem[] = "TKIP+AES";
+// The confirmation page's picture on the pairing road (of the language's pictures).
+inline constexpr int kPairingConfirmPicture = 13;
 
 // The dialogs the main window opens. They are created after it (they read the language it has
 // chosen), so the window set hands them over once they exist.
@@ -204,11 +207,20 @@ private:
         QLineEdit* PSKEdit = nullptr;
         QLabel* LABEL_PSK_KEY_MAX = nullptr;
 
-        // Confirmation page.
+        // Confirmation page: what will be written, the device's settings and the wireless ones.
+        QLabel* NewNameLabel = nullptr;
+        QLabel* NewPasswordLabel = nullptr;
+        QCheckBox* ShowPasswordCheckBox = nullptr;
+        QLabel* NewIPModeLabel = nullptr;
+        QLabel* NewIPLabel = nullptr;
+        QLabel* NewNetmaskLabel = nullptr;
+        QLabel* NewGatewayLabel = nullptr;
         QLabel* NewSSIDLabel = nullptr;
         QLabel* NewChannelLabel = nullptr;
+        QLabel* NewNetModeLabel = nullptr;
         QLabel* NewWepLabel = nullptr;
         QLabel* NewKeyLabel = nullptr;
+        QLabel* NoteKeyLabel = nullptr;
     };
 
     void BuildDesign();
@@ -243,6 +255,10 @@ private:
     // The refusal message, then the refused field: its text put back when `resetText` is
     // given, the focus, all of its text selected.
     void Refuse(const SettingRefusal& refusal, const QString* resetText = nullptr);
+    // The confirmation page's value labels: the device's settings, then the wireless ones.
+    std::array<QLabel*, 6> DeviceValueLabels() const;
+    std::array<QLabel*, 5> WirelessValueLabels() const;
+    void ShowPasswordAsChosen();
     void SetKeyFieldsEnabled(bool enabled);
     void SetCipherList(bool enabled, bool mixedItem, int index);
     void ApplyKey1Limit();
@@ -261,6 +277,9 @@ private:
     QString listHint_;
     std::array<std::vector<QWidget*>, kPageSlots> pageControls_{};  // from the page table
     std::vector<FlatPanel*> hoverPanels_;  // the buttons ResetPanelFontColors covers
+    // The confirmation page's pictures: the wireless settings written, or left to the pairing.
+    QImage confirmPicture_;
+    QImage pairingConfirmPicture_;
 };
 
 }  // namespace trv81k

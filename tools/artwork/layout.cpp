@@ -558,13 +558,17 @@ private:
     // Right-aligned beside the control, centred on its row; smaller beside the low label rows.
     void PlaceLeftCaption(const CaptionSpec& caption, const QString& text, const QRect& control,
                           const QRect& painted) {
-        // Captions of a column of controls end on one line, left of the leftmost of them.
+        // Captions of a column of controls end on one line, left of the leftmost of them, and
+        // share one size: smaller beside a column with low rows.
         int column = painted.left();
+        int lowest = control.height();
         for (const CaptionSpec& other : picture_.captions) {
             const QRect area = Painted(other.control);
             if (other.side == Side::Left && !area.isNull() &&
                 std::abs(area.left() - painted.left()) <= 20) {
                 column = std::min(column, area.left());
+                const QRect rect = ControlRect(other.control);
+                lowest = rect.isNull() ? lowest : std::min(lowest, rect.height());
             }
         }
         const int right = column - 9;
@@ -578,7 +582,7 @@ private:
                 }
             }
         }
-        const int maxPx = control.height() <= 14 ? 11 : 12;
+        const int maxPx = lowest <= 14 ? 11 : 12;
         const auto fitted = FitLines(text, right - left, TextStyle::Label, 2, maxPx);
         if (!fitted) {
             Problem("the caption of " + caption.control + " does not fit left of it");
