@@ -255,6 +255,10 @@ private:
     // The refusal message, then the refused field: its text put back when `resetText` is
     // given, the focus, all of its text selected.
     void Refuse(const SettingRefusal& refusal, const QString* resetText = nullptr);
+    // Asks about each concern with the static address settings of `page` (an address another
+    // listed device has, a gateway outside the subnet); false, with the focus in the field
+    // concerned and its text selected, when the user does not want to go on.
+    bool ConfirmAddressConcerns(const EnteredSettings& page);
     // The confirmation page's value labels: the device's settings, then the wireless ones.
     std::array<QLabel*, 6> DeviceValueLabels() const;
     std::array<QLabel*, 5> WirelessValueLabels() const;

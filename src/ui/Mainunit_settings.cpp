@@ -18,6 +18,7 @@
 #include <QUrl>
 
 #include "l10n/texts.h"
+#include "settings/address_warnings.h"
 #include "settings/keygen.h"
 #include "ui/Bpsintrounit.h"
 #include "ui/Configureunit.h"
@@ -257,6 +258,9 @@ void TMainForm::NextOnBasicSettings() {
         }
         return;
     }
+    if (page.bStaticIP && !ConfirmAddressConcerns(page)) {
+        return;
+    }
     wizard.newPassword = page.newPassword;
     wizard.newDeviceName = page.newDeviceName;
     wizard.bStaticIP = page.bStaticIP;
@@ -270,6 +274,44 @@ void TMainForm::NextOnBasicSettings() {
         }
     }
     LoadPage(PAGE_SECURE_1_CONFIGURE_WIRELESS);
+}
+
+bool TMainForm::ConfirmAddressConcerns(const EnteredSettings& page) {
+    const AddressCheck address = ValidateIPText(page.newIPText);
+    const AddressCheck mask = ValidateNetmaskText(page.newNetmaskText);
+    const AddressCheck gateway = ValidateGatewayText(page.newGatewayText);
+    if (!address.ok() || !mask.ok()) {
+        return true;  // refused before; nothing to ask about
+    }
+    // The other devices that answered the search, by their current addresses.
+    std::vector<NamedAddress> others;
+    const DeviceTable& table = exchange().table;
+    for (int i = 0; i < table.count(); ++i) {
+        const DeviceInfo& device = table.at(i);
+        if (device.macAddress != wizard.currentDevice.macAddress) {
+            others.push_back({device.deviceNameText(), device.ipAddress});
+        }
+    }
+    const bool hasGateway = !page.newGatewayText.empty() && gateway.outcome == FieldOutcome::Valid;
+    const std::optional<AddressBytes4> gatewayBytes =
+        hasGateway ? std::optional<AddressBytes4>(gateway.bytes) : std::nullopt;
+    for (const AddressWarning& warning :
+         AddressWarnings(address.bytes, mask.bytes, gatewayBytes, others)) {
+        const bool taken = warning.concern == AddressConcern::AddressTaken;
+        const QString question =
+            taken ? Text("ADDRESS_TAKEN_QUESTION")
+                        .arg(FromLatin1(address.normalised), FromLatin1(warning.otherDevice))
+                  : Text("GATEWAY_QUESTION")
+                        .arg(FromLatin1(gateway.normalised), FromLatin1(address.normalised),
+                             FromLatin1(mask.normalised));
+        if (!services_.messages->askYesNo(this, QString(), question)) {
+            QLineEdit* field = taken ? ui_.IPEdit : ui_.GatewayEdit;
+            field->setFocus();
+            field->selectAll();
+            return false;
+        }
+    }
+    return true;
 }
 
 void TMainForm::DHCPModeComboBoxChange(int index) {

@@ -92,6 +92,8 @@ private slots:
     void staticAddresses();
     void refusedAddressPassesWithItsOldTextOnTheSecondNext();
     void dhcpSwitchesTheAddressFieldsOff();
+    void addressConcernsAreAskedAbout_data();
+    void addressConcernsAreAskedAbout();
     void basicFieldsFilterAndLimitWhatIsTyped();
     void pairingCheck_data();
     void pairingCheck();
@@ -274,6 +276,54 @@ void SettingsTest::dhcpSwitchesTheAddressFieldsOff() {
     Harness::click(BackOf(main));
     QCOMPARE(mode.currentIndex(), 0);
     QVERIFY(IsSilverAndDisabled(address));
+}
+
+void SettingsTest::addressConcernsAreAskedAbout_data() {
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("gateway");
+    QTest::addColumn<QString>("named");  // in the question
+    QTest::addColumn<QString>("field");  // that gets the focus after No
+    QTest::newRow("address of another device") << "192.168.5.30"
+                                               << "192.168.5.1"
+                                               << "Hall"
+                                               << "IPEdit";
+    QTest::newRow("gateway outside the subnet") << "192.168.5.21"
+                                                << "10.0.0.1"
+                                                << "10.0.0.1"
+                                                << "GatewayEdit";
+}
+
+// An address another listed device has, or a gateway outside the address's subnet: a question
+// that names the conflict. No stays with the focus in the field, Yes goes on.
+void SettingsTest::addressConcernsAreAskedAbout() {
+    QFETCH(QString, address);
+    QFETCH(QString, gateway);
+    QFETCH(QString, named);
+    QFETCH(QString, field);
+    auto hall = MakeDevice(2, "Hall", "hall2");
+    hall.settings.ip = {192, 168, 5, 30};
+    Harness h(WithDevices({OfficeDevice(), hall}));
+    ToBasicSettings(h);
+    TMainForm& main = h.main();
+    Retype(Control<QLineEdit>(main, "IPEdit"), address);
+    Retype(Control<QLineEdit>(main, "GatewayEdit"), gateway);
+
+    h.messages().answer = false;
+    Harness::click(NextOf(main));
+    QCOMPARE(h.messages().questions.size(), std::size_t{1});
+    const QString question = h.messages().questions.front().second;
+    QVERIFY2(question.contains(named) && question.contains(address), qPrintable(question));
+    QCOMPARE(main.nCurrentPage, int(PAGE_STEP_6_BASIC_SETTINGS));
+    QLineEdit& concerned = Control<QLineEdit>(main, qPrintable(field));
+    QCOMPARE(main.focusWidget(), &concerned);
+    QCOMPARE(concerned.selectedText(), concerned.text());
+    QVERIFY(h.messages().warnings.empty());
+
+    h.messages().answer = true;
+    Harness::click(NextOf(main));
+    QCOMPARE(h.messages().questions.size(), std::size_t{2});
+    QCOMPARE(main.nCurrentPage, int(PAGE_SECURE_1_CONFIGURE_WIRELESS));
+    QCOMPARE(QString::fromStdString(main.wizard.newIPText), address);
 }
 
 void SettingsTest::basicFieldsFilterAndLimitWhatIsTyped() {
