@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QProxyStyle>
+#include <QTimer>
 
 namespace trv81k {
 
@@ -58,7 +59,19 @@ KeyFilter::KeyFilter(QLineEdit* edit, Options options)
 }
 
 bool KeyFilter::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != edit_ || event->type() != QEvent::KeyPress) {
+    if (watched != edit_) {
+        return false;
+    }
+    if (event->type() == QEvent::FocusIn && options_.selectAll) {
+        // After the press that gave the focus has placed the cursor.
+        QTimer::singleShot(0, edit_, [edit = edit_] {
+            if (edit->hasFocus()) {
+                edit->selectAll();
+            }
+        });
+        return false;
+    }
+    if (event->type() != QEvent::KeyPress) {
         return false;
     }
     const auto& key = static_cast<const QKeyEvent&>(*event);
@@ -72,6 +85,10 @@ bool KeyFilter::eventFilter(QObject* watched, QEvent* event) {
         if (edit_->hasSelectedText()) {
             QApplication::clipboard()->setText(edit_->selectedText());
         }
+        return true;
+    }
+    if (key.matches(QKeySequence::SelectAll) && options_.selectAll) {
+        edit_->selectAll();
         return true;
     }
     if (IsEditingShortcut(key)) {
@@ -91,6 +108,7 @@ void FilterAddressKeys(QLineEdit* edit) {
     options.accept = [](QChar c) {
         return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('.');
     };
+    options.selectAll = true;
     new KeyFilter(edit, std::move(options));
 }
 

@@ -95,6 +95,7 @@ private slots:
     void addressConcernsAreAskedAbout_data();
     void addressConcernsAreAskedAbout();
     void basicFieldsFilterAndLimitWhatIsTyped();
+    void addressFieldsSelectTheirWholeText();
     void pairingCheck_data();
     void pairingCheck();
     void wirelessSettingsCheckTheNetworkName();
@@ -362,6 +363,31 @@ void SettingsTest::basicFieldsFilterAndLimitWhatIsTyped() {
     name->clear();
     TypeCharacters(name, QStringLiteral("Caf\u00e9 \u20ac\u65e5"));
     QCOMPARE(name->text(), QStringLiteral("Caf\u00e9 "));
+}
+
+// An address field selects its whole text when it gets the focus (Tab or a first click) and on
+// Ctrl+A, so that typing replaces the old address.
+void SettingsTest::addressFieldsSelectTheirWholeText() {
+    Harness h(WithDevice());
+    ToBasicSettings(h);
+    TMainForm& main = h.main();
+    main.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&main));
+    QLineEdit& address = Control<QLineEdit>(main, "IPEdit");
+    QLineEdit& gateway = Control<QLineEdit>(main, "GatewayEdit");
+    address.setFocus(Qt::TabFocusReason);
+    QTRY_COMPARE(address.selectedText(), QStringLiteral("192.168.5.20"));
+
+    QTest::mouseClick(&gateway, Qt::LeftButton, {}, QPoint(20, gateway.height() / 2));
+    QTRY_COMPARE(gateway.selectedText(), QStringLiteral("192.168.5.1"));
+    QTest::keyClicks(&gateway, QStringLiteral("192.168.5.250"));
+    QCOMPARE(gateway.text(), QStringLiteral("192.168.5.250"));
+
+    // A second click places the cursor; Ctrl+A selects all again.
+    QTest::mouseClick(&gateway, Qt::LeftButton, {}, QPoint(20, gateway.height() / 2));
+    QVERIFY(!gateway.hasSelectedText());
+    QTest::keyClick(&gateway, Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(gateway.selectedText(), gateway.text());
 }
 
 void SettingsTest::pairingCheck_data() {
