@@ -51,6 +51,7 @@ constexpr auto kDefaults = std::to_array<ControlGeometry>({
     {"PSKEdit", "", 175, 270, 300, 20},
     {"LABEL_PSK_KEY_MAX", "", 486, 273, 24, 14},
     {"WhereBPSPanel", "", 34, 326, 260, kLinkHeight},
+    {"PairingBusySign", "", 34, 326, 330, kLinkHeight},  // in the link's place while it waits
     {"ClickHerePanel", "", 384, 206, 176, kStartButtonHeight},
     // Buttons: every page that shows one places it.
     {"SetupPanel", "", kLast, kRow, kNavWidth, kButtonHeight},

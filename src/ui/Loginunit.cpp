@@ -18,6 +18,8 @@ constexpr int kPictureNumber = 21;  // of the language's pictures
 // enough for its caption in every language.
 constexpr QPoint kPasswordEditPos{73, 73};
 constexpr QRect kEnterPanelArea{117, 177, 76, 24};
+// The busy sign, in the room the picture leaves under its text.
+constexpr QRect kBusySignArea{14, 140, 181, 18};
 
 }  // namespace
 
@@ -40,6 +42,9 @@ TLoginForm::TLoginForm(TMainForm& main)
     ShowAsStars(ui_.PasswordEdit);
     AllowLatin1Only(ui_.PasswordEdit);
     ui_.PasswordEdit->installEventFilter(this);
+
+    ui_.BusySign = new trv81k::BusySign(this, "BusySign");
+    ui_.BusySign->setGeometry(kBusySignArea);
 
     connect(ui_.EnterPanel, &FlatPanel::clicked, this, &TLoginForm::EnterPanelClick);
     connect(ui_.Image1, &Picture::mouseMoved, this,
@@ -72,7 +77,9 @@ void TLoginForm::EnterPanelClick() {
     }
     main.wizard.loginPassword = ToLatin1(ui_.PasswordEdit->text());
     // Input made during the wait is lost; a password the device did not answer counts as wrong.
+    ui_.BusySign->start(main.Text("LOGIN_BUSY"));
     if (main.exchanges().logIn(main.wizard.loginPassword) != Exchanges::Login::Accepted) {
+        ui_.BusySign->stop();
         main.ShowWarning(this, "PASSWORD_ERROR");
         ui_.PasswordEdit->setFocus();
         ui_.PasswordEdit->selectAll();
@@ -80,6 +87,7 @@ void TLoginForm::EnterPanelClick() {
     }
     main.wizard.loadFromDevice(main.wizard.currentDevice);
     pauseDraining(main.timing().loginSuccessPause);
+    ui_.BusySign->stop();
     done(QDialog::Accepted);
     main.LoadPage(PAGE_STEP_6_BASIC_SETTINGS);
 }

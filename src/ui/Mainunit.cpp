@@ -171,6 +171,8 @@ void TMainForm::BuildDesign() {
     ui_.WhereBPSPanel->setCaptionColour(look::kLinkBlue);
     ui_.WhereBPSPanel->setHoverHighlight(false);
 
+    ui_.PairingBusySign = new trv81k::BusySign(this, "PairingBusySign");
+
     ui_.WlanManualPanel = new HolderPanel(this, "WlanManualPanel", look::kButtonGreen);
     ui_.WlanManualImage = new Picture(ui_.WlanManualPanel, "WlanManualImage");
     ui_.WlanManualImage->setGeometry(0, 0, 169, 45);
@@ -385,6 +387,7 @@ void TMainForm::PlaceCommonControls() {
         "RegPanel",
         "ClickHerePanel",
         "WhereBPSPanel",
+        "PairingBusySign",
         "WlanManualPanel",
         "EnterManuallyLabel",
         "APListView",
@@ -545,6 +548,7 @@ void TMainForm::HideAllPageControls() {
     }
     ui_.ShowPasswordCheckBox->hide();
     ui_.NoteKeyLabel->hide();
+    ui_.PairingBusySign->stop();
     ui_.OrPanel->hide();
 }
 

@@ -19,6 +19,7 @@
 #include "l10n/texts.h"
 #include "protocol/wire.h"
 #include "settings/validators.h"
+#include "ui/busy.h"
 #include "ui/look.h"
 #include "ui/page_table.h"
 #include "ui/services.h"
@@ -169,6 +170,7 @@ private:
         FlatPanel* NoPanel = nullptr;
         FlatPanel* RegPanel = nullptr;
         FlatPanel* WhereBPSPanel = nullptr;
+        trv81k::BusySign* PairingBusySign = nullptr;  // in the link's place during the check
         HolderPanel* WlanManualPanel = nullptr;
         Picture* WlanManualImage = nullptr;
         FlatPanel* EnterManuallyLabel = nullptr;

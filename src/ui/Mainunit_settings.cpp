@@ -331,7 +331,13 @@ void TMainForm::DHCPModeComboBoxChange(int index) {
 // ---- Page 8: pairing check ---------------------------------------------------------------
 
 void TMainForm::NextOnPairingCheck() {
-    if (exchanges_.checkPairing() == Exchanges::Pairing::NotManaged) {
+    // Up to three seconds without a sign of life otherwise: the busy sign in the link's place.
+    ui_.WhereBPSPanel->hide();
+    ui_.PairingBusySign->start(Text("PAIRING_BUSY"));
+    const Exchanges::Pairing pairing = exchanges_.checkPairing();
+    ui_.PairingBusySign->stop();
+    ui_.WhereBPSPanel->show();
+    if (pairing == Exchanges::Pairing::NotManaged) {
         wizard.bWirelessEditable = true;
         LoadPage(PAGE_SECURE_2_WIRELESS_SETTINGS);
     } else {

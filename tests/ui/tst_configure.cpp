@@ -10,6 +10,8 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <set>
 
 #include "support/harness.h"
 #include "support/tick_recorder.h"
@@ -62,6 +64,7 @@ private slots:
     void confirmationShowsWhatWillBeWritten();
     void confirmationShowsLongValuesInFull();
     void confirmationOfThePairingRoad();
+    void progressMovesFromTheFirstSecond();
     void exchange_data();
     void exchange();
     void userGuideOpensOrOffersTheReader_data();
@@ -224,6 +227,42 @@ void ConfigureTest::confirmationOfThePairingRoad() {
     QCOMPARE(Control<QLabel>(main, "NewIPModeLabel").text(), main.Text("Automatic_DHCP"));
     QCOMPARE(Control<QLabel>(main, "NewIPLabel").text(), QString(QChar(0x2013)));  // not written
     QVERIFY(Control<QCheckBox>(main, "ShowPasswordCheckBox").isVisible());
+}
+
+// The configure dialog says what it does, and its bar, percentage and hourglass move on with
+// the time before the first tick brings a step.
+void ConfigureTest::progressMovesFromTheFirstSecond() {
+    Harness h(ExchangeOptions());
+    ToConfirmation(h);
+    TConfigureForm& form = h.windows().configureForm();
+    const QLabel& percentage = Control<QLabel>(form, "Percentage_Label");
+    std::set<QString> percentages;
+    std::set<int> glasses;
+    bool ticked = false;
+    connect(&form, &TSearchForm::ticked, &form, [&] { ticked = true; });
+    QTimer look;
+    look.setInterval(2);
+    connect(&look, &QTimer::timeout, &form, [&] {
+        if (!form.isVisible() || ticked) {
+            return;
+        }
+        percentages.insert(percentage.text());
+        for (int i = 0; i < TSearchForm::kHourGlassCount; ++i) {
+            const QByteArray name = "HourGlassImage" + QByteArray::number(i + 1);
+            if (Control<Picture>(form, name.constData()).isVisible()) {
+                glasses.insert(i);
+            }
+        }
+    });
+    look.start();
+    Harness::click(Control<FlatPanel>(h.main(), "YesPanel"));
+    QVERIFY2(percentages.size() >= 3,
+             qPrintable(QStringList(percentages.begin(), percentages.end()).join(", ")));
+    QVERIFY(glasses.size() >= 2);
+    const ProfileReader texts(std::filesystem::path(TRV81K_SOURCE_DIR) / "resources" /
+                              "Language.ini");
+    QCOMPARE(Control<QLabel>(form, "Label1").text(),
+             QString::fromStdString(texts.ReadString("English", "Label3", "")));
 }
 
 void ConfigureTest::exchange_data() {

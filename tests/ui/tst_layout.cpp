@@ -53,6 +53,7 @@
 #include "ui/Searchfailunit.h"
 #include "ui/Searchunit.h"
 #include "ui/Wparadiusnote.h"
+#include "ui/busy.h"
 
 using namespace trv81k;
 using namespace trv81k::testing;
@@ -931,10 +932,15 @@ void WalkTheRoad(const std::string& section, LayoutCheck& check) {
     Harness::click(next);
     page();
     TLoginForm* login = &h.windows().loginForm();
-    WhenVisible(login, [&check, login] {
+    WhenVisible(login, [&check, &main, login] {
         QLineEdit* password = &Control<QLineEdit>(*login, "PasswordEdit");
         QTest::keyClicks(password, QStringLiteral("office1"));
         check.measure(login, QStringLiteral("login dialog"));
+        // As it shows during the wait for the device's answer.
+        BusySign& busy = Control<BusySign>(*login, "BusySign");
+        busy.start(main.Text("LOGIN_BUSY"));
+        check.measure(login, QStringLiteral("login dialog, waiting"));
+        busy.stop();
         QTest::keyClick(password, Qt::Key_Return);
     });
     Harness::click(Control<FlatPanel>(main, "YesPanel"));
@@ -952,6 +958,12 @@ void WalkTheRoad(const std::string& section, LayoutCheck& check) {
         intro.CloseButtonImageClick();
     });
     Harness::click(Control<FlatPanel>(main, "WhereBPSPanel"));
+    // As the page shows during the pairing check.
+    Control<FlatPanel>(main, "WhereBPSPanel").hide();
+    Control<BusySign>(main, "PairingBusySign").start(main.Text("PAIRING_BUSY"));
+    check.measure(&main, QStringLiteral("page 8, waiting"));
+    Control<BusySign>(main, "PairingBusySign").stop();
+    Control<FlatPanel>(main, "WhereBPSPanel").show();
 
     // The wireless pages with the longest network name, the RADIUS note on the way.
     Harness::click(next);

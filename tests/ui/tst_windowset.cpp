@@ -67,20 +67,20 @@ void WindowSetTest::languageChoiceFeedsEveryWindow_data() {
     QTest::addColumn<QString>("exitCaption");
     QTest::addColumn<QString>("enterCaption");
     QTest::addColumn<QString>("buttonFaces");  // of the pairing introduction
-    QTest::newRow("English") << "English" << 100 << "Checking your Network Connection"
-                             << "Configuring the TRV81K,"
+    QTest::newRow("English") << "English" << 100 << "Searching the network for the TRV81K"
+                             << "Writing the settings to the TRV81K"
                              << "Exit"
                              << "Enter"
                              << "en";
     QTest::newRow("German") << "German" << 200
-                            << QString::fromUtf8("Netzwerkverbindung wird geprüft")
-                            << "TRV81K wird eingestellt,"
+                            << QString::fromUtf8("TRV81K wird im Netzwerk gesucht")
+                            << "Einstellungen werden geschrieben"
                             << "Beenden"
                             << "Weiter"
                             << "de";
-    QTest::newRow("French") << "French" << 300 << QString::fromUtf8("Vérification de la connexion")
-                            << "Configuration en cours,"
-                            << "Quitter"
+    QTest::newRow("French") << "French" << 300
+                            << QString::fromUtf8("Recherche du TRV81K sur le réseau")
+                            << QString::fromUtf8("Écriture des paramètres…") << "Quitter"
                             << "Valider"
                             << "fr";
     QTest::newRow("other") << "Dutch" << 0 << QString() << QString() << QString() << QString()

@@ -109,8 +109,8 @@ TEST(ShippedLanguageFile, EnglishCaptionsAreTheDesignCaptions) {
         {"EnterPanel", "Enter"},
         {"ContinuePanel", "Continue"},
         {"OKPanel", "OK"},
-        {"Label1", "Checking your Network Connection"},
-        {"Label3", "Configuring the TRV81K,"},
+        {"Label1", "Searching the network for the TRV81K"},
+        {"Label3", "Writing the settings to the TRV81K"},
     };
     for (const auto& [key, caption] : captions) {
         EXPECT_EQ(reader.ReadString("English", key, ""), caption) << key;
