@@ -194,8 +194,10 @@ void TSearchForm::RunExchange(const std::function<void(const Exchanges::Progress
 void TSearchForm::StartMoving(std::chrono::milliseconds firstTick) {
     stepsDone_ = 0;
     framesShown_ = 0;
-    // The first step comes with the second tick (the first one only counts).
-    toNextStep_ = 2 * firstTick;
+    shownShare_ = 0;
+    // The first cell fills toward the first tick; should that tick bring no answer, the cell
+    // waits for the second one, which brings the first step.
+    toNextStep_ = firstTick;
     sinceStep_.start();
     const auto frame =
         std::clamp<std::chrono::milliseconds::rep>(toNextStep_.count() / kFramesPerStep, 10, 100);
@@ -211,8 +213,11 @@ void TSearchForm::MoveOn() {
         StopMoving();
         return;
     }
-    const double share = std::min(
-        kMostOfACell, static_cast<double>(sinceStep_.elapsed()) / double(toNextStep_.count()));
+    // Never backwards: the first tick may set the next step further off.
+    const double share =
+        std::max(shownShare_, std::min(kMostOfACell, static_cast<double>(sinceStep_.elapsed()) /
+                                                         double(toNextStep_.count())));
+    shownShare_ = share;
     SetCellShare(ui_.ProgressPanel[static_cast<std::size_t>(stepsDone_)], share);
     const int percent = (stepsDone_ * 100 + static_cast<int>(share * 100)) / kCellCount;
     ui_.Percentage_Label->setText(QStringLiteral("%1 %").arg(percent));
@@ -251,6 +256,7 @@ void TSearchForm::ShowTick(const Exchanges::Tick& tick) {
         // A step: the show goes on from it toward the next tick's.
         stepsDone_ = tick.counter;
         toNextStep_ = tick.interval;
+        shownShare_ = 0;
         sinceStep_.start();
     } else if (tick.counter == 0) {
         // The first tick brings no step: the next one's comes an interval later.

@@ -92,6 +92,7 @@ private:
     std::chrono::milliseconds toNextStep_{0};  // from the last step to the next one's tick
     int stepsDone_ = 0;                        // cells the ticks have filled
     int framesShown_ = 0;                      // of the show, for the hourglass's turns
+    double shownShare_ = 0;                    // of the next cell, as shown
 };
 
 }  // namespace trv81k

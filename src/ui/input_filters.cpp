@@ -62,18 +62,34 @@ bool KeyFilter::eventFilter(QObject* watched, QEvent* event) {
     if (watched != edit_) {
         return false;
     }
-    if (event->type() == QEvent::FocusIn && options_.selectAll) {
-        // After the press that gave the focus has placed the cursor.
-        QTimer::singleShot(0, edit_, [edit = edit_] {
-            if (edit->hasFocus()) {
-                edit->selectAll();
-            }
-        });
-        return false;
+    if (options_.selectAll) {
+        switch (event->type()) {
+            case QEvent::FocusIn:
+                // After the press that gave the focus has placed the cursor.
+                QTimer::singleShot(0, edit_, [edit = edit_] {
+                    if (edit->hasFocus()) {
+                        edit->selectAll();
+                    }
+                });
+                untouched_ = true;
+                return false;
+            case QEvent::MouseButtonRelease:
+                // The first click into a field that got the focus without the user (a page
+                // that opens with the focus in it) selects all as well, unless it dragged out
+                // a selection of its own.
+                if (untouched_ && !edit_->hasSelectedText()) {
+                    edit_->selectAll();
+                }
+                untouched_ = false;
+                return false;
+            default:
+                break;
+        }
     }
     if (event->type() != QEvent::KeyPress) {
         return false;
     }
+    untouched_ = false;
     const auto& key = static_cast<const QKeyEvent&>(*event);
     if (options_.beforeKey) {
         options_.beforeKey();

@@ -38,6 +38,7 @@ protected:
 private:
     QLineEdit* edit_;
     Options options_;
+    bool untouched_ = false;  // no click or key since the field got the focus
 };
 
 // The characters of an address field: digits and the dot. The field selects its whole text when

@@ -375,16 +375,22 @@ void SettingsTest::addressFieldsSelectTheirWholeText() {
     QVERIFY(QTest::qWaitForWindowActive(&main));
     QLineEdit& address = Control<QLineEdit>(main, "IPEdit");
     QLineEdit& gateway = Control<QLineEdit>(main, "GatewayEdit");
+    const QPoint inside(20, address.height() / 2);
     address.setFocus(Qt::TabFocusReason);
     QTRY_COMPARE(address.selectedText(), QStringLiteral("192.168.5.20"));
+    // The first click into the field that has the focus already keeps all of it selected.
+    QTest::mouseClick(&address, Qt::LeftButton, {}, inside);
+    QCOMPARE(address.selectedText(), QStringLiteral("192.168.5.20"));
+    QTest::keyClicks(&address, QStringLiteral("192.168.5.21"));
+    QCOMPARE(address.text(), QStringLiteral("192.168.5.21"));
 
-    QTest::mouseClick(&gateway, Qt::LeftButton, {}, QPoint(20, gateway.height() / 2));
+    QTest::mouseClick(&gateway, Qt::LeftButton, {}, inside);
     QTRY_COMPARE(gateway.selectedText(), QStringLiteral("192.168.5.1"));
     QTest::keyClicks(&gateway, QStringLiteral("192.168.5.250"));
     QCOMPARE(gateway.text(), QStringLiteral("192.168.5.250"));
 
     // A second click places the cursor; Ctrl+A selects all again.
-    QTest::mouseClick(&gateway, Qt::LeftButton, {}, QPoint(20, gateway.height() / 2));
+    QTest::mouseClick(&gateway, Qt::LeftButton, {}, inside);
     QVERIFY(!gateway.hasSelectedText());
     QTest::keyClick(&gateway, Qt::Key_A, Qt::ControlModifier);
     QCOMPARE(gateway.selectedText(), gateway.text());
