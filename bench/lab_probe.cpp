@@ -107,7 +107,10 @@ int searchTime(int devices, int rounds) {
 int latency(int rounds) {
     asio::io_context io;
     NetworkEndpoint endpoint;
-    endpoint.interfaceAddress = InterfaceOverride().value_or(Ipv4Address{});
+    const AdapterChoice adapters = FindAdapters();
+    if (!adapters.adapters.empty()) {
+        endpoint.interfaceAddress = adapters.adapters.front().address;
+    }
     MulticastSocket socket(io, endpoint, SocketRole::Device);
     if (!socket.isOpen()) {
         std::fprintf(stderr, "lab_probe: the socket did not open\n");
@@ -224,7 +227,7 @@ int main(int argc, char** argv) {
     CLI::App* quiet = app.add_subcommand("idle", "CPU time of an idle session's threads");
     quiet->add_option("--seconds", seconds, "how long to stay idle");
     CLI11_PARSE(app, argc, argv);
-    if (!SetInterfaceOverride(interface)) {
+    if (!SetInterfaceChoice(interface)) {
         std::fprintf(stderr, "lab_probe: bad --interface %s\n", interface.c_str());
         return 2;
     }

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "l10n/language.h"
 #include "platform/adapters.h"
 #include "platform/single_instance.h"
 #include "ui/Mainunit.h"
@@ -22,7 +23,18 @@ constexpr char kDescription[] =
     "Setup wizard for the TRV81K wireless access point: finds the access points on the network, "
     "logs in to one and writes its new settings. Reads Language.ini from the current folder.";
 
-int RunWizard(int argc, char** argv) {
+// The Language.ini section of a --language code.
+std::string SectionOf(const std::string& code) {
+    if (code == "de") {
+        return std::string(trv81k::kSectionGerman);
+    }
+    if (code == "fr") {
+        return std::string(trv81k::kSectionFrench);
+    }
+    return std::string(trv81k::kSectionEnglish);
+}
+
+int RunWizard(int argc, char** argv, const std::optional<std::string>& language) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(kName));
     QApplication::setApplicationVersion(QStringLiteral(TRV81K_VERSION));
@@ -32,7 +44,11 @@ int RunWizard(int argc, char** argv) {
     // window is hidden during a modal step.
     QApplication::setQuitOnLastWindowClosed(false);
     try {
-        trv81k::WindowSet windows(trv81k::ProductServices());
+        trv81k::Services services = trv81k::ProductServices();
+        if (language) {
+            services.languageSection = [section = SectionOf(*language)] { return section; };
+        }
+        trv81k::WindowSet windows(std::move(services));
         if (!windows.mainForm().started()) {
             return 1;  // the channel could not be set up; the message was shown
         }
@@ -50,7 +66,13 @@ int main(int argc, char** argv) {
     cli.set_version_flag("--version", std::string(kName) + " " + TRV81K_VERSION);
     std::optional<std::string> interfaceAddress;
     cli.add_option("--interface", interfaceAddress,
-                   "IPv4 address of the adapter to use (default: the first adapter that is up)");
+                   "the one adapter to use, by name or IPv4 address (default: every adapter that "
+                   "is up with an IPv4 address and multicast)");
+    std::optional<std::string> language;
+    cli.add_option("--language", language,
+                   "Language of the wizard: en (English), de (German) or fr (French) "
+                   "(default: the system's language)")
+        ->check(CLI::IsMember({"en", "de", "fr"}));
     cli.allow_extras();  // the window toolkit's own options (-platform, -display ...)
     try {
         cli.parse(argc, argv);
@@ -65,10 +87,19 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-    if (interfaceAddress && !trv81k::SetInterfaceOverride(*interfaceAddress)) {
-        std::fprintf(stderr, "%s: --interface %s is not an IPv4 address such as 192.168.1.10\n",
-                     kName, interfaceAddress->c_str());
-        return 2;
+    if (interfaceAddress) {
+        // The adapter named must be there now; otherwise say which there are.
+        if (!trv81k::SetInterfaceChoice(*interfaceAddress)) {
+            std::fprintf(stderr,
+                         "%s: --interface %s is neither an adapter's name nor an IPv4 address\n",
+                         kName, interfaceAddress->c_str());
+            return 2;
+        }
+        if (const trv81k::AdapterChoice chosen = trv81k::FindAdapters(); chosen.adapters.empty()) {
+            std::fprintf(stderr, "%s: --interface %s: %s\n", kName, interfaceAddress->c_str(),
+                         chosen.problem.c_str());
+            return 2;
+        }
     }
 
     const trv81k::SingleInstanceLock lock;
@@ -76,5 +107,5 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s: the wizard is running already\n", kName);
         return 0;
     }
-    return RunWizard(argc, argv);
+    return RunWizard(argc, argv, language);
 }

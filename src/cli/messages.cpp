@@ -114,10 +114,15 @@ Messages Messages::Load(const std::vector<std::filesystem::path>& candidates) {
 }
 
 std::string Refusal::line(const Messages& messages) const {
-    std::string text = std::string(kProgramName) + ": ";
+    std::string line = std::string(kProgramName) + ": ";
     if (!subject.empty()) {
-        text += subject + ": ";
+        line += subject + ": ";
     }
+    return line + text(messages);
+}
+
+std::string Refusal::text(const Messages& messages) const {
+    std::string text;
     if (!messageKey.empty()) {
         text += messages.text(messageKey);
         if (!detail.empty()) {

@@ -22,6 +22,7 @@ inline constexpr int kExitNotFound = 3;     // no device answered / the device d
 inline constexpr int kExitPassword = 4;     // the device did not accept the password
 inline constexpr int kExitNoAck = 5;        // the device did not acknowledge the settings
 inline constexpr int kExitNotVerified = 6;  // the device does not announce the new settings
+inline constexpr int kExitSomeNotDone = 7;  // apply: some devices are not done
 
 // The section every text is read from: the tool speaks English.
 inline constexpr std::string_view kMessageSection = "English";
@@ -64,9 +65,13 @@ struct Refusal {
     std::string messageKey;  // Language.ini key; empty when `detail` says it all
     std::string detail;      // own text, used when there is no key
     std::string hint;        // what to do, appended in parentheses
+    // The option it is about, without its dashes ("ip"; an apply file's key); empty when none.
+    std::string field;
 
     // The message line without the trailing newline.
     std::string line(const Messages& messages) const;
+    // What the line says after its subject.
+    std::string text(const Messages& messages) const;
 };
 
 }  // namespace trv81k::cli

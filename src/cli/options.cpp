@@ -4,6 +4,7 @@
 
 #include <tuple>
 
+#include "cli/password.h"
 #include "core/entered_settings.h"
 #include "l10n/texts.h"
 #include "settings/keygen.h"
@@ -24,6 +25,9 @@ Refusal refuse(std::string subject, std::string_view key, std::string detail = {
     refusal.messageKey = std::string(key);
     refusal.detail = std::move(detail);
     refusal.hint = std::move(hint);
+    if (refusal.subject.starts_with("--")) {
+        refusal.field = refusal.subject.substr(2, refusal.subject.find(' ') - 2);
+    }
     return refusal;
 }
 
@@ -128,6 +132,242 @@ std::optional<Refusal> checkAddressText(std::string_view option, const std::stri
 
 }  // namespace
 
+namespace {
+
+using O = ConfigureOptions;
+
+constexpr ConfigureOption flag(std::string_view name, bool O::*field, std::string_view help) {
+    return {name, OptionKind::Flag, {}, help, field, nullptr, nullptr, {}};
+}
+constexpr ConfigureOption text(std::string_view name, std::optional<std::string> O::*field,
+                               std::string_view typeName, std::string_view help,
+                               std::string_view needs = {}) {
+    return {name, OptionKind::Text, typeName, help, nullptr, field, nullptr, needs};
+}
+
+constexpr std::array kOptions{
+    text("device", &O::device, "MAC|NAME",
+         "the device: its hardware address (00-11-22-33-44-55) or its name, which no other "
+         "device that answers may have"),
+    text("password", &O::password, "PW",
+         "the device password (visible to other users in the process list; prefer the "
+         "others)"),
+    text("password-file", &O::passwordFile, "FILE|-",
+         "read the password from the first line of FILE (\"-\": standard input)"),
+    flag("dhcp", &O::dhcp, "the device takes its address by DHCP"),
+    flag("static", &O::staticIp, "a static address"),
+    text("ip", &O::ip, "A", "static address (default: the current one)", "static"),
+    text("netmask", &O::netmask, "M", "static netmask (default: the current one)", "static"),
+    text("gateway", &O::gateway, "G",
+         "static gateway; \"\" or 0.0.0.0 for none (default: the current one)", "static"),
+    text("name", &O::name, "NAME", "device name, up to 32 characters"),
+    text("new-password", &O::newPassword, "P",
+         "new device password, 4 to 16 characters (visible in the process list; prefer "
+         "--new-password-file or TRV81K_NEW_PASSWORD)"),
+    text("new-password-file", &O::newPasswordFile, "FILE|-",
+         "the new device password from the first line of FILE (\"-\": standard input)"),
+    text("ssid", &O::ssid, "S", "network name, 1 to 32 characters"),
+    ConfigureOption{
+        "channel", OptionKind::Number, "N", "channel 1 to 13", nullptr, nullptr, &O::channel, {}},
+    text("net-mode", &O::netMode, "MODE", "mixed, g-only or b-only"),
+    text("security", &O::security, "LEVEL",
+         "disabled, wep64, wep128, wpa-tkip, wpa-aes, wpa2 or wpa2-mixed"),
+    text("key", &O::key, "K",
+         "WEP key (10 or 26 hexadecimal digits) or WPA pre-shared key (8 to 63 characters, or "
+         "64 hexadecimal digits); visible in the process list, prefer --key-file or TRV81K_KEY"),
+    text("key-file", &O::keyFile, "FILE|-",
+         "the key from the first line of FILE (\"-\": standard input)"),
+    text("passphrase", &O::passphrase, "P",
+         "WEP: the key is derived from it (1 to 16 characters); WPA: it is the pre-shared key; "
+         "visible in the process list, prefer --passphrase-file or TRV81K_PASSPHRASE"),
+    text("passphrase-file", &O::passphraseFile, "FILE|-",
+         "the passphrase from the first line of FILE (\"-\": standard input)"),
+    flag("pairing", &O::pairing, "leave the wireless settings to the device's push-button pairing"),
+};
+
+// The options that write the wireless settings, which --pairing leaves to the device.
+constexpr std::array<std::string_view, 8> kWirelessOptions{
+    "ssid", "channel", "net-mode", "security", "key", "key-file", "passphrase", "passphrase-file"};
+
+constexpr auto kConflicts = [] {
+    std::array<OptionConflict, 12 + kWirelessOptions.size()> all{{
+        {"dhcp", "static"},
+        {"dhcp", "ip"},
+        {"dhcp", "netmask"},
+        {"dhcp", "gateway"},
+        {"password", "password-file"},
+        {"new-password", "new-password-file"},
+        {"key", "key-file"},
+        {"key", "passphrase"},
+        {"key", "passphrase-file"},
+        {"key-file", "passphrase"},
+        {"key-file", "passphrase-file"},
+        {"passphrase", "passphrase-file"},
+    }};
+    std::size_t n = 12;
+    for (std::string_view wireless : kWirelessOptions) {
+        all[n++] = {"pairing", wireless};
+    }
+    return all;
+}();
+
+std::string dashed(std::string_view name) {
+    return "--" + std::string(name);
+}
+
+}  // namespace
+
+bool ConfigureOption::isSet(const ConfigureOptions& options) const {
+    switch (kind) {
+        case OptionKind::Flag:
+            return options.*flag;
+        case OptionKind::Text:
+            return (options.*text).has_value();
+        case OptionKind::Number:
+            return (options.*number).has_value();
+    }
+    return false;
+}
+
+void ConfigureOption::clear(ConfigureOptions& options) const {
+    switch (kind) {
+        case OptionKind::Flag:
+            options.*flag = false;
+            break;
+        case OptionKind::Text:
+            (options.*text).reset();
+            break;
+        case OptionKind::Number:
+            (options.*number).reset();
+            break;
+    }
+}
+
+std::span<const ConfigureOption> ConfigureOptionTable() {
+    return kOptions;
+}
+
+const ConfigureOption* FindConfigureOption(std::string_view name) {
+    for (const ConfigureOption& option : kOptions) {
+        if (option.name == name) {
+            return &option;
+        }
+    }
+    return nullptr;
+}
+
+std::span<const OptionConflict> ConfigureConflicts() {
+    return kConflicts;
+}
+
+std::optional<Refusal> CheckConflicts(const ConfigureOptions& options) {
+    const auto isSet = [&](std::string_view name) {
+        const ConfigureOption* option = FindConfigureOption(name);
+        return option != nullptr && option->isSet(options);
+    };
+    for (const OptionConflict& conflict : kConflicts) {
+        if (isSet(conflict.first) && isSet(conflict.second)) {
+            return refuseText(dashed(conflict.first), "cannot go with " + dashed(conflict.second));
+        }
+    }
+    for (const ConfigureOption& option : kOptions) {
+        if (!option.needs.empty() && option.isSet(options) && !isSet(option.needs)) {
+            return refuseText(dashed(option.name), "needs " + dashed(option.needs));
+        }
+    }
+    return std::nullopt;
+}
+
+std::variant<SecretOrigins, Refusal> ReadSecrets(ConfigureOptions& options,
+                                                 const SecretContext& context) {
+    SecretOrigins origins;
+    // Standard input holds one line for one of them.
+    std::string stdinUser;
+    for (const std::string_view name :
+         {"password-file", "new-password-file", "key-file", "passphrase-file"}) {
+        const auto& file = options.*(FindConfigureOption(name)->text);
+        if (file && *file == "-") {
+            if (!context.stdinAllowed) {
+                return refuseText(dashed(name) + " -", "standard input cannot be read here");
+            }
+            if (!stdinUser.empty()) {
+                return refuseText(dashed(name) + " -",
+                                  "standard input is taken by " + stdinUser + " -");
+            }
+            stdinUser = dashed(name);
+        }
+    }
+    for (const SecretOption& secret : kSecretOptions) {
+        auto& value = options.*(FindConfigureOption(secret.name)->text);
+        auto& file = options.*(FindConfigureOption(secret.fileName)->text);
+        if (value && file) {
+            return refuseText(dashed(secret.name), "cannot go with " + dashed(secret.fileName));
+        }
+        if (file) {
+            const std::string subject = dashed(secret.fileName) + " " + *file;
+            auto line = ReadSecretFile(*file, context.stdinFd, context.folder, subject);
+            if (auto* refusal = std::get_if<Refusal>(&line)) {
+                refusal->field = secret.fileName;
+                return std::move(*refusal);
+            }
+            value = std::get<std::string>(std::move(line));
+            file.reset();
+            origins.emplace_back(secret.name, subject);
+        }
+    }
+    if (!context.getenv) {
+        return origins;
+    }
+    // A variable stands in for its option only where nothing on the command line decides it.
+    const auto decided = [&](std::string_view name) {
+        if (FindConfigureOption(name)->isSet(options)) {
+            return true;
+        }
+        for (const OptionConflict& conflict : kConflicts) {
+            const std::string_view other = conflict.first == name    ? conflict.second
+                                           : conflict.second == name ? conflict.first
+                                                                     : std::string_view();
+            if (!other.empty() && FindConfigureOption(other)->isSet(options)) {
+                return true;
+            }
+        }
+        return false;
+    };
+    std::vector<std::pair<const SecretOption*, std::string>> taken;
+    for (const SecretOption& secret : kSecretOptions) {
+        if (decided(secret.name) || decided(secret.fileName)) {
+            continue;
+        }
+        if (std::optional<std::string> value = context.getenv(secret.variable);
+            value && !value->empty()) {
+            for (const auto& [earlier, unused] : taken) {
+                for (const OptionConflict& conflict : kConflicts) {
+                    if ((conflict.first == earlier->name && conflict.second == secret.name) ||
+                        (conflict.first == secret.name && conflict.second == earlier->name)) {
+                        return refuseText(secret.variable,
+                                          "cannot go with " + std::string(earlier->variable),
+                                          "unset one of them");
+                    }
+                }
+            }
+            taken.emplace_back(&secret, std::move(*value));
+        }
+    }
+    for (auto& [secret, value] : taken) {
+        options.*(FindConfigureOption(secret->name)->text) = std::move(value);
+        origins.emplace_back(secret->name, secret->variable);
+    }
+    return origins;
+}
+
+std::string DeviceChoice::text() const {
+    return mac ? formatMac(*mac) : inQuotes(Latin1ToUtf8(name));
+}
+
+bool DeviceChoice::matches(const DeviceInfo& device) const {
+    return mac ? device.macAddress == *mac : device.deviceNameText() == name;
+}
+
 std::optional<int> SecurityCodeFor(std::string_view name) {
     for (const SecurityChoice& choice : kSecurityChoices) {
         if (choice.name == name) {
@@ -160,24 +400,26 @@ bool ConfigurePlan::wirelessOptions() const {
 
 std::variant<ConfigurePlan, Refusal> CheckConfigureOptions(const ConfigureOptions& o) {
     ConfigurePlan plan;
-    const std::optional<MacAddress> mac = parseMac(o.device);
-    if (!mac) {
-        return refuseText("--device " + o.device,
-                          "is not a hardware address such as 00-11-22-33-44-55");
+    if (!o.device) {
+        return refuseText("--device", "is required");
     }
-    plan.mac = *mac;
+    if (std::optional<MacAddress> mac = parseMac(*o.device)) {
+        plan.device.mac = *mac;
+    } else {
+        const std::optional<std::string> name = Utf8ToLatin1(*o.device);
+        if (!name || name->empty() || name->size() > kMaxTextLength) {
+            return refuseText("--device " + inQuotes(*o.device),
+                              "is neither a hardware address such as 00-11-22-33-44-55 nor a "
+                              "device name of 1 to 32 Latin-1 characters");
+        }
+        plan.device.name = *name;
+    }
+    if (auto refusal = CheckConflicts(o)) {
+        return *refusal;
+    }
 
     // Addressing.
-    if (o.dhcp && o.staticIp) {
-        return refuseText("--dhcp", "cannot go with --static");
-    }
     plan.ip = o.dhcp ? IpChoice::Dhcp : (o.staticIp ? IpChoice::Static : IpChoice::Keep);
-    for (const auto& [option, value] :
-         {std::pair{"--ip", &o.ip}, {"--netmask", &o.netmask}, {"--gateway", &o.gateway}}) {
-        if (*value && !o.staticIp) {
-            return refuseText(option, "needs --static");
-        }
-    }
     if (o.ip) {
         if (auto refusal = checkAddressText("--ip", *o.ip, ValidateIPText)) {
             return *refusal;
@@ -256,9 +498,6 @@ std::variant<ConfigurePlan, Refusal> CheckConfigureOptions(const ConfigureOption
                               "wpa2-mixed");
         }
     }
-    if (o.key && o.passphrase) {
-        return refuseText("--key", "cannot go with --passphrase");
-    }
     if (o.key) {
         auto key = toLatin1("--key", *o.key, false);
         if (auto* refusal = std::get_if<Refusal>(&key)) {
@@ -279,11 +518,6 @@ std::variant<ConfigurePlan, Refusal> CheckConfigureOptions(const ConfigureOption
         }
     }
     plan.pairing = o.pairing;
-    if (plan.pairing && plan.wirelessOptions()) {
-        return refuseText("--pairing",
-                          "cannot go with --ssid, --channel, --net-mode, --security, --key or "
-                          "--passphrase");
-    }
     if (o.verifySeconds) {
         if (!std::isfinite(*o.verifySeconds) || *o.verifySeconds <= 0) {
             return refuseText("--verify", "must be a number of seconds above 0");
@@ -418,6 +652,9 @@ Refusal OptionRefusal(const SettingRefusal& refusal, const ConfigurePlan& plan,
     }
     Refusal result = refuse(std::move(subject), refusal.messageKey, std::string(refusal.detail),
                             given || names == nullptr ? std::string() : std::string(names->hint));
+    if (names != nullptr) {
+        result.field = option.substr(2);
+    }
     return result;
 }
 
@@ -458,17 +695,23 @@ std::variant<ConfigureSettings, Refusal> BuildSettings(const ConfigurePlan& plan
         const int code = plan.security.value_or(e.newSecurityMode);
         if (!plan.security) {
             const std::string subject = "the device's current security " + securityText(code);
+            const auto aboutSecurity = [](Refusal refusal) {
+                refusal.field = "security";
+                return refusal;
+            };
             if (!SecurityWritable(code) || code == kSecurityPairing) {
-                return refuseText(subject,
-                                  "cannot be written back: its server settings do not travel in "
-                                  "the configure request",
-                                  "give --security");
+                return aboutSecurity(
+                    refuseText(subject,
+                               "cannot be written back: its server settings do not travel in "
+                               "the configure request",
+                               "give --security"));
             }
             if (SecurityNeedsKey(code) && !plan.key && !plan.passphrase) {
-                return refuseText(subject,
-                                  "its key is not known here, and writing the wireless settings "
-                                  "without one would leave the device without a key",
-                                  "give --key K or --passphrase P, or --security");
+                return aboutSecurity(
+                    refuseText(subject,
+                               "its key is not known here, and writing the wireless settings "
+                               "without one would leave the device without a key",
+                               "give --key K or --passphrase P, or --security"));
             }
             if (!SecurityNeedsKey(code) && (plan.key || plan.passphrase)) {
                 return refuseText(

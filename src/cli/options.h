@@ -10,7 +10,10 @@
 // but the wizard would refuse is never written back silently.
 
 #include <array>
+#include <filesystem>
+#include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -46,10 +49,13 @@ std::string_view NetModeName(std::uint8_t mode);
 // Whether a security code needs a key in the configure request (1, 2, 3, 4, 8, 9, 10).
 bool SecurityNeedsKey(int code);
 
-// The options of `configure` as given (texts in UTF-8). Conflicts between flags (--dhcp with
-// --static, --pairing with a wireless option ...) are the parser's; the rest is checked here.
+// The options of `configure` as given (texts in UTF-8), from the command line or from an entry
+// of an apply file. Conflicts between options (--dhcp with --static, --pairing with a wireless
+// option ...) are named once, in ConfigureConflicts(); the parser and the checks both use them.
 struct ConfigureOptions {
-    std::string device;
+    std::optional<std::string> device;        // hardware address or device name
+    std::optional<std::string> password;      // the login password, given as it is
+    std::optional<std::string> passwordFile;  // ... or its file ("-": standard input)
     bool dhcp = false;
     bool staticIp = false;
     std::optional<std::string> ip;
@@ -57,21 +63,103 @@ struct ConfigureOptions {
     std::optional<std::string> gateway;  // "" or "0.0.0.0": no gateway
     std::optional<std::string> name;
     std::optional<std::string> newPassword;
+    std::optional<std::string> newPasswordFile;
     std::optional<std::string> ssid;
     std::optional<int> channel;
     std::optional<std::string> netMode;
     std::optional<std::string> security;
     std::optional<std::string> key;
+    std::optional<std::string> keyFile;
     std::optional<std::string> passphrase;
+    std::optional<std::string> passphraseFile;
     bool pairing = false;
     std::optional<double> verifySeconds;
+};
+
+// ---- The option table ------------------------------------------------------------------------
+// One row per option of configure. Its name without the dashes is also the key of an apply
+// file's entry, so the command line and the file cannot drift apart.
+
+enum class OptionKind { Flag, Text, Number };
+
+struct ConfigureOption {
+    std::string_view name;  // "new-password": --new-password, and the key "new-password"
+    OptionKind kind = OptionKind::Text;
+    std::string_view typeName;  // for --help: "A", "FILE|-" ...
+    std::string_view help;
+    bool ConfigureOptions::*flag = nullptr;                        // OptionKind::Flag
+    std::optional<std::string> ConfigureOptions::*text = nullptr;  // OptionKind::Text
+    std::optional<int> ConfigureOptions::*number = nullptr;        // OptionKind::Number
+    std::string_view needs;  // another option this one needs ("static"), or empty
+
+    bool isSet(const ConfigureOptions& options) const;
+    void clear(ConfigureOptions& options) const;
+};
+
+// Every option, in the order --help lists them.
+std::span<const ConfigureOption> ConfigureOptionTable();
+const ConfigureOption* FindConfigureOption(std::string_view name);
+
+// Two options that cannot be given together.
+struct OptionConflict {
+    std::string_view first;
+    std::string_view second;
+};
+std::span<const OptionConflict> ConfigureConflicts();
+
+// The first conflict or missing companion among the set options (exit 2).
+std::optional<Refusal> CheckConflicts(const ConfigureOptions& options);
+
+// ---- Secrets ---------------------------------------------------------------------------------
+// A secret of the new settings comes from its option, its file (the first line; "-": standard
+// input) or, for the command line, its environment variable, in this order. The variable is
+// read only when neither the option, its file nor a conflicting option is given.
+
+struct SecretOption {
+    std::string_view name;      // "key"
+    std::string_view fileName;  // "key-file"
+    const char* variable;       // "TRV81K_KEY"
+};
+inline constexpr std::array<SecretOption, 3> kSecretOptions{{
+    {"new-password", "new-password-file", "TRV81K_NEW_PASSWORD"},
+    {"key", "key-file", "TRV81K_KEY"},
+    {"passphrase", "passphrase-file", "TRV81K_PASSPHRASE"},
+}};
+
+struct SecretContext {
+    std::filesystem::path folder;  // relative file names count from here
+    int stdinFd = 0;
+    bool stdinAllowed = true;  // "-" may name standard input (once in all)
+    // The environment; empty: no variable is read.
+    std::function<std::optional<std::string>(const char*)> getenv;
+};
+
+// Where each secret that was read came from ("TRV81K_KEY", "--key-file k.txt"), by option name.
+using SecretOrigins = std::vector<std::pair<std::string, std::string>>;
+
+// Reads the secret files into their values (the file options are cleared) and takes the
+// variables; the origins of what was read, or why a file could not be read (exit 2).
+std::variant<SecretOrigins, Refusal> ReadSecrets(ConfigureOptions& options,
+                                                 const SecretContext& context);
+
+// ---- The device ------------------------------------------------------------------------------
+
+// A device as an option names it: by hardware address, or by its name (Latin-1), which must be
+// unique among the devices that answer.
+struct DeviceChoice {
+    std::optional<MacAddress> mac;
+    std::string name;
+
+    // "02-81-00-00-00-01" or "\"Hall\"" (UTF-8).
+    std::string text() const;
+    bool matches(const DeviceInfo& device) const;
 };
 
 enum class IpChoice { Keep, Dhcp, Static };
 
 // The checked options: texts in Latin-1 as they travel, choices as codes.
 struct ConfigurePlan {
-    MacAddress mac{};
+    DeviceChoice device;
     IpChoice ip = IpChoice::Keep;
     std::optional<std::string> ipText;
     std::optional<std::string> netmaskText;
@@ -91,7 +179,8 @@ struct ConfigurePlan {
     bool wirelessOptions() const;
 };
 
-// Every given value through the wizard's checks; the plan or the first refusal (exit 2).
+// Every given value through the wizard's checks; the plan or the first refusal (exit 2). The
+// secrets are read already (ReadSecrets).
 std::variant<ConfigurePlan, Refusal> CheckConfigureOptions(const ConfigureOptions& options);
 
 // How the wireless settings are written.

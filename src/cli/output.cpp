@@ -13,7 +13,29 @@ std::string SecurityDisplayText(int code, const Messages& messages) {
     return StatusSecurityText(code, messages.texts());
 }
 
-nlohmann::ordered_json DeviceJson(const DeviceInfo& device, const Messages& messages) {
+nlohmann::ordered_json AdapterJson(const std::optional<Adapter>& adapter) {
+    if (!adapter) {
+        return nullptr;
+    }
+    nlohmann::ordered_json entry;
+    entry["name"] = adapter->name;
+    entry["address"] = FormatIPv4(adapter->address);
+    return entry;
+}
+
+std::string AdapterDisplay(const std::optional<Adapter>& adapter) {
+    if (!adapter) {
+        return "-";
+    }
+    std::string text = AdapterText(*adapter);
+    std::replace_if(
+        text.begin(), text.end(),
+        [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }, '?');
+    return text;
+}
+
+nlohmann::ordered_json DeviceJson(const DeviceInfo& device, const Messages& messages,
+                                  const std::optional<Adapter>& adapter) {
     nlohmann::ordered_json entry;
     entry["name"] = Latin1ToUtf8(device.deviceNameText());
     entry["mac"] = formatMac(device.macAddress);
@@ -27,13 +49,14 @@ nlohmann::ordered_json DeviceJson(const DeviceInfo& device, const Messages& mess
     entry["securityText"] = SecurityDisplayText(device.securityMode, messages);
     entry["networkMode"] = NetModeName(device.networkMode);
     entry["firmware"] = Latin1ToUtf8(device.firmwareText());
+    entry["adapter"] = AdapterJson(adapter);
     return entry;
 }
 
-std::string SearchJson(std::span<const DeviceInfo> devices, const Messages& messages) {
+std::string SearchJson(std::span<const FoundDevice> devices, const Messages& messages) {
     nlohmann::ordered_json list = nlohmann::ordered_json::array();
-    for (const DeviceInfo& device : devices) {
-        list.push_back(DeviceJson(device, messages));
+    for (const FoundDevice& found : devices) {
+        list.push_back(DeviceJson(found.device, messages, found.adapter));
     }
     // Language.ini texts are taken as the file has them; a broken byte must not abort the dump.
     return list.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
@@ -56,13 +79,14 @@ std::size_t Utf8Length(std::string_view utf8) {
     }));
 }
 
-std::string SearchTable(std::span<const DeviceInfo> devices, const Messages& messages) {
-    constexpr std::size_t kColumns = 9;
+std::string SearchTable(std::span<const FoundDevice> devices, const Messages& messages) {
+    constexpr std::size_t kColumns = 10;
     using Row = std::array<std::string, kColumns>;
     std::vector<Row> rows;
-    rows.push_back(
-        {"NAME", "MAC", "IP MODE", "IP", "SSID", "CHANNEL", "SECURITY", "NET MODE", "FIRMWARE"});
-    for (const DeviceInfo& device : devices) {
+    rows.push_back({"NAME", "MAC", "IP MODE", "IP", "SSID", "CHANNEL", "SECURITY", "NET MODE",
+                    "FIRMWARE", "ADAPTER"});
+    for (const FoundDevice& found : devices) {
+        const DeviceInfo& device = found.device;
         std::string security = SecurityDisplayText(device.securityMode, messages);
         if (security.empty()) {
             security = "code " + std::to_string(device.securityMode);
@@ -75,7 +99,7 @@ std::string SearchTable(std::span<const DeviceInfo> devices, const Messages& mes
                         device.ipMode != 0 ? "static" : "dhcp", FormatIPv4(device.ipAddress),
                         PrintableLatin1(device.ssidText()), std::to_string(device.channel),
                         security, std::string(NetModeName(device.networkMode)),
-                        PrintableLatin1(device.firmwareText())});
+                        PrintableLatin1(device.firmwareText()), AdapterDisplay(found.adapter)});
     }
     std::array<std::size_t, kColumns> widths{};
     for (const Row& row : rows) {

@@ -4,11 +4,13 @@
 // cannot send escape sequences to the user's terminal.
 
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 
 #include "cli/messages.h"
+#include "platform/adapters.h"
 #include "protocol/wire.h"
 
 namespace trv81k::cli {
@@ -16,13 +18,24 @@ namespace trv81k::cli {
 // The status-box text of a security code ("" for codes without one).
 std::string SecurityDisplayText(int code, const Messages& messages);
 
+// A device that answered a search, and the adapter its answer came in on (when known).
+struct FoundDevice {
+    DeviceInfo device;
+    std::optional<Adapter> adapter;
+};
+
 // One device as a JSON object with exactly the fields name, mac, ipMode, ip, netmask, gateway,
-// ssid, channel, security, securityText, networkMode, firmware, in this order.
-nlohmann::ordered_json DeviceJson(const DeviceInfo& device, const Messages& messages);
+// ssid, channel, security, securityText, networkMode, firmware, adapter, in this order.
+nlohmann::ordered_json DeviceJson(const DeviceInfo& device, const Messages& messages,
+                                  const std::optional<Adapter>& adapter = {});
+// {"name": "lab0", "address": "10.81.0.1"}; null when not known.
+nlohmann::ordered_json AdapterJson(const std::optional<Adapter>& adapter);
+// "lab0 (10.81.0.1)" without control characters; "-" when not known.
+std::string AdapterDisplay(const std::optional<Adapter>& adapter);
 // The JSON array of the devices, pretty-printed, ending in a newline.
-std::string SearchJson(std::span<const DeviceInfo> devices, const Messages& messages);
+std::string SearchJson(std::span<const FoundDevice> devices, const Messages& messages);
 // A header line and one line per device, columns padded to their widest entry.
-std::string SearchTable(std::span<const DeviceInfo> devices, const Messages& messages);
+std::string SearchTable(std::span<const FoundDevice> devices, const Messages& messages);
 
 // Latin-1 text as UTF-8 for a terminal: C0 and C1 control characters and DEL become '?'.
 std::string PrintableLatin1(std::string_view latin1);

@@ -135,6 +135,33 @@ std::optional<std::string> PromptWithoutEcho(int inFd, int outFd, std::string_vi
     return line;
 }
 
+std::variant<std::string, Refusal> ReadSecretFile(const std::string& file, int stdinFd,
+                                                  const std::filesystem::path& folder,
+                                                  std::string subject) {
+    if (file == "-") {
+        if (std::optional<std::string> line = ReadLine(stdinFd)) {
+            return std::move(*line);
+        }
+        return noPassword(std::move(subject), "no line on standard input");
+    }
+    const std::filesystem::path path = folder / file;  // an absolute `file` stays as it is
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return noPassword(std::move(subject), std::string("cannot open: ") + std::strerror(errno));
+    }
+    errno = 0;
+    std::optional<std::string> line = ReadLine(fd);
+    const int readError = errno;
+    ::close(fd);
+    if (!line) {
+        return noPassword(std::move(subject),
+                          readError != 0 ? std::string("cannot read: ") + std::strerror(readError)
+                                         : std::string("no line in the file (or one above "
+                                                       "4096 bytes)"));
+    }
+    return std::move(*line);
+}
+
 std::variant<Password, Refusal> ResolvePassword(const PasswordInputs& in) {
     if (in.option && in.file) {
         return noPassword("--password", "cannot go with --password-file");
@@ -147,28 +174,11 @@ std::variant<Password, Refusal> ResolvePassword(const PasswordInputs& in) {
     } else if (in.file) {
         source = PasswordSource::File;
         subject = "--password-file " + *in.file;
-        if (*in.file == "-") {
-            utf8 = ReadLine(in.stdinFd);
-            if (!utf8) {
-                return noPassword(subject, "no password line on standard input");
-            }
-        } else {
-            const int fd = ::open(in.file->c_str(), O_RDONLY | O_CLOEXEC);
-            if (fd < 0) {
-                return noPassword(subject, std::string("cannot open: ") + std::strerror(errno));
-            }
-            errno = 0;
-            utf8 = ReadLine(fd);
-            const int readError = errno;
-            ::close(fd);
-            if (!utf8) {
-                return noPassword(subject,
-                                  readError != 0
-                                      ? std::string("cannot read: ") + std::strerror(readError)
-                                      : std::string("no password line in the file "
-                                                    "(or one above 4096 bytes)"));
-            }
+        auto line = ReadSecretFile(*in.file, in.stdinFd, {}, subject);
+        if (auto* refusal = std::get_if<Refusal>(&line)) {
+            return std::move(*refusal);
         }
+        utf8 = std::get<std::string>(std::move(line));
     } else if (in.environment && !in.environment->empty()) {
         source = PasswordSource::Environment;
         subject = kPasswordVariable;

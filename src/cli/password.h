@@ -4,6 +4,7 @@
 // (when not empty), then a prompt without echo when standard input is a terminal. A password
 // never has to be typed on the command line, where every user sees it in the process list.
 
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -40,6 +41,13 @@ struct Password {
 // The password by the order above, as Latin-1 of at most 32 characters; or why there is none
 // (exit 2).
 std::variant<Password, Refusal> ResolvePassword(const PasswordInputs& inputs);
+
+// The first line of a secret file (`file`, relative to `folder`; "-": standard input), as
+// given. No line, an unreadable file and a line above 4096 bytes are refused (exit 2), the
+// refusal about `subject`.
+std::variant<std::string, Refusal> ReadSecretFile(const std::string& file, int stdinFd,
+                                                  const std::filesystem::path& folder,
+                                                  std::string subject);
 
 // One line from a descriptor, read byte by byte so nothing after it is consumed: up to the
 // first LF (a CR before it dropped) or the end of the input. Nothing on a read error, at the

@@ -103,44 +103,77 @@ bool Exchanges::searchFor(milliseconds limit, const std::function<bool()>& until
 }
 
 Exchanges::Login Exchanges::logIn(std::string_view password) {
-    ExchangeState& s = state();
-    s.clearPasswordAccepted();
-    const std::uint64_t before = s.loginAnswersTaken();
-    if (!send(PacketKind::Authentication, RequestContent{password, nullptr})) {
+    state().clearPasswordAccepted();
+    if (!state().hasSelection()) {
         return Login::NotSent;
     }
-    wait_(WaitKind::Pause, timing_.loginPause,
-          [&s, before] { return s.loginAnswersTaken() != before; });
-    if (s.passwordAccepted()) {
-        return Login::Accepted;
-    }
-    return s.loginAnswersTaken() != before ? Login::Refused : Login::NoAnswer;
+    return logInDevice(state().selectedDevice(), password);
 }
 
 Exchanges::Pairing Exchanges::checkPairing() {
+    state().clearPairing();
+    return checkPairingDevice(state().selectedDevice());
+}
+
+Exchanges::ConfigureReport Exchanges::configure(const ConfigureSettings* settings,
+                                                const Progress& progress) {
+    state().clearConfigureAcknowledged();
+    return configureDevice(state().selectedDevice(), settings, progress, configureFast_);
+}
+
+bool Exchanges::stored(int device) {
+    return device >= 0 && device < state().table.count();
+}
+
+Exchanges::Login Exchanges::logInDevice(int device, std::string_view password) {
     ExchangeState& s = state();
-    s.clearPairing();
+    if (!stored(device)) {
+        return Login::NotSent;
+    }
+    s.clearDevicePasswordAccepted(device);
+    const std::uint64_t before = s.deviceLoginAnswers(device);
+    if (!send(PacketKind::Authentication, RequestContent{password, nullptr, device})) {
+        return Login::NotSent;
+    }
+    const auto answered = [&s, device, before] { return s.deviceLoginAnswers(device) != before; };
+    wait_(WaitKind::Pause, timing_.loginPause, answered);
+    if (!answered()) {
+        return Login::NoAnswer;
+    }
+    return s.devicePasswordAccepted(device) ? Login::Accepted : Login::Refused;
+}
+
+Exchanges::Pairing Exchanges::checkPairingDevice(int device) {
+    ExchangeState& s = state();
+    if (!stored(device)) {
+        return Pairing::NoAnswer;
+    }
+    const std::uint64_t before = s.devicePairingAnswers(device);
+    const auto answered = [&s, device, before] { return s.devicePairingAnswers(device) != before; };
     for (int attempt = 0; attempt < kPairingChecks; ++attempt) {
         trace_(kTracePairingNotAnswered);
-        send(PacketKind::CheckBPS);
-        wait_(WaitKind::Pause, timing_.pairingPause, [&s] { return s.selectedPairingAnswered(); });
-        if (s.pairingAnswered()) {
+        send(PacketKind::CheckBPS, RequestContent{{}, nullptr, device});
+        wait_(WaitKind::Pause, timing_.pairingPause, answered);
+        if (answered()) {
             trace_(kTracePairingAnswered);
-            return s.pairingManaged() ? Pairing::Managed : Pairing::NotManaged;
+            return s.devicePairingManaged(device) ? Pairing::Managed : Pairing::NotManaged;
         }
     }
     return Pairing::NoAnswer;
 }
 
-Exchanges::ConfigureReport Exchanges::configure(const ConfigureSettings* settings,
-                                                const Progress& progress) {
+Exchanges::ConfigureReport Exchanges::configureDevice(int device, const ConfigureSettings* settings,
+                                                      const Progress& progress, bool& fast) {
     ExchangeState& s = state();
     ConfigureReport report;
-    s.clearConfigureAcknowledged();
-    if (!s.loggedIn()) {
+    if (!stored(device) || !s.deviceLoggedIn(device)) {
         return report;
     }
-    const RequestContent content{{}, settings};
+    const std::uint64_t before = s.deviceAcknowledgements(device);
+    const auto acknowledged = [&s, device, before] {
+        return s.deviceAcknowledgements(device) != before;
+    };
+    const RequestContent content{{}, settings, device};
     const auto sendRequest = [&] {
         if (send(PacketKind::Configure, content)) {
             ++report.requestsSent;
@@ -150,20 +183,35 @@ Exchanges::ConfigureReport Exchanges::configure(const ConfigureSettings* setting
     };
     sendRequest();
     runTicks(
-        kConfigureTicks, timing_.configureTick, configureFast_,
+        kConfigureTicks, timing_.configureTick, fast,
         [&](int counter) {
             if (counter % kConfigureRepeatEvery == 0) {
                 sendRequest();
             }
         },
-        [&s] { return s.acknowledgementSeen(); }, progress, {});
+        acknowledged, progress, {});
     // A moment for a late acknowledgement; none is needed when it is in already.
-    if (!s.configureAcknowledged()) {
-        wait_(WaitKind::Pause, timing_.configureGrace, [&s] { return s.configureAcknowledged(); });
+    if (!acknowledged()) {
+        wait_(WaitKind::Pause, timing_.configureGrace, acknowledged);
     }
-    report.outcome =
-        s.configureAcknowledged() ? Configure::Acknowledged : Configure::NotAcknowledged;
+    report.outcome = acknowledged() ? Configure::Acknowledged : Configure::NotAcknowledged;
     return report;
+}
+
+DeviceExchanges::DeviceExchanges(Exchanges& exchanges, int device)
+    : exchanges_(exchanges), device_(device) {}
+
+Exchanges::Login DeviceExchanges::logIn(std::string_view password) {
+    return exchanges_.logInDevice(device_, password);
+}
+
+Exchanges::Pairing DeviceExchanges::checkPairing() {
+    return exchanges_.checkPairingDevice(device_);
+}
+
+Exchanges::ConfigureReport DeviceExchanges::configure(const ConfigureSettings* settings,
+                                                      const Exchanges::Progress& progress) {
+    return exchanges_.configureDevice(device_, settings, progress, configureFast_);
 }
 
 }  // namespace trv81k

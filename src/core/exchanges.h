@@ -37,7 +37,9 @@ inline constexpr char kTracePairingAnswered[] =
 // A wait of the caller's thread. Pause: input made meanwhile is lost (the login and pairing
 // waits, the grace after the configure dialog). Tick: a progress dialog is up and stays usable.
 enum class WaitKind { Pause, Tick };
-// Waits up to `limit`; when `done` is given, the wait may end as soon as it holds.
+// Waits up to `limit`; when `done` is given, the wait may end as soon as it holds. Device
+// exchanges on several threads share one wait, so it must be safe to call from any of them
+// (SleepingWait is).
 using WaitFn = std::function<void(WaitKind kind, std::chrono::milliseconds limit,
                                   const std::function<bool()>& done)>;
 // A wait that sleeps, looking at `done` every few milliseconds (the command-line tool).
@@ -89,8 +91,8 @@ public:
     Login logIn(std::string_view password);
 
     // The pairing page's exchange: up to three pairing checks, each followed by the pairing
-    // pause (ended once the selected device has answered); no further check once any answer is
-    // in. An answer of another device alone counts as "not under pairing control".
+    // pause (ended once the selected device has answered); no further check once its answer is
+    // in. Another device's answer counts for nothing.
     Pairing checkPairing();
 
     // The configure dialog's exchange, after an accepted login: bGetConfigureAck cleared, the
@@ -102,7 +104,15 @@ public:
     ConfigureReport configure(const ConfigureSettings* settings, const Progress& progress = {});
 
 private:
+    friend class DeviceExchanges;
+
     bool send(PacketKind kind, const RequestContent& content = {});
+    bool stored(int device);
+    // The exchanges with one device, waiting on that device's own answers.
+    Login logInDevice(int device, std::string_view password);
+    Pairing checkPairingDevice(int device);
+    ConfigureReport configureDevice(int device, const ConfigureSettings* settings,
+                                    const Progress& progress, bool& fast);
     // The ticks of a progress dialog's timer: `work` runs at each tick, `shorten` switches the
     // interval to the fast tick for good. False when `until` ended them early.
     bool runTicks(int ticks, std::chrono::milliseconds slowTick, bool& fast,
@@ -115,6 +125,26 @@ private:
     TraceFn trace_;
     bool searchFast_ = false;     // the search dialog's timer, once shortened
     bool configureFast_ = false;  // the configure dialog's timer, once shortened
+};
+
+// The exchanges with one device of the table, by its index: login, pairing check and
+// configure, each waiting for that device's own answers. Several may run at once, each on a
+// thread of its own, over one Exchanges (the command line's apply); the search is not run
+// meanwhile.
+class DeviceExchanges {
+public:
+    DeviceExchanges(Exchanges& exchanges, int device);
+
+    int device() const { return device_; }
+    Exchanges::Login logIn(std::string_view password);
+    Exchanges::Pairing checkPairing();
+    Exchanges::ConfigureReport configure(const ConfigureSettings* settings,
+                                         const Exchanges::Progress& progress = {});
+
+private:
+    Exchanges& exchanges_;
+    int device_;
+    bool configureFast_ = false;  // as the configure dialog's timer, for this device
 };
 
 }  // namespace trv81k

@@ -205,9 +205,9 @@ private:
 };
 
 int Run(const Options& options) {
-    if (options.interface && !SetInterfaceOverride(options.interface)) {
+    if (options.interface && !SetInterfaceChoice(options.interface)) {
         complain("--interface: \"" + *options.interface +
-                 "\" is not an IPv4 address such as 10.81.0.11");
+                 "\" is neither an adapter's name nor an IPv4 address such as 10.81.0.11");
         return 2;
     }
 
@@ -244,19 +244,15 @@ int Run(const Options& options) {
         return 2;
     }
 
-    AddressText addressText{};
-    AddressText maskText{};
-    if (!GetNICAddress(addressText, maskText)) {
-        if (options.interface) {
-            complain("no network interface that is up holds " + *options.interface);
-        } else {
-            complain("no network adapter with an IPv4 address; name one with --interface ADDR");
-        }
+    // The devices sit behind one adapter: the one named, else the first there is.
+    const AdapterChoice adapters = FindAdapters();
+    if (adapters.adapters.empty()) {
+        complain(adapters.problem + (options.interface ? "" : "; name one with --interface"));
         return 1;
     }
-    const std::string address = addressText.data();
+    const std::string address = FormatIPv4(adapters.adapters.front().address);
     NetworkEndpoint endpoint;
-    endpoint.interfaceAddress = ParseIPv4(address).value_or(Ipv4Address{});
+    endpoint.interfaceAddress = adapters.adapters.front().address;
 
     asio::io_context io;
     MulticastSocket socket(io, endpoint, SocketRole::Device);
@@ -299,7 +295,8 @@ int main(int argc, char** argv) {
     app.set_version_flag("--version", std::string(kName) + " " + TRV81K_VERSION);
     Options options;
     app.add_option("--interface", options.interface,
-                   "IPv4 address of the adapter to use (default: the first adapter that is up)");
+                   "the adapter the devices sit behind, by name or IPv4 address (default: the "
+                   "first adapter that is up with an IPv4 address and multicast)");
     app.add_option("--config", options.config, "JSON file that lists the devices");
     app.add_option("--state", options.state,
                    "JSON file that keeps the devices' settings across restarts");

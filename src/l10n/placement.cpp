@@ -7,7 +7,8 @@ namespace trv81k {
 namespace {
 
 // The footer's row: Exit at the left end, the page's buttons from the right end (the rightmost
-// at kLast, the one before it at kSecond), kGap apart.
+// at kLast, the one before it at kSecond), kGap apart. The welcome page keeps its three buttons
+// together at the right end, Exit last, in the order they are read.
 constexpr int kRowLeft = 20;
 constexpr int kRowRight = 560;  // the right end of the rightmost button
 constexpr int kGap = 12;
@@ -54,7 +55,7 @@ constexpr auto kDefaults = std::to_array<ControlGeometry>({
     {"PairingBusySign", "", 34, 326, 330, kLinkHeight},  // in the link's place while it waits
     {"ClickHerePanel", "", 384, 206, 176, kStartButtonHeight},
     // Buttons: every page that shows one places it.
-    {"SetupPanel", "", kLast, kRow, kNavWidth, kButtonHeight},
+    {"SetupPanel", "", Before(Before(kLast, 84), kNavWidth), kRow, kNavWidth, kButtonHeight},
     {"UserguidePanel", "", Before(kLast, 84), kRow, 84, kButtonHeight},
     {"ExitPanel", "", kRowLeft, kRow, kNavWidth, kButtonHeight},
     {"BackPanel", "", kSecond, kRow, kNavWidth, kButtonHeight},
@@ -105,19 +106,22 @@ constexpr Placement kNoYes[] = {{"NoPanel", kSecond, kRow, kNavWidth},
 
 // Page 1 (Setup, the user guide, Exit) and page 19 (registration, Exit): their own widths per
 // language.
-constexpr Placement kEnglish1[] = {{"ExitPanel", kRowLeft, kRow, kNavWidth},
-                                   {"UserguidePanel", Before(kLast, 84), kRow, 84},
-                                   {"SetupPanel", kLast, kRow, kNavWidth}};
+constexpr Placement kEnglish1[] = {
+    {"SetupPanel", Before(Before(kLast, 84), kNavWidth), kRow, kNavWidth},
+    {"UserguidePanel", Before(kLast, 84), kRow, 84},
+    {"ExitPanel", kLast, kRow, kNavWidth}};
 constexpr Placement kEnglish19[] = {{"RegPanel", Before(kLast, 120), kRow, 120},
                                     {"ExitPanel", kLast, kRow, kNavWidth}};
-constexpr Placement kGerman1[] = {{"ExitPanel", kRowLeft, kRow, kNavWidth},
-                                  {"UserguidePanel", Before(kLast, 120), kRow, 120},
-                                  {"SetupPanel", kLast, kRow, kNavWidth}};
+constexpr Placement kGerman1[] = {
+    {"SetupPanel", Before(Before(kLast, 120), kNavWidth), kRow, kNavWidth},
+    {"UserguidePanel", Before(kLast, 120), kRow, 120},
+    {"ExitPanel", kLast, kRow, kNavWidth}};
 constexpr Placement kGerman19[] = {{"RegPanel", Before(kLast, 128), kRow, 128},
                                    {"ExitPanel", kLast, kRow, kNavWidth}};
-constexpr Placement kFrench1[] = {{"ExitPanel", kRowLeft, kRow, kNavWidth},
-                                  {"UserguidePanel", Before(kLast, 112), kRow, 112},
-                                  {"SetupPanel", kLast, kRow, kNavWidth}};
+constexpr Placement kFrench1[] = {
+    {"SetupPanel", Before(Before(kLast, 112), kNavWidth), kRow, kNavWidth},
+    {"UserguidePanel", Before(kLast, 112), kRow, 112},
+    {"ExitPanel", kLast, kRow, kNavWidth}};
 constexpr Placement kFrench19[] = {{"RegPanel", Before(kLast, 144), kRow, 144},
                                    {"ExitPanel", kLast, kRow, kNavWidth}};
 

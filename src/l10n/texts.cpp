@@ -41,6 +41,18 @@ Texts LoadMainWindowTexts(const ProfileReader& reader, std::string_view section)
     return texts;
 }
 
+Texts LoadAccessibleTexts(const ProfileReader& reader, std::string_view section) {
+    return Texts::Load(reader, section, kAccessibleKeys);
+}
+
+std::string PageHeadingKey(int page) {
+    return "Page" + std::to_string(page) + "_Heading";
+}
+
+std::string PageTextKey(int page) {
+    return "Page" + std::to_string(page) + "_Text";
+}
+
 std::string StatusSecurityText(int code, const Texts& texts) {
     switch (code) {
         case 0:

@@ -85,6 +85,102 @@ inline constexpr std::array<std::string_view, 1> kLoginFormKeys = {"EnterPanel"}
 inline constexpr std::array<std::string_view, 1> kSearchFailFormKeys = {"ContinuePanel"};
 inline constexpr std::array<std::string_view, 1> kWPARadiusNoteFormKeys = {"OKPanel"};
 
+// What a screen reader gets where the words are drawn into the pictures (the artwork's own
+// texts): the windows' title, the heading and the instruction of each page ("Page7_Heading",
+// "Page7_Text") and dialog ("LoginForm_Heading" ...), and the names of the controls whose
+// captions are drawn beside them ("IPEdit_Name"; a radio button's second line "..._Text").
+inline constexpr std::string_view kWindowTitleKey = "WindowTitle";  // the product's name
+inline constexpr std::array<std::string_view, 88> kAccessibleKeys = {
+    "WindowTitle",
+    "Page1_Heading",
+    "Page1_Text",
+    "Page2_Heading",
+    "Page2_Text",
+    "Page3_Heading",
+    "Page3_Text",
+    "Page4_Heading",
+    "Page4_Text",
+    "Page5_Heading",
+    "Page5_Text",
+    "Page6_Heading",
+    "Page6_Text",
+    "Page7_Heading",
+    "Page7_Text",
+    "Page8_Heading",
+    "Page8_Text",
+    "Page9_Heading",
+    "Page9_Text",
+    "Page10_Heading",
+    "Page10_Text",
+    "Page11_Heading",
+    "Page11_Text",
+    "Page12_Heading",
+    "Page12_Text",
+    "Page18_Heading",
+    "Page18_Text",
+    "Page19_Heading",
+    "Page19_Text",
+    "LoginForm_Heading",
+    "LoginForm_Text",
+    "SearchFailForm_Heading",
+    "SearchFailForm_Text",
+    "WPARadiusNoteForm_Heading",
+    "WPARadiusNoteForm_Text",
+    "BPSImage1_Heading",
+    "BPSImage1_Text",
+    "BPSImage2_Heading",
+    "BPSImage2_Text",
+    "BPSImage3_Heading",
+    "BPSImage3_Text",
+    "APListView_Name",
+    "Label_One_Or_More_Wireless_Domain_Name",
+    "Label_One_Or_More_Wireless_Firmware_Name",
+    "Label_One_Or_More_Wireless_MAC_Name",
+    "Label_One_Or_More_Wireless_IP_Name",
+    "Label_One_Or_More_Wireless_SSID_Name",
+    "Label_One_Or_More_Wireless_Channel_Name",
+    "Label_One_Or_More_Wireless_WEP_Name",
+    "DeviceNameEdit_Name",
+    "PasswordEdit_Name",
+    "DHCPModeComboBox_Name",
+    "IPEdit_Name",
+    "NetmaskEdit_Name",
+    "GatewayEdit_Name",
+    "SSIDEdit_Name",
+    "ChannelComboBox_Name",
+    "NetModeComboBox_Name",
+    "RadioBtnDisble_Name",
+    "RadioBtnDisble_Text",
+    "RadioBtnWEP_Name",
+    "RadioBtnWEP_Text",
+    "RadioBtnPSK_Name",
+    "RadioBtnPSK_Text",
+    "RadioBtnWPARadius_Name",
+    "RadioBtnWPARadius_Text",
+    "SecurityComboBox_Name",
+    "PassphraseEdit_Name",
+    "Key1Edit_Name",
+    "EncryptionComboBox_Name",
+    "PSKEdit_Name",
+    "LABEL_PSK_KEY_MAX_Name",
+    "NewNameLabel_Name",
+    "NewPasswordLabel_Name",
+    "NewIPModeLabel_Name",
+    "NewIPLabel_Name",
+    "NewNetmaskLabel_Name",
+    "NewGatewayLabel_Name",
+    "NewSSIDLabel_Name",
+    "NewChannelLabel_Name",
+    "NewNetModeLabel_Name",
+    "NewWepLabel_Name",
+    "NewKeyLabel_Name",
+    "NoteKeyLabel_Name",
+    "LoginPasswordEdit_Name",
+    "WlanManualPanel_Name",
+    "CloseButtonImage_Name",
+    "NextButtonImage_Name",
+};
+
 // Texts of one Language.ini section, by key. Read once; a key that was not read, or whose
 // entry is missing from the file, gives the empty text.
 class Texts {
@@ -109,6 +205,13 @@ private:
 
 // The 45 main-window texts of `section`, read in catalogue order, then the feedback texts.
 Texts LoadMainWindowTexts(const ProfileReader& reader, std::string_view section);
+
+// The screen reader's texts of `section` (kAccessibleKeys).
+Texts LoadAccessibleTexts(const ProfileReader& reader, std::string_view section);
+
+// The keys of a page's heading and instruction: "Page7_Heading", "Page7_Text".
+std::string PageHeadingKey(int page);
+std::string PageTextKey(int page);
 
 // Security display text of the access-point status box for a device's security code:
 // 0 the Disable text, 1 "WEP (64-Bit)", 2 "WEP (128-Bit)", 3 "WPA-Personal(TKIP)",

@@ -7,7 +7,7 @@
 #include <netinet/in.h>
 
 #include <algorithm>
-#include <atomic>
+#include <mutex>
 #include <cstring>
 #include <memory>
 
@@ -15,22 +15,10 @@ namespace trv81k {
 namespace {
 
 constexpr Ipv4Address kZeroAddress{0, 0, 0, 0};
-constexpr Ipv4Address kHostMask{255, 255, 255, 255};
 
-// The override lives in one atomic word: bit 32 says whether it is set, the low 32 bits hold
-// the address in dotted order. Set once at start-up, read by any thread.
-constexpr std::uint64_t kOverrideSet = std::uint64_t{1} << 32;
-std::atomic<std::uint64_t> overrideWord{0};
-
-std::uint64_t Pack(const Ipv4Address& address) {
-    return kOverrideSet | (std::uint64_t{address[0]} << 24) | (std::uint64_t{address[1]} << 16) |
-           (std::uint64_t{address[2]} << 8) | std::uint64_t{address[3]};
-}
-
-Ipv4Address Unpack(std::uint64_t word) {
-    return {static_cast<std::uint8_t>(word >> 24), static_cast<std::uint8_t>(word >> 16),
-            static_cast<std::uint8_t>(word >> 8), static_cast<std::uint8_t>(word)};
-}
+// The choice, set at start-up and read by any thread.
+std::mutex choiceMutex;
+std::optional<std::string> choiceText;
 
 Ipv4Address FromSockaddr(const ::sockaddr* address) {
     Ipv4Address bytes{};
@@ -49,6 +37,10 @@ bool IsUp(const InterfaceRecord& record) {
 
 }  // namespace
 
+std::string AdapterText(const Adapter& adapter) {
+    return adapter.name + " (" + FormatIPv4(adapter.address) + ")";
+}
+
 AddressText AddressTextOf(const Ipv4Address& address) {
     AddressText text{};
     const std::string dotted = FormatIPv4(address);
@@ -56,25 +48,29 @@ AddressText AddressTextOf(const Ipv4Address& address) {
     return text;
 }
 
-bool SetInterfaceOverride(std::optional<std::string> address) {
-    if (!address) {
-        overrideWord.store(0, std::memory_order_release);
-        return true;
+bool SetInterfaceChoice(std::optional<std::string> nameOrAddress) {
+    if (nameOrAddress) {
+        const std::string& text = *nameOrAddress;
+        // An interface name has at most 15 characters and no blanks or slashes; an address
+        // must not be 0.0.0.0.
+        const bool plausible =
+            !text.empty() && text.size() < IFNAMSIZ &&
+            std::none_of(text.begin(), text.end(), [](char c) {
+                return c == '/' || c == ' ' || c == '\t' || c == '\n' || c == ':' || c == 0;
+            }) &&
+            ParseIPv4(text) != std::optional<Ipv4Address>(kZeroAddress);
+        if (!plausible) {
+            return false;
+        }
     }
-    const auto parsed = ParseIPv4(*address);
-    if (!parsed || *parsed == kZeroAddress) {
-        return false;
-    }
-    overrideWord.store(Pack(*parsed), std::memory_order_release);
+    const std::lock_guard lock(choiceMutex);
+    choiceText = std::move(nameOrAddress);
     return true;
 }
 
-std::optional<Ipv4Address> InterfaceOverride() {
-    const std::uint64_t word = overrideWord.load(std::memory_order_acquire);
-    if ((word & kOverrideSet) == 0) {
-        return std::nullopt;
-    }
-    return Unpack(word);
+std::optional<std::string> InterfaceChoice() {
+    const std::lock_guard lock(choiceMutex);
+    return choiceText;
 }
 
 std::vector<InterfaceRecord> ReadInterfaceRecords() {
@@ -91,58 +87,106 @@ std::vector<InterfaceRecord> ReadInterfaceRecords() {
         records.push_back({entry->ifa_name != nullptr ? entry->ifa_name : "", entry->ifa_flags,
                            FromSockaddr(entry->ifa_addr), FromSockaddr(entry->ifa_netmask)});
     }
+    // Interfaces without an IPv4 address, after the others: so they can be named when asked
+    // for ("has no IPv4 address", "is down").
+    for (const ::ifaddrs* entry = list; entry != nullptr; entry = entry->ifa_next) {
+        const std::string name = entry->ifa_name != nullptr ? entry->ifa_name : "";
+        if (name.empty() ||
+            std::any_of(records.begin(), records.end(),
+                        [&name](const InterfaceRecord& r) { return r.name == name; })) {
+            continue;
+        }
+        records.push_back({name, entry->ifa_flags, kZeroAddress, kZeroAddress});
+    }
     return records;
 }
 
-NICChoice ChooseNICAddress(std::span<const InterfaceRecord> records,
-                           const std::optional<Ipv4Address>& override) {
-    NICChoice choice;
-    if (override) {
-        // Prefer an interface that is up; any holder still gives its mask.
-        const InterfaceRecord* holder = nullptr;
-        for (const InterfaceRecord& record : records) {
-            if (record.address == *override &&
-                (holder == nullptr || (!IsUp(*holder) && IsUp(record)))) {
-                holder = &record;
+AdapterChoice ChooseAdapters(std::span<const InterfaceRecord> records,
+                             const std::optional<std::string>& choice) {
+    AdapterChoice result;
+    // Only the first address of each interface counts.
+    std::vector<const InterfaceRecord*> firsts;
+    for (const InterfaceRecord& record : records) {
+        if (std::none_of(firsts.begin(), firsts.end(),
+                         [&record](const InterfaceRecord* seen) { return seen->name == record.name; })) {
+            firsts.push_back(&record);
+        }
+    }
+    const auto adapterOf = [](const InterfaceRecord& record) {
+        return Adapter{record.name, record.address, record.mask};
+    };
+    // "lab0 (10.81.0.1)", or only the name where there is no address.
+    const auto describe = [](const InterfaceRecord& record) {
+        return record.address == kZeroAddress ? record.name
+                                              : AdapterText({record.name, record.address, {}});
+    };
+    const auto listText = [&firsts, &describe] {
+        std::string text;
+        for (const InterfaceRecord* record : firsts) {
+            text += (text.empty() ? "" : ", ") + describe(*record);
+            if (!IsUp(*record)) {
+                text += " down";
             }
         }
-        choice.found = holder != nullptr && IsUp(*holder);
-        choice.addressText = AddressTextOf(*override);
-        choice.maskText = AddressTextOf(holder != nullptr ? holder->mask : kHostMask);
-        return choice;
+        return text.empty() ? std::string("none") : text;
+    };
+
+    if (choice) {
+        const std::optional<Ipv4Address> address = ParseIPv4(*choice);
+        const InterfaceRecord* chosen = nullptr;
+        for (const InterfaceRecord& record : records) {
+            const bool matches = address ? record.address == *address : record.name == *choice;
+            // An address held twice: the interface that is up counts.
+            if (matches && (chosen == nullptr || (!IsUp(*chosen) && IsUp(record)))) {
+                chosen = &record;
+            }
+        }
+        if (chosen == nullptr) {
+            result.problem = "no adapter " + std::string(address ? "has the address " : "is called ") +
+                             *choice + "; the adapters here: " + listText();
+        } else if (!IsUp(*chosen)) {
+            result.problem = "the adapter " + describe(*chosen) + " is down";
+        } else if (chosen->address == kZeroAddress) {
+            result.problem = "the adapter " + chosen->name + " has no IPv4 address";
+        } else {
+            result.adapters.push_back(adapterOf(*chosen));
+        }
+        return result;
     }
 
-    std::vector<std::string_view> seen;  // interfaces whose first address has been looked at
-    for (const InterfaceRecord& record : records) {
-        if (std::find(seen.begin(), seen.end(), record.name) != seen.end()) {
-            continue;  // only the first address of each interface counts
+    for (const InterfaceRecord* record : firsts) {
+        if (IsUp(*record) && (record->flags & IFF_LOOPBACK) == 0 &&
+            (record->flags & IFF_MULTICAST) != 0 && record->address != kZeroAddress) {
+            result.adapters.push_back(adapterOf(*record));
         }
-        seen.push_back(record.name);
-        if (!IsUp(record) || (record.flags & IFF_LOOPBACK) != 0 || record.address == kZeroAddress) {
-            continue;
-        }
-        choice.found = true;
-        choice.addressText = AddressTextOf(record.address);
-        choice.maskText = AddressTextOf(record.mask);
-        return choice;
     }
-    choice.addressText = AddressTextOf(kZeroAddress);
-    choice.maskText = AddressTextOf(kZeroAddress);
-    return choice;
+    if (result.adapters.empty()) {
+        result.problem =
+            "no adapter is up with an IPv4 address and multicast (loopback is not used); the "
+            "adapters here: " +
+            listText();
+    }
+    return result;
+}
+
+AdapterChoice FindAdapters() {
+    return ChooseAdapters(ReadInterfaceRecords(), InterfaceChoice());
 }
 
 bool GetNICAddress(AddressText& addressText, AddressText& maskText) {
-    const auto records = ReadInterfaceRecords();
-    const NICChoice choice = ChooseNICAddress(records, InterfaceOverride());
-    addressText = choice.addressText;
-    maskText = choice.maskText;
-    return choice.found;
+    const AdapterChoice choice = FindAdapters();
+    if (choice.adapters.empty()) {
+        addressText = AddressTextOf(kZeroAddress);
+        maskText = AddressTextOf(kZeroAddress);
+        return false;
+    }
+    addressText = AddressTextOf(choice.adapters.front().address);
+    maskText = AddressTextOf(choice.adapters.front().mask);
+    return true;
 }
 
 bool CheckNICState() {
-    AddressText addressText{};
-    AddressText maskText{};
-    return GetNICAddress(addressText, maskText);
+    return !FindAdapters().adapters.empty();
 }
 
 }  // namespace trv81k

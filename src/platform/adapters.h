@@ -1,11 +1,10 @@
 #pragma once
-// The local network adapter: which IPv4 address the programs use for the device traffic, and
-// the guard that refuses to talk to a device while no adapter has an address.
+// The local network adapters: which interfaces and IPv4 addresses the programs use for the
+// device traffic, and the guard that refuses to talk to a device while no adapter qualifies.
 //
-// The choice: among the interfaces that are up and not loopback, in the kernel's order, the
-// first one whose first IPv4 address is not 0.0.0.0. Every program's `--interface ADDR` sets an
-// override that replaces the choice; the override may name a loopback address (the demo runs
-// on lo with 127.0.0.1).
+// A search goes out on every adapter that is up, has an IPv4 address and can send multicast
+// (loopback excluded); every program's `--interface NAME|ADDR` pins one adapter instead, which
+// may be a loopback one (the demo runs on lo with 127.0.0.1).
 
 #include <array>
 #include <cstdint>
@@ -21,23 +20,42 @@ namespace trv81k {
 
 using AddressText = std::array<char, 16>;  // dotted text and its zero byte
 
+// A network adapter the device traffic goes through: the interface's name and its (first)
+// IPv4 address.
+struct Adapter {
+    std::string name;
+    Ipv4Address address{};
+    Ipv4Address mask{};
+
+    bool operator==(const Adapter&) const = default;
+};
+// "lab0 (10.81.0.1)".
+std::string AdapterText(const Adapter& adapter);
+
 // The dotted text of an address in 16 bytes, zero-terminated, rest zero.
 AddressText AddressTextOf(const Ipv4Address& address);
 
-// Sets or clears the override (`--interface ADDR`). Returns false, and leaves the previous
-// state, when the text is not a dotted quad or is 0.0.0.0; the caller refuses to start then.
-// Safe from any thread.
-bool SetInterfaceOverride(std::optional<std::string> address);
-std::optional<Ipv4Address> InterfaceOverride();
+// The choice of `--interface NAME|ADDR`: an interface's name ("lab0") or an IPv4 address;
+// nothing means every adapter. Returns false, and leaves the previous choice, for a text that
+// can be neither (empty, over 15 characters, spaces or slashes, 0.0.0.0); the caller refuses to
+// start then. Safe from any thread.
+bool SetInterfaceChoice(std::optional<std::string> nameOrAddress);
+std::optional<std::string> InterfaceChoice();
 
-// Fills both buffers and returns true when an adapter with an address was found. Without an
-// override: the chosen adapter's address and mask, or "0.0.0.0" in both and false.
-// With an override: the override address always (so the device traffic never falls back to
-// another adapter), the mask of an interface holding it ("255.255.255.255" when none does),
-// and true only when an interface that is up holds the address now.
-bool GetNICAddress(AddressText& addressText, AddressText& maskText);
-// The guard: GetNICAddress on scratch buffers; reads the interface list anew on each call.
+// The adapters the device traffic uses, or why there are none.
+struct AdapterChoice {
+    std::vector<Adapter> adapters;  // in the kernel's order
+    std::string problem;            // empty when there are adapters
+};
+// Without a choice: every interface that is up, can send multicast and is not loopback, with
+// its first IPv4 address (not 0.0.0.0). With a choice: the one interface of that name or that
+// holds that address, loopback included (the demo runs on lo), when it is up. Read anew on each
+// call.
+AdapterChoice FindAdapters();
+// The guard: whether FindAdapters finds any.
 bool CheckNICState();
+// The first adapter's address and mask, "0.0.0.0" in both and false when there is none.
+bool GetNICAddress(AddressText& addressText, AddressText& maskText);
 
 // ---- The pieces underneath, open for tests. ----
 
@@ -49,17 +67,11 @@ struct InterfaceRecord {
     Ipv4Address mask{};
 };
 
-struct NICChoice {
-    bool found = false;
-    AddressText addressText{};
-    AddressText maskText{};
-};
-
 // The IPv4 addresses of all interfaces, in the kernel's order; empty when the list cannot be
 // read.
 std::vector<InterfaceRecord> ReadInterfaceRecords();
 // The selection rules applied to a list of records.
-NICChoice ChooseNICAddress(std::span<const InterfaceRecord> records,
-                           const std::optional<Ipv4Address>& override);
+AdapterChoice ChooseAdapters(std::span<const InterfaceRecord> records,
+                             const std::optional<std::string>& choice);
 
 }  // namespace trv81k

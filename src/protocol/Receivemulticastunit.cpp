@@ -1,14 +1,28 @@
 #include "protocol/Receivemulticastunit.h"
 
+#include <net/if.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+
+#include <cerrno>
+#include <cstring>
+
 namespace trv81k {
+namespace {
+
+// Datagrams read in one go before the thread looks whether it is to stop: a flood that never
+// lets the queue run empty cannot keep it from ending.
+constexpr int kReadsPerWake = 256;
+
+}  // namespace
 
 ReceiveMulticast::ReceiveMulticast(ExchangeState& state, const NetworkEndpoint& endpoint,
-                                   const Timing& timing, Observer observer)
-    : state_(state),
-      endpoint_(endpoint),
-      timing_(timing),
-      observer_(std::move(observer)),
-      pause_(io_) {}
+                                   std::vector<Adapter> adapters, Observer observer)
+    : state_(state), endpoint_(endpoint), observer_(std::move(observer)) {
+    for (Adapter& adapter : adapters) {
+        adapters_.push_back(Known{::if_nametoindex(adapter.name.c_str()), std::move(adapter)});
+    }
+}
 
 ReceiveMulticast::~ReceiveMulticast() {
     stop();
@@ -20,15 +34,40 @@ bool ReceiveMulticast::start() {
     }
     // A context stopped by an earlier stop() runs again only after a restart.
     io_.restart();
-    // The receiver's own socket: it joins the group and keeps a large queue.
-    socket_ = std::make_unique<MulticastSocket>(io_, endpoint_, SocketRole::Receiver);
+    NetworkEndpoint first = endpoint_;
+    {
+        const std::lock_guard lock(adaptersMutex_);
+        if (!adapters_.empty()) {
+            first.interfaceAddress = adapters_.front().adapter.address;
+        }
+    }
+    socket_ = std::make_unique<MulticastSocket>(io_, first, SocketRole::Receiver);
     if (!socket_->isOpen()) {
         socket_.reset();
         return false;
     }
-    receiveNext();
+    {
+        const std::lock_guard lock(adaptersMutex_);
+        for (std::size_t i = 1; i < adapters_.size(); ++i) {
+            socket_->join(adapters_[i].adapter.address);
+        }
+    }
+    waitForDatagrams();
     thread_ = std::thread([this] { Execute(); });
     return true;
+}
+
+void ReceiveMulticast::addAdapter(const Adapter& adapter) {
+    const std::lock_guard lock(adaptersMutex_);
+    for (const Known& known : adapters_) {
+        if (known.adapter.name == adapter.name) {
+            return;
+        }
+    }
+    adapters_.push_back(Known{::if_nametoindex(adapter.name.c_str()), adapter});
+    if (socket_) {
+        socket_->join(adapter.address);  // a socket option: safe beside the thread's reads
+    }
 }
 
 void ReceiveMulticast::stop() {
@@ -45,43 +84,65 @@ void ReceiveMulticast::Execute() {
     io_.run();
 }
 
-void ReceiveMulticast::receiveNext() {
-    buffer_.fill(0);
-    // The sender's address is of no interest: answers are known by what they carry.
-    socket_->socket().async_receive(
-        asio::buffer(buffer_),
-        [this](const asio::error_code& error, std::size_t bytes) { onReceived(error, bytes); });
+void ReceiveMulticast::waitForDatagrams() {
+    socket_->socket().async_wait(asio::socket_base::wait_read, [this](const asio::error_code& error) {
+        if (error == asio::error::operation_aborted) {
+            return;
+        }
+        readQueued();
+        waitForDatagrams();
+    });
 }
 
-void ReceiveMulticast::onReceived(const asio::error_code& error, std::size_t bytes) {
-    if (error == asio::error::operation_aborted) {
-        return;
+std::optional<Adapter> ReceiveMulticast::adapterOf(unsigned interfaceIndex) const {
+    const std::lock_guard lock(adaptersMutex_);
+    if (adapters_.empty()) {
+        return Adapter{};  // the system's choice: nobody can tell the adapter
     }
-    bool pauseNow = false;
-    if (error) {
-        // A failing receive is tried again after a short pause rather than in a tight loop.
-        pauseNow = true;
-    } else {
-        const HandleResult result = handleDatagram(std::span(buffer_).first(bytes), state_);
+    for (const Known& known : adapters_) {
+        if (known.index == interfaceIndex) {
+            return known.adapter;
+        }
+    }
+    return std::nullopt;
+}
+
+void ReceiveMulticast::readQueued() {
+    const int fd = socket_->socket().native_handle();
+    for (int i = 0; i < kReadsPerWake && !io_.stopped(); ++i) {
+        buffer_.fill(0);
+        ::iovec part{buffer_.data(), buffer_.size()};
+        alignas(::cmsghdr) std::array<char, CMSG_SPACE(sizeof(::in_pktinfo))> control{};
+        ::msghdr message{};
+        message.msg_iov = &part;
+        message.msg_iovlen = 1;
+        message.msg_control = control.data();
+        message.msg_controllen = control.size();
+        const ::ssize_t bytes = ::recvmsg(fd, &message, MSG_DONTWAIT);
+        if (bytes < 0) {
+            return;  // the queue is empty (or the socket is being closed): wait again
+        }
+        unsigned interfaceIndex = 0;
+        for (::cmsghdr* header = CMSG_FIRSTHDR(&message); header != nullptr;
+             header = CMSG_NXTHDR(&message, header)) {
+            if (header->cmsg_level == IPPROTO_IP && header->cmsg_type == IP_PKTINFO &&
+                header->cmsg_len >= CMSG_LEN(sizeof(::in_pktinfo))) {
+                ::in_pktinfo info{};
+                std::memcpy(&info, CMSG_DATA(header), sizeof info);
+                interfaceIndex = static_cast<unsigned>(info.ipi_ifindex);
+            }
+        }
+        const std::optional<Adapter> arrivedOn = adapterOf(interfaceIndex);
+        if (!arrivedOn) {
+            continue;  // an adapter this program does not use
+        }
+        const HandleResult result = handleDatagram(
+            std::span(buffer_).first(static_cast<std::size_t>(bytes)), state_, *arrivedOn);
         handled_.fetch_add(1, std::memory_order_relaxed);
         if (observer_) {
             observer_(result);
         }
-        // Throttle only when nothing else is waiting: with many devices answering at once
-        // every queued answer is read without delay.
-        asio::error_code availableError;
-        pauseNow = result.pauseAfter && socket_->socket().available(availableError) == 0;
     }
-    if (!pauseNow) {
-        receiveNext();
-        return;
-    }
-    pause_.expires_after(timing_.receiverPause);
-    pause_.async_wait([this](const asio::error_code& waitError) {
-        if (waitError != asio::error::operation_aborted) {
-            receiveNext();
-        }
-    });
 }
 
 }  // namespace trv81k

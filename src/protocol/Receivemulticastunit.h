@@ -1,20 +1,23 @@
 #pragma once
 // The receiver thread: reads every datagram on its own socket, hands it to handleDatagram and
 // so records the answers in the shared state. It never calls into a window; the windows poll
-// the state. Stopping closes its socket and joins the thread at once.
+// the state. It reads whatever the queue holds at once, without a pause (a pause would only let
+// a flood on the group push the answers that matter out of the queue). Stopping closes its
+// socket and joins the thread at once.
 
 #include <array>
 #include <asio/io_context.hpp>
-#include <asio/steady_timer.hpp>
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <thread>
+#include <vector>
 
+#include "platform/adapters.h"
 #include "protocol/channel.h"
 #include "protocol/exchange_state.h"
 #include "protocol/handle_datagram.h"
-#include "protocol/timing.h"
 
 namespace trv81k {
 
@@ -24,8 +27,10 @@ public:
     // verbose output). Must not block.
     using Observer = std::function<void(const HandleResult&)>;
 
-    ReceiveMulticast(ExchangeState& state, const NetworkEndpoint& endpoint, const Timing& timing,
-                     Observer observer = {});
+    // Joins the group on each of `adapters` (on the endpoint's interface when there are none)
+    // and hears only those; each answer is recorded with the adapter it came in on.
+    ReceiveMulticast(ExchangeState& state, const NetworkEndpoint& endpoint,
+                     std::vector<Adapter> adapters = {}, Observer observer = {});
     // Stops and joins: no thread outlives its owner.
     ~ReceiveMulticast();
     ReceiveMulticast(const ReceiveMulticast&) = delete;
@@ -37,23 +42,32 @@ public:
     // Ends the thread within a few milliseconds, whatever it is doing, and joins it.
     void stop();
     bool running() const { return thread_.joinable(); }
+    // Joins the group on an adapter that came up later (any thread).
+    void addAdapter(const Adapter& adapter);
 
     // Datagrams handled so far (any thread).
     std::uint64_t datagramsHandled() const { return handled_.load(std::memory_order_relaxed); }
 
 private:
+    struct Known {
+        unsigned index = 0;  // the interface's index
+        Adapter adapter;
+    };
+
     void Execute();
-    void receiveNext();
-    void onReceived(const asio::error_code& error, std::size_t bytes);
+    void waitForDatagrams();
+    void readQueued();
+    // The adapter of an interface index; nothing for one not joined.
+    std::optional<Adapter> adapterOf(unsigned interfaceIndex) const;
 
     ExchangeState& state_;
     NetworkEndpoint endpoint_;
-    Timing timing_;
     Observer observer_;
     asio::io_context io_;
     std::unique_ptr<MulticastSocket> socket_;
-    asio::steady_timer pause_;
     std::array<std::uint8_t, kReceiveBufferSize> buffer_{};
+    mutable std::mutex adaptersMutex_;
+    std::vector<Known> adapters_;
     std::atomic<std::uint64_t> handled_{0};
     std::thread thread_;
 };

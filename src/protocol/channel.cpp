@@ -1,5 +1,8 @@
 #include "protocol/channel.h"
 
+#include <netinet/in.h>
+#include <sys/socket.h>
+
 #include <asio/ip/multicast.hpp>
 
 #include "platform/trace.h"
@@ -18,10 +21,9 @@ bool multicastLoopbackFor(const Ipv4Address& interfaceAddress) {
 
 MulticastSocket::MulticastSocket(asio::io_context& io, const NetworkEndpoint& endpoint,
                                  SocketRole role)
-    : socket_(io) {
+    : socket_(io), role_(role) {
     const bool receives = role != SocketRole::Channel;
     const bool traceOptions = role != SocketRole::Receiver;
-    const bool traceJoin = role != SocketRole::Channel;
     const auto trace = [traceOptions](const char* line) {
         if (traceOptions) {
             Trace(line);
@@ -64,13 +66,30 @@ MulticastSocket::MulticastSocket(asio::io_context& io, const NetworkEndpoint& en
     }
     socket_.set_option(asio::ip::multicast::hops(3), error);  // a refusal is ignored
     socket_.set_option(asio::ip::multicast::outbound_interface(interfaceAddress), error);
-    if (receives) {
-        socket_.set_option(asio::ip::multicast::join_group(group, interfaceAddress), error);
-        if (error && traceJoin) {
-            Trace("Error: send Mutlicast add membership fail!");
-        }
+    if (role == SocketRole::Receiver) {
+        // Only the groups this socket joined, on the adapters it joined them on: another
+        // program's membership elsewhere brings nothing in. The arrival adapter of each
+        // datagram comes with it.
+        const int off = 0;
+        const int on = 1;
+        ::setsockopt(socket_.native_handle(), IPPROTO_IP, IP_MULTICAST_ALL, &off, sizeof off);
+        ::setsockopt(socket_.native_handle(), IPPROTO_IP, IP_PKTINFO, &on, sizeof on);
     }
     status_ = Status::Open;
+    if (receives) {
+        join(endpoint.interfaceAddress);
+    }
+}
+
+bool MulticastSocket::join(const Ipv4Address& interfaceAddress) {
+    asio::error_code error;
+    socket_.set_option(asio::ip::multicast::join_group(groupEndpoint_.address().to_v4(),
+                                                       asio::ip::address_v4(interfaceAddress)),
+                       error);
+    if (error && role_ != SocketRole::Channel) {
+        Trace("Error: send Mutlicast add membership fail!");
+    }
+    return !error;
 }
 
 MulticastSocket::~MulticastSocket() {

@@ -30,7 +30,8 @@ bool multicastLoopbackFor(const Ipv4Address& interfaceAddress);
 // room in its receive queue.
 enum class SocketRole {
     Channel,   // the wizard's sender: traces the option refusals the support staff know
-    Receiver,  // the wizard's receiver thread: traces a refused group join
+    Receiver,  // the receiver thread: traces a refused group join; hears only the adapters it
+               // joined on, and learns which one each datagram came in on
     Device,    // sends and receives on one socket (the emulator, test devices): traces all
 };
 
@@ -51,6 +52,8 @@ public:
 
     // Sends one datagram to the group; false when the send failed.
     bool sendToGroup(std::span<const std::uint8_t> datagram);
+    // A receiving socket: joins the group on one more adapter (traced on refusal).
+    bool join(const Ipv4Address& interfaceAddress);
     // Shuts the socket down in both directions and closes it; errors are swallowed.
     void close();
 
@@ -59,6 +62,7 @@ public:
 private:
     asio::ip::udp::socket socket_;
     asio::ip::udp::endpoint groupEndpoint_;
+    SocketRole role_;
     Status status_ = Status::SocketFailed;
 };
 

@@ -42,18 +42,20 @@ std::optional<int> DeviceTable::find(const MacAddress& mac) const {
     return std::nullopt;
 }
 
-bool DeviceTable::append(const DeviceInfo& device) {
+bool DeviceTable::append(const DeviceInfo& device, const Adapter& arrivedOn) {
     const int stored = deviceCount.load(std::memory_order_relaxed);
     if (stored >= static_cast<int>(kMaxDevices)) {
         return false;
     }
     entries[static_cast<std::size_t>(stored)] = device;
+    adapters[static_cast<std::size_t>(stored)] = arrivedOn;
     deviceCount.store(stored + 1, std::memory_order_release);
     return true;
 }
 
 void DeviceTable::clear() {
     entries.fill(DeviceInfo{});
+    adapters.fill(Adapter{});
     deviceCount.store(0, std::memory_order_release);
 }
 
@@ -67,26 +69,119 @@ void ExchangeState::setRequestKind(PacketKind kind) {
     lastRequestKind.store(static_cast<int>(kind), std::memory_order_release);
 }
 
-void ExchangeState::recordLoginAnswer(bool accepted) {
-    put(bAuthOK, accepted);
-    put(bGetAuthAck, true);
-    authAnswers.fetch_add(1, std::memory_order_acq_rel);
+namespace {
+
+std::uint32_t packAddress(const Ipv4Address& address) {
+    return static_cast<std::uint32_t>(address[0]) << 24 |
+           static_cast<std::uint32_t>(address[1]) << 16 |
+           static_cast<std::uint32_t>(address[2]) << 8 | address[3];
 }
 
-void ExchangeState::recordPairingAnswer() {
+}  // namespace
+
+ExchangeState::DeviceAnswers& ExchangeState::answersOf(int device) {
+    return devices_[static_cast<std::size_t>(std::clamp<int>(device, 0, kMaxDevices - 1))];
+}
+
+const ExchangeState::DeviceAnswers& ExchangeState::answersOf(int device) const {
+    return devices_[static_cast<std::size_t>(std::clamp<int>(device, 0, kMaxDevices - 1))];
+}
+
+void ExchangeState::noteRequestTo(int device, PacketKind kind, const Ipv4Address& from) {
+    DeviceAnswers& answers = answersOf(device);
+    if (kind == PacketKind::Authentication) {
+        answers.client.store(packAddress(from), std::memory_order_release);
+    }
+    if (kind != PacketKind::CheckBPS) {
+        answers.lastRequest.store(static_cast<int>(kind), std::memory_order_release);
+    }
+}
+
+void ExchangeState::noteSearchRequest() {
+    for (DeviceAnswers& answers : devices_) {
+        answers.lastRequest.store(static_cast<int>(PacketKind::Search), std::memory_order_release);
+        put(answers.loginAnswered, false);
+    }
+}
+
+void ExchangeState::clearDevicePasswordAccepted(int device) {
+    put(answersOf(device).passwordAccepted, false);
+}
+
+std::uint64_t ExchangeState::deviceLoginAnswers(int device) const {
+    return answersOf(device).loginAnswers.load(std::memory_order_acquire);
+}
+bool ExchangeState::devicePasswordAccepted(int device) const {
+    return get(answersOf(device).passwordAccepted);
+}
+bool ExchangeState::deviceLoggedIn(int device) const {
+    return get(answersOf(device).loginAnswered) && get(answersOf(device).passwordAccepted);
+}
+std::uint64_t ExchangeState::devicePairingAnswers(int device) const {
+    return answersOf(device).pairingAnswers.load(std::memory_order_acquire);
+}
+bool ExchangeState::devicePairingManaged(int device) const {
+    return get(answersOf(device).pairingManaged);
+}
+std::uint64_t ExchangeState::deviceAcknowledgements(int device) const {
+    return answersOf(device).acknowledgements.load(std::memory_order_acquire);
+}
+
+bool ExchangeState::recordLoginAnswer(const DeviceToken& token, const Ipv4Address& client,
+                                      bool accepted) {
+    bool taken = false;
+    const int stored = table.count();
+    for (int i = 0; i < stored; ++i) {
+        DeviceAnswers& answers = answersOf(i);
+        if (table.at(i).deviceToken != token ||
+            answers.lastRequest.load(std::memory_order_acquire) !=
+                static_cast<int>(PacketKind::Authentication) ||
+            answers.client.load(std::memory_order_acquire) != packAddress(client)) {
+            continue;
+        }
+        // The result is written before the flags and the count that announce it.
+        put(answers.passwordAccepted, accepted);
+        put(answers.loginAnswered, true);
+        answers.loginAnswers.fetch_add(1, std::memory_order_acq_rel);
+        if (table.at(i).deviceToken == selectedToken()) {
+            put(bAuthOK, accepted);
+            put(bGetAuthAck, true);
+            authAnswers.fetch_add(1, std::memory_order_acq_rel);
+        }
+        taken = true;
+    }
+    return taken;
+}
+
+bool ExchangeState::recordPairingAnswer(const MacAddress& mac, bool managed) {
+    if (mac == selectedMAC()) {
+        // The state is written before the flags that announce it.
+        put(bBPSActive, managed);
+        put(selectedBPSAnswered, true);
+    }
     put(bGetCheckBPSAck, true);
+    const std::optional<int> device = table.find(mac);
+    if (!device) {
+        return false;
+    }
+    DeviceAnswers& answers = answersOf(*device);
+    put(answers.pairingManaged, managed);
+    answers.pairingAnswers.fetch_add(1, std::memory_order_acq_rel);
+    return true;
 }
 
-void ExchangeState::recordSelectedPairingState(bool managed) {
-    // The state is written before the flags that announce it.
-    put(bBPSActive, managed);
-    put(selectedBPSAnswered, true);
-    put(bGetCheckBPSAck, true);
-}
-
-void ExchangeState::recordConfigureAcknowledged() {
-    put(bGetConfigureAck, true);
-    put(bConfigureAckSeen, true);
+bool ExchangeState::recordAcknowledgement(const MacAddress& mac) {
+    bool taken = false;
+    if (selectedIndex() >= 0 && mac == selectedMAC()) {
+        put(bGetConfigureAck, true);
+        put(bConfigureAckSeen, true);
+        taken = true;
+    }
+    if (const std::optional<int> device = table.find(mac)) {
+        answersOf(*device).acknowledgements.fetch_add(1, std::memory_order_acq_rel);
+        taken = true;
+    }
+    return taken;
 }
 
 MacAddress ExchangeState::selectedMAC() const {
@@ -120,6 +215,10 @@ const DeviceInfo* ExchangeState::choose(int index) {
     return &entry;
 }
 
+int ExchangeState::selectedDevice() const {
+    return table.find(selectedMAC()).value_or(-1);
+}
+
 bool ExchangeState::hasSelection() const {
     const int index = selectedIndex();
     return index >= 0 && index < table.count();
@@ -149,6 +248,16 @@ void ExchangeState::reset() {
         put(*flag, false);
     }
     authAnswers.store(0, std::memory_order_release);
+    for (DeviceAnswers& answers : devices_) {
+        answers.lastRequest.store(0, std::memory_order_release);
+        answers.client.store(0, std::memory_order_release);
+        put(answers.loginAnswered, false);
+        put(answers.passwordAccepted, false);
+        answers.loginAnswers.store(0, std::memory_order_release);
+        put(answers.pairingManaged, false);
+        answers.pairingAnswers.store(0, std::memory_order_release);
+        answers.acknowledgements.store(0, std::memory_order_release);
+    }
     table.clear();
     lastRequestKind.store(0, std::memory_order_release);
     selectedEntry.store(0, std::memory_order_release);

@@ -15,6 +15,7 @@
 #include <atomic>
 #include <cstdint>
 
+#include "platform/adapters.h"
 #include "protocol/wire.h"
 
 namespace trv81k {
@@ -27,20 +28,43 @@ public:
     bool contains(const DeviceId& id) const;  // receiver thread only
     // The index of the entry with this hardware address.
     std::optional<int> find(const MacAddress& mac) const;
+    // The adapter an entry's answer came in on (empty name where nobody could tell).
+    const Adapter& adapterOf(int index) const { return adapters[static_cast<std::size_t>(index)]; }
 
     // Receiver thread only: stores a complete entry, then publishes it. False when full.
-    bool append(const DeviceInfo& device);
+    bool append(const DeviceInfo& device, const Adapter& arrivedOn = {});
     // Start-up only, before the receiver runs.
     void clear();
 
 private:
     std::array<DeviceInfo, kMaxDevices> entries{};
+    std::array<Adapter, kMaxDevices> adapters{};
     std::atomic<int> deviceCount{0};
 };
 
 class ExchangeState {
 public:
     DeviceTable table;
+
+    // ---- One device's answers, by its table entry -------------------------------------------
+    // Each exchange with a device waits for that device's own answers, so several may be under
+    // way at once. The flags below keep their meaning for the selected device as well.
+    //
+    // Window side: what went to the device. The receiver takes an authentication answer only
+    // while the device's last request was its authentication request, and only from the
+    // address that request carried.
+    void noteRequestTo(int device, PacketKind kind, const Ipv4Address& from);
+    // A search request: no authentication outstanding anywhere, every login forgotten.
+    void noteSearchRequest();
+    void clearDevicePasswordAccepted(int device);
+    // Reader side.
+    std::uint64_t deviceLoginAnswers(int device) const;
+    bool devicePasswordAccepted(int device) const;
+    // A login the device accepted, and no search since.
+    bool deviceLoggedIn(int device) const;
+    std::uint64_t devicePairingAnswers(int device) const;
+    bool devicePairingManaged(int device) const;
+    std::uint64_t deviceAcknowledgements(int device) const;
 
     // ---- Search ------------------------------------------------------------------------------
     // bGetSearchAck: some search answer came since it was last cleared (before a search
@@ -99,18 +123,25 @@ public:
     const DeviceInfo* choose(int index);
     // True when selectedIndex designates a stored entry.
     bool hasSelection() const;
+    // The entry the requests to the selected device go to: the one with selectedMAC (a click on
+    // the list's empty space resets selectedIndex and keeps the device addressed); -1 for none.
+    int selectedDevice() const;
 
     // ---- What the receiver records ------------------------------------------------------------
+    // The entries an authentication answer is for: its token, an authentication outstanding,
+    // the address it was sent from. Records each; the flags too when it is the selected token.
+    // False when it is for none.
+    bool recordLoginAnswer(const DeviceToken& token, const Ipv4Address& client, bool accepted);
+    // A pairing check answer: the answering device's own state, and bGetCheckBPSAck (with
+    // bBPSActive for the selected device) as the flags have it. False when no entry has the MAC.
+    bool recordPairingAnswer(const MacAddress& mac, bool managed);
+    // An acknowledgement (status 0): the device's own count, and the flags when it is the
+    // selected device. False when it is neither.
+    bool recordAcknowledgement(const MacAddress& mac);
+
     void recordSearchAnswer() { put(bGetSearchAck, true); }
     // After the entry was appended to the table.
     void recordDeviceListed() { put(bPairingDeviceFound, true); }
-    // bAuthOK, then bGetAuthAck.
-    void recordLoginAnswer(bool accepted);
-    // Any device's answer: only bGetCheckBPSAck. The selected device's: its state first.
-    void recordPairingAnswer();
-    void recordSelectedPairingState(bool managed);
-    // bGetConfigureAck, then bConfigureAckSeen.
-    void recordConfigureAcknowledged();
 
     // The eight flags as one value, for tests and diagnostics.
     struct Flags {
@@ -147,6 +178,20 @@ private:
     std::atomic<bool> selectedBPSAnswered{false};
     std::atomic<std::uint64_t> authAnswers{0};
 
+    struct DeviceAnswers {
+        std::atomic<int> lastRequest{0};  // PacketKind of the last request to it
+        std::atomic<std::uint32_t> client{0};  // the address its authentication request carried
+        std::atomic<bool> loginAnswered{false};
+        std::atomic<bool> passwordAccepted{false};
+        std::atomic<std::uint64_t> loginAnswers{0};
+        std::atomic<bool> pairingManaged{false};
+        std::atomic<std::uint64_t> pairingAnswers{0};
+        std::atomic<std::uint64_t> acknowledgements{0};
+    };
+    DeviceAnswers& answersOf(int device);
+    const DeviceAnswers& answersOf(int device) const;
+
+    std::array<DeviceAnswers, kMaxDevices> devices_{};
     std::atomic<int> lastRequestKind{0};  // 1 search, 2 authentication, 3 configure
     std::atomic<int> selectedEntry{0};
     std::atomic<std::uint64_t> selectedMACBits{0};

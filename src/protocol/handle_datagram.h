@@ -20,28 +20,25 @@ enum class DatagramOutcome {
     SearchTableFull,        // 32 devices stored already
     AuthTaken,              // bAuthOK and bGetAuthAck written
     AuthIgnored,            // no authentication outstanding, other token or other adapter
-    ConfigureAcknowledged,  // bGetConfigureAck and bConfigureAckSeen set
-    ConfigureOtherDevice,   // not for the selected device
+    ConfigureAcknowledged,  // recorded for its device (and the flags for the selected one)
+    ConfigureOtherDevice,   // for no device of the table
     ConfigureRefused,       // status other than 0
-    CheckBPSTaken,          // bBPSActive written
-    CheckBPSOtherDevice,    // only bGetCheckBPSAck set
+    CheckBPSTaken,          // recorded for its device (bBPSActive for the selected one)
+    CheckBPSOtherDevice,    // for no device of the table: only bGetCheckBPSAck set
 };
 
 struct HandleResult {
     DatagramOutcome outcome = DatagramOutcome::Unknown;
-    // The receiver throttles itself after these datagrams when no further one is queued: after
-    // an answer it took (a stored search answer, the selected device's pairing state), never
-    // after one it ignored. Anyone on the LAN can send datagrams that are ignored; a pause
-    // after each of them would let a flood fill the socket's queue during every pause, and the
-    // answers that matter would be dropped by the kernel before the receiver ever saw them.
-    bool pauseAfter = false;
 };
 
 // Decrypts `datagram` (up to 740 bytes are looked at; short ones are zero-filled) and applies
 // it to `state`.
-HandleResult handleDatagram(std::span<const std::uint8_t> datagram, ExchangeState& state);
+// `arrivedOn` is the adapter the datagram came in on; a stored device keeps it.
+HandleResult handleDatagram(std::span<const std::uint8_t> datagram, ExchangeState& state,
+                            const Adapter& arrivedOn = {});
 
 // The same for a message that is already decrypted.
-HandleResult handlePlainMessage(const PlainMessage& plain, ExchangeState& state);
+HandleResult handlePlainMessage(const PlainMessage& plain, ExchangeState& state,
+                                const Adapter& arrivedOn = {});
 
 }  // namespace trv81k

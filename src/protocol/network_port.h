@@ -4,6 +4,7 @@
 // wizard's UI tests put an in-memory network of emulated devices in its place.
 
 #include <string_view>
+#include <vector>
 
 #include "protocol/exchange_state.h"
 #include "protocol/wire.h"
@@ -15,6 +16,7 @@ namespace trv81k {
 struct RequestContent {
     std::string_view loginPassword;
     const ConfigureSettings* settings = nullptr;  // none: no configure request can be built
+    int device = -1;  // the table entry the request is for; -1: the selected one
 };
 
 class NetworkPort {
@@ -33,16 +35,20 @@ public:
     // The adapter guard (CheckNICState): read anew on each call.
     virtual bool checkAdapter() = 0;
     virtual bool receiverRunning() const = 0;
+    // The adapters the requests go out on (a search on each of them).
+    virtual std::vector<Adapter> adapters() const = 0;
 
     virtual ExchangeState& state() = 0;
 };
 
 // Applies sendPacket's rules to the shared state and builds the request: the search request
-// sets requestKind 1 and clears bGetAuthAck; the authentication request needs a selected entry
-// and sets requestKind 2; the configure request sets requestKind 3 and is empty without
-// settings (or when they do not fit the message); the pairing check leaves requestKind alone.
-// Empty means: nothing is sent.
+// sets requestKind 1 and clears bGetAuthAck; the authentication request needs a stored entry
+// (the one of the content, else the selected one), sets requestKind 2 and carries `from`, the
+// address of the adapter it goes out on; the configure request sets requestKind 3 and is empty
+// without settings (or when they do not fit the message); the pairing check leaves requestKind
+// alone. Each notes itself for its device. Empty means: nothing is sent.
 std::optional<PlainMessage> prepareRequest(PacketKind kind, ExchangeState& state,
-                                           const RequestContent& content);
+                                           const RequestContent& content,
+                                           const Ipv4Address& from);
 
 }  // namespace trv81k

@@ -1,5 +1,6 @@
 #include "protocol/session.h"
 
+#include <algorithm>
 #include <thread>
 
 #include "platform/adapters.h"
@@ -10,32 +11,53 @@
 namespace trv81k {
 
 std::optional<PlainMessage> prepareRequest(PacketKind kind, ExchangeState& state,
-                                           const RequestContent& content) {
+                                           const RequestContent& content,
+                                           const Ipv4Address& from) {
+    if (kind == PacketKind::Search) {
+        state.setRequestKind(PacketKind::Search);
+        state.clearLoginAnswered();
+        state.noteSearchRequest();
+        return buildSearchRequest();
+    }
+    // Every other request is for one device: the one named, else the selected one.
+    const bool named = content.device >= 0;
+    const int device = named ? content.device : state.selectedDevice();
+    const bool stored = device >= 0 && device < state.table.count();
     switch (kind) {
-        case PacketKind::Search:
-            state.setRequestKind(PacketKind::Search);
-            state.clearLoginAnswered();
-            return buildSearchRequest();
-        case PacketKind::Authentication:
-            if (!state.hasSelection()) {
+        case PacketKind::Authentication: {
+            if (named ? !stored : !state.hasSelection()) {
                 return std::nullopt;
             }
             state.setRequestKind(PacketKind::Authentication);
-            return buildAuthRequest(state.selectedToken(), state.selectedMAC(), state.localIP(),
-                                    content.loginPassword);
+            if (stored) {
+                state.noteRequestTo(device, PacketKind::Authentication, from);
+            }
+            return named ? buildAuthRequest(state.table.at(device).deviceToken,
+                                            state.table.at(device).macAddress, from,
+                                            content.loginPassword)
+                         : buildAuthRequest(state.selectedToken(), state.selectedMAC(), from,
+                                            content.loginPassword);
+        }
         case PacketKind::Configure:
             state.setRequestKind(PacketKind::Configure);
+            if (stored) {
+                state.noteRequestTo(device, PacketKind::Configure, from);
+            }
             if (content.settings == nullptr) {
                 return std::nullopt;
             }
             return buildConfigureRequest(*content.settings);
         case PacketKind::CheckBPS:
-            return buildCheckBPSRequest(state.selectedMAC());
+            return buildCheckBPSRequest(named && stored ? state.table.at(device).macAddress
+                                                        : state.selectedMAC());
+        case PacketKind::Search:
+            break;
     }
     return std::nullopt;
 }
 
-NetworkSession::NetworkSession(Timing timing, PauseFn pause, std::uint16_t port, std::string group)
+NetworkSession::NetworkSession(Timing timing, PauseFn pause, std::uint16_t port,
+                               std::string group)
     : timing_(timing), pause_(std::move(pause)), port_(port), group_(std::move(group)) {
     state_.reset();
 }
@@ -44,41 +66,104 @@ NetworkSession::~NetworkSession() {
     close();
 }
 
-NetworkPort::OpenResult NetworkSession::open() {
-    AddressText address{};
-    AddressText mask{};
-    adapterFound_ = GetNICAddress(address, mask);
-    localIPText_ = address.data();
-    // An adapter named with --interface is used whether or not it holds its address yet.
-    if (const auto chosen = InterfaceOverride()) {
-        state_.setLocalIP(*chosen);
-    } else if (adapterFound_) {
-        state_.setLocalIP(ParseIPv4(localIPText_).value_or(Ipv4Address{}));
-    }
-
+NetworkEndpoint NetworkSession::endpointFor(const Adapter& adapter) const {
     NetworkEndpoint endpoint;
     endpoint.group = group_;
     endpoint.port = port_;
-    endpoint.interfaceAddress = state_.localIP();
+    endpoint.interfaceAddress = adapter.address;
+    return endpoint;
+}
 
-    channel_ = std::make_unique<MulticastSocket>(io_, endpoint, SocketRole::Channel);
-    switch (channel_->status()) {
+std::optional<NetworkPort::OpenResult> NetworkSession::openChannel(const Adapter& adapter) {
+    auto socket = std::make_shared<MulticastSocket>(io_, endpointFor(adapter), SocketRole::Channel);
+    switch (socket->status()) {
         case MulticastSocket::Status::SocketFailed:
-            channel_.reset();
             return OpenResult::SocketFailed;
         case MulticastSocket::Status::BindFailed:
-            channel_.reset();
             return OpenResult::BindFailed;
         case MulticastSocket::Status::Open:
             break;
     }
-    receiver_ = std::make_unique<ReceiveMulticast>(state_, endpoint, timing_);
+    channels_.push_back(Channel{adapter, std::move(socket)});
+    return std::nullopt;
+}
+
+NetworkPort::OpenResult NetworkSession::open() {
+    const AdapterChoice choice = FindAdapters();
+    adapterFound_ = !choice.adapters.empty();
+    if (adapterFound_) {
+        localIPText_ = FormatIPv4(choice.adapters.front().address);
+        state_.setLocalIP(choice.adapters.front().address);
+    }
+    const std::lock_guard lock(sendMutex_);
+    // Without an adapter one channel on the system's choice, so a later search still goes out.
+    const std::vector<Adapter> adapters =
+        adapterFound_ ? choice.adapters : std::vector<Adapter>{Adapter{}};
+    for (const Adapter& adapter : adapters) {
+        if (const auto failure = openChannel(adapter)) {
+            channels_.clear();
+            return *failure;
+        }
+    }
+    receiver_ = std::make_unique<ReceiveMulticast>(state_, endpointFor(Adapter{}),
+                                                   adapterFound_ ? choice.adapters
+                                                                 : std::vector<Adapter>{});
     receiver_->start();
     return OpenResult::Open;
 }
 
+void NetworkSession::refreshAdapters() {
+    const AdapterChoice choice = FindAdapters();
+    for (const Adapter& adapter : choice.adapters) {
+        const bool known = std::any_of(channels_.begin(), channels_.end(),
+                                       [&adapter](const Channel& c) { return c.adapter == adapter; });
+        if (known) {
+            continue;
+        }
+        if (!openChannel(adapter) && receiver_) {
+            receiver_->addAdapter(adapter);
+        }
+    }
+    // The system's choice gives way once a real adapter is there.
+    if (channels_.size() > 1 && channels_.front().adapter.name.empty()) {
+        channels_.erase(channels_.begin());
+    }
+}
+
+NetworkSession::Channel* NetworkSession::channelFor(int device) {
+    if (channels_.empty()) {
+        return nullptr;
+    }
+    if (device >= 0 && device < state_.table.count()) {
+        const Adapter& arrivedOn = state_.table.adapterOf(device);
+        for (Channel& channel : channels_) {
+            if (!arrivedOn.name.empty() && channel.adapter.name == arrivedOn.name) {
+                return &channel;
+            }
+        }
+    }
+    return &channels_.front();
+}
+
 bool NetworkSession::sendPacket(PacketKind kind, const RequestContent& content) {
-    const std::optional<PlainMessage> plain = prepareRequest(kind, state_, content);
+    std::vector<std::shared_ptr<MulticastSocket>> targets;  // kept alive while in use
+    Ipv4Address from = state_.localIP();
+    {
+        const std::lock_guard lock(sendMutex_);
+        if (kind == PacketKind::Search && !channels_.empty()) {
+            refreshAdapters();
+            for (Channel& channel : channels_) {
+                targets.push_back(channel.socket);
+            }
+        } else if (Channel* channel = channelFor(content.device >= 0 ? content.device
+                                                                     : state_.selectedDevice())) {
+            targets.push_back(channel->socket);
+            if (!channel->adapter.name.empty()) {
+                from = channel->adapter.address;
+            }
+        }
+    }
+    const std::optional<PlainMessage> plain = prepareRequest(kind, state_, content, from);
     if (!plain) {
         return false;
     }
@@ -89,17 +174,30 @@ bool NetworkSession::sendPacket(PacketKind kind, const RequestContent& content) 
         pause(timing_.configureBuildPause);
     }
     const Datagram datagram = sealPacket(*plain);
-    if (!channel_ || !channel_->sendToGroup(datagram)) {
-        Trace("Error: send encryption packet fail");
-        return false;
+    bool sent = false;
+    {
+        const std::lock_guard lock(sendMutex_);
+        for (const auto& socket : targets) {
+            sent = socket->sendToGroup(datagram) || sent;
+        }
     }
-    return true;
+    if (!sent) {
+        Trace("Error: send encryption packet fail");
+    }
+    return sent;
 }
 
 void NetworkSession::close() noexcept {
-    if (channel_) {
-        channel_->close();
-        channel_.reset();
+    bool hadChannels = false;
+    {
+        const std::lock_guard lock(sendMutex_);
+        hadChannels = !channels_.empty();
+        for (Channel& channel : channels_) {
+            channel.socket->close();
+        }
+        channels_.clear();
+    }
+    if (hadChannels) {
         pause(timing_.closePause);
     }
     if (receiver_) {
@@ -113,11 +211,26 @@ bool NetworkSession::checkAdapter() {
 }
 
 bool NetworkSession::channelOpen() const {
-    return channel_ && channel_->isOpen();
+    const std::lock_guard lock(sendMutex_);
+    return std::any_of(channels_.begin(), channels_.end(),
+                       [](const Channel& c) { return c.socket->isOpen(); });
 }
+
+std::vector<Adapter> NetworkSession::adapters() const {
+    const std::lock_guard lock(sendMutex_);
+    std::vector<Adapter> adapters;
+    for (const Channel& channel : channels_) {
+        if (!channel.adapter.name.empty()) {
+            adapters.push_back(channel.adapter);
+        }
+    }
+    return adapters;
+}
+
 bool NetworkSession::receiverRunning() const {
     return receiver_ && receiver_->running();
 }
+
 std::uint64_t NetworkSession::datagramsReceived() const {
     return receiver_ ? receiver_->datagramsHandled() : 0;
 }

@@ -1,14 +1,21 @@
 #pragma once
-// The network side of one program run: the adapter found at start-up, the channel, the
-// receiver thread and sendPacket. The wizard's main window owns one; so does the command-line
-// tool, so both run the same discovery and configure code.
+// The network side of one program run: the adapters, a channel on each, the receiver thread and
+// sendPacket. The wizard's main window owns one; so does the command-line tool, so both run the
+// same discovery and configure code.
+//
+// A search goes out on every adapter (looked up anew for each search, so an adapter that came
+// up later is searched too); a request for a device goes out on the adapter the device answered
+// on and, where it carries the program's own address, carries that adapter's.
 
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "platform/adapters.h"
 #include "protocol/channel.h"
 #include "protocol/exchange_state.h"
 #include "protocol/network_port.h"
@@ -27,19 +34,21 @@ public:
     // `port` and `group` are test seams; the product uses the protocol's.
     explicit NetworkSession(Timing timing = {}, PauseFn pause = {},
                             std::uint16_t port = kProtocolPort, std::string group = kGroupAddress);
-    ~NetworkSession() override;  // closes the channel and stops the receiver
+    ~NetworkSession() override;  // closes the channels and stops the receiver
     NetworkSession(const NetworkSession&) = delete;
     NetworkSession& operator=(const NetworkSession&) = delete;
 
-    // Start-up, in order: the adapter lookup (localIPText, and localIP when one was found),
-    // the channel and the receiver.
+    // Start-up, in order: the adapters (localIPText and localIP are the first one's), a channel
+    // on each, the receiver. Without any adapter one channel and the receiver take the system's
+    // choice.
     OpenResult open() override;
 
     // Builds, encrypts and multicasts one request. False when nothing was sent (refused by
-    // prepareRequest, no channel, or the send failed; each traced as described).
+    // prepareRequest, no channel, or every send failed; each traced as described). Safe from
+    // several threads at once.
     bool sendPacket(PacketKind kind, const RequestContent& content) override;
 
-    // Shut the channel down, pause, stop and join the receiver. Errors are swallowed; safe to
+    // Shut the channels down, pause, stop and join the receiver. Errors are swallowed; safe to
     // call twice.
     void close() noexcept override;
     // The adapter guard: CheckNICState.
@@ -52,10 +61,23 @@ public:
     bool adapterFound() const { return adapterFound_; }
     bool channelOpen() const;
     bool receiverRunning() const override;
+    std::vector<Adapter> adapters() const override;
     std::uint64_t datagramsReceived() const;
 
 private:
+    struct Channel {
+        Adapter adapter;  // empty name: the system's choice
+        std::shared_ptr<MulticastSocket> socket;
+    };
+
     void pause(std::chrono::milliseconds duration);
+    // Opens channels for the adapters found now that have none yet (and joins them to the
+    // receiver). Caller holds sendMutex_.
+    void refreshAdapters();
+    std::optional<OpenResult> openChannel(const Adapter& adapter);
+    // The channel a request for table entry `device` goes out on.
+    Channel* channelFor(int device);
+    NetworkEndpoint endpointFor(const Adapter& adapter) const;
 
     Timing timing_;
     PauseFn pause_;
@@ -65,7 +87,8 @@ private:
     std::string localIPText_ = "0.0.0.0";
     bool adapterFound_ = false;
     asio::io_context io_;
-    std::unique_ptr<MulticastSocket> channel_;
+    mutable std::mutex sendMutex_;  // the channels and their list
+    std::vector<Channel> channels_;
     std::unique_ptr<ReceiveMulticast> receiver_;
 };
 

@@ -10,9 +10,9 @@ Timing Timing::scaled(double factor) const {
         return ms{std::max<ms::rep>(1, scaledCount)};
     };
     Timing t = *this;
-    for (ms* field : {&t.searchTick, &t.fastTick, &t.configureTick, &t.loginPause,
-                      &t.loginSuccessPause, &t.pairingPause, &t.configureGrace,
-                      &t.configureBuildPause, &t.receiverPause, &t.closePause}) {
+    for (ms* field :
+         {&t.searchTick, &t.fastTick, &t.configureTick, &t.loginPause, &t.loginSuccessPause,
+          &t.pairingPause, &t.configureGrace, &t.configureBuildPause, &t.closePause}) {
         *field = scale(*field);
     }
     return t;

@@ -17,7 +17,6 @@ struct Timing {
     ms pairingPause{1000};        // after each pairing check request
     ms configureGrace{500};       // after the configure dialog, for a late acknowledgement
     ms configureBuildPause{100};  // after the configure request's fields are written
-    ms receiverPause{100};        // receiver, after most datagrams when its socket is idle
     ms closePause{50};            // between closing the channel and stopping the receiver
 
     // Every duration multiplied by `factor` (at least 1 ms each).

@@ -2,6 +2,10 @@
 
 #include <string>
 
+#include "l10n/profile_reader.h"
+#include "l10n/texts.h"
+#include "ui/accessibility.h"
+
 namespace trv81k {
 
 namespace {
@@ -32,16 +36,23 @@ TBPSIntroForm::TBPSIntroForm(const Services& services, const std::string& langua
         const std::string name = "BPSImage" + std::to_string(i + 1);
         ui_.BPSImage[i] = new Picture(this, name.c_str());
     }
+    // The buttons fill their holders; their faces carry the captions.
     ui_.ClosePanel = new HolderPanel(this, "ClosePanel", look::kSilver);
-    ui_.CloseButtonImage =
-        new Picture(ui_.ClosePanel, "CloseButtonImage", Picture::Pointer::Active);
+    ui_.CloseButtonImage = new FlatPanel(ui_.ClosePanel, "CloseButtonImage");
     ui_.CloseButtonImage->setGeometry(QRect(QPoint(0, 0), kButtonSize));
     ui_.NextPanel = new HolderPanel(this, "NextPanel", look::kSilver);
-    ui_.NextButtonImage = new Picture(ui_.NextPanel, "NextButtonImage", Picture::Pointer::Active);
+    ui_.NextButtonImage = new FlatPanel(ui_.NextPanel, "NextButtonImage");
     ui_.NextButtonImage->setGeometry(QRect(QPoint(0, 0), kButtonSize));
+    for (FlatPanel* button : {ui_.CloseButtonImage, ui_.NextButtonImage}) {
+        button->setPanelColour(QColor());
+        button->setHoverHighlight(false);
+        button->setCursor(Qt::ArrowCursor);
+    }
+    setTabOrder(ui_.CloseButtonImage, ui_.NextButtonImage);
+    setEscapeAction([this] { CloseButtonImageClick(); });
 
-    connect(ui_.CloseButtonImage, &Picture::clicked, this, &TBPSIntroForm::CloseButtonImageClick);
-    connect(ui_.NextButtonImage, &Picture::clicked, this, &TBPSIntroForm::NextButtonImageClick);
+    connect(ui_.CloseButtonImage, &FlatPanel::clicked, this, &TBPSIntroForm::CloseButtonImageClick);
+    connect(ui_.NextButtonImage, &FlatPanel::clicked, this, &TBPSIntroForm::NextButtonImageClick);
     FormCreate(services, languageSection, languageBase);
 }
 
@@ -55,10 +66,24 @@ void TBPSIntroForm::FormCreate(const Services& services, const std::string& lang
     const std::string faces = languageSection == "German"   ? "de"
                               : languageSection == "French" ? "fr"
                                                             : "en";
-    ui_.CloseButtonImage->setImage(services.windowPicture("bps_close_" + faces));
-    ui_.NextButtonImage->setImage(services.windowPicture("bps_next_" + faces));
+    ui_.CloseButtonImage->setFace(services.windowPicture("bps_close_" + faces));
+    ui_.NextButtonImage->setFace(services.windowPicture("bps_next_" + faces));
     // Cut to its shape already, so that it is placed by the part it shows.
     ApplyRoundRectShape(this, kPictureWidth, kPictureHeight, kCornerSize, kCornerSize);
+
+    const ProfileReader reader(services.languageFile);
+    const auto text = [&](const std::string& key) {
+        return QString::fromStdString(reader.ReadString(languageSection, key, ""));
+    };
+    title_ = text(std::string(kWindowTitleKey));
+    ui_.CloseButtonImage->setCaption(text("CloseButtonImage_Name"));
+    ui_.NextButtonImage->setCaption(text("NextButtonImage_Name"));
+    for (std::size_t i = 0; i < ui_.BPSImage.size(); ++i) {
+        const std::string picture = "BPSImage" + std::to_string(i + 1);
+        ui_.BPSImage[i]->setAccessibleName(text(picture + "_Heading"));
+        ui_.BPSImage[i]->setAccessibleDescription(text(picture + "_Text"));
+    }
+    setWindowTitle(title_);
     centreOnScreen();
 }
 
@@ -110,6 +135,11 @@ void TBPSIntroForm::ShowIntroStep(int step) {
         ui_.ClosePanel->show();
         ui_.NextPanel->show();
     }
+    NameWindow(this, title_, picture->accessibleName(), picture->accessibleDescription());
+    FlatPanel* defaultButton = step == kLastStep ? ui_.CloseButtonImage : ui_.NextButtonImage;
+    ui_.NextButtonImage->setDefault(defaultButton == ui_.NextButtonImage);
+    ui_.CloseButtonImage->setDefault(defaultButton == ui_.CloseButtonImage);
+    defaultButton->setFocus(Qt::OtherFocusReason);
 }
 
 void TBPSIntroForm::NextButtonImageClick() {

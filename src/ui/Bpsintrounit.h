@@ -1,6 +1,7 @@
 #pragma once
 // The pairing introduction: three pictures that show where the Button Pair Setup button is and
-// how it is used, with picture buttons Close and Next.
+// how it is used, with buttons Close and Next whose faces are pictures. Next is the default
+// button while there is a next picture, Close on the last; Escape closes.
 
 #include <array>
 #include <string>
@@ -33,15 +34,16 @@ private:
     struct Design {
         std::array<Picture*, 3> BPSImage{};  // BPSImage1 .. BPSImage3
         HolderPanel* ClosePanel = nullptr;
-        Picture* CloseButtonImage = nullptr;
+        FlatPanel* CloseButtonImage = nullptr;
         HolderPanel* NextPanel = nullptr;
-        Picture* NextButtonImage = nullptr;
+        FlatPanel* NextButtonImage = nullptr;
     };
 
     void FormCreate(const Services& services, const std::string& languageSection, int languageBase);
     void FormShow();
 
     Design ui_;
+    QString title_;  // the windows' title
 };
 
 }  // namespace trv81k

@@ -4,6 +4,7 @@
 
 #include "l10n/texts.h"
 #include "ui/Mainunit.h"
+#include "ui/accessibility.h"
 #include "ui/input_filters.h"
 #include "ui/pause.h"
 
@@ -49,6 +50,14 @@ TLoginForm::TLoginForm(TMainForm& main)
     connect(ui_.EnterPanel, &FlatPanel::clicked, this, &TLoginForm::EnterPanelClick);
     connect(ui_.Image1, &Picture::mouseMoved, this,
             [this] { ui_.EnterPanel->setCaptionColour(look::kCaption); });
+    // The keyboard: the password, then Enter, which Return presses from the box as well;
+    // Escape leaves the dialog for the list.
+    setTabOrder(ui_.PasswordEdit, ui_.EnterPanel);
+    ui_.EnterPanel->setDefault(true);
+    setEscapeAction([this] {
+        main_.exchange().clearSearchAnswered();
+        done(QDialog::Rejected);
+    });
     FormCreate();
 }
 
@@ -66,7 +75,18 @@ void TLoginForm::FormCreate() {
         ui_.EnterPanel->setCaption(QString::fromStdString(
             reader.ReadString(main_.languageSection, kLoginFormKeys[0], "")));
     }
+    const QString heading = main_.AccessibleText("LoginForm_Heading");
+    const QString instruction = main_.AccessibleText("LoginForm_Text");
+    NameWindow(this, main_.AccessibleText(kWindowTitleKey), heading, instruction);
+    ui_.Image1->setAccessibleName(heading);
+    ui_.Image1->setAccessibleDescription(instruction);
+    ui_.PasswordEdit->setAccessibleName(main_.AccessibleText("LoginPasswordEdit_Name"));
     centreOnScreen();
+}
+
+void TLoginForm::showEvent(QShowEvent* event) {
+    FramelessDialog::showEvent(event);
+    ui_.PasswordEdit->setFocus(Qt::OtherFocusReason);  // each time, as the dialog opens
 }
 
 void TLoginForm::EnterPanelClick() {
@@ -97,11 +117,6 @@ bool TLoginForm::eventFilter(QObject* watched, QEvent* event) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             EnterPanelClick();
-            return true;
-        }
-        if (key == Qt::Key_Escape) {
-            main_.exchange().clearSearchAnswered();
-            done(QDialog::Rejected);
             return true;
         }
     }

@@ -21,6 +21,7 @@
 #include "ui/Loginunit.h"
 #include "ui/Searchfailunit.h"
 #include "ui/Searchunit.h"
+#include "ui/accessibility.h"
 #include "ui/input_filters.h"
 #include "ui/pause.h"
 
@@ -123,6 +124,9 @@ TMainForm::TMainForm(Services services)
 
     // Before the creation handler: a clean exchange state (flags clear, table empty).
     exchange().reset();
+    // A screen reader meets the wizard as a window (the toolkit's default for a plain widget is
+    // an unnamed panel).
+    ExposeAsWindow(staticMetaObject.className());
 
     BuildDesign();
     FormCreate();
@@ -258,6 +262,10 @@ void TMainForm::BuildDesign() {
     ui_.LABEL_PSK_KEY_MAX =
         MakeLabel(this, "LABEL_PSK_KEY_MAX", PixelFont("Arial", 11, true), look::kBlack, QColor());
     ui_.LABEL_PSK_KEY_MAX->setText(QStringLiteral("64"));
+    for (QComboBox* list : {ui_.DHCPModeComboBox, ui_.ChannelComboBox, ui_.NetModeComboBox,
+                            ui_.SecurityComboBox, ui_.EncryptionComboBox}) {
+        KeepClosedListQuiet(list);
+    }
 
     // Confirmation page: values in the boxes of the picture, the key's note under them.
     const QFont confirmFont = PixelFont("Arial", 11);
@@ -342,6 +350,7 @@ void TMainForm::LoadLanguageTexts() {
     {
         const ProfileReader reader = OpenLanguageFile();
         texts = LoadMainWindowTexts(reader, languageSection);
+        accessibleTexts = LoadAccessibleTexts(reader, languageSection);
     }
     for (const std::string_view key : kMainWindowCaptionKeys) {
         if (auto* panel = qobject_cast<FlatPanel*>(Control(key))) {
@@ -351,6 +360,7 @@ void TMainForm::LoadLanguageTexts() {
     ui_.ShowPasswordCheckBox->setText(Text("ShowPasswordCheckBox"));
     ui_.NoteKeyLabel->setText(Text("NoteKeyLabel"));
     LoadPictures();
+    NameControls();
 }
 
 void TMainForm::LoadPictures() {
@@ -378,36 +388,14 @@ void TMainForm::PlaceCommonControls() {
     // The buttons, the manual-entry holder, the list, the radio buttons and the confirmation
     // labels at their creation positions.
     static constexpr std::string_view kCommon[] = {
-        "SetupPanel",
-        "UserguidePanel",
-        "BackPanel",
-        "NextPanel",
-        "YesPanel",
-        "NoPanel",
-        "RegPanel",
-        "ClickHerePanel",
-        "WhereBPSPanel",
-        "PairingBusySign",
-        "WlanManualPanel",
-        "EnterManuallyLabel",
-        "APListView",
-        "RadioBtnDisble",
-        "RadioBtnWEP",
-        "RadioBtnPSK",
-        "RadioBtnWPARadius",
-        "NewNameLabel",
-        "NewPasswordLabel",
-        "ShowPasswordCheckBox",
-        "NewIPModeLabel",
-        "NewIPLabel",
-        "NewNetmaskLabel",
-        "NewGatewayLabel",
-        "NewSSIDLabel",
-        "NewChannelLabel",
-        "NewNetModeLabel",
-        "NewWepLabel",
-        "NewKeyLabel",
-        "NoteKeyLabel",
+        "SetupPanel",        "UserguidePanel",  "BackPanel",        "NextPanel",
+        "YesPanel",          "NoPanel",         "RegPanel",         "ClickHerePanel",
+        "WhereBPSPanel",     "PairingBusySign", "WlanManualPanel",  "EnterManuallyLabel",
+        "APListView",        "RadioBtnDisble",  "RadioBtnWEP",      "RadioBtnPSK",
+        "RadioBtnWPARadius", "NewNameLabel",    "NewPasswordLabel", "ShowPasswordCheckBox",
+        "NewIPModeLabel",    "NewIPLabel",      "NewNetmaskLabel",  "NewGatewayLabel",
+        "NewSSIDLabel",      "NewChannelLabel", "NewNetModeLabel",  "NewWepLabel",
+        "NewKeyLabel",       "NoteKeyLabel",
     };
     for (const std::string_view name : kCommon) {
         const ControlGeometry* geometry = FindDefaultPlacement(name);
@@ -477,6 +465,11 @@ void TMainForm::FormActivate() {
 
 QString TMainForm::Text(std::string_view key) const {
     const std::string& text = texts.get(key);
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QString TMainForm::AccessibleText(std::string_view key) const {
+    const std::string& text = accessibleTexts.get(key);
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
@@ -605,6 +598,8 @@ void TMainForm::LoadPage(int page) {
                 break;
         }
     }
+    ApplyPageKeys(page);
+    DescribePage(page);
     show();
     raise();
     activateWindow();
@@ -645,6 +640,117 @@ void TMainForm::FillWirelessSettingsPage() {
     ui_.ChannelComboBox->setCurrentIndex(listed ? channel - 1 : 5);
 }
 
+// ---- Keyboard and screen reader ---------------------------------------------------------
+
+void TMainForm::NameControls() {
+    setWindowTitle(AccessibleText(kWindowTitleKey));
+    for (const PageLayout& layout : kPageTable) {
+        Picture* picture = PagePicture(layout.page);
+        picture->setAccessibleName(AccessibleText(PageHeadingKey(layout.page)));
+        picture->setAccessibleDescription(AccessibleText(PageTextKey(layout.page)));
+    }
+    // The fields, lists and radio buttons whose captions are drawn beside them.
+    for (const std::string_view key : kAccessibleKeys) {
+        constexpr std::string_view kName = "_Name";
+        if (!key.ends_with(kName)) {
+            continue;
+        }
+        const std::string_view name = key.substr(0, key.size() - kName.size());
+        QWidget* control = Control(name);
+        if (control == nullptr || qobject_cast<QLabel*>(control) != nullptr) {
+            continue;  // another window's control, or a value named with it when it is shown
+        }
+        NameField(control, AccessibleText(key));
+        control->setAccessibleDescription(AccessibleText(std::string(name) + "_Text"));
+    }
+    ui_.LABEL_PSK_KEY_MAX->setAccessibleName(AccessibleText("LABEL_PSK_KEY_MAX_Name") +
+                                             QLatin1Char(' ') + ui_.LABEL_PSK_KEY_MAX->text());
+}
+
+void TMainForm::ApplyPageKeys(int page) {
+    if (defaultButton_ != nullptr) {
+        defaultButton_->setDefault(false);
+    }
+    defaultButton_ = nullptr;
+    const PageKeys* keys = FindPageKeys(page);
+    if (keys == nullptr) {
+        return;
+    }
+    defaultButton_ = qobject_cast<FlatPanel*>(Control(keys->defaultButton));
+    if (defaultButton_ != nullptr) {
+        defaultButton_->setDefault(true);
+    }
+    QWidget* previous = nullptr;
+    QWidget* firstField = nullptr;
+    for (const char* name : keys->order()) {
+        QWidget* control = Control(name);
+        if (control == nullptr) {
+            continue;
+        }
+        if (previous != nullptr) {
+            setTabOrder(previous, control);
+        }
+        previous = control;
+        const bool field = qobject_cast<FlatPanel*>(control) == nullptr;
+        if (firstField == nullptr && field && control->isVisibleTo(this) && control->isEnabled()) {
+            firstField = control;
+        }
+    }
+    // In a group of radio buttons the chosen one takes the focus.
+    if (auto* radio = qobject_cast<QRadioButton*>(firstField)) {
+        for (QRadioButton* other :
+             {ui_.RadioBtnDisble, ui_.RadioBtnWEP, ui_.RadioBtnPSK, ui_.RadioBtnWPARadius}) {
+            if (other->isChecked()) {
+                radio = other;
+            }
+        }
+        firstField = radio;
+    }
+    QWidget* focus = firstField != nullptr ? firstField : defaultButton_;
+    if (focus != nullptr) {
+        focus->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+void TMainForm::DescribePage(int page) {
+    const QString title = AccessibleText(kWindowTitleKey);
+    NameWindow(this, title, AccessibleText(PageHeadingKey(page)),
+               AccessibleText(PageTextKey(page)));
+    if (page == PAGE_CONFIRM) {
+        const auto device = DeviceValueLabels();
+        const auto wireless = WirelessValueLabels();
+        std::vector<QLabel*> values(device.begin(), device.end());
+        values.insert(values.end(), wireless.begin(), wireless.end());
+        values.push_back(ui_.NoteKeyLabel);
+        for (QLabel* label : values) {
+            // The value whole, as it is written (its lines joined again).
+            const QVariant whole = label->property(kWholeValue);
+            label->setAccessibleName(
+                CaptionedValue(AccessibleText(label->objectName().toStdString() + "_Name"),
+                               whole.isValid() ? whole.toString() : label->text()));
+        }
+    }
+}
+
+void TMainForm::keyPressEvent(QKeyEvent* event) {
+    // The keys the focused control did not take.
+    const int key = event->key();
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter) &&
+        (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        if (defaultButton_ != nullptr && defaultButton_->isVisible() &&
+            defaultButton_->isEnabled()) {
+            event->accept();
+            defaultButton_->click();
+            return;
+        }
+    } else if (key == Qt::Key_Escape && ui_.BackPanel->isVisible()) {
+        event->accept();
+        ui_.BackPanel->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
 // ---- Access-point list --------------------------------------------------------------------
 
 void TMainForm::FillAccessPointList() {
@@ -683,6 +789,7 @@ void TMainForm::ShowStatus(int index) {
 
     const DeviceTable& table = exchange().table;
     if (index < 0 || index >= table.count()) {
+        NameStatusValues();
         return;
     }
     wizard.currentDevice = table.at(index);
@@ -703,6 +810,7 @@ void TMainForm::ShowStatus(int index) {
     ui_.Label_One_Or_More_Wireless_WEP->setText(
         QString::fromUtf8(security.data(), static_cast<qsizetype>(security.size())));
 
+    NameStatusValues();
     PagePicture(PAGE_STEP_5_SELECT_AP)->lower();
     for (QLabel* label : StatusLabels()) {
         const std::string name = label->objectName().toStdString();
@@ -710,6 +818,20 @@ void TMainForm::ShowStatus(int index) {
             label->resize(geometry->width, label->height());
         }
         label->show();
+    }
+}
+
+void TMainForm::NameStatusValues() {
+    // A screen reader hears each value with the caption the picture shows beside it (the
+    // channel's line starts with its own caption).
+    const QString channelCaption = Text("label_One_Or_More_Wireless_Channel");
+    for (QLabel* label : StatusLabels()) {
+        QString value = label->text();
+        if (label == ui_.Label_One_Or_More_Wireless_Channel && value.startsWith(channelCaption)) {
+            value.remove(0, channelCaption.size());
+        }
+        label->setAccessibleName(CaptionedValue(
+            AccessibleText(label->objectName().toStdString() + "_Name"), value.trimmed()));
     }
 }
 

@@ -56,6 +56,9 @@ inline constexpr char kRegistrationUrl[] = "https://trv81k.example.org/registrat
 inline constexpr char kMixedCipherItem[] = "TKIP+AES";
 // The confirmation page's picture on the pairing road (of the language's pictures).
 inline constexpr int kPairingConfirmPicture = 13;
+// The property of a value label of the confirmation page that holds its value whole, where the
+// label shows it on more than one line.
+inline constexpr char kWholeValue[] = "wholeValue";
 
 // The dialogs the main window opens. They are created after it (they read the language it has
 // chosen), so the window set hands them over once they exist.
@@ -80,8 +83,9 @@ public:
     std::string languageSection;  // "English", "German" or "French"
     int languageBase = 0;         // 100, 200 or 300
     int nCurrentPage = PAGE_NONE;
-    WizardState wizard;  // the settings to write, the login password and currentDevice
-    Texts texts;         // the 45 main-window texts
+    WizardState wizard;     // the settings to write, the login password and currentDevice
+    Texts texts;            // the 45 main-window texts
+    Texts accessibleTexts;  // what a screen reader gets (kAccessibleKeys)
 
     // False when the channel could not be set up: the message was shown and the program ends.
     bool started() const { return started_; }
@@ -96,6 +100,8 @@ public:
     const Timing& timing() const { return services_.timing; }
     // A main-window text (Language.ini, UTF-8) as shown.
     QString Text(std::string_view key) const;
+    // A text for the screen reader (kAccessibleKeys).
+    QString AccessibleText(std::string_view key) const;
     // Language.ini, opened for one window's set-up.
     ProfileReader OpenLanguageFile() const;
     // The warning box with the text of a Language.ini key.
@@ -153,6 +159,8 @@ protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // Return presses the page's default button, Escape the Back button where the page has one.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     // The controls, by their design names (also their objectName).
@@ -235,6 +243,12 @@ private:
     void OpenNetwork();
     void FormActivate();
     void ApplyPagePlacement(int page);
+    // The names and descriptions of the controls whose captions the pictures carry.
+    void NameControls();
+    // The page's reading order, default button and first focus.
+    void ApplyPageKeys(int page);
+    // The window's name and description for the page, and the names of its values.
+    void DescribePage(int page);
     // The page's picture (nullptr for pages without one).
     Picture* PagePicture(int page) const;
     const std::vector<QWidget*>& PageControls(int page) const;
@@ -244,6 +258,8 @@ private:
     std::array<QLabel*, 7> StatusLabels() const;
     void SearchForAccessPoints();
     void FillAccessPointList();
+    // The status box's values named with their captions.
+    void NameStatusValues();
     void FillBasicSettingsPage();
     void FillWirelessSettingsPage();
     void ChooseEntry(int index);
@@ -283,6 +299,7 @@ private:
     QString listHint_;
     std::array<std::vector<QWidget*>, kPageSlots> pageControls_{};  // from the page table
     std::vector<FlatPanel*> hoverPanels_;  // the buttons ResetPanelFontColors covers
+    FlatPanel* defaultButton_ = nullptr;   // of the page shown
     // The confirmation page's pictures: the wireless settings written, or left to the pairing.
     QImage confirmPicture_;
     QImage pairingConfirmPicture_;

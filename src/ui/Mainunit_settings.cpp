@@ -124,6 +124,7 @@ void ShowInFull(QLabel* label, const QString& text) {
     }
     lines << line;
     label->setText(lines.join(QLatin1Char('\n')));
+    label->setProperty(kWholeValue, text);
 }
 
 }  // namespace

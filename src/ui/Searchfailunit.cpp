@@ -2,6 +2,7 @@
 
 #include "l10n/texts.h"
 #include "ui/Mainunit.h"
+#include "ui/accessibility.h"
 
 namespace trv81k {
 
@@ -30,6 +31,9 @@ TSearchFailForm::TSearchFailForm(TMainForm& main)
     // The holder turns the caption to a colour of its own (not the one before the first hover).
     connect(ui_.Panel1, &HolderPanel::mouseMoved, this,
             [this] { ui_.ContinuePanel->setCaptionColour(look::kCaptionLeft); });
+    // Continue is the only way on: Return and Escape both take it.
+    ui_.ContinuePanel->setDefault(true);
+    setEscapeAction([this] { ContinuePanelClick(); });
     FormCreate();
 }
 
@@ -42,6 +46,12 @@ void TSearchFailForm::FormCreate() {
     const ProfileReader reader = main_.OpenLanguageFile();
     ui_.ContinuePanel->setCaption(QString::fromStdString(
         reader.ReadString(main_.languageSection, kSearchFailFormKeys[0], "")));
+    const QString heading = main_.AccessibleText("SearchFailForm_Heading");
+    const QString instruction = main_.AccessibleText("SearchFailForm_Text");
+    NameWindow(this, main_.AccessibleText(kWindowTitleKey), heading, instruction);
+    ui_.Image1->setAccessibleName(heading);
+    ui_.Image1->setAccessibleDescription(instruction);
+    ui_.ContinuePanel->setFocus(Qt::OtherFocusReason);
 }
 
 void TSearchFailForm::ContinuePanelClick() {

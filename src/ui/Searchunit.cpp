@@ -6,6 +6,7 @@
 
 #include "l10n/texts.h"
 #include "ui/Mainunit.h"
+#include "ui/accessibility.h"
 
 namespace trv81k {
 
@@ -150,6 +151,12 @@ void TSearchForm::LoadLabelTexts(std::string_view key1, std::string_view key2) {
     for (QLabel* label : {ui_.Label1, ui_.Label2}) {
         label->resize(label->sizeHint().width(), label->height());
     }
+    // The first line says what the dialog waits for ("Configuring the TRV81K," reads on).
+    QString heading = ui_.Label1->text().trimmed();
+    while (heading.endsWith(QLatin1Char(','))) {
+        heading.chop(1);
+    }
+    NameWindow(this, main_.AccessibleText(kWindowTitleKey), heading, QString());
 }
 
 bool TSearchForm::cellFilled(std::size_t index) const {

@@ -2,6 +2,7 @@
 
 #include "l10n/profile_reader.h"
 #include "l10n/texts.h"
+#include "ui/accessibility.h"
 
 namespace trv81k {
 
@@ -31,6 +32,8 @@ TWPARadiusNoteForm::TWPARadiusNoteForm(const Services& services, const std::stri
     connect(ui_.OKPanel, &FlatPanel::clicked, this, &TWPARadiusNoteForm::OKPanelClick);
     connect(ui_.Panel1, &HolderPanel::mouseMoved, this,
             [this] { ui_.OKPanel->setCaptionColour(look::kCaption); });
+    ui_.OKPanel->setDefault(true);
+    setEscapeAction([this] { OKPanelClick(); });
     FormCreate(services, languageSection, languageBase);
 }
 
@@ -43,6 +46,15 @@ void TWPARadiusNoteForm::FormCreate(const Services& services, const std::string&
     const ProfileReader reader(services.languageFile);
     ui_.OKPanel->setCaption(
         QString::fromStdString(reader.ReadString(languageSection, kWPARadiusNoteFormKeys[0], "")));
+    const auto text = [&](std::string_view key) {
+        return QString::fromStdString(reader.ReadString(languageSection, key, ""));
+    };
+    const QString heading = text("WPARadiusNoteForm_Heading");
+    const QString note = text("WPARadiusNoteForm_Text");
+    NameWindow(this, text(kWindowTitleKey), heading, note);
+    ui_.Image9->setAccessibleName(heading);
+    ui_.Image9->setAccessibleDescription(note);
+    ui_.OKPanel->setFocus(Qt::OtherFocusReason);
 }
 
 void TWPARadiusNoteForm::OKPanelClick() {

@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPainterPath>
 #include <QPalette>
 #include <QPixmap>
@@ -66,50 +67,87 @@ void ApplyRoundRectShape(QWidget* window, int right, int bottom, int ellipseWidt
 // ---- FlatPanel ----------------------------------------------------------------------------
 
 FlatPanel::FlatPanel(QWidget* parent, const char* name, const QString& designCaption)
-    : QLabel(parent) {
+    : QPushButton(parent) {
     setObjectName(QString::fromLatin1(name));
-    setTextFormat(Qt::PlainText);
-    setAlignment(Qt::AlignCenter);
-    setText(designCaption);
+    setCaption(designCaption);
     setCursor(Qt::PointingHandCursor);
     setMouseTracking(true);
-    setPanelColour(look::kButtonGreen);
-    setCaptionColour(look::kCaption);
+    // The keyboard reaches it (Tab); a click leaves the focus where it was, in the field the
+    // user was typing in.
+    setFocusPolicy(Qt::TabFocus);
+    // A window names its default button itself; the focus does not move it.
+    setAutoDefault(false);
 }
 
 void FlatPanel::setCaptionColour(const QColor& colour) {
-    captionColour_ = colour;
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    palette.setColor(QPalette::Text, colour);
-    setPalette(palette);
+    if (colour != captionColour_) {
+        captionColour_ = colour;
+        update();
+    }
 }
 
 void FlatPanel::setPanelColour(const QColor& colour) {
-    SetBackground(this, colour);
+    panelColour_ = colour;
+    update();
+}
+
+void FlatPanel::setCaption(const QString& caption) {
+    setText(caption);
+    // An '&' is a character of the caption, not the mark of a shortcut key.
+    setShortcut(QKeySequence());
+}
+
+void FlatPanel::setWordWrap(bool on) {
+    wordWrap_ = on;
+    update();
+}
+
+void FlatPanel::setFace(const QImage& face) {
+    face_ = face;
+    update();
+}
+
+void FlatPanel::paintEvent(QPaintEvent* /*event*/) {
+    QPainter painter(this);
+    if (panelColour_.isValid()) {
+        painter.fillRect(rect(), panelColour_);
+    }
+    if (!face_.isNull()) {
+        painter.drawImage(QPoint(0, 0), face_);
+    } else {
+        painter.setPen(captionColour_);
+        painter.setFont(font());
+        painter.drawText(rect(), Qt::AlignCenter | (wordWrap_ ? Qt::TextWordWrap : 0), text());
+    }
+    if (hasFocus()) {
+        // Two pixels along the inside of the edge: the caption keeps its room.
+        constexpr int kRing = 2;
+        painter.setPen(QPen(look::kFocusRing, kRing, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(
+            QRectF(rect()).adjusted(kRing / 2.0, kRing / 2.0, -kRing / 2.0, -kRing / 2.0));
+    }
+}
+
+void FlatPanel::keyPressEvent(QKeyEvent* event) {
+    // Return presses the button that has the focus, whether or not it is the default one.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->accept();
+        click();
+        return;
+    }
+    QPushButton::keyPressEvent(event);
 }
 
 void FlatPanel::mouseMoveEvent(QMouseEvent* event) {
+    QPushButton::mouseMoveEvent(event);
     if (hoverHighlight_) {
         setCaptionColour(look::kCaptionHover);
     }
     emit mouseMoved();
+    // The move stays here: the surface around the button must not see it (it would turn the
+    // caption back at once).
     event->accept();
-}
-
-void FlatPanel::mousePressEvent(QMouseEvent* event) {
-    pressed_ = event->button() == Qt::LeftButton;
-    event->accept();
-}
-
-void FlatPanel::mouseReleaseEvent(QMouseEvent* event) {
-    const bool click = pressed_ && event->button() == Qt::LeftButton &&
-                       rect().contains(event->position().toPoint());
-    pressed_ = false;
-    event->accept();
-    if (click) {
-        emit clicked();
-    }
 }
 
 // ---- HolderPanel --------------------------------------------------------------------------
@@ -297,9 +335,12 @@ void FramelessDialog::centreOn(const QWidget* other) {
 }
 
 void FramelessDialog::keyPressEvent(QKeyEvent* event) {
-    // QDialog would take Escape as cancel; these dialogs have no cancel key.
+    // QDialog would take Escape as cancel (reject); here each dialog says what it means.
     if (event->key() == Qt::Key_Escape) {
         event->accept();
+        if (escapeAction_) {
+            escapeAction_();
+        }
         return;
     }
     QDialog::keyPressEvent(event);

@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QPoint>
+#include <QPushButton>
 #include <QRegion>
 #include <QWidget>
 #include <functional>
@@ -29,6 +30,9 @@ inline const QColor kSilver{192, 192, 192};     // disabled fields
 inline const QColor kProgressFill{0, 102, 51};  // filled progress cell (3368448)
 inline const QColor kBlack{0, 0, 0};
 inline const QColor kLinkBlue{0, 0, 255};
+// The keyboard focus ring of the buttons: the design's dark green, which stands out on the
+// button green and on white alike.
+inline const QColor& kFocusRing = kProgressFill;
 }  // namespace look
 
 // A font by family name with a size in pixels (fontconfig substitutes missing families).
@@ -48,10 +52,13 @@ QRegion RoundRectRegion(int left, int top, int right, int bottom, int ellipseWid
 void ApplyRoundRectShape(QWidget* window, int right, int bottom, int ellipseWidth,
                          int ellipseHeight);
 
-// The panel used as a button: a flat label in button green with a centred caption, dark at
+// The panel used as a button: a flat panel in button green with a centred caption, dark at
 // rest and black while the pointer moves over it; the surface around it turns it back
-// (setCaptionColour) from its own mouse-move handler. Emits clicked() for a left click.
-class FlatPanel : public QLabel {
+// (setCaptionColour) from its own mouse-move handler. It is a real push button: the keyboard
+// reaches it (Tab; a click leaves the focus where it was), Space and Return press it, it can
+// be a dialog's default button, and a screen reader meets a push button named by its caption.
+// A ring in the focus colour shows where the keyboard focus is. Emits clicked() when pressed.
+class FlatPanel : public QPushButton {
     Q_OBJECT
 public:
     explicit FlatPanel(QWidget* parent, const char* name, const QString& designCaption = {});
@@ -61,24 +68,33 @@ public:
     QColor captionColour() const { return captionColour_; }
     // Background colour; an invalid colour makes the panel transparent.
     void setPanelColour(const QColor& colour);
+    QColor panelColour() const { return panelColour_; }
     // Whether the pointer changes the caption (the pairing help link does not change).
     void setHoverHighlight(bool on) { hoverHighlight_ = on; }
     // Sets the caption as plain text (no mnemonics, no markup).
-    void setCaption(const QString& caption) { setText(caption); }
+    void setCaption(const QString& caption);
+    // Breaks a long caption into lines.
+    void setWordWrap(bool on);
+    bool wordWrap() const { return wordWrap_; }
+    // A picture that carries the caption itself (the pairing introduction's buttons): drawn
+    // from the top left corner instead of the caption, which then only names the button.
+    void setFace(const QImage& face);
+    const QImage& face() const { return face_; }
 
 signals:
-    void clicked();
     void mouseMoved();
 
 protected:
+    void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     QColor captionColour_ = look::kCaption;
+    QColor panelColour_ = look::kButtonGreen;
+    QImage face_;
     bool hoverHighlight_ = true;
-    bool pressed_ = false;
+    bool wordWrap_ = false;
 };
 
 // A coloured panel that holds other controls. It keeps the clicks that land on it (no window
@@ -137,8 +153,9 @@ void EnableSurfaceDrag(QWidget* window, std::function<void()> onSurfaceMove = {}
 void OnSurfaceMove(QWidget* window, std::function<void()> onSurfaceMove);
 
 // Borderless dialog of the window set: no caption bar, the base font, created hidden. No key
-// closes it on its own (Escape is not a cancel button here), and the window system's close
-// request is refused: each dialog is closed by its own controls.
+// closes it on its own: Escape runs the dialog's escape action (its way back or out, where it
+// has one), and the window system's close request is refused: each dialog is closed by its
+// own controls.
 class FramelessDialog : public QDialog {
     Q_OBJECT
 public:
@@ -148,10 +165,15 @@ public:
     // window; either way wholly on that window's screen.
     void centreOnScreen();
     void centreOn(const QWidget* other);
+    // What Escape does (nothing until set).
+    void setEscapeAction(std::function<void()> action) { escapeAction_ = std::move(action); }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+
+private:
+    std::function<void()> escapeAction_;
 };
 
 }  // namespace trv81k

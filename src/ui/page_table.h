@@ -7,6 +7,7 @@
 #include <array>
 #include <cstddef>
 #include <span>
+#include <string_view>
 
 namespace trv81k {
 
@@ -82,6 +83,60 @@ inline constexpr PageLayout kPageTable[] = {
     {PAGE_CONGRATULATION, "ImageCongratulation", {"RegPanel", "ExitPanel"}},
 };
 
+// The keyboard on a page: the controls that take the focus, in reading order (Tab walks them
+// in this order, Shift+Tab back), and the default button, which Return anywhere on the page
+// presses (Next where the page has it). A page is shown with the focus in its first field, or
+// on its default button where it has no field.
+struct PageKeys {
+    int page = PAGE_NONE;
+    const char* defaultButton = nullptr;
+    std::array<const char*, kMaxPageControls> readingOrder{};
+
+    constexpr std::span<const char* const> order() const {
+        std::size_t count = 0;
+        while (count < readingOrder.size() && readingOrder[count] != nullptr) {
+            ++count;
+        }
+        return {readingOrder.data(), count};
+    }
+};
+
+// Every page of kPageTable, in the same order. The buttons of the bottom row read from left to
+// right; on the pairing page the help link under the instruction comes before the manual entry
+// beside it.
+inline constexpr PageKeys kPageKeys[] = {
+    {PAGE_WELCOME,
+     "ClickHerePanel",
+     {"ClickHerePanel", "SetupPanel", "UserguidePanel", "ExitPanel"}},
+    {PAGE_STEP_1_CONNECT_NETWORK, "NextPanel", {"ExitPanel", "NextPanel"}},
+    {PAGE_STEP_2_CONNECT_AP, "NextPanel", {"BackPanel", "NextPanel"}},
+    {PAGE_STEP_3_POWER_ON, "NextPanel", {"BackPanel", "NextPanel"}},
+    {PAGE_STEP_4_CHECK_STATUS, "NextPanel", {"ExitPanel", "BackPanel", "NextPanel"}},
+    {PAGE_STEP_5_SELECT_AP, "YesPanel", {"APListView", "ExitPanel", "NoPanel", "YesPanel"}},
+    {PAGE_STEP_6_BASIC_SETTINGS,
+     "NextPanel",
+     {"DeviceNameEdit", "PasswordEdit", "DHCPModeComboBox", "IPEdit", "NetmaskEdit", "GatewayEdit",
+      "BackPanel", "NextPanel"}},
+    {PAGE_SECURE_1_CONFIGURE_WIRELESS,
+     "NextPanel",
+     {"WhereBPSPanel", "EnterManuallyLabel", "ExitPanel", "BackPanel", "NextPanel"}},
+    {PAGE_SECURE_2_WIRELESS_SETTINGS,
+     "NextPanel",
+     {"SSIDEdit", "ChannelComboBox", "NetModeComboBox", "ExitPanel", "BackPanel", "NextPanel"}},
+    {PAGE_SECURE_3_SECURITY_SETTINGS,
+     "NextPanel",
+     {"RadioBtnDisble", "RadioBtnWEP", "RadioBtnPSK", "RadioBtnWPARadius", "BackPanel",
+      "NextPanel"}},
+    {PAGE_SECURE_4_WEP,
+     "NextPanel",
+     {"SecurityComboBox", "PassphraseEdit", "Key1Edit", "BackPanel", "NextPanel"}},
+    {PAGE_SECURE_4_PSK,
+     "NextPanel",
+     {"SecurityComboBox", "EncryptionComboBox", "PSKEdit", "BackPanel", "NextPanel"}},
+    {PAGE_CONFIRM, "YesPanel", {"ShowPasswordCheckBox", "NoPanel", "YesPanel"}},
+    {PAGE_CONGRATULATION, "ExitPanel", {"RegPanel", "ExitPanel"}},
+};
+
 // The layout of a page; nullptr for a page number without a picture.
 constexpr const PageLayout* FindPageLayout(int page) {
     for (const PageLayout& layout : kPageTable) {
@@ -104,5 +159,37 @@ static_assert(
         return true;
     }(),
     "the page table lists pages 1 to 19 in order, each with its picture");
+
+// The keyboard of a page; nullptr for a page number without a picture.
+constexpr const PageKeys* FindPageKeys(int page) {
+    for (const PageKeys& keys : kPageKeys) {
+        if (keys.page == page) {
+            return &keys;
+        }
+    }
+    return nullptr;
+}
+
+static_assert(
+    [] {
+        if (std::size(kPageKeys) != std::size(kPageTable)) {
+            return false;
+        }
+        for (std::size_t i = 0; i < std::size(kPageTable); ++i) {
+            const PageKeys& keys = kPageKeys[i];
+            if (keys.page != kPageTable[i].page || keys.defaultButton == nullptr) {
+                return false;
+            }
+            bool defaultRead = false;
+            for (const char* name : keys.order()) {
+                defaultRead = defaultRead || std::string_view(name) == keys.defaultButton;
+            }
+            if (!defaultRead) {
+                return false;
+            }
+        }
+        return true;
+    }(),
+    "every page of the page table has its keyboard, with a default button it reads");
 
 }  // namespace trv81k

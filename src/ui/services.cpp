@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QMessageBox>
+#include <QPixmap>
+#include <string>
 
 #include "l10n/language.h"
 #include "l10n/profile_reader.h"
@@ -27,6 +29,7 @@ public:
     void close() noexcept override {}
     bool checkAdapter() override { return false; }
     bool receiverRunning() const override { return false; }
+    std::vector<Adapter> adapters() const override { return {}; }
     ExchangeState& state() override { return state_; }
 
 private:
@@ -36,8 +39,14 @@ private:
 class BoxMessages final : public MessagePort {
 public:
     void warning(QWidget* parent, const QString& text) override {
-        QMessageBox box(QMessageBox::Warning, QString(), text, QMessageBox::Ok, parent);
+        // The box belongs to a window of the wizard, whose title is the product's name.
+        const QWidget* window = parent != nullptr ? parent->window() : nullptr;
+        QMessageBox box(QMessageBox::Warning, window != nullptr ? window->windowTitle() : QString(),
+                        text, QMessageBox::Ok, parent);
         box.setTextFormat(Qt::PlainText);
+        if (window != nullptr) {
+            box.setWindowIcon(window->windowIcon());
+        }
         box.exec();
     }
     bool askYesNo(QWidget* parent, const QString& title, const QString& text) override {
@@ -67,6 +76,17 @@ public:
 };
 
 }  // namespace
+
+QIcon ProductIcon(const Services& services) {
+    QIcon icon;
+    for (const int size : {16, 24, 32, 48, 64, 128, 256}) {
+        const QImage picture = services.windowPicture("icon_" + std::to_string(size));
+        if (!picture.isNull()) {
+            icon.addPixmap(QPixmap::fromImage(picture));
+        }
+    }
+    return icon;
+}
 
 std::unique_ptr<NetworkPort> MakeSessionNetwork(const Timing& timing) {
     // The session waits with pauseDraining: the windows keep painting and input is dropped.

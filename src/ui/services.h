@@ -5,6 +5,7 @@
 // (ProductServices); tests and the screenshot tool put fakes in, so the whole wizard runs
 // in-process without sockets.
 
+#include <QIcon>
 #include <QImage>
 #include <QString>
 #include <QUrl>
@@ -25,7 +26,8 @@ namespace trv81k {
 class MessagePort {
 public:
     virtual ~MessagePort() = default;
-    // A refusal or failure: the text only, warning icon, one OK button, no title of its own.
+    // A refusal or failure: the text, warning icon, one OK button; the title (the product's
+    // name) and the icon of the window it belongs to.
     virtual void warning(QWidget* parent, const QString& text) = 0;
     // A question with Yes and No; true for Yes.
     virtual bool askYesNo(QWidget* parent, const QString& title, const QString& text) = 0;
@@ -57,6 +59,9 @@ struct Services {
     // Ends the program (the message loop).
     std::function<void()> quit;
 };
+
+// The product's icon, in every size the window pictures hold (a task bar shows it).
+QIcon ProductIcon(const Services& services);
 
 // The product's network: a NetworkSession that waits with pauseDraining.
 std::unique_ptr<NetworkPort> MakeSessionNetwork(const Timing& timing);

@@ -34,6 +34,13 @@ WindowSet::WindowSet(Services services) {
     bpsIntro_ = Create<TBPSIntroForm>(creationOrder_, main.services(), main.languageSection,
                                       main.languageBase);
     main.setDialogs({*configure_, *searchFail_, *search_, *login_, *radiusNote_, *bpsIntro_});
+    // Every window carries the product's icon, so a task bar shows it.
+    const QIcon icon = ProductIcon(main.services());
+    for (QWidget* window : std::initializer_list<QWidget*>{
+             main_.get(), configure_.get(), searchFail_.get(), search_.get(), login_.get(),
+             radiusNote_.get(), bpsIntro_.get()}) {
+        window->setWindowIcon(icon);
+    }
 }
 
 // The members go in reverse order of their declaration: the dialogs first, the main window

@@ -11,6 +11,9 @@ CASE is one of
     configure  static address, DHCP with WEP 64 from a passphrase, WPA2 with a 64-digit key,
                a pairing-managed device, a wrong password (exit 4), a device that never
                acknowledges (exit 5)
+    apply      a file with bad entries (exit 2, not one request sent); eight devices written
+               and verified in one run; a silent device among three (exit 7, the others done)
+    secrets    configure's secrets from files and from variables, never in /proc/PID/cmdline
 After every configure the emulator's state file is compared with what the device must hold,
 field by field, for every device it emulates. (The other pairing roads, the same exchange over
 loopback: tests/unit/cli/test_exchange.cpp.) Exit 77 (skipped) where the lab cannot be made.
@@ -20,6 +23,7 @@ import copy
 import json
 import os
 import re
+import subprocess
 import sys
 import tempfile
 
@@ -39,6 +43,8 @@ PSK_64 = "0123456789abcdefABCDEF0123456789abcdef0123456789ABCDEF0123456789"
 CONFIGURE_REQUESTS = 5
 # The scale that makes the configure dialog's 84 s last 4.2 s (login pause 25 ms).
 FAST = "0.05"
+# apply's runs: login pause 100 ms, which a busy machine's answers still meet.
+APPLY_SCALE = "0.2"
 
 NET_MODES = ["mixed", "g-only", "b-only"]
 
@@ -61,11 +67,12 @@ def state_of(config):
 
 
 def listing(d, security_text=""):
-    """What search --json shows for a configured device."""
+    """What search --json on the pc shows for a configured device."""
     return {"name": d["name"], "mac": d["mac"], "ipMode": d["ipMode"], "ip": d["ip"],
             "netmask": d["netmask"], "gateway": d["gateway"], "ssid": d["ssid"],
             "channel": d["channel"], "security": d["security"], "securityText": security_text,
-            "networkMode": d["networkMode"], "firmware": d["firmware"]}
+            "networkMode": d["networkMode"], "firmware": d["firmware"],
+            "adapter": {"name": "lab0", "address": PC}}
 
 
 class Run:
@@ -94,6 +101,10 @@ class Run:
 
     def stored_after_ms(self):
         found = re.search(r"the last ([0-9.]+) ms after the request", self.err)
+        return float(found.group(1)) if found else None
+
+    def ended_ms(self):
+        found = re.search(r"ended ([0-9.]+) ms after it", self.err)
         return float(found.group(1)) if found else None
 
     def expect(self, code, what):
@@ -146,8 +157,8 @@ def case_search(lab, folder):
                     "what the emulator sent")
         stop_all(emulators)
 
-        # 32 devices on four hosts answer one search: all of them are stored within one
-        # second of the request.
+        # 32 devices on four hosts answer one search: all of them are stored, and the search
+        # ends once they have (a quiet period after the last), long before its 3 s limit.
         every = []
         for k in range(1, 5):
             config = {"devices": [device("02-81-00-03-%02X-%02X" % (k, i), "AP%d-%d" % (k, i),
@@ -158,7 +169,7 @@ def case_search(lab, folder):
                                    config["devices"]))
         by_mac = {d["mac"]: d for d in every}
         for attempt in range(3):
-            r = Run(lab, "pc", "--verbose", "search", "--json", "--timeout", "1")
+            r = Run(lab, "pc", "--verbose", "search", "--json")
             r.expect(0, "search for 32 devices")
             listed = r.json() or []
             check.equal(sorted(d["mac"] for d in listed), sorted(d["mac"] for d in every),
@@ -168,8 +179,10 @@ def case_search(lab, folder):
             check(not wrong, "devices listed with other settings (search %d): %r" %
                   (attempt + 1, wrong))
             check.equal(r.handled(), 32, "datagrams handled for 32 devices")
-            print("%d devices stored, the last %s ms after the request" %
-                  (len(listed), r.stored_after_ms()))
+            check((r.ended_ms() or 3000) < 1500,
+                  "the search ended %s ms after the request" % r.ended_ms())
+            print("%d devices stored, the last %s ms after the request; the search ended %s ms "
+                  "after it" % (len(listed), r.stored_after_ms(), r.ended_ms()))
         stop_all(emulators)
 
         # Multicast loopback is off: an emulator on the pc itself hears nothing of the pc's
@@ -349,7 +362,164 @@ def case_configure(lab, folder):
         devices.emulator.stop()
 
 
-CASES = {"search": (case_search, 4), "configure": (case_configure, 1)}
+# ---- apply ----------------------------------------------------------------------------------
+
+def write_lines(path, text):
+    with open(path, "w") as f:
+        f.write(text + "\nthe second line is never read\n")
+
+
+def entries_report(r):
+    """(device, result) of each entry in apply's --json report."""
+    return [(e.get("device"), e.get("result")) for e in (r.json() or [])]
+
+
+def case_apply(lab, folder):
+    def path(name):
+        return os.path.join(folder, name)
+
+    # Eight devices, the password "lab-admin" but for the one whose entry brings its own file;
+    # a ninth that stays silent.
+    rooms = [device("02-81-00-06-00-%02X" % k, "Room%d" % k, password="lab-admin",
+                    security=9, key="old-key-%d" % k) for k in range(1, 9)]
+    rooms[6]["password"] = "own-password-7"
+    rooms[7]["pairingManaged"] = True
+    silent = device("02-81-00-06-00-09", "Silent", silent=True)
+    devices = Devices(lab, folder, rooms + [silent])
+    write_lines(path("wifi.txt"), "floor wireless key")
+    os.makedirs(path("secrets"))
+    write_lines(path("secrets/new-pw-6"), "room6-new-pw")
+    write_lines(path("secrets/pw-7"), "own-password-7")
+    entries = [{"device": d["mac"], "name": "Floor-%d" % k} for k, d in enumerate(rooms, 1)]
+    entries[1]["device"] = "Room2"  # by its name
+    entries[2]["dhcp"] = True
+    entries[3].update({"static": True, "ip": "10.81.0.64", "channel": 3})
+    entries[5]["new-password-file"] = "secrets/new-pw-6"
+    entries[6]["password-file"] = "secrets/pw-7"
+    entries[7]["pairing"] = True  # the defaults' wireless settings are not its
+    defaults = {"ssid": "Floor", "security": "wpa2", "passphrase-file": "wifi.txt",
+                "channel": 11}
+    env = {"TRV81K_PASSWORD": "lab-admin"}
+    try:
+        # A bad entry: exit 2, every bad entry named, and not one request sent.
+        bad = copy.deepcopy(entries)
+        bad[4].update({"static": True, "ip": "10.81.0.255"})
+        bad[5]["chanel"] = 4
+        labkit.write_json(path("bad.json"), {"defaults": defaults, "devices": bad})
+        r = Run(lab, "pc", "apply", path("bad.json"), env=env)
+        r.expect(2, "apply with bad entries")
+        check.equal([line.split(":")[2].strip() for line in r.err.splitlines()],
+                    ["entry 5, ip 10.81.0.255", "entry 6, chanel"], "apply: the bad entries")
+        check.equal(devices.new_requests(), [], "apply with bad entries: requests sent")
+        devices.check_state("apply with bad entries")
+
+        # The eight: all done and verified.
+        labkit.write_json(path("floor.json"), {"defaults": defaults, "devices": entries})
+        r = Run(lab, "pc", "--timing-scale", APPLY_SCALE, "apply", path("floor.json"),
+                "--verify", "3", "--json", env=env)
+        r.expect(0, "apply to eight devices")
+        check.equal(entries_report(r), [(d["mac"], "done") for d in rooms],
+                    "apply to eight devices: the report")
+        check(all(e["reason"] == "configured and verified" and
+                  e["adapter"] == {"name": "lab0", "address": PC} for e in r.json() or []),
+              "apply to eight devices: verified, through lab0: %r" % r.json())
+        for k, d in enumerate(rooms, 1):
+            devices.change(d["mac"], name="Floor-%d" % k)
+            if k != 8:
+                devices.change(d["mac"], ssid="Floor", security=9, key="floor wireless key",
+                               channel=11)
+        devices.change(rooms[2]["mac"], ipMode="dhcp")
+        devices.change(rooms[3]["mac"], ip="10.81.0.64", channel=3)
+        devices.change(rooms[5]["mac"], password="room6-new-pw")
+        devices.check_state("apply to eight devices")
+        log = devices.new_requests()
+        check.equal(sorted(e["mac"] for e in log if e["kind"] == "configure" and
+                           e["result"] == "applied"),
+                    sorted([d["mac"] for d in rooms] * CONFIGURE_REQUESTS),
+                    "apply to eight devices: the configure requests, as configure sends them")
+        check.equal([e["kind"] for e in log].count("search"), 2,
+                    "apply to eight devices: one search, one verification search")
+
+        # The silent device among three others: they are done, it is not (exit 7).
+        labkit.write_json(path("some.json"), {"defaults": {"pairing": True}, "devices": [
+            {"device": rooms[0]["mac"], "name": "Again-1"},
+            {"device": silent["mac"], "name": "Never"},
+            {"device": rooms[1]["mac"], "name": "Again-2"}]})
+        r = Run(lab, "pc", "--timing-scale", APPLY_SCALE, "apply", path("some.json"), env=env)
+        r.expect(7, "apply with a silent device")
+        lines = r.out.splitlines()
+        check(len(lines) == 3 and lines[0].startswith(silent["mac"] + ": not done: did not "
+                                                      "answer the search"),
+              "apply with a silent device: its line comes first %r" % lines)
+        check.equal(sorted(line.split(" (")[0] for line in lines[1:]),
+                    sorted(rooms[k]["mac"] + ": configured" for k in (0, 1)),
+                    "apply with a silent device: the others are done")
+        check("1 of 3" not in r.err and "2 of 3 device(s) done" in r.err,
+              "apply with a silent device: the summary %r" % r.err)
+        devices.change(rooms[0]["mac"], name="Again-1")
+        devices.change(rooms[1]["mac"], name="Again-2")
+        devices.check_state("apply with a silent device")
+    finally:
+        devices.emulator.stop()
+
+
+# ---- secrets --------------------------------------------------------------------------------
+
+def case_secrets(lab, folder):
+    """The secrets of configure from files and variables, never in the process's arguments."""
+    devices = Devices(lab, folder, [device("02-81-00-07-00-01", "FromFiles"),
+                                    device("02-81-00-07-00-02", "FromVariables")])
+    secrets = {"login": "pw-FromFiles", "new": "files-new-pw", "key": "files-psk-12345",
+               "new2": "vars-new-pw", "phrase": "vars-psk-67890"}
+    for name in ("login", "new", "key"):
+        write_lines(os.path.join(folder, name + ".txt"), secrets[name])
+
+    def watched(*args, env):
+        """Runs trv81k-cli on the pc and reads its /proc/PID/cmdline while it runs."""
+        command = [CLI, "--interface", PC, "--timing-scale", FAST] + list(args)
+        full_env = dict(os.environ)
+        full_env.update(env)
+        process = subprocess.Popen(lab.command("pc", *command), env=full_env,
+                                   stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+        # The process starts as netlab and ip; it is trv81k-cli once it runs the program.
+        program, seen = os.path.realpath(CLI), b""
+        while process.poll() is None and not seen:
+            try:
+                if os.readlink("/proc/%d/exe" % process.pid) == program:
+                    with open("/proc/%d/cmdline" % process.pid, "rb") as f:
+                        seen = f.read()
+            except OSError:
+                pass
+        out, err = process.communicate(timeout=60)
+        check(b"configure" in seen, "trv81k-cli's command line was read while it ran: %r" % seen)
+        for name, value in secrets.items():
+            check(value.encode() not in seen, "%s in /proc/PID/cmdline: %r" % (name, seen))
+        return process.returncode, out, err
+
+    try:
+        mac = devices.mac("FromFiles")
+        code, out, err = watched(
+            "configure", "--device", mac, "--password-file", os.path.join(folder, "login.txt"),
+            "--new-password-file", os.path.join(folder, "new.txt"), "--security", "wpa2",
+            "--key-file", os.path.join(folder, "key.txt"), env={})
+        check.equal((code, out), (0, mac + ": configured\n"), "secrets from files (%s)" % err)
+        devices.change(mac, password=secrets["new"], security=9, key=secrets["key"])
+
+        mac = devices.mac("FromVariables")
+        code, out, err = watched(
+            "configure", "--device", "FromVariables", "--security", "wpa2",
+            env={"TRV81K_PASSWORD": "pw-FromVariables", "TRV81K_NEW_PASSWORD": secrets["new2"],
+                 "TRV81K_PASSPHRASE": secrets["phrase"]})
+        check.equal((code, out), (0, mac + ": configured\n"),
+                    "secrets from variables, the device by its name (%s)" % err)
+        devices.change(mac, password=secrets["new2"], security=9, key=secrets["phrase"])
+        devices.check_state("configure with secrets from files and variables")
+    finally:
+        devices.emulator.stop()
+
+
+CASES = {"search": (case_search, 4), "configure": (case_configure, 1), "apply": (case_apply, 1),
+         "secrets": (case_secrets, 1)}
 
 
 def main():

@@ -76,7 +76,7 @@ void DiffLab::initTestCase() {
         }
     }
     QVERIFY2(device_.is_object(), "the road's device is not among the devices");
-    QVERIFY(SetInterfaceOverride(Env("TRV81K_LAB_INTERFACE")));
+    QVERIFY(SetInterfaceChoice(Env("TRV81K_LAB_INTERFACE")));
 }
 
 // Search, login, basic settings, pairing check, wireless settings where the road has them,

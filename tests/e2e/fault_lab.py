@@ -12,8 +12,9 @@ CASE is one of
                 not save, keeps running, and the old state file is there as it was with no
                 temporary file beside it
     no-adapter  the pc's adapter has no address: trv81k-cli search and configure end with exit
-                1 and the INVALID_NIC message, and no request reaches the access point; with
-                the address back, the search finds the device
+                1 and say that no adapter qualifies, naming the adapters there are;
+                --interface with the lost address is refused (exit 2); no request reaches the
+                access point; with the address back, the search finds the device
     port-held   a socket without the reuse option holds UDP port 14675 on the pc: trv81k-cli
                 ends with exit 1 and the BIND_FAIL message naming the port, sending nothing
 Exit 77 (skipped) where the lab cannot be made.
@@ -35,7 +36,7 @@ check = labkit.Checks("fault_lab " + CASE)
 
 # The beginnings of the messages, the same in Language.ini and in the compiled-in copy.
 CONFIGURE_FAIL = "The TRV81K did not confirm the new settings."
-INVALID_NIC = "No network connection was found."
+NO_ADAPTER = "no adapter is up with an IPv4 address and multicast"
 BIND_FAIL = "The network port of the setup is in use."
 
 MAC = "02-81-00-07-00-01"
@@ -172,14 +173,18 @@ def case_no_adapter(lab, folder):
     try:
         check.equal(lab.run("pc", "ip", "addr", "flush", "dev", "lab0").returncode, 0,
                     "the pc's address removed")
-        for what, interface, args in [
-                ("search, adapter chosen", False, ["search", "--timeout", "1"]),
-                ("search --interface " + PC, True, ["search", "--timeout", "1"]),
+        # No adapter qualifies: said in those words, with the adapters there are (exit 1); an
+        # address no adapter has is refused as it is given (exit 2).
+        for what, interface, args, code, words in [
+                ("search, every adapter", False, ["search", "--timeout", "1"], 1, NO_ADAPTER),
+                ("search --interface " + PC, True, ["search", "--timeout", "1"], 2,
+                 "no adapter has the address " + PC),
                 ("configure", False, ["configure", "--device", MAC, "--password", "pw-fault",
-                                      "--dhcp"])]:
+                                      "--dhcp"], 1, NO_ADAPTER)]:
             r = cli(lab, *args, interface=interface)
-            expect(r, 1, what)
-            check(INVALID_NIC in r.stderr, "%s: the INVALID_NIC message: %r" % (what, r.stderr))
+            expect(r, code, what)
+            check(words in r.stderr and "lab0" in r.stderr,
+                  "%s: the message names the adapters: %r" % (what, r.stderr))
         nothing_reached(log)
         # The same with the address back: the device is found.
         check.equal(lab.run("pc", "ip", "addr", "add", PC + "/24", "dev", "lab0").returncode,

@@ -82,7 +82,7 @@ def search(lab, what, sample=False):
     """trv81k-cli --verbose search --json on the pc; (exit code, listed, stderr, rss samples)."""
     process = subprocess.Popen(
         lab.command("pc", args.cli, "--interface", PC, "--verbose", "search", "--json",
-                    "--timeout", "1.5"),
+                    "--timeout", "1.5", "--expect", "9"),  # one more than answer: 1.5 s
         stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
     samples = []
     if sample:

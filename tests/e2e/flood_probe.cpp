@@ -132,7 +132,7 @@ int main(int argc, char** argv) {
     app.add_option("--interface", interface, "adapter address")->required();
     app.add_option("--seconds", seconds, "end after this long at the latest");
     CLI11_PARSE(app, argc, argv);
-    if (!SetInterfaceOverride(interface)) {
+    if (!SetInterfaceChoice(interface)) {
         std::fprintf(stderr, "flood_probe: bad --interface %s\n", interface.c_str());
         return 2;
     }

@@ -2,7 +2,10 @@
 // short, sealed search answers with impossible text lengths or without the pairing marker,
 // and answers for devices nobody selected. None of them is a complete search answer, so none
 // may make a receiver store a device; none may make it crash or grow.
+// With --pairing-only it sends nothing but pairing check answers of strangers (state 0): what
+// would tell a wizard that waits for any answer that its device is not under pairing control.
 //   flood_sender --interface ADDR [--count N] [--rate PER_SECOND] [--seed S] [--port P]
+//                [--pairing-only]
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
@@ -41,7 +44,9 @@ int main(int argc, char** argv) {
     unsigned seed = 81;
     std::uint16_t port = kProtocolPort;
     long rate = 0;
+    bool pairingOnly = false;
     app.add_option("--interface", interface, "adapter address")->required();
+    app.add_flag("--pairing-only", pairingOnly, "only strangers' pairing check answers");
     app.add_option("--rate", rate, "datagrams per second (0: as fast as possible)");
     app.add_option("--count", count, "datagrams to send");
     app.add_option("--seed", seed, "random seed");
@@ -72,7 +77,7 @@ int main(int argc, char** argv) {
             std::this_thread::sleep_until(start + std::chrono::microseconds(i * 1000000 / rate));
         }
         bytes.clear();
-        switch (i % 5) {
+        switch (pairingOnly ? 5 : i % 5) {
             case 0: {  // noise of any length up to what a receiver reads
                 bytes.resize(random() % (kReceiveBufferSize + 1));
                 for (auto& b : bytes)
@@ -107,6 +112,12 @@ int main(int argc, char** argv) {
                 std::fill_n(at, kPairingMarker.size(), 0);
                 const Datagram d = sealPacket(plain);
                 bytes.assign(d.begin(), d.end());
+                break;
+            }
+            case 5: {  // a stranger's pairing check answer: not under pairing control
+                const Datagram sealed =
+                    sealPacket(buildCheckBPSAnswer(strangerDevice(random).macAddress, 0));
+                bytes.assign(sealed.begin(), sealed.end());
                 break;
             }
             default: {  // answers for a device nobody selected

@@ -19,11 +19,17 @@ import time
 
 SKIP = 77
 PC = "10.81.0.1"
+PC2 = "10.82.0.1"  # the pc on the second segment (netlab up --aps2)
 
 
 def ap_address(k):
     """The address netlab gives host apK."""
     return "10.81.0.%d" % (10 + k)
+
+
+def bp_address(k):
+    """The address netlab gives host bpK on the second segment."""
+    return "10.82.0.%d" % (10 + k)
 
 
 class Skip(Exception):
@@ -58,16 +64,20 @@ class Checks:
 
 
 class Lab:
-    """A lab of scripts/netlab: hosts pc, ap1 ... apN. As a context manager it is brought up on
-    entry and removed on exit, also when the body fails."""
+    """A lab of scripts/netlab: hosts pc, ap1 ... apN (and bp1 ... bpM on a second segment).
+    As a context manager it is brought up on entry and removed on exit, also when the body
+    fails."""
 
-    def __init__(self, netlab, prefix, aps=1):
+    def __init__(self, netlab, prefix, aps=1, aps2=0, dummy=False):
         self.netlab = netlab
         self.name = "%s%d" % (prefix, os.getpid())
         self.aps = aps
+        self.aps2 = aps2
+        self.dummy = dummy
 
     def __enter__(self):
-        up = subprocess.run([self.netlab, "up", "--lab", self.name, "--aps", str(self.aps)],
+        up = subprocess.run([self.netlab, "up", "--lab", self.name, "--aps", str(self.aps),
+                             "--aps2", str(self.aps2)] + (["--dummy"] if self.dummy else []),
                             capture_output=True, text=True)
         if up.returncode == SKIP:
             print(up.stderr, end="", file=sys.stderr)

@@ -148,7 +148,7 @@ private slots:
 
 void WizardLab::initTestCase() {
     QVERIFY2(!Env("TRV81K_LAB_STATE").empty(), "run by wizard_lab.sh");
-    QVERIFY(SetInterfaceOverride(Env("TRV81K_LAB_INTERFACE")));
+    QVERIFY(SetInterfaceChoice(Env("TRV81K_LAB_INTERFACE")));
 }
 
 void WizardLab::staticAddressAndWpa2FromAPassphrase() {

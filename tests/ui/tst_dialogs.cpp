@@ -129,8 +129,8 @@ void DialogsTest::pairingIntroductionSteps() {
     TBPSIntroForm* intro = &h.windows().bpsIntroForm();
     HolderPanel& nextPanel = Control<HolderPanel>(*intro, "NextPanel");
     HolderPanel& closePanel = Control<HolderPanel>(*intro, "ClosePanel");
-    Picture& next = Control<Picture>(*intro, "NextButtonImage");
-    Picture& close = Control<Picture>(*intro, "CloseButtonImage");
+    FlatPanel& next = Control<FlatPanel>(*intro, "NextButtonImage");
+    FlatPanel& close = Control<FlatPanel>(*intro, "CloseButtonImage");
     TMainForm& main = h.main();
     FlatPanel& where = Control<FlatPanel>(main, "WhereBPSPanel");
     main.LoadPage(PAGE_SECURE_1_CONFIGURE_WIRELESS);

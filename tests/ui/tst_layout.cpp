@@ -129,7 +129,8 @@ int ColourDistance(QRgb a, QRgb b) {
 
 bool IsButton(const QWidget* widget) {
     if (const auto* panel = qobject_cast<const FlatPanel*>(widget)) {
-        return panel->autoFillBackground();  // links and labels on a picture are no buttons
+        // A panel of its own colour; a caption on a picture is no button by itself.
+        return panel->panelColour().isValid();
     }
     if (qobject_cast<const HolderPanel*>(widget) != nullptr) {
         // A holder of a button or of a clickable picture.
@@ -424,9 +425,36 @@ private:
         return text.size() > 40 ? text.left(37) + QStringLiteral("...") : text;
     }
 
+    // A button's caption, centred in the whole button (its face, where it has one, carries the
+    // caption itself).
+    void checkPanel(const FlatPanel* panel) {
+        const QString text = panel->text();
+        if (text.isEmpty() || !panel->face().isNull()) {
+            return;
+        }
+        checkFont(panel);
+        const QFontMetrics metrics(panel->font());
+        const QRect room = panel->rect();
+        const int padding = IsButton(panel) ? kButtonPadding : 0;
+        const int flags = Qt::AlignCenter | (panel->wordWrap() ? Qt::TextWordWrap : 0);
+        const QRect used =
+            metrics.boundingRect(room.adjusted(padding, 0, -padding, 0), flags, text);
+        if (used.width() > room.width() - 2 * padding || used.height() > room.height() ||
+            used.left() < room.left() + padding || used.right() > room.right() - padding) {
+            fault("text", QStringLiteral("%1: \"%2\" needs %3x%4 px, its control gives %5x%6")
+                              .arg(Name(panel), Shorten(text))
+                              .arg(used.width() + 2 * padding)
+                              .arg(used.height())
+                              .arg(room.width())
+                              .arg(room.height()));
+        }
+    }
+
     void checkTexts() {
         for (const QWidget* control : controls_) {
-            if (const auto* label = qobject_cast<const QLabel*>(control)) {
+            if (const auto* panel = qobject_cast<const FlatPanel*>(control)) {
+                checkPanel(panel);
+            } else if (const auto* label = qobject_cast<const QLabel*>(control)) {
                 checkLabel(label);
             } else if (const auto* combo = qobject_cast<const QComboBox*>(control)) {
                 checkFont(combo);
@@ -492,6 +520,11 @@ private:
 
     // The baseline of a text centred in a label, in window pixels.
     int Baseline(const QWidget* control) const {
+        if (const auto* panel = qobject_cast<const FlatPanel*>(control)) {
+            const QFontMetrics metrics(panel->font());
+            const QRect used = metrics.boundingRect(panel->rect(), Qt::AlignCenter, panel->text());
+            return InWindow(panel).top() + used.top() + metrics.ascent();
+        }
         const auto* label = qobject_cast<const QLabel*>(control);
         if (label == nullptr) {
             return control->geometry().bottom();
@@ -587,7 +620,11 @@ private:
 
     // What a control's text lies on: its own fill, or what the window shows there.
     QColor Ground(const QWidget* control, const QImage& shot) const {
-        if (control->autoFillBackground()) {
+        if (const auto* panel = qobject_cast<const FlatPanel*>(control)) {
+            if (panel->panelColour().isValid()) {
+                return panel->panelColour();
+            }
+        } else if (control->autoFillBackground()) {
             return control->palette().color(control->backgroundRole());
         }
         return DominantColour(shot, InWindow(control));
@@ -614,12 +651,13 @@ private:
     void checkContrast() {
         const QImage shot = window_->grab().toImage();
         for (const QWidget* control : controls_) {
+            auto* panel = qobject_cast<FlatPanel*>(const_cast<QWidget*>(control));
             const auto* label = qobject_cast<const QLabel*>(control);
-            if (label == nullptr || label->text().isEmpty()) {
+            if (panel != nullptr ? panel->text().isEmpty() || !panel->face().isNull()
+                                 : label == nullptr || label->text().isEmpty()) {
                 continue;
             }
             const QColor ground = Ground(control, shot);
-            auto* panel = qobject_cast<FlatPanel*>(const_cast<QWidget*>(control));
             if (panel == nullptr) {
                 contrast(control, label->palette().color(label->foregroundRole()), ground,
                          "at rest");

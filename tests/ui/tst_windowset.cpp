@@ -67,24 +67,28 @@ void WindowSetTest::languageChoiceFeedsEveryWindow_data() {
     QTest::addColumn<QString>("exitCaption");
     QTest::addColumn<QString>("enterCaption");
     QTest::addColumn<QString>("buttonFaces");  // of the pairing introduction
+    QTest::addColumn<QString>("title");        // of every window
     QTest::newRow("English") << "English" << 100 << "Searching the network for the TRV81K"
                              << "Writing the settings to the TRV81K"
                              << "Exit"
                              << "Enter"
-                             << "en";
+                             << "en"
+                             << "TRV81K Setup Wizard";
     QTest::newRow("German") << "German" << 200
                             << QString::fromUtf8("TRV81K wird im Netzwerk gesucht")
                             << "Einstellungen werden geschrieben"
                             << "Beenden"
                             << "Weiter"
-                            << "de";
+                            << "de"
+                            << "TRV81K-Einrichtungsassistent";
     QTest::newRow("French") << "French" << 300
                             << QString::fromUtf8("Recherche du TRV81K sur le réseau")
                             << QString::fromUtf8("Écriture des paramètres…") << "Quitter"
                             << "Valider"
-                            << "fr";
+                            << "fr"
+                            << "Assistant de configuration TRV81K";
     QTest::newRow("other") << "Dutch" << 0 << QString() << QString() << QString() << QString()
-                           << "en";
+                           << "en" << QString();
 }
 
 void WindowSetTest::languageChoiceFeedsEveryWindow() {
@@ -118,10 +122,18 @@ void WindowSetTest::languageChoiceFeedsEveryWindow() {
     QVERIFY(Control<Picture>(h.windows().loginForm(), "Image1").hasImage());
     TBPSIntroForm& intro = h.windows().bpsIntroForm();
     QCOMPARE(Control<Picture>(intro, "BPSImage2").image(), NumberedPicture(base + 16));
-    QCOMPARE(Control<Picture>(intro, "CloseButtonImage").image(),
+    QCOMPARE(Control<FlatPanel>(intro, "CloseButtonImage").face(),
              NamedPicture(("bps_close_" + buttonFaces).toStdString()));
-    QCOMPARE(Control<Picture>(intro, "NextButtonImage").image(),
+    QCOMPARE(Control<FlatPanel>(intro, "NextButtonImage").face(),
              NamedPicture(("bps_next_" + buttonFaces).toStdString()));
+    // Every window is titled with the product's name in the language and carries its icon.
+    WindowSet& set = h.windows();
+    for (QWidget* window : std::initializer_list<QWidget*>{
+             &set.mainForm(), &set.configureForm(), &set.searchFailForm(), &set.searchForm(),
+             &set.loginForm(), &set.radiusNoteForm(), &set.bpsIntroForm()}) {
+        QTEST(window->windowTitle(), "title");
+        QVERIFY(!window->windowIcon().isNull());
+    }
 }
 
 void WindowSetTest::missingLanguageFileLeavesEmptyTexts() {

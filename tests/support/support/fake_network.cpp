@@ -43,7 +43,7 @@ void FakeNetwork::receive() {
 }
 
 bool FakeNetwork::sendPacket(PacketKind kind, const RequestContent& content) {
-    const std::optional<PlainMessage> plain = prepareRequest(kind, state_, content);
+    const std::optional<PlainMessage> plain = prepareRequest(kind, state_, content, localIP);
     if (!plain) {
         return false;
     }
@@ -76,7 +76,7 @@ bool FakeNetwork::sendPacket(PacketKind kind, const RequestContent& content) {
 }
 
 void FakeNetwork::deliver(const PlainMessage& answer) {
-    handlePlainMessage(answer, state_);
+    handlePlainMessage(answer, state_, Adapter{"fake0", localIP, {}});
 }
 
 void FakeNetwork::releaseHeld() {

@@ -2,6 +2,7 @@
 // on standard output. Every case here ends before a socket would be opened.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <sstream>
 
 #include "cli/app.h"
@@ -15,11 +16,14 @@ struct Outcome {
     std::string err;
 };
 
-Outcome run(std::vector<std::string> args, std::optional<std::string> envPassword = {}) {
+using Variables = std::map<std::string, std::string>;
+
+Outcome run(std::vector<std::string> args, Variables variables = {}) {
     args.insert(args.begin(), "trv81k-cli");
     Environment env;
-    env.getenv = [envPassword](const char* name) -> std::optional<std::string> {
-        return std::string_view(name) == "TRV81K_PASSWORD" ? envPassword : std::nullopt;
+    env.getenv = [variables](const char* name) -> std::optional<std::string> {
+        const auto found = variables.find(name);
+        return found != variables.end() ? std::optional(found->second) : std::nullopt;
     };
     env.stdinFd = -1;  // no standard input at all
     env.prompt = [](const std::string&) -> std::optional<std::string> {
@@ -40,12 +44,19 @@ TEST(CommandLine, HelpAndVersionOnStandardOutput) {
     EXPECT_EQ(help.code, 0);
     EXPECT_NE(help.out.find("configure"), std::string::npos);
     EXPECT_NE(help.out.find("5  the device did not acknowledge"), std::string::npos);
+    EXPECT_NE(help.out.find("7  apply: some devices are not done"), std::string::npos);
     EXPECT_EQ(help.out.find("--timing-scale"), std::string::npos);  // hidden
     EXPECT_TRUE(help.err.empty());
 
     const Outcome configureHelp = run({"configure", "--help"});
     EXPECT_EQ(configureHelp.code, 0);
     EXPECT_NE(configureHelp.out.find("--password-file"), std::string::npos);
+
+    const Outcome applyHelp = run({"apply", "--help"});
+    EXPECT_EQ(applyHelp.code, 0);
+    EXPECT_NE(applyHelp.out.find("--verify SECONDS"), std::string::npos);
+    EXPECT_NE(applyHelp.out.find("\"defaults\" applies to every entry"), std::string::npos);
+    EXPECT_EQ(applyHelp.out.find("--parallel"), std::string::npos);  // hidden
 
     const Outcome version = run({"--version"});
     EXPECT_EQ(version.code, 0);
@@ -77,7 +88,7 @@ class RefusedCommandLines : public ::testing::TestWithParam<Refused> {};
 
 TEST_P(RefusedCommandLines, ExitTwoWithOneMessageLine) {
     const Refused& row = GetParam();
-    const Outcome o = run(row.args, "admin");
+    const Outcome o = run(row.args, {{"TRV81K_PASSWORD", "admin"}});
     EXPECT_EQ(o.code, 2);
     EXPECT_TRUE(o.out.empty()) << o.out;
     EXPECT_NE(o.err.find(row.fragment), std::string::npos) << o.err;
@@ -103,7 +114,8 @@ INSTANTIATE_TEST_SUITE_P(
                 "PASSPHRASE: The passphrase may be at most 16 characters long."},
         Refused{{"wep-key", "--bits", "64", ""}, "PASSPHRASE: must not be empty"},
         Refused{{"wep-key", "--bits", "64", "\xE2\x82\xAC"}, "Latin-1"},
-        Refused{{"--interface", "10.0.0", "search"}, "--interface 10.0.0: is not an IPv4"},
+        Refused{{"--interface", "10.0.0", "search"}, "--interface 10.0.0: no adapter is called"},
+        Refused{{"--interface", "eth0/1", "search"}, "is neither an adapter's name"},
         Refused{{"search", "--timeout", "0"}, "--timeout"},
         Refused{{"configure"}, "--device is required"},
         Refused{configureWith({"--dhcp", "--static"}), "--dhcp excludes --static"},
@@ -128,12 +140,28 @@ INSTANTIATE_TEST_SUITE_P(
         Refused{configureWith({"--pairing", "--ssid", "Net"}), "--ssid excludes --pairing"},
         Refused{configureWith({"--password", "a", "--password-file", "-"}),
                 "--password excludes --password-file"},
-        Refused{configureWith({"--verify", "-1"}), "--verify"}));
+        Refused{configureWith({"--verify", "-1"}), "--verify"},
+        Refused{configureWith({"--key", "0123456789", "--key-file", "k"}),
+                "--key excludes --key-file"},
+        Refused{configureWith({"--pairing", "--passphrase-file", "p"}),
+                "--passphrase-file excludes --pairing"},
+        Refused{{"search", "--expect", "0"}, "--expect"}, Refused{{"apply"}, "FILE is required"},
+        Refused{{"apply", "/nonexistent/sites.json"}, "/nonexistent/sites.json: cannot be read"}));
 
 TEST(CommandLine, NoPasswordSourceIsRefusedBeforeTheNetwork) {
-    const Outcome o = run(kConfigure, std::nullopt);
+    const Outcome o = run(kConfigure);
     EXPECT_EQ(o.code, 2);
     EXPECT_NE(o.err.find("password: none given"), std::string::npos) << o.err;
+}
+
+TEST(CommandLine, ASecretFromTheEnvironmentIsNamedWhenRefused) {
+    const Outcome o = run(configureWith({"--security", "wep64"}),
+                          {{"TRV81K_PASSWORD", "admin"}, {"TRV81K_KEY", "12345"}});
+    EXPECT_EQ(o.code, 2);
+    EXPECT_NE(o.err.find("--key: The 64-bit WEP key must be exactly 10 hexadecimal digits long. "
+                         "(the value came from TRV81K_KEY)"),
+              std::string::npos)
+        << o.err;
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "../protocol/test_support.h"
+#include "cli/apply.h"
 #include "cli/commands.h"
 #include "emulator/emulator.h"
 #include "platform/adapters.h"
@@ -118,17 +119,21 @@ EmulatedDevice device(int n) {
 
 class Exchange : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(SetInterfaceOverride(std::string("127.0.0.1"))); }
-    void TearDown() override { SetInterfaceOverride(std::nullopt); }
+    void SetUp() override { ASSERT_TRUE(SetInterfaceChoice(std::string("127.0.0.1"))); }
+    void TearDown() override { SetInterfaceChoice(std::nullopt); }
 
     NetworkConfig network(std::uint16_t port) {
         NetworkConfig config;
         config.port = port;
         config.timing = Timing{}.scaled(0.01);
+        // The waits that end with their answer: a long limit costs nothing and keeps a busy
+        // machine's late answer from reading as a wrong password or a silent device.
+        config.timing.loginPause = std::chrono::milliseconds{2000};
+        config.timing.pairingPause = std::chrono::milliseconds{250};
         return config;
     }
     int configure(std::uint16_t port, ConfigureOptions options, const std::string& password) {
-        options.device = options.device.empty() ? "02-81-00-00-00-01" : options.device;
+        options.device = options.device.value_or("02-81-00-00-00-01");
         auto plan = CheckConfigureOptions(options);
         EXPECT_TRUE(std::holds_alternative<ConfigurePlan>(plan));
         out_.str("");
@@ -261,6 +266,98 @@ TEST_F(Exchange, SearchListsEveryAnswerOnceAsJson) {
     EXPECT_EQ(list[0]["mac"], "02-81-00-00-00-01");
     EXPECT_EQ(list[1]["mac"], "02-81-00-00-00-02");
     EXPECT_EQ(list[1]["name"], "AP2");
+}
+
+// apply over the same road: every found device written and verified, the silent one reported,
+// a wrong password only costs its own device.
+TEST_F(Exchange, ApplyWritesEveryDeviceThatAnswersAndNamesTheOthers) {
+    EmulatedDevice silent = device(4);
+    silent.behaviour.silent = true;
+    EmulatedDevice locked = device(3);
+    locked.settings.password = "other";
+    LoopbackDevices devices(24411, {device(1), device(2), locked, silent});
+    const auto file = ReadApplyFile(R"({
+      "defaults": {"ssid": "Lab", "security": "wpa2", "key": "apply-key-1"},
+      "devices": [{"device": "02-81-00-00-00-01", "name": "One"},
+                  {"device": "AP2", "name": "Two", "channel": 3},
+                  {"device": "02-81-00-00-00-03", "name": "Three"},
+                  {"device": "02-81-00-00-00-04", "name": "Four"}]})",
+                                    ".", "f.json");
+    ApplyOptions options;
+    options.entries = std::get<std::vector<ApplyEntry>>(file);
+    options.password = "admin";
+    options.verifySeconds = 2.0;
+    options.json = true;
+    Console console{out_, err_};
+    EXPECT_EQ(RunApply(options, network(24411), console, messages_), kExitSomeNotDone);
+
+    const auto report = nlohmann::json::parse(out_.str());
+    ASSERT_EQ(report.size(), 4u);
+    const std::vector<std::pair<std::string, std::string>> expected{
+        {"02-81-00-00-00-01", "done"},
+        {"02-81-00-00-00-02", "done"},
+        {"02-81-00-00-00-03", "password"},
+        {"02-81-00-00-00-04", "not-found"}};
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(report[i]["entry"], i + 1);
+        EXPECT_EQ(report[i]["device"], expected[i].first);
+        EXPECT_EQ(report[i]["result"], expected[i].second) << report[i]["reason"];
+    }
+    EXPECT_EQ(report[0]["reason"], "configured and verified");
+    EXPECT_EQ(report[1]["adapter"]["address"], "127.0.0.1");
+    EXPECT_NE(err_.str().find("2 of 4 device(s) done"), std::string::npos) << err_.str();
+    const auto now = devices.devices();
+    EXPECT_EQ(now[0].settings.name, "One");
+    EXPECT_EQ(now[1].settings.name, "Two");
+    EXPECT_EQ(now[1].settings.channel, 3);
+    EXPECT_EQ(now[1].settings.key, "apply-key-1");
+    EXPECT_EQ(now[2].settings, locked.settings);
+    EXPECT_EQ(devices.received(MessageKind::AuthRequest), 3);
+}
+
+// A device whose settings cannot be built (its current security needs a key nobody gave) stops
+// the run before any login: exit 2, the entry named, nothing but the search sent.
+TEST_F(Exchange, ApplyRefusesAnEntryItsDeviceCannotTakeBeforeAnyLogin) {
+    EmulatedDevice keyed = device(2);
+    keyed.settings.security = kSecurityWpa2Aes;
+    keyed.settings.key = "unknown here";
+    LoopbackDevices devices(24412, {device(1), keyed});
+    const auto file = ReadApplyFile(R"({"devices": [
+        {"device": "02-81-00-00-00-01", "ssid": "A"}, {"device": "02-81-00-00-00-02", "ssid": "B"}]})",
+                                    ".", "f.json");
+    ApplyOptions options;
+    options.entries = std::get<std::vector<ApplyEntry>>(file);
+    options.fileName = "f.json";
+    Console console{out_, err_};
+    EXPECT_EQ(RunApply(options, network(24412), console, messages_), kExitUsage);
+    EXPECT_EQ(err_.str().rfind("trv81k-cli: f.json: entry 2, security: the device's current "
+                               "security WPA2-Personal(AES): its key is not known here",
+                               0),
+              0u)
+        << err_.str();
+    EXPECT_EQ(devices.received(MessageKind::AuthRequest), 0);
+    EXPECT_EQ(devices.received(MessageKind::ConfigureRequest), 0);
+}
+
+TEST(SearchEnd, QuietAfterTheLastNewAnswerAtLeastAsLongAsTheFirstTook) {
+    const auto t0 = std::chrono::steady_clock::time_point{} + 1h;
+    SearchEnd end(t0, 400ms);
+    EXPECT_FALSE(end(0, t0 + 2s));  // no answer yet: only the caller's limit ends it
+    EXPECT_FALSE(end(1, t0 + 2s + 10ms));
+    EXPECT_FALSE(end(3, t0 + 2s + 50ms));  // a new one: the quiet period starts again
+    // The first answer took 2.01 s, so the quiet period is that long, not 0.4 s.
+    EXPECT_FALSE(end(3, t0 + 2s + 50ms + 2s));
+    EXPECT_TRUE(end(3, t0 + 2s + 50ms + 2010ms));
+
+    SearchEnd quick(t0, 400ms);
+    EXPECT_FALSE(quick(2, t0 + 20ms));
+    EXPECT_FALSE(quick(2, t0 + 419ms));
+    EXPECT_TRUE(quick(2, t0 + 420ms));
+
+    SearchEnd expecting(t0, 400ms, 2);
+    EXPECT_FALSE(expecting(1, t0 + 5ms));
+    EXPECT_FALSE(expecting(1, t0 + 3s));  // no quiet period: the caller knows there are two
+    EXPECT_TRUE(expecting(2, t0 + 3s + 1ms));
 }
 
 TEST_F(Exchange, SearchWithoutAnswersIsExitThreeWithAnEmptyList) {

@@ -2,6 +2,9 @@
 // wireless-key safety refusals and the comparison behind --verify.
 #include <gtest/gtest.h>
 
+#include <map>
+
+#include "../l10n/temp_dir.h"
 #include "cli/options.h"
 #include "test_support.h"
 
@@ -15,7 +18,7 @@ using test::sampleDevice;
 
 // The options as given, for device 00-11-22-33-44-55 unless they name another.
 ConfigureOptions options(ConfigureOptions o = {}) {
-    if (o.device.empty()) {
+    if (!o.device) {
         o.device = "00-11-22-33-44-55";
     }
     return o;
@@ -60,7 +63,9 @@ TEST_P(OptionRefusals, RefusedWithItsMessageAndExitTwo) {
 INSTANTIATE_TEST_SUITE_P(
     Table, OptionRefusals,
     ::testing::Values(
-        OptionRefusal("mac", {.device = "00-11-22"}, "", "--device 00-11-22"),
+        OptionRefusal("device name too long", {.device = std::string(33, 'd')}, "",
+                      "is neither a hardware address"),
+        OptionRefusal("device name empty", {.device = ""}, "", "--device \"\""),
         OptionRefusal("ip", {.staticIp = true, .ip = "10.0.0.255"}, "INVALID_IP",
                       "--ip 10.0.0.255: The IP address is not valid."),
         OptionRefusal("ip three dots", {.staticIp = true, .ip = "10.0.0"}, "INVALID_IP",
@@ -124,7 +129,7 @@ TEST(ConfigureOptions, AcceptsTheWizardsBoundaryValues) {
         .security = "wep64",
         .passphrase = std::string(16, 'p'),
     }));
-    EXPECT_EQ(plan.mac, (MacAddress{0x00, 0x11, 0x22, 0x33, 0x44, 0x55}));
+    EXPECT_EQ(plan.device.mac, (MacAddress{0x00, 0x11, 0x22, 0x33, 0x44, 0x55}));
     EXPECT_EQ(plan.ip, IpChoice::Static);
     EXPECT_EQ(plan.ssid, std::string("Gr\xFC\xDF"
                                      "e"));  // Latin-1, as the device stores it
@@ -137,6 +142,103 @@ TEST(ConfigureOptions, AcceptsTheWizardsBoundaryValues) {
                                  .gateway = "000.0.0.0",
                                  .newPassword = std::string(16, 'p')}))
                      .wirelessOptions());
+
+    // A device by its name: Latin-1, compared with what the device announces.
+    const ConfigurePlan byName = planOf(options({.device = "B\xC3\xBCro 2"}));
+    EXPECT_FALSE(byName.device.mac);
+    EXPECT_EQ(byName.device.name, "B\xFCro 2");
+    EXPECT_EQ(byName.device.text(), "\"B\xC3\xBCro 2\"");
+    DeviceInfo device = sampleDevice();
+    test::putText(device.deviceName, &device.deviceNameLength, "B\xFCro 2");
+    EXPECT_TRUE(byName.device.matches(device));
+    test::putText(device.deviceName, &device.deviceNameLength, "B\xFCro 20");
+    EXPECT_FALSE(byName.device.matches(device));
+}
+
+// ---- The option table and the secrets ------------------------------------------------------
+
+TEST(OptionTable, EveryNameItUsesIsARowAndEveryRowItsField) {
+    for (const ConfigureOption& row : ConfigureOptionTable()) {
+        EXPECT_EQ(row.flag != nullptr, row.kind == OptionKind::Flag) << row.name;
+        EXPECT_EQ(row.text != nullptr, row.kind == OptionKind::Text) << row.name;
+        EXPECT_EQ(row.number != nullptr, row.kind == OptionKind::Number) << row.name;
+        EXPECT_TRUE(row.needs.empty() || FindConfigureOption(row.needs)) << row.name;
+        ConfigureOptions o;
+        EXPECT_FALSE(row.isSet(o));
+    }
+    for (const OptionConflict& conflict : ConfigureConflicts()) {
+        EXPECT_TRUE(FindConfigureOption(conflict.first)) << conflict.first;
+        EXPECT_TRUE(FindConfigureOption(conflict.second)) << conflict.second;
+    }
+    for (const SecretOption& secret : kSecretOptions) {
+        EXPECT_TRUE(FindConfigureOption(secret.name)) << secret.name;
+        EXPECT_TRUE(FindConfigureOption(secret.fileName)) << secret.fileName;
+    }
+    EXPECT_FALSE(FindConfigureOption("verify"));  // a matter of the whole run, not of a device
+}
+
+TEST(Secrets, OptionThenFileThenVariableWhereNothingElseDecides) {
+    const testing::TempDir dir;
+    dir.Write("key.txt", "0123456789\nnext line\n");
+    std::map<std::string, std::string> variables{{"TRV81K_KEY", "from-env-key"},
+                                                 {"TRV81K_NEW_PASSWORD", "env-pw"},
+                                                 {"TRV81K_PASSPHRASE", ""}};
+    SecretContext context;
+    context.folder = dir.path();
+    context.getenv = [&](const char* name) -> std::optional<std::string> {
+        const auto found = variables.find(name);
+        return found == variables.end() ? std::nullopt : std::optional(found->second);
+    };
+
+    ConfigureOptions o{.newPassword = "typed", .keyFile = "key.txt"};
+    auto origins = ReadSecrets(o, context);
+    ASSERT_TRUE(std::holds_alternative<SecretOrigins>(origins));
+    EXPECT_EQ(o.newPassword, "typed");  // the option beats the variable
+    EXPECT_EQ(o.key, "0123456789");     // the file's first line, relative to the folder
+    EXPECT_FALSE(o.keyFile);
+    EXPECT_EQ(std::get<SecretOrigins>(origins), (SecretOrigins{{"key", "--key-file key.txt"}}));
+
+    o = {};
+    ASSERT_TRUE(std::holds_alternative<SecretOrigins>(ReadSecrets(o, context)));
+    EXPECT_EQ(o.newPassword, "env-pw");
+    EXPECT_EQ(o.key, "from-env-key");
+    EXPECT_FALSE(o.passphrase);  // empty: as if unset
+
+    // A conflicting option on the command line keeps the variable out.
+    for (ConfigureOptions given :
+         {ConfigureOptions{.passphrase = "typed phrase"}, ConfigureOptions{.pairing = true}}) {
+        ASSERT_TRUE(std::holds_alternative<SecretOrigins>(ReadSecrets(given, context)));
+        EXPECT_FALSE(given.key);
+    }
+    // Two variables that conflict are refused rather than one picked.
+    variables["TRV81K_PASSPHRASE"] = "phrase";
+    o = {};
+    auto both = ReadSecrets(o, context);
+    ASSERT_TRUE(std::holds_alternative<Refusal>(both));
+    EXPECT_NE(std::get<Refusal>(both)
+                  .line(Messages())
+                  .find("TRV81K_PASSPHRASE: cannot go with TRV81K_KEY"),
+              std::string::npos);
+
+    // Files that give nothing, and standard input for two of them.
+    context.getenv = {};
+    const auto refused = [&](ConfigureOptions given) {
+        auto result = ReadSecrets(given, context);
+        return std::holds_alternative<Refusal>(result) ? std::get<Refusal>(result).line(Messages())
+                                                       : std::string();
+    };
+    dir.Write("empty", "");
+    EXPECT_NE(refused({.passphraseFile = "empty"}).find("--passphrase-file empty: no line"),
+              std::string::npos);
+    EXPECT_NE(refused({.newPasswordFile = "missing"}).find("cannot open"), std::string::npos);
+    EXPECT_NE(refused({.key = "k", .keyFile = "key.txt"}).find("--key: cannot go with --key-file"),
+              std::string::npos);
+    EXPECT_NE(refused({.passwordFile = "-", .keyFile = "-"})
+                  .find("--key-file -: standard input is taken by --password-file -"),
+              std::string::npos);
+    context.stdinAllowed = false;
+    EXPECT_NE(refused({.keyFile = "-"}).find("standard input cannot be read here"),
+              std::string::npos);
 }
 
 // ---- The settings built from options and device ---------------------------------------------

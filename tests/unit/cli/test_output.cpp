@@ -33,11 +33,15 @@ TEST(SearchJson, ExactFieldsInOrderWithUtf8Texts) {
     "security": 10,
     "securityText": "WPA2 Mixed",
     "networkMode": "g-only",
-    "firmware": "1.02"
+    "firmware": "1.02",
+    "adapter": {
+      "name": "lab0",
+      "address": "10.81.0.1"
+    }
   }
 ]
 )";
-    const std::vector<DeviceInfo> devices{d};
+    const std::vector<FoundDevice> devices{{d, Adapter{"lab0", {10, 81, 0, 1}, {}}}};
     EXPECT_EQ(SearchJson(devices, Messages()), expected);
     EXPECT_EQ(SearchJson({}, Messages()), "[]\n");
 }
@@ -67,15 +71,16 @@ TEST(SearchTable, AlignedColumnsAndNoControlCharacters) {
     b.macAddress = {0x02, 0x81, 0, 0, 0, 2};
     test::putText(b.deviceName, &b.deviceNameLength, "\x1B[2J\xE9t\xE9");  // ESC, Latin-1 "été"
     b.securityMode = 12;
-    const std::vector<DeviceInfo> devices{a, b};
+    const std::vector<FoundDevice> devices{{a, Adapter{"eth\x1B", {10, 81, 0, 1}, {}}},
+                                           {b, std::nullopt}};
     const std::string table = SearchTable(devices, Messages());
     const std::string expected =
         "NAME       MAC                IP MODE  IP             SSID    CHANNEL  SECURITY  "
-        "NET MODE  FIRMWARE\n"
+        "NET MODE  FIRMWARE  ADAPTER\n"
         "Office AP  00-11-22-33-44-55  static   192.168.1.254  TRV81K  6        Disabled  "
-        "mixed     1.02\n"
+        "mixed     1.02      eth? (10.81.0.1)\n"
         "?[2J\xC3\xA9t\xC3\xA9    02-81-00-00-00-02  static   192.168.1.254  TRV81K  6        "
-        "code 12   mixed     1.02\n";
+        "code 12   mixed     1.02      -\n";
     EXPECT_EQ(table, expected);
     EXPECT_EQ(PrintableLatin1("a\x7F\x85\xA0"), "a??\xC2\xA0");
 }

@@ -115,14 +115,14 @@ TEST(PasswordSources, StandardInputFileAndBadContent) {
     EXPECT_EQ(std::string(rest, 4), "rest");
 
     input.closeWrite();
-    EXPECT_NE(refusedLine(in).find("no password line on standard input"), std::string::npos);
+    EXPECT_NE(refusedLine(in).find("no line on standard input"), std::string::npos);
 
     in.file = "/nonexistent/dir/pw";
     EXPECT_NE(refusedLine(in).find("--password-file /nonexistent/dir/pw: cannot open"),
               std::string::npos);
     const testing::TempDir dir;
     in.file = dir.Write("empty", "").string();
-    EXPECT_NE(refusedLine(in).find("no password line"), std::string::npos);
+    EXPECT_NE(refusedLine(in).find("no line in the file"), std::string::npos);
 
     PasswordInputs env;
     env.environment = "p\xC3\xA4ss";  // UTF-8 "päss"

@@ -221,9 +221,9 @@ INSTANTIATE_TEST_SUITE_P(
         PairingRow{"notManaged", false, Delivery::Immediate, false, Exchanges::Pairing::NotManaged,
                    1},
         PairingRow{"silent", true, Delivery::Held, false, Exchanges::Pairing::NoAnswer, 3},
-        // Only another device answers: the flag is set, the state is not.
-        PairingRow{"otherDeviceOnly", true, Delivery::Held, true, Exchanges::Pairing::NotManaged,
-                   1}),
+        // Only another device answers: that counts for nothing.
+        PairingRow{"otherDeviceOnly", true, Delivery::Held, true, Exchanges::Pairing::NoAnswer,
+                   3}),
     [](const auto& row) { return std::string(row.param.name); });
 
 // Settings for the device of the run, from what a login loads.

@@ -23,7 +23,8 @@ TEST(KeyCatalogue, KeysAreUniqueAcrossAllWindows) {
                             std::span<const std::string_view>(kSearchFormKeys),
                             std::span<const std::string_view>(kLoginFormKeys),
                             std::span<const std::string_view>(kSearchFailFormKeys),
-                            std::span<const std::string_view>(kWPARadiusNoteFormKeys)}) {
+                            std::span<const std::string_view>(kWPARadiusNoteFormKeys),
+                            std::span<const std::string_view>(kAccessibleKeys)}) {
         all.insert(keys.begin(), keys.end());
         dialogKeys += keys.size();
     }
@@ -88,6 +89,10 @@ TEST(ShippedLanguageFile, EveryKeyInEverySection) {
         for (const auto key :
              {"Label1", "Label2", "Label3", "Label4", "EnterPanel", "ContinuePanel", "OKPanel"}) {
             EXPECT_NE(reader.ReadString(section, key, ""), "") << section << " " << key;
+        }
+        const Texts spoken = LoadAccessibleTexts(reader, section);
+        for (const auto key : kAccessibleKeys) {
+            EXPECT_NE(spoken.get(key), "") << section << " " << key;
         }
     }
 }

@@ -1,5 +1,5 @@
-// The adapter choice: selection rules on made-up interface lists, the override, and the real
-// interface list of a private network namespace.
+// The adapter choice: selection rules on made-up interface lists, the --interface choice, and
+// the real interface list of a private network namespace.
 
 #include "platform/adapters.h"
 
@@ -16,7 +16,7 @@
 namespace trv81k {
 namespace {
 
-constexpr unsigned kUp = IFF_UP;
+constexpr unsigned kUp = IFF_UP | IFF_MULTICAST;
 constexpr unsigned kLoopback = IFF_UP | IFF_LOOPBACK;
 
 InterfaceRecord Record(std::string name, unsigned flags, const char* address, const char* mask) {
@@ -27,54 +27,62 @@ std::string Text(const AddressText& text) {
     return std::string(text.data(), ::strnlen(text.data(), text.size()));
 }
 
-// The chosen address and mask as "address/mask", or "none" when nothing qualified.
+// The chosen adapters as "name address, ...", or the problem.
 std::string Choose(const std::vector<InterfaceRecord>& records,
-                   std::optional<Ipv4Address> override = std::nullopt) {
-    const NICChoice choice = ChooseNICAddress(records, override);
-    const std::string shown = Text(choice.addressText) + "/" + Text(choice.maskText);
-    return choice.found ? shown : "none " + shown;
+                   std::optional<std::string> choice = std::nullopt) {
+    const AdapterChoice chosen = ChooseAdapters(records, choice);
+    if (chosen.adapters.empty()) {
+        return chosen.problem;
+    }
+    std::string shown;
+    for (const Adapter& adapter : chosen.adapters) {
+        shown += (shown.empty() ? "" : ", ") + AdapterText(adapter);
+    }
+    return shown;
 }
 
-TEST(AdapterChoice, FirstUsableInterfaceInSystemOrder) {
-    const auto lo = Record("lo", kLoopback, "127.0.0.1", "255.0.0.0");
-    const auto down = Record("eth9", 0, "10.9.9.9", "255.0.0.0");
-    const auto unset = Record("enp1s0", kUp, "0.0.0.0", "0.0.0.0");
-    const auto lan = Record("eth1", kUp, "192.168.1.20", "255.255.255.0");
-    const auto wifi = Record("wlan0", kUp, "10.0.0.7", "255.255.0.0");
+const auto lo = Record("lo", kLoopback, "127.0.0.1", "255.0.0.0");
+const auto down = Record("eth9", IFF_MULTICAST, "10.9.9.9", "255.0.0.0");
+const auto unset = Record("enp1s0", kUp, "0.0.0.0", "0.0.0.0");
+const auto lan = Record("eth1", kUp, "192.168.1.20", "255.255.255.0");
+const auto wifi = Record("wlan0", kUp, "10.0.0.7", "255.255.0.0");
+const auto tunnel = Record("tun0", IFF_UP, "10.8.0.2", "255.255.255.0");  // no multicast
 
-    EXPECT_EQ(Choose({lo, down, unset, lan, wifi}), "192.168.1.20/255.255.255.0");
-    EXPECT_EQ(Choose({wifi, lan}), "10.0.0.7/255.255.0.0");
-    EXPECT_EQ(Choose({}), "none 0.0.0.0/0.0.0.0");
-    EXPECT_EQ(Choose({lo, down, unset}), "none 0.0.0.0/0.0.0.0");
+TEST(AdapterChoice, EveryAdapterThatIsUpWithAnAddressAndMulticast) {
+    EXPECT_EQ(Choose({lo, down, unset, lan, tunnel, wifi}),
+              "eth1 (192.168.1.20), wlan0 (10.0.0.7)");
+    EXPECT_EQ(Choose({wifi, lan}), "wlan0 (10.0.0.7), eth1 (192.168.1.20)");
+    // None: says so, and names what there is.
+    EXPECT_EQ(Choose({lo, down, unset}),
+              "no adapter is up with an IPv4 address and multicast (loopback is not used); the "
+              "adapters here: lo (127.0.0.1), eth9 (10.9.9.9) down, enp1s0");
+    EXPECT_EQ(Choose({}).find("the adapters here: none"), Choose({}).size() - 23);
 }
 
 TEST(AdapterChoice, OnlyFirstAddressOfEachInterfaceCounts) {
-    const auto unsetFirst = Record("enp1s0", kUp, "0.0.0.0", "0.0.0.0");
     const auto secondOfOne = Record("enp1s0", kUp, "10.1.1.1", "255.0.0.0");
     const auto thirdOfOne = Record("enp1s0", kUp, "10.1.1.2", "255.0.0.0");
-    const auto eth1 = Record("eth1", kUp, "172.16.0.2", "255.255.0.0");
-
-    EXPECT_EQ(Choose({unsetFirst, secondOfOne, eth1}), "172.16.0.2/255.255.0.0");
-    EXPECT_EQ(Choose({unsetFirst, secondOfOne}), "none 0.0.0.0/0.0.0.0");
-    EXPECT_EQ(Choose({secondOfOne, thirdOfOne, eth1}), "10.1.1.1/255.0.0.0");
+    EXPECT_EQ(Choose({unset, secondOfOne, lan}), "eth1 (192.168.1.20)");
+    EXPECT_EQ(Choose({secondOfOne, thirdOfOne, lan}), "enp1s0 (10.1.1.1), eth1 (192.168.1.20)");
 }
 
-TEST(AdapterChoice, OverrideMustBeHeldByAnInterfaceThatIsUp) {
-    const auto lo = Record("lo", kLoopback, "127.0.0.1", "255.0.0.0");
-    const auto lan = Record("eth1", kUp, "192.168.1.20", "255.255.255.0");
-    const auto downLan = Record("eth2", 0, "192.168.5.5", "255.255.0.0");
-
-    // A loopback address is accepted when asked for; the automatic choice is not used.
-    EXPECT_EQ(Choose({lan, lo}, *ParseIPv4("127.0.0.1")), "127.0.0.1/255.0.0.0");
-    // Not held, or held by an interface that is down: the address is still reported, so the
-    // traffic never moves to another adapter, but the guard refuses.
-    EXPECT_EQ(Choose({lan, lo}, *ParseIPv4("10.2.3.4")), "none 10.2.3.4/255.255.255.255");
-    EXPECT_EQ(Choose({lan, downLan}, *ParseIPv4("192.168.5.5")), "none 192.168.5.5/255.255.0.0");
-    // Held by a down interface and an up one: the up one counts.
-    auto upCopy = downLan;
+TEST(AdapterChoice, ChoiceByNameOrAddressPinsOneOrSaysWhatThereIs) {
+    EXPECT_EQ(Choose({lan, wifi}, "wlan0"), "wlan0 (10.0.0.7)");
+    EXPECT_EQ(Choose({lan, wifi}, "192.168.1.20"), "eth1 (192.168.1.20)");
+    // A loopback adapter when asked for (the demo), or one without multicast.
+    EXPECT_EQ(Choose({lan, lo}, "127.0.0.1"), "lo (127.0.0.1)");
+    EXPECT_EQ(Choose({lan, tunnel}, "tun0"), "tun0 (10.8.0.2)");
+    EXPECT_EQ(Choose({lan, lo}, "eth7"),
+              "no adapter is called eth7; the adapters here: eth1 (192.168.1.20), lo (127.0.0.1)");
+    EXPECT_EQ(Choose({lan}, "10.2.3.4"),
+              "no adapter has the address 10.2.3.4; the adapters here: eth1 (192.168.1.20)");
+    EXPECT_EQ(Choose({lan, down}, "eth9"), "the adapter eth9 (10.9.9.9) is down");
+    EXPECT_EQ(Choose({unset}, "enp1s0"), "the adapter enp1s0 has no IPv4 address");
+    // An address held by a down interface and an up one: the up one counts.
+    auto upCopy = down;
     upCopy.flags = kUp;
     upCopy.name = "eth3";
-    EXPECT_EQ(Choose({downLan, upCopy}, *ParseIPv4("192.168.5.5")), "192.168.5.5/255.255.0.0");
+    EXPECT_EQ(Choose({down, upCopy}, "10.9.9.9"), "eth3 (10.9.9.9)");
 }
 
 TEST(AdapterChoice, ParseIPv4AcceptsOnlyDottedQuads) {
@@ -91,22 +99,25 @@ TEST(AdapterChoice, ParseIPv4AcceptsOnlyDottedQuads) {
     EXPECT_EQ(Text(AddressTextOf({255, 0, 10, 1})), "255.0.10.1");
 }
 
-class AdapterOverride : public ::testing::Test {
+class AdapterChoiceText : public ::testing::Test {
 protected:
-    void TearDown() override { SetInterfaceOverride(std::nullopt); }
+    void TearDown() override { SetInterfaceChoice(std::nullopt); }
 };
 
-TEST_F(AdapterOverride, BadTextLeavesTheOverrideAsItWas) {
-    ASSERT_TRUE(SetInterfaceOverride("127.0.0.1"));
-    EXPECT_FALSE(SetInterfaceOverride("127.0.0.300"));
-    EXPECT_FALSE(SetInterfaceOverride("0.0.0.0"));
-    EXPECT_EQ(InterfaceOverride(), (Ipv4Address{127, 0, 0, 1}));
-    ASSERT_TRUE(SetInterfaceOverride(std::nullopt));
-    EXPECT_FALSE(InterfaceOverride());
+TEST_F(AdapterChoiceText, BadTextLeavesTheChoiceAsItWas) {
+    ASSERT_TRUE(SetInterfaceChoice("127.0.0.1"));
+    for (const char* bad : {"", "0.0.0.0", "a/b", "two words", "sixteen-chars-xx", "eth0:1"}) {
+        EXPECT_FALSE(SetInterfaceChoice(std::string(bad))) << bad;
+    }
+    EXPECT_EQ(InterfaceChoice(), "127.0.0.1");
+    ASSERT_TRUE(SetInterfaceChoice("lab0"));
+    EXPECT_EQ(InterfaceChoice(), "lab0");
+    ASSERT_TRUE(SetInterfaceChoice(std::nullopt));
+    EXPECT_FALSE(InterfaceChoice());
 }
 
 // In a fresh namespace only lo exists, down and without address until it is switched on.
-TEST_F(AdapterOverride, GuardFollowsTheRealInterfaces) {
+TEST_F(AdapterChoiceText, GuardFollowsTheRealInterfaces) {
     if (!testing::EnterPrivateNetworkNamespace()) {
         GTEST_SKIP() << "needs a private network namespace (run as root or under unshare -rn)";
     }
@@ -116,8 +127,9 @@ TEST_F(AdapterOverride, GuardFollowsTheRealInterfaces) {
     EXPECT_EQ(Text(address), "0.0.0.0");
     EXPECT_EQ(Text(mask), "0.0.0.0");
 
-    ASSERT_TRUE(SetInterfaceOverride("127.0.0.1"));
-    EXPECT_FALSE(CheckNICState());
+    ASSERT_TRUE(SetInterfaceChoice("lo"));
+    EXPECT_FALSE(CheckNICState());  // down
+    EXPECT_NE(FindAdapters().problem.find("is down"), std::string::npos);
 
     testing::Fd control(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0));
     ::ifreq request{};
@@ -131,8 +143,8 @@ TEST_F(AdapterOverride, GuardFollowsTheRealInterfaces) {
     EXPECT_EQ(Text(address), "127.0.0.1");
     EXPECT_EQ(Text(mask), "255.0.0.0");
 
-    // Without the override a loopback interface never qualifies.
-    SetInterfaceOverride(std::nullopt);
+    // Without the choice a loopback interface never qualifies.
+    SetInterfaceChoice(std::nullopt);
     EXPECT_FALSE(CheckNICState());
 }
 

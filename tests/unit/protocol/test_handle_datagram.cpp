@@ -35,8 +35,11 @@ protected:
     ExchangeState state;
 };
 
-TEST_F(Receiver, SearchAnswersFillTheTableInArrivalOrder) {
-    EXPECT_EQ(receive(*buildSearchAnswer(makeDevice(7))).outcome, DatagramOutcome::SearchStored);
+TEST_F(Receiver, SearchAnswersFillTheTableInArrivalOrderWithTheirAdapter) {
+    const Adapter lab1{"lab1", {10, 82, 0, 1}, {255, 255, 255, 0}};
+    EXPECT_EQ(handleDatagram(sealPacket(*buildSearchAnswer(makeDevice(7))), state, lab1).outcome,
+              DatagramOutcome::SearchStored);
+    EXPECT_EQ(state.table.adapterOf(0), lab1);
     EXPECT_EQ(receive(*buildSearchAnswer(makeDevice(3))).outcome, DatagramOutcome::SearchStored);
     EXPECT_TRUE(state.searchAnswered());
     EXPECT_TRUE(state.deviceListed());
@@ -51,9 +54,12 @@ TEST_F(Receiver, DuplicateKeepsTheFirstAnswersData) {
     DeviceInfo changed = makeDevice(1, "Renamed");
     const HandleResult result = receive(*buildSearchAnswer(changed));
     EXPECT_EQ(result.outcome, DatagramOutcome::SearchDuplicate);
-    EXPECT_FALSE(result.pauseAfter);
     ASSERT_EQ(state.table.count(), 1);
     EXPECT_EQ(state.table.at(0).deviceNameText(), "AP1");
+    // The same device by its hardware address, heard again with another first six bytes.
+    changed = makeDevice(1);
+    changed.deviceId[0] ^= 0xFF;
+    EXPECT_EQ(receive(*buildSearchAnswer(changed)).outcome, DatagramOutcome::SearchDuplicate);
 }
 
 TEST_F(Receiver, AnswerWithoutMarkerOrWithOversizedTextOnlySetsTheSearchFlag) {
@@ -88,56 +94,76 @@ TEST_F(Receiver, TheThirtyThirdDeviceIsDropped) {
     EXPECT_EQ(state.table.at(31).deviceNameText(), "AP31");
 }
 
+// Each answer is recorded for the device it is for, so several exchanges can be under way; the
+// flags follow the selected device.
 TEST_F(Receiver, AuthenticationAnswerAcceptRules) {
     storeAndChoose(3, 1);
     const DeviceInfo& d = state.table.at(1);
-    const PlainMessage accepted = buildAuthAnswer(d.deviceToken, d.macAddress, {10, 0, 0, 2}, 0);
+    const Ipv4Address adapter{10, 0, 0, 2};
+    const PlainMessage accepted = buildAuthAnswer(d.deviceToken, d.macAddress, adapter, 0);
 
     // No authentication outstanding: ignored.
-    state.setRequestKind(PacketKind(1));
     EXPECT_EQ(receive(accepted).outcome, DatagramOutcome::AuthIgnored);
     EXPECT_FALSE(state.loginAnswered());
 
-    state.setRequestKind(PacketKind(2));
-    EXPECT_EQ(receive(buildAuthAnswer({0, 0, 0, 0}, d.macAddress, {10, 0, 0, 2}, 0)).outcome,
+    state.noteRequestTo(1, PacketKind::Authentication, adapter);
+    EXPECT_EQ(receive(buildAuthAnswer({0, 0, 0, 0}, d.macAddress, adapter, 0)).outcome,
               DatagramOutcome::AuthIgnored);  // another token
     EXPECT_EQ(receive(buildAuthAnswer(d.deviceToken, d.macAddress, {10, 0, 0, 3}, 0)).outcome,
               DatagramOutcome::AuthIgnored);  // another adapter
     EXPECT_FALSE(state.passwordAccepted());
-    EXPECT_FALSE(state.loginAnswered());
+    EXPECT_EQ(state.deviceLoginAnswers(1), 0u);
 
     EXPECT_EQ(receive(accepted).outcome, DatagramOutcome::AuthTaken);
     EXPECT_TRUE(state.passwordAccepted());
     EXPECT_TRUE(state.loginAnswered());
+    EXPECT_TRUE(state.deviceLoggedIn(1));
 
     // A refusal is reported as bAuthOK 0 with bGetAuthAck 1.
-    EXPECT_EQ(receive(buildAuthAnswer(d.deviceToken, {}, {10, 0, 0, 2}, 3)).outcome,
+    EXPECT_EQ(receive(buildAuthAnswer(d.deviceToken, {}, adapter, 3)).outcome,
               DatagramOutcome::AuthTaken);
     EXPECT_FALSE(state.passwordAccepted());
     EXPECT_TRUE(state.loginAnswered());
+    EXPECT_EQ(state.deviceLoginAnswers(1), 2u);
+
+    // Another device's login, from another adapter, at the same time: its own record only.
+    const DeviceInfo& other = state.table.at(2);
+    state.noteRequestTo(2, PacketKind::Authentication, {10, 82, 0, 1});
+    EXPECT_EQ(receive(buildAuthAnswer(other.deviceToken, {}, {10, 82, 0, 1}, 0)).outcome,
+              DatagramOutcome::AuthTaken);
+    EXPECT_TRUE(state.deviceLoggedIn(2));
+    EXPECT_FALSE(state.passwordAccepted());  // the selected device's flag is untouched
+    // A search request forgets every login.
+    state.noteSearchRequest();
+    EXPECT_FALSE(state.deviceLoggedIn(2));
+    EXPECT_EQ(receive(accepted).outcome, DatagramOutcome::AuthIgnored);
 }
 
 TEST_F(Receiver, ConfigureAnswerAcceptRules) {
     storeAndChoose(2, 0);
     const MacAddress mine = state.table.at(0).macAddress;
     const MacAddress other = state.table.at(1).macAddress;
+    MacAddress stranger = mine;
+    stranger[0] ^= 0x40;
 
-    HandleResult result = receive(buildConfigureAnswer(other, 0));
-    EXPECT_EQ(result.outcome, DatagramOutcome::ConfigureOtherDevice);
-    EXPECT_FALSE(result.pauseAfter);  // ignored: no reason to stop listening
-    result = receive(buildConfigureAnswer(mine, 1));
-    EXPECT_EQ(result.outcome, DatagramOutcome::ConfigureRefused);
+    EXPECT_EQ(receive(buildConfigureAnswer(stranger, 0)).outcome,
+              DatagramOutcome::ConfigureOtherDevice);
+    EXPECT_EQ(receive(buildConfigureAnswer(mine, 1)).outcome, DatagramOutcome::ConfigureRefused);
     EXPECT_FALSE(state.configureAcknowledged());
     EXPECT_FALSE(state.acknowledgementSeen());
+    EXPECT_EQ(state.deviceAcknowledgements(0), 0u);
 
-    state.setSelectedIndex(-1);
-    EXPECT_EQ(receive(buildConfigureAnswer(mine, 0)).outcome,
-              DatagramOutcome::ConfigureOtherDevice);
-    state.setSelectedIndex(0);
+    // The other device's acknowledgement counts for it alone.
+    EXPECT_EQ(receive(buildConfigureAnswer(other, 0)).outcome,
+              DatagramOutcome::ConfigureAcknowledged);
+    EXPECT_EQ(state.deviceAcknowledgements(1), 1u);
+    EXPECT_FALSE(state.configureAcknowledged());
+
     EXPECT_EQ(receive(buildConfigureAnswer(mine, 0)).outcome,
               DatagramOutcome::ConfigureAcknowledged);
     EXPECT_TRUE(state.configureAcknowledged());
     EXPECT_TRUE(state.acknowledgementSeen());
+    EXPECT_EQ(state.deviceAcknowledgements(0), 1u);
 }
 
 TEST_F(Receiver, PairingCheckAnswerAcceptRules) {
@@ -145,26 +171,25 @@ TEST_F(Receiver, PairingCheckAnswerAcceptRules) {
     const MacAddress mine = state.table.at(0).macAddress;
     const MacAddress other = state.table.at(1).macAddress;
 
-    EXPECT_EQ(receive(buildCheckBPSAnswer(other, 1)).outcome, DatagramOutcome::CheckBPSOtherDevice);
+    // Another device's answer: its own record, and bGetCheckBPSAck as the flags have it.
+    EXPECT_EQ(receive(buildCheckBPSAnswer(other, 1)).outcome, DatagramOutcome::CheckBPSTaken);
     EXPECT_TRUE(state.pairingAnswered());
     EXPECT_FALSE(state.pairingManaged());
+    EXPECT_TRUE(state.devicePairingManaged(1));
+    EXPECT_EQ(state.devicePairingAnswers(0), 0u);
 
-    const HandleResult taken = receive(buildCheckBPSAnswer(mine, 1));
-    EXPECT_EQ(taken.outcome, DatagramOutcome::CheckBPSTaken);
-    EXPECT_TRUE(taken.pauseAfter);
+    EXPECT_EQ(receive(buildCheckBPSAnswer(mine, 1)).outcome, DatagramOutcome::CheckBPSTaken);
     EXPECT_TRUE(state.pairingManaged());
     EXPECT_EQ(receive(buildCheckBPSAnswer(mine, 2)).outcome, DatagramOutcome::CheckBPSTaken);
     EXPECT_FALSE(state.pairingManaged());
+    EXPECT_EQ(state.devicePairingAnswers(0), 2u);
 }
 
-// Anyone can send these, as fast as the network carries them: the receiver goes straight on
-// to the next datagram, so a flood of them never holds up an answer behind a pause.
-TEST_F(Receiver, RequestsAndJunkAreIgnoredWithoutAPause) {
+// Anyone can send these, as fast as the network carries them.
+TEST_F(Receiver, RequestsAndJunkAreIgnored) {
     for (const PlainMessage& plain :
          {buildSearchRequest(), buildCheckBPSRequest({}), PlainMessage{}}) {
-        const HandleResult result = receive(plain);
-        EXPECT_EQ(result.outcome, DatagramOutcome::Unknown);
-        EXPECT_FALSE(result.pauseAfter);
+        EXPECT_EQ(receive(plain).outcome, DatagramOutcome::Unknown);
     }
     EXPECT_FALSE(state.searchAnswered());
     // Any length up to 740 bytes, any content: no crash, no change.

@@ -1,0 +1,212 @@
+#include "cli/link.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <thread>
+
+#include "cli/options.h"
+#include "platform/adapters.h"
+
+namespace trv81k::cli {
+
+void Say(std::ostream& stream, const std::string& text) {
+    stream << kProgramName << ": " << text << '\n' << std::flush;
+}
+
+int Report(Console& console, const Messages& messages, const Refusal& refusal) {
+    console.err << refusal.line(messages) << '\n' << std::flush;
+    return refusal.exitCode;
+}
+
+Refusal NetworkRefusal(std::string subject, std::string_view key) {
+    Refusal refusal;
+    refusal.exitCode = kExitNetwork;
+    refusal.subject = std::move(subject);
+    refusal.messageKey = std::string(key);
+    return refusal;
+}
+
+std::string SecondsText(milliseconds duration) {
+    std::array<char, 32> text{};
+    std::snprintf(text.data(), text.size(), "%.3g s", static_cast<double>(duration.count()) / 1000);
+    return text.data();
+}
+
+std::string MillisecondsText(Clock::duration duration) {
+    std::array<char, 32> text{};
+    std::snprintf(text.data(), text.size(), "%.1f ms",
+                  std::chrono::duration<double, std::milli>(duration).count());
+    return text.data();
+}
+
+milliseconds ConfigureDialogLength(const Timing& timing) {
+    return kConfigureTicks * timing.configureTick;
+}
+
+milliseconds SearchDialogLength(const Timing& timing) {
+    return kSearchTicks * timing.searchTick;
+}
+
+SearchEnd::SearchEnd(Clock::time_point sent, milliseconds quiet, std::optional<int> expect)
+    : sent_(sent), quiet_(quiet), expect_(expect), lastNew_(sent), wait_(quiet) {}
+
+bool SearchEnd::operator()(int stored, Clock::time_point now) {
+    if (stored > seen_) {
+        if (seen_ == 0) {
+            wait_ = std::max<Clock::duration>(quiet_, now - sent_);
+        }
+        seen_ = stored;
+        lastNew_ = now;
+    }
+    if (expect_) {
+        return seen_ >= *expect_;
+    }
+    return seen_ > 0 && now - lastNew_ >= wait_;
+}
+
+Link::Link(const NetworkConfig& network, Console& console)
+    : network_(network),
+      console_(console),
+      session_(network.timing, {}, network.port, network.group),
+      exchanges_(session_, network.timing, SleepingWait()) {}
+
+std::optional<Refusal> Link::open(std::string_view purpose) {
+    if (const AdapterChoice adapters = FindAdapters(); adapters.adapters.empty()) {
+        Refusal refusal = NetworkRefusal(std::string(purpose), {});
+        refusal.detail = adapters.problem;
+        return refusal;
+    }
+    switch (session_.open()) {
+        case NetworkPort::OpenResult::Open:
+            break;
+        case NetworkPort::OpenResult::SocketFailed:
+            return NetworkRefusal(std::string(purpose), "SOCKET_FAIL");
+        case NetworkPort::OpenResult::BindFailed:
+            return NetworkRefusal(
+                std::string(purpose) + ": UDP port " + std::to_string(network_.port), "BIND_FAIL");
+    }
+    if (console_.verbose) {
+        Say(console_.err, "adapters " + adapterList());
+    }
+    return std::nullopt;
+}
+
+std::string Link::adapterList() const {
+    std::string text;
+    for (const Adapter& adapter : session_.adapters()) {
+        text += (text.empty() ? "" : ", ") + AdapterText(adapter);
+    }
+    return text;
+}
+
+std::optional<Refusal> Link::search(std::optional<milliseconds> limit,
+                                    const std::function<bool(const DeviceTable&)>& enough) {
+    const ExchangeState& state = session_.state();
+    const auto sent = Clock::now();
+    int seen = state.table.count();
+    Clock::time_point lastStored = sent;
+    // Looked at by the wait: notes when the table grew, and ends it once `enough` holds.
+    const auto until = [&] {
+        const int count = state.table.count();
+        if (count != seen) {
+            seen = count;
+            lastStored = Clock::now();
+        }
+        return enough && enough(state.table);
+    };
+    const bool requested =
+        limit ? exchanges_.searchFor(*limit, until) : exchanges_.search({}, until);
+    if (!requested) {
+        return NetworkRefusal("search request", "SOCKET_FAIL");
+    }
+    until();
+    if (console_.verbose) {
+        std::string line = "search: " + std::to_string(seen) + " device(s) stored";
+        if (seen > 0) {
+            line += ", the last " + MillisecondsText(lastStored - sent) + " after the request";
+        }
+        Say(console_.err, line + ", ended " + MillisecondsText(Clock::now() - sent) +
+                              " after it; receiver handled " +
+                              std::to_string(session_.datagramsReceived()) + " datagram(s)");
+    }
+    return std::nullopt;
+}
+
+void Link::close() {
+    if (closed_) {
+        return;
+    }
+    closed_ = true;
+    if (console_.verbose) {
+        Say(console_.err, "receiver handled " + std::to_string(session_.datagramsReceived()) +
+                              " datagram(s) in all");
+    }
+    session_.close();
+}
+
+std::optional<Adapter> Link::adapterOf(int index) const {
+    const Adapter& arrived = session_.state().table.adapterOf(index);
+    if (!arrived.name.empty() || arrived.address != Ipv4Address{}) {
+        return arrived;
+    }
+    const std::vector<Adapter> searched = session_.adapters();
+    if (searched.size() == 1) {
+        return searched.front();
+    }
+    return std::nullopt;
+}
+
+VerifyResult VerifyAnnounced(std::span<const ConfigureSettings> written,
+                             std::chrono::duration<double> limit, const NetworkConfig& network,
+                             Console& console) {
+    VerifyResult result;
+    result.devices.resize(written.size());
+    const auto deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(limit);
+    const auto pending = [&](std::size_t i) { return !result.devices[i].verified(); };
+    while (Clock::now() < deadline) {
+        Link link(network, console);
+        if (auto refusal = link.open("verify")) {
+            result.network = std::move(refusal);
+            return result;
+        }
+        const auto window = std::chrono::duration_cast<milliseconds>(
+            std::min<Clock::duration>(deadline - Clock::now(), SearchDialogLength(network.timing)));
+        // Ends once every device still to verify has answered this search.
+        const auto allAnswered = [&](const DeviceTable& table) {
+            for (std::size_t i = 0; i < written.size(); ++i) {
+                if (pending(i) && !table.find(written[i].mac)) {
+                    return false;
+                }
+            }
+            return true;
+        };
+        if (auto refusal = link.search(window, allAnswered)) {
+            result.network = std::move(refusal);
+            return result;
+        }
+        bool all = true;
+        for (std::size_t i = 0; i < written.size(); ++i) {
+            if (!pending(i)) {
+                continue;
+            }
+            if (const auto index = link.state().table.find(written[i].mac)) {
+                result.devices[i].answered = true;
+                result.devices[i].differences =
+                    CompareAnnounced(written[i], link.state().table.at(*index));
+            }
+            all = all && result.devices[i].verified();
+        }
+        link.close();
+        if (all) {
+            break;
+        }
+        const auto rest = deadline - Clock::now();
+        if (rest > Clock::duration::zero()) {
+            std::this_thread::sleep_for(std::min<Clock::duration>(rest, network.timing.searchTick));
+        }
+    }
+    return result;
+}
+
+}  // namespace trv81k::cli

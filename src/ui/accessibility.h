@@ -1,0 +1,36 @@
+#pragma once
+// What the wizard's windows tell a screen reader beyond what the toolkit tells on its own:
+// the main window as a window, drop-down lists that keep their items to themselves while they
+// are closed, and the names of values shown beside a caption.
+
+#include <QString>
+
+class QComboBox;
+class QWidget;
+
+namespace trv81k {
+
+// Makes the toolkit expose the top-level windows of class `className` (a plain QWidget
+// subclass) with the role of a window, as it does for dialogs. Once per class is enough; a
+// second call for the same class changes nothing.
+void ExposeAsWindow(const char* className);
+
+// Gives a field the caption drawn beside it as its name. A drop-down list is named by its value
+// on Linux, as the toolkit does it; its caption comes through a label relation instead, from a
+// hidden label of the caption (`<field>Caption`, a sibling of the field) whose buddy it is.
+void NameField(QWidget* field, const QString& caption);
+
+// A closed drop-down list exposes no items: its popup list has no size while it is hidden, so
+// the items do not count as showing. It gets its size back each time it opens.
+void KeepClosedListQuiet(QComboBox* combo);
+
+// A window's title (the product's name), and what a screen reader says of it: the title and
+// the heading of what it shows ("TRV81K Setup Wizard – Basic settings"), and its instruction.
+void NameWindow(QWidget* window, const QString& title, const QString& heading,
+                const QString& description);
+
+// The name of a value that is shown beside its caption: "Firmware: 1.04"; the caption alone
+// while there is no value.
+QString CaptionedValue(const QString& caption, const QString& value);
+
+}  // namespace trv81k
