@@ -4,21 +4,14 @@
 // loads. Pure data, no window code: the main window applies it to its widgets, the picture
 // generator paints the green button areas of each page picture under the resolved panels.
 //
-// The pictures carry the button captions of one language, so the panels laid over them move
-// with the language. A move changes only what it names: kUnchanged in a field keeps that field
-// as the control has it, and what a page does not move stays where the last move (or the
-// creation) put it. So some positions depend on the pages loaded before:
-// - English page 12 leaves Next where the previous page put it: (522, 373) when reached from
-//   page 10 (the normal road, Next with "pre-shared key" chosen), (521, 373) when reached from
-//   page 11 through the security list.
-// - Page 18 in English and German leaves Yes and No where page 6 put them: English Yes
-//   (520, 375) and No (472, 375) (their creation positions; English page 6 moves only Exit),
-//   German Yes (534, 375) and No (486, 375). French page 18 places them itself.
-// - Widths stay as last set: French Next is 48 wide after page 2 and 45 after page 7, so
-//   pages 3 to 5 show it 48 wide on the way forward and 45 wide when reached back from page 7.
-// NormalRoad() gives the road of page loads to use when one picture per page must be painted.
+// The content of a page lies where its creation puts it, in every language. The buttons lie in
+// one row in the footer band of every page, the same in every language: Exit at the left end,
+// the page's own buttons from the right end, each as wide as its longest caption needs (the
+// buttons Back, Next, Exit, Yes and No share one width). A page places every button it shows,
+// so where a button lies never depends on the pages loaded before; a move still changes only
+// what it names (kUnchanged keeps a field as the control has it).
 //
-// Coordinates are window pixels, except for EnterManuallyLabel, whose placements are relative to
+// Coordinates are window pixels, except for EnterManuallyLabel, whose placement is relative to
 // its holder WlanManualPanel (ResolvePanel adds the holder's position).
 
 #include <span>
@@ -28,14 +21,12 @@ namespace trv81k {
 
 inline constexpr int kUnchanged = -1;
 
-// One move of a control. fontPt is a font size in points (the start button's smaller font for
-// German and French); kUnchanged keeps the design font.
+// One move of a control.
 struct Placement {
     std::string_view control;
     int left = kUnchanged;
     int top = kUnchanged;
     int width = kUnchanged;
-    int fontPt = kUnchanged;
 };
 
 // A control's position and size at creation. `parent` is empty for controls of the window
@@ -49,23 +40,22 @@ struct ControlGeometry {
     int height;
 };
 
-// A resolved control rectangle in window pixels; fontPt kUnchanged = design font.
+// A resolved control rectangle in window pixels.
 struct PanelRect {
     int left = 0;
     int top = 0;
     int width = 0;
     int height = 0;
-    int fontPt = kUnchanged;
 
     friend bool operator==(const PanelRect&, const PanelRect&) = default;
 };
 
-// Button heights (the design fixes only the buttons' widths): 18 px for the panels
-// captioned in 11 px Arial, 24 px for the start button's 16 px bold caption, 16 px for the
-// pairing help link.
-inline constexpr int kButtonHeight = 18;
-inline constexpr int kStartButtonHeight = 24;
-inline constexpr int kLinkHeight = 16;
+// The footer's button row: its top and the buttons' height (11 px Arial captions); the start
+// button's height (two lines of its 15 px bold caption) and the pairing help link's.
+inline constexpr int kButtonRowTop = 386;
+inline constexpr int kButtonHeight = 24;
+inline constexpr int kStartButtonHeight = 44;
+inline constexpr int kLinkHeight = 18;
 
 // Every placed control of the main window with its creation position and design size, in the
 // order the window places them at creation.

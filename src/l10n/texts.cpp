@@ -34,7 +34,11 @@ void Texts::set(std::string_view key, std::string text) {
 }
 
 Texts LoadMainWindowTexts(const ProfileReader& reader, std::string_view section) {
-    return Texts::Load(reader, section, kMainWindowKeys);
+    Texts texts = Texts::Load(reader, section, kMainWindowKeys);
+    for (const std::string_view key : kMainWindowFeedbackKeys) {
+        texts.set(key, reader.ReadString(section, key, ""));
+    }
+    return texts;
 }
 
 Texts LoadAccessibleTexts(const ProfileReader& reader, std::string_view section) {

@@ -62,6 +62,13 @@ inline constexpr std::array<std::string_view, 45> kMainWindowKeys = {
     "INVALID_PASSWORD",
 };
 
+// The main window's keys of its confirmation page, its questions and its waits, read after
+// kMainWindowKeys. %1, %2 and %3 in the questions stand for the addresses and the device named.
+inline constexpr std::array<std::string_view, 6> kMainWindowFeedbackKeys = {
+    "ShowPasswordCheckBox", "NoteKeyLabel", "ADDRESS_TAKEN_QUESTION",
+    "GATEWAY_QUESTION",     "LOGIN_BUSY",   "PAIRING_BUSY",
+};
+
 // The keys of the main window's controls that take their caption from the key of the same name
 // (the first ten of kMainWindowKeys and WhereBPSPanel).
 inline constexpr std::array<std::string_view, 11> kMainWindowCaptionKeys = {
@@ -83,7 +90,7 @@ inline constexpr std::array<std::string_view, 1> kWPARadiusNoteFormKeys = {"OKPa
 // "Page7_Text") and dialog ("LoginForm_Heading" ...), and the names of the controls whose
 // captions are drawn beside them ("IPEdit_Name"; a radio button's second line "..._Text").
 inline constexpr std::string_view kWindowTitleKey = "WindowTitle";  // the product's name
-inline constexpr std::array<std::string_view, 80> kAccessibleKeys = {
+inline constexpr std::array<std::string_view, 88> kAccessibleKeys = {
     "WindowTitle",
     "Page1_Heading",
     "Page1_Text",
@@ -156,10 +163,18 @@ inline constexpr std::array<std::string_view, 80> kAccessibleKeys = {
     "EncryptionComboBox_Name",
     "PSKEdit_Name",
     "LABEL_PSK_KEY_MAX_Name",
+    "NewNameLabel_Name",
+    "NewPasswordLabel_Name",
+    "NewIPModeLabel_Name",
+    "NewIPLabel_Name",
+    "NewNetmaskLabel_Name",
+    "NewGatewayLabel_Name",
     "NewSSIDLabel_Name",
     "NewChannelLabel_Name",
+    "NewNetModeLabel_Name",
     "NewWepLabel_Name",
     "NewKeyLabel_Name",
+    "NoteKeyLabel_Name",
     "LoginPasswordEdit_Name",
     "WlanManualPanel_Name",
     "CloseButtonImage_Name",
@@ -188,7 +203,7 @@ private:
     std::map<std::string, std::string, std::less<>> texts_;
 };
 
-// The 45 main-window texts of `section`, read in catalogue order.
+// The 45 main-window texts of `section`, read in catalogue order, then the feedback texts.
 Texts LoadMainWindowTexts(const ProfileReader& reader, std::string_view section);
 
 // The screen reader's texts of `section` (kAccessibleKeys).

@@ -19,10 +19,12 @@ constexpr int kCornerSize = 20;
 // The picture numbers of the steps (of the language's pictures).
 constexpr int kFirstStep = 15;
 constexpr int kLastStep = 17;
-// The buttons side by side, and Close alone on the last step.
-constexpr QPoint kClosePos{176, 372};
-constexpr QPoint kNextPos{288, 372};
-constexpr QPoint kCloseOnLastStepPos{248, 364};
+// The buttons side by side in the middle, and Close alone in the middle on the last step; the
+// button faces fill their panels.
+constexpr QSize kButtonSize{103, 33};
+constexpr QPoint kClosePos{179, 372};
+constexpr QPoint kNextPos{298, 372};
+constexpr QPoint kCloseOnLastStepPos{238, 372};
 
 }  // namespace
 
@@ -37,10 +39,10 @@ TBPSIntroForm::TBPSIntroForm(const Services& services, const std::string& langua
     // The buttons fill their holders; their faces carry the captions.
     ui_.ClosePanel = new HolderPanel(this, "ClosePanel", look::kSilver);
     ui_.CloseButtonImage = new FlatPanel(ui_.ClosePanel, "CloseButtonImage");
-    ui_.CloseButtonImage->setGeometry(0, 0, 103, 33);
+    ui_.CloseButtonImage->setGeometry(QRect(QPoint(0, 0), kButtonSize));
     ui_.NextPanel = new HolderPanel(this, "NextPanel", look::kSilver);
     ui_.NextButtonImage = new FlatPanel(ui_.NextPanel, "NextButtonImage");
-    ui_.NextButtonImage->setGeometry(0, 0, 103, 31);
+    ui_.NextButtonImage->setGeometry(QRect(QPoint(0, 0), kButtonSize));
     for (FlatPanel* button : {ui_.CloseButtonImage, ui_.NextButtonImage}) {
         button->setPanelColour(QColor());
         button->setHoverHighlight(false);
@@ -66,6 +68,8 @@ void TBPSIntroForm::FormCreate(const Services& services, const std::string& lang
                                                             : "en";
     ui_.CloseButtonImage->setFace(services.windowPicture("bps_close_" + faces));
     ui_.NextButtonImage->setFace(services.windowPicture("bps_next_" + faces));
+    // Cut to its shape already, so that it is placed by the part it shows.
+    ApplyRoundRectShape(this, kPictureWidth, kPictureHeight, kCornerSize, kCornerSize);
 
     const ProfileReader reader(services.languageFile);
     const auto text = [&](const std::string& key) {
@@ -99,9 +103,9 @@ void TBPSIntroForm::PlaceIntroControls() {
     for (Picture* picture : ui_.BPSImage) {
         picture->setGeometry(0, 0, kPictureWidth, kPictureHeight);
     }
-    ui_.ClosePanel->setGeometry(QRect(kClosePos, QSize(103, 33)));
+    ui_.ClosePanel->setGeometry(QRect(kClosePos, kButtonSize));
     SetBackground(ui_.ClosePanel, look::kWhite);
-    ui_.NextPanel->setGeometry(QRect(kNextPos, QSize(103, 31)));
+    ui_.NextPanel->setGeometry(QRect(kNextPos, kButtonSize));
     SetBackground(ui_.NextPanel, look::kWhite);
 }
 

@@ -7,7 +7,8 @@ namespace trv81k {
 
 namespace {
 
-constexpr int kShapeRight = 290;
+// As wide as the search dialog: the percentage needs its room.
+constexpr int kShapeRight = 320;
 constexpr int kHourGlassLeft = 8;
 constexpr int kHourGlassTop = 13;
 

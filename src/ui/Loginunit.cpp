@@ -15,8 +15,12 @@ namespace {
 constexpr int kWindowSize = 209;
 constexpr int kCornerSize = 10;
 constexpr int kPictureNumber = 21;  // of the language's pictures
-// The password box, on the picture's field.
+// The password box, on the picture's field; the button in the footer band of the picture, wide
+// enough for its caption in every language.
 constexpr QPoint kPasswordEditPos{73, 73};
+constexpr QRect kEnterPanelArea{117, 177, 76, 24};
+// The busy sign, in the room the picture leaves under its text.
+constexpr QRect kBusySignArea{14, 140, 181, 18};
 
 }  // namespace
 
@@ -29,7 +33,7 @@ TLoginForm::TLoginForm(TMainForm& main)
 
     ui_.EnterPanel = new FlatPanel(this, "EnterPanel", QStringLiteral("Enter"));
     ui_.EnterPanel->setFont(PixelFont("Arial", 12));
-    ui_.EnterPanel->setGeometry(151, 187, 34, 18);
+    ui_.EnterPanel->setGeometry(kEnterPanelArea);
 
     ui_.PasswordEdit = new QLineEdit(this);
     ui_.PasswordEdit->setObjectName(QStringLiteral("PasswordEdit"));
@@ -40,9 +44,12 @@ TLoginForm::TLoginForm(TMainForm& main)
     AllowLatin1Only(ui_.PasswordEdit);
     ui_.PasswordEdit->installEventFilter(this);
 
+    ui_.BusySign = new trv81k::BusySign(this, "BusySign");
+    ui_.BusySign->setGeometry(kBusySignArea);
+
     connect(ui_.EnterPanel, &FlatPanel::clicked, this, &TLoginForm::EnterPanelClick);
     connect(ui_.Image1, &Picture::mouseMoved, this,
-            [this] { ui_.EnterPanel->setCaptionColour(look::kGrey); });
+            [this] { ui_.EnterPanel->setCaptionColour(look::kCaption); });
     // The keyboard: the password, then Enter, which Return presses from the box as well;
     // Escape leaves the dialog for the list.
     setTabOrder(ui_.PasswordEdit, ui_.EnterPanel);
@@ -68,9 +75,6 @@ void TLoginForm::FormCreate() {
         ui_.EnterPanel->setCaption(QString::fromStdString(
             reader.ReadString(main_.languageSection, kLoginFormKeys[0], "")));
     }
-    if (main_.languageSection == "German" || main_.languageSection == "French") {
-        ui_.EnterPanel->setGeometry(143, 189, 50, ui_.EnterPanel->height());
-    }
     const QString heading = main_.AccessibleText("LoginForm_Heading");
     const QString instruction = main_.AccessibleText("LoginForm_Text");
     NameWindow(this, main_.AccessibleText(kWindowTitleKey), heading, instruction);
@@ -93,7 +97,9 @@ void TLoginForm::EnterPanelClick() {
     }
     main.wizard.loginPassword = ToLatin1(ui_.PasswordEdit->text());
     // Input made during the wait is lost; a password the device did not answer counts as wrong.
+    ui_.BusySign->start(main.Text("LOGIN_BUSY"));
     if (main.exchanges().logIn(main.wizard.loginPassword) != Exchanges::Login::Accepted) {
+        ui_.BusySign->stop();
         main.ShowWarning(this, "PASSWORD_ERROR");
         ui_.PasswordEdit->setFocus();
         ui_.PasswordEdit->selectAll();
@@ -101,6 +107,7 @@ void TLoginForm::EnterPanelClick() {
     }
     main.wizard.loadFromDevice(main.wizard.currentDevice);
     pauseDraining(main.timing().loginSuccessPause);
+    ui_.BusySign->stop();
     done(QDialog::Accepted);
     main.LoadPage(PAGE_STEP_6_BASIC_SETTINGS);
 }

@@ -5,6 +5,7 @@
 
 #include <QLineEdit>
 
+#include "ui/busy.h"
 #include "ui/look.h"
 
 namespace trv81k {
@@ -29,6 +30,7 @@ private:
         Picture* Image1 = nullptr;
         FlatPanel* EnterPanel = nullptr;
         QLineEdit* PasswordEdit = nullptr;
+        trv81k::BusySign* BusySign = nullptr;  // while the device checks the password
     };
 
     void FormCreate();

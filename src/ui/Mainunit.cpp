@@ -1,5 +1,6 @@
 #include "ui/Mainunit.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGuiApplication>
@@ -8,6 +9,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
+#include <QPointer>
+#include <QProxyStyle>
 #include <QRadioButton>
 #include <QScreen>
 #include <stdexcept>
@@ -46,9 +49,34 @@ QLineEdit* MakeEdit(QWidget* parent, const char* name, const QFont& font) {
     return edit;
 }
 
+// Drop-down lists open under their box and show as many lines as they ask for
+// (maxVisibleItems); the platform's style would lay every entry over the box and the fields
+// above it.
+class DropDownStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == QStyle::SH_ComboBox_Popup) {
+            return 0;
+        }
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+QStyle* DropDownListStyle() {
+    // One style for every list, owned by the application (it outlives the windows).
+    static QPointer<QProxyStyle> style;
+    if (style.isNull()) {
+        style = new DropDownStyle;
+        style->setParent(QCoreApplication::instance());
+    }
+    return style;
+}
+
 QComboBox* MakeCombo(QWidget* parent, const char* name, const QFont& font,
                      const QStringList& designItems) {
     auto* combo = new QComboBox(parent);
+    combo->setStyle(DropDownListStyle());
     combo->setObjectName(QString::fromLatin1(name));
     combo->setFont(font);
     combo->addItems(designItems);
@@ -72,6 +100,7 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QFont& font, const QC
 QRadioButton* MakeRadio(QWidget* parent, const char* name) {
     auto* radio = new QRadioButton(parent);
     radio->setObjectName(QString::fromLatin1(name));
+    radio->setBackgroundRole(QPalette::Window);  // not the grey of a button face
     SetBackground(radio, look::kWhite);
     return radio;
 }
@@ -133,7 +162,9 @@ void TMainForm::BuildDesign() {
                              ui_.BackPanel, ui_.YesPanel, ui_.NoPanel, ui_.RegPanel}) {
         panel->setFont(buttonFont);
     }
-    ui_.ClickHerePanel->setFont(PixelFont("Arial", 16, true));
+    // One font in every language; a longer caption takes two lines.
+    ui_.ClickHerePanel->setFont(PixelFont("Arial", 15, true));
+    ui_.ClickHerePanel->setWordWrap(true);
 
     ui_.WhereBPSPanel =
         new FlatPanel(this, "WhereBPSPanel", QStringLiteral("Where is my ButtonPairSetup button?"));
@@ -143,6 +174,8 @@ void TMainForm::BuildDesign() {
     ui_.WhereBPSPanel->setPanelColour(look::kWhite);
     ui_.WhereBPSPanel->setCaptionColour(look::kLinkBlue);
     ui_.WhereBPSPanel->setHoverHighlight(false);
+
+    ui_.PairingBusySign = new trv81k::BusySign(this, "PairingBusySign");
 
     ui_.WlanManualPanel = new HolderPanel(this, "WlanManualPanel", look::kButtonGreen);
     ui_.WlanManualImage = new Picture(ui_.WlanManualPanel, "WlanManualImage");
@@ -175,14 +208,14 @@ void TMainForm::BuildDesign() {
         this, "Label_One_Or_More_Wireless_Firmware", statusFont, look::kBlack, look::kButtonGreen);
     ui_.Label_One_Or_More_Wireless_MAC = MakeLabel(this, "Label_One_Or_More_Wireless_MAC",
                                                    statusFont, look::kBlack, look::kButtonGreen);
-    ui_.Label_One_Or_More_Wireless_IP =
-        MakeLabel(this, "Label_One_Or_More_Wireless_IP", statusFont, look::kGrey, look::kWhite);
-    ui_.Label_One_Or_More_Wireless_SSID =
-        MakeLabel(this, "Label_One_Or_More_Wireless_SSID", statusFont, look::kGrey, look::kWhite);
+    ui_.Label_One_Or_More_Wireless_IP = MakeLabel(this, "Label_One_Or_More_Wireless_IP", statusFont,
+                                                  look::kMutedText, look::kWhite);
+    ui_.Label_One_Or_More_Wireless_SSID = MakeLabel(this, "Label_One_Or_More_Wireless_SSID",
+                                                    statusFont, look::kMutedText, look::kWhite);
     ui_.Label_One_Or_More_Wireless_Channel = MakeLabel(this, "Label_One_Or_More_Wireless_Channel",
-                                                       statusFont, look::kGrey, look::kWhite);
-    ui_.Label_One_Or_More_Wireless_WEP =
-        MakeLabel(this, "Label_One_Or_More_Wireless_WEP", statusFont, look::kGrey, look::kWhite);
+                                                       statusFont, look::kMutedText, look::kWhite);
+    ui_.Label_One_Or_More_Wireless_WEP = MakeLabel(this, "Label_One_Or_More_Wireless_WEP",
+                                                   statusFont, look::kMutedText, look::kWhite);
 
     // Basic settings page.
     const QFont fieldFont = PixelFont("Arial", 11);
@@ -220,7 +253,7 @@ void TMainForm::BuildDesign() {
     ui_.PassphraseEdit = MakeEdit(this, "PassphraseEdit", keyFont);
     ui_.PassphraseEdit->setMaxLength(16);
     ui_.Key1Edit = MakeEdit(this, "Key1Edit", keyFont);
-    ui_.OrPanel = MakeLabel(this, "OrPanel", fieldFont, look::kGrey, look::kWhite);
+    ui_.OrPanel = MakeLabel(this, "OrPanel", fieldFont, look::kMutedText, look::kWhite);
     ui_.EncryptionComboBox = MakeCombo(this, "EncryptionComboBox", keyFont,
                                        {QStringLiteral("TKIP"), QStringLiteral("AES")});
     ui_.EncryptionComboBox->setCursor(Qt::PointingHandCursor);
@@ -234,13 +267,30 @@ void TMainForm::BuildDesign() {
         KeepClosedListQuiet(list);
     }
 
-    // Confirmation page.
-    const QFont confirmFont = PixelFont("Arial", 11, true);
-    ui_.NewSSIDLabel = MakeLabel(this, "NewSSIDLabel", confirmFont, look::kBlack, look::kWhite);
-    ui_.NewChannelLabel =
-        MakeLabel(this, "NewChannelLabel", confirmFont, look::kBlack, look::kWhite);
-    ui_.NewWepLabel = MakeLabel(this, "NewWepLabel", confirmFont, look::kBlack, look::kWhite);
-    ui_.NewKeyLabel = MakeLabel(this, "NewKeyLabel", confirmFont, look::kBlack, look::kWhite);
+    // Confirmation page: values in the boxes of the picture, the key's note under them.
+    const QFont confirmFont = PixelFont("Arial", 11);
+    for (auto [label, name] : {std::pair{&ui_.NewNameLabel, "NewNameLabel"},
+                               {&ui_.NewPasswordLabel, "NewPasswordLabel"},
+                               {&ui_.NewIPModeLabel, "NewIPModeLabel"},
+                               {&ui_.NewIPLabel, "NewIPLabel"},
+                               {&ui_.NewNetmaskLabel, "NewNetmaskLabel"},
+                               {&ui_.NewGatewayLabel, "NewGatewayLabel"},
+                               {&ui_.NewSSIDLabel, "NewSSIDLabel"},
+                               {&ui_.NewChannelLabel, "NewChannelLabel"},
+                               {&ui_.NewNetModeLabel, "NewNetModeLabel"},
+                               {&ui_.NewWepLabel, "NewWepLabel"},
+                               {&ui_.NewKeyLabel, "NewKeyLabel"}}) {
+        *label = MakeLabel(this, name, confirmFont, look::kBlack, look::kWhite);
+        (*label)->setIndent(3);
+    }
+    ui_.ShowPasswordCheckBox = new QCheckBox(this);
+    ui_.ShowPasswordCheckBox->setObjectName(QStringLiteral("ShowPasswordCheckBox"));
+    ui_.ShowPasswordCheckBox->setFont(confirmFont);
+    ui_.ShowPasswordCheckBox->setBackgroundRole(QPalette::Window);
+    SetBackground(ui_.ShowPasswordCheckBox, look::kWhite);
+    ui_.NoteKeyLabel = MakeLabel(this, "NoteKeyLabel", confirmFont, look::kMutedText, QColor());
+    ui_.NoteKeyLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    ui_.NoteKeyLabel->setWordWrap(true);
 
     // Which controls each page shows.
     for (const PageLayout& layout : kPageTable) {
@@ -271,6 +321,7 @@ void TMainForm::BuildDesign() {
     connect(ui_.RadioBtnPSK, &QRadioButton::clicked, this, &TMainForm::RadioBtnPSKClick);
     connect(ui_.RadioBtnWPARadius, &QRadioButton::clicked, this,
             &TMainForm::RadioBtnWPARadiusClick);
+    connect(ui_.ShowPasswordCheckBox, &QCheckBox::toggled, this, &TMainForm::ShowPasswordAsChosen);
     ConnectSettingsControls();
 }
 
@@ -306,6 +357,8 @@ void TMainForm::LoadLanguageTexts() {
             panel->setCaption(Text(key));
         }
     }
+    ui_.ShowPasswordCheckBox->setText(Text("ShowPasswordCheckBox"));
+    ui_.NoteKeyLabel->setText(Text("NoteKeyLabel"));
     LoadPictures();
     NameControls();
 }
@@ -317,6 +370,8 @@ void TMainForm::LoadPictures() {
         }
     }
     ui_.WlanManualImage->setStretchedImage(services_.windowPicture("wlan_manual"));
+    confirmPicture_ = PagePicture(PAGE_CONFIRM)->image();
+    pairingConfirmPicture_ = services_.libraryPicture(languageBase + kPairingConfirmPicture);
 }
 
 void TMainForm::PlaceControls(std::size_t first, std::size_t last) {
@@ -333,11 +388,14 @@ void TMainForm::PlaceCommonControls() {
     // The buttons, the manual-entry holder, the list, the radio buttons and the confirmation
     // labels at their creation positions.
     static constexpr std::string_view kCommon[] = {
-        "SetupPanel",     "UserguidePanel",  "BackPanel",          "NextPanel",
-        "YesPanel",       "NoPanel",         "RegPanel",           "ClickHerePanel",
-        "WhereBPSPanel",  "WlanManualPanel", "EnterManuallyLabel", "APListView",
-        "RadioBtnDisble", "RadioBtnWEP",     "RadioBtnPSK",        "RadioBtnWPARadius",
-        "NewSSIDLabel",   "NewChannelLabel", "NewWepLabel",        "NewKeyLabel",
+        "SetupPanel",        "UserguidePanel",  "BackPanel",        "NextPanel",
+        "YesPanel",          "NoPanel",         "RegPanel",         "ClickHerePanel",
+        "WhereBPSPanel",     "PairingBusySign", "WlanManualPanel",  "EnterManuallyLabel",
+        "APListView",        "RadioBtnDisble",  "RadioBtnWEP",      "RadioBtnPSK",
+        "RadioBtnWPARadius", "NewNameLabel",    "NewPasswordLabel", "ShowPasswordCheckBox",
+        "NewIPModeLabel",    "NewIPLabel",      "NewNetmaskLabel",  "NewGatewayLabel",
+        "NewSSIDLabel",      "NewChannelLabel", "NewNetModeLabel",  "NewWepLabel",
+        "NewKeyLabel",       "NoteKeyLabel",
     };
     for (const std::string_view name : kCommon) {
         const ControlGeometry* geometry = FindDefaultPlacement(name);
@@ -456,7 +514,7 @@ std::array<QLabel*, 7> TMainForm::StatusLabels() const {
 
 void TMainForm::ResetPanelFontColors() {
     for (FlatPanel* panel : hoverPanels_) {
-        panel->setCaptionColour(look::kGrey);
+        panel->setCaptionColour(look::kCaption);
     }
 }
 
@@ -475,10 +533,16 @@ void TMainForm::HideAllPageControls() {
     for (QLabel* label : StatusLabels()) {
         label->hide();
     }
-    for (QLabel* label :
-         {ui_.NewSSIDLabel, ui_.NewChannelLabel, ui_.NewWepLabel, ui_.NewKeyLabel, ui_.OrPanel}) {
+    for (QLabel* label : DeviceValueLabels()) {
         label->hide();
     }
+    for (QLabel* label : WirelessValueLabels()) {
+        label->hide();
+    }
+    ui_.ShowPasswordCheckBox->hide();
+    ui_.NoteKeyLabel->hide();
+    ui_.PairingBusySign->stop();
+    ui_.OrPanel->hide();
 }
 
 void TMainForm::ApplyPagePlacement(int page) {
@@ -498,11 +562,6 @@ void TMainForm::ApplyPagePlacement(int page) {
             geometry.setWidth(move.width);
         }
         control->setGeometry(geometry);
-        if (move.fontPt != kUnchanged) {
-            QFont font = control->font();
-            font.setPointSize(move.fontPt);
-            control->setFont(font);
-        }
     }
 }
 
@@ -658,10 +717,17 @@ void TMainForm::DescribePage(int page) {
     NameWindow(this, title, AccessibleText(PageHeadingKey(page)),
                AccessibleText(PageTextKey(page)));
     if (page == PAGE_CONFIRM) {
-        for (QLabel* label :
-             {ui_.NewSSIDLabel, ui_.NewChannelLabel, ui_.NewWepLabel, ui_.NewKeyLabel}) {
-            label->setAccessibleName(CaptionedValue(
-                AccessibleText(label->objectName().toStdString() + "_Name"), label->text()));
+        const auto device = DeviceValueLabels();
+        const auto wireless = WirelessValueLabels();
+        std::vector<QLabel*> values(device.begin(), device.end());
+        values.insert(values.end(), wireless.begin(), wireless.end());
+        values.push_back(ui_.NoteKeyLabel);
+        for (QLabel* label : values) {
+            // The value whole, as it is written (its lines joined again).
+            const QVariant whole = label->property(kWholeValue);
+            label->setAccessibleName(
+                CaptionedValue(AccessibleText(label->objectName().toStdString() + "_Name"),
+                               whole.isValid() ? whole.toString() : label->text()));
         }
     }
 }
@@ -903,6 +969,7 @@ void TMainForm::YesPanelClick() {
     exchange().clearConfigureAcknowledged();
     if (nCurrentPage == PAGE_STEP_5_SELECT_AP) {
         hide();
+        dialogs_->login.centreOn(this);
         dialogs_->login.exec();
         show();
     } else if (nCurrentPage == PAGE_CONFIRM) {

@@ -19,11 +19,13 @@
 #include "l10n/texts.h"
 #include "protocol/wire.h"
 #include "settings/validators.h"
+#include "ui/busy.h"
 #include "ui/look.h"
 #include "ui/page_table.h"
 #include "ui/services.h"
 #include "ui/wizard_state.h"
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -52,6 +54,11 @@ inline constexpr char kReaderPromptTitle[] = "Acrobat Reader Installation";
 inline constexpr char kRegistrationUrl[] = "https://trv81k.example.org/registration";
 // The cipher list's third item while WPA2 Mixed is chosen (the list is not localised).
 inline constexpr char kMixedCipherItem[] = "TKIP+AES";
+// The confirmation page's picture on the pairing road (of the language's pictures).
+inline constexpr int kPairingConfirmPicture = 13;
+// The property of a value label of the confirmation page that holds its value whole, where the
+// label shows it on more than one line.
+inline constexpr char kWholeValue[] = "wholeValue";
 
 // The dialogs the main window opens. They are created after it (they read the language it has
 // chosen), so the window set hands them over once they exist.
@@ -76,8 +83,8 @@ public:
     std::string languageSection;  // "English", "German" or "French"
     int languageBase = 0;         // 100, 200 or 300
     int nCurrentPage = PAGE_NONE;
-    WizardState wizard;  // the settings to write, the login password and currentDevice
-    Texts texts;         // the 45 main-window texts
+    WizardState wizard;     // the settings to write, the login password and currentDevice
+    Texts texts;            // the 45 main-window texts
     Texts accessibleTexts;  // what a screen reader gets (kAccessibleKeys)
 
     // False when the channel could not be set up: the message was shown and the program ends.
@@ -171,6 +178,7 @@ private:
         FlatPanel* NoPanel = nullptr;
         FlatPanel* RegPanel = nullptr;
         FlatPanel* WhereBPSPanel = nullptr;
+        trv81k::BusySign* PairingBusySign = nullptr;  // in the link's place during the check
         HolderPanel* WlanManualPanel = nullptr;
         Picture* WlanManualImage = nullptr;
         FlatPanel* EnterManuallyLabel = nullptr;
@@ -209,11 +217,20 @@ private:
         QLineEdit* PSKEdit = nullptr;
         QLabel* LABEL_PSK_KEY_MAX = nullptr;
 
-        // Confirmation page.
+        // Confirmation page: what will be written, the device's settings and the wireless ones.
+        QLabel* NewNameLabel = nullptr;
+        QLabel* NewPasswordLabel = nullptr;
+        QCheckBox* ShowPasswordCheckBox = nullptr;
+        QLabel* NewIPModeLabel = nullptr;
+        QLabel* NewIPLabel = nullptr;
+        QLabel* NewNetmaskLabel = nullptr;
+        QLabel* NewGatewayLabel = nullptr;
         QLabel* NewSSIDLabel = nullptr;
         QLabel* NewChannelLabel = nullptr;
+        QLabel* NewNetModeLabel = nullptr;
         QLabel* NewWepLabel = nullptr;
         QLabel* NewKeyLabel = nullptr;
+        QLabel* NoteKeyLabel = nullptr;
     };
 
     void BuildDesign();
@@ -256,6 +273,14 @@ private:
     // The refusal message, then the refused field: its text put back when `resetText` is
     // given, the focus, all of its text selected.
     void Refuse(const SettingRefusal& refusal, const QString* resetText = nullptr);
+    // Asks about each concern with the static address settings of `page` (an address another
+    // listed device has, a gateway outside the subnet); false, with the focus in the field
+    // concerned and its text selected, when the user does not want to go on.
+    bool ConfirmAddressConcerns(const EnteredSettings& page);
+    // The confirmation page's value labels: the device's settings, then the wireless ones.
+    std::array<QLabel*, 6> DeviceValueLabels() const;
+    std::array<QLabel*, 5> WirelessValueLabels() const;
+    void ShowPasswordAsChosen();
     void SetKeyFieldsEnabled(bool enabled);
     void SetCipherList(bool enabled, bool mixedItem, int index);
     void ApplyKey1Limit();
@@ -275,6 +300,9 @@ private:
     std::array<std::vector<QWidget*>, kPageSlots> pageControls_{};  // from the page table
     std::vector<FlatPanel*> hoverPanels_;  // the buttons ResetPanelFontColors covers
     FlatPanel* defaultButton_ = nullptr;   // of the page shown
+    // The confirmation page's pictures: the wireless settings written, or left to the pairing.
+    QImage confirmPicture_;
+    QImage pairingConfirmPicture_;
 };
 
 }  // namespace trv81k

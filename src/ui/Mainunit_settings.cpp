@@ -9,6 +9,7 @@
 // ConnectSettingsControls runs once at creation, after the controls exist and before the texts
 // are loaded.
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
@@ -17,6 +18,7 @@
 #include <QUrl>
 
 #include "l10n/texts.h"
+#include "settings/address_warnings.h"
 #include "settings/keygen.h"
 #include "ui/Bpsintrounit.h"
 #include "ui/Configureunit.h"
@@ -86,6 +88,43 @@ const std::string* KeyShownFor(int securityMode, const WizardState& wizard) {
 void SetField(QWidget* field, bool enabled) {
     field->setEnabled(enabled);
     SetBackground(field, enabled ? look::kWhite : look::kSilver);
+}
+
+// What a value line of the confirmation page shows for a value that is not written (the
+// addresses under DHCP, no gateway): a dash.
+constexpr QChar kNotWritten{0x2013};
+
+// Breaks `text` into the lines `label` has room for: at blanks where it can, inside a word (a
+// key, a long name) where it must. The label shows every character.
+void ShowInFull(QLabel* label, const QString& text) {
+    const QFontMetrics metrics(label->font());
+    // The label's indent and two pixels of air on either side.
+    const int room = label->contentsRect().width() - std::max(0, label->indent()) - 4;
+    QStringList lines;
+    QString line;
+    for (const QString& word : text.split(QLatin1Char(' '))) {
+        QString candidate = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
+        if (metrics.horizontalAdvance(candidate) <= room) {
+            line = candidate;
+            continue;
+        }
+        if (!line.isEmpty()) {
+            lines << line;
+            candidate = word;
+        }
+        // A word wider than the room is cut where it reaches the edge.
+        line.clear();
+        for (const QChar c : candidate) {
+            if (!line.isEmpty() && metrics.horizontalAdvance(line + c) > room) {
+                lines << line;
+                line.clear();
+            }
+            line += c;
+        }
+    }
+    lines << line;
+    label->setText(lines.join(QLatin1Char('\n')));
+    label->setProperty(kWholeValue, text);
 }
 
 }  // namespace
@@ -195,19 +234,20 @@ void TMainForm::NextOnBasicSettings() {
             std::string* accepted;
             AddressCheck (*validate)(std::string_view);
         };
-        for (const Address& address : {
-                 Address{SettingField::IpAddress, ui_.IPEdit, &wizard.newIPText, ValidateIPText},
-                 Address{SettingField::Netmask, ui_.NetmaskEdit, &wizard.newNetmaskText,
-                         ValidateNetmaskText},
-                 Address{SettingField::Gateway, ui_.GatewayEdit, &wizard.newGatewayText,
-                         ValidateGatewayText}}) {
+        for (const Address& address :
+             {Address{SettingField::IpAddress, ui_.IPEdit, &wizard.newIPText, ValidateIPText},
+              Address{SettingField::Netmask, ui_.NetmaskEdit, &wizard.newNetmaskText,
+                      ValidateNetmaskText},
+              Address{SettingField::Gateway, ui_.GatewayEdit, &wizard.newGatewayText,
+                      ValidateGatewayText}}) {
             const auto refused = std::find_if(
                 refusals.begin(), refusals.end(),
                 [&address](const SettingRefusal& r) { return r.field == address.field; });
             const bool gateway = address.field == SettingField::Gateway;
             if (refused == refusals.end()) {
                 const AddressCheck check = address.validate(ToLatin1(address.edit->text()));
-                *address.accepted = address.edit->text().isEmpty() ? std::string() : check.normalised;
+                *address.accepted =
+                    address.edit->text().isEmpty() ? std::string() : check.normalised;
                 if (gateway && check.outcome == FieldOutcome::Valid) {
                     wizard.lastGoodGatewayText = check.normalised;
                 }
@@ -217,6 +257,9 @@ void TMainForm::NextOnBasicSettings() {
                 FromLatin1(gateway ? wizard.lastGoodGatewayText : *address.accepted);
             Refuse(*refused, refused->resetField ? &lastAccepted : nullptr);
         }
+        return;
+    }
+    if (page.bStaticIP && !ConfirmAddressConcerns(page)) {
         return;
     }
     wizard.newPassword = page.newPassword;
@@ -232,6 +275,44 @@ void TMainForm::NextOnBasicSettings() {
         }
     }
     LoadPage(PAGE_SECURE_1_CONFIGURE_WIRELESS);
+}
+
+bool TMainForm::ConfirmAddressConcerns(const EnteredSettings& page) {
+    const AddressCheck address = ValidateIPText(page.newIPText);
+    const AddressCheck mask = ValidateNetmaskText(page.newNetmaskText);
+    const AddressCheck gateway = ValidateGatewayText(page.newGatewayText);
+    if (!address.ok() || !mask.ok()) {
+        return true;  // refused before; nothing to ask about
+    }
+    // The other devices that answered the search, by their current addresses.
+    std::vector<NamedAddress> others;
+    const DeviceTable& table = exchange().table;
+    for (int i = 0; i < table.count(); ++i) {
+        const DeviceInfo& device = table.at(i);
+        if (device.macAddress != wizard.currentDevice.macAddress) {
+            others.push_back({device.deviceNameText(), device.ipAddress});
+        }
+    }
+    const bool hasGateway = !page.newGatewayText.empty() && gateway.outcome == FieldOutcome::Valid;
+    const std::optional<AddressBytes4> gatewayBytes =
+        hasGateway ? std::optional<AddressBytes4>(gateway.bytes) : std::nullopt;
+    for (const AddressWarning& warning :
+         AddressWarnings(address.bytes, mask.bytes, gatewayBytes, others)) {
+        const bool taken = warning.concern == AddressConcern::AddressTaken;
+        const QString question =
+            taken ? Text("ADDRESS_TAKEN_QUESTION")
+                        .arg(FromLatin1(address.normalised), FromLatin1(warning.otherDevice))
+                  : Text("GATEWAY_QUESTION")
+                        .arg(FromLatin1(gateway.normalised), FromLatin1(address.normalised),
+                             FromLatin1(mask.normalised));
+        if (!services_.messages->askYesNo(this, QString(), question)) {
+            QLineEdit* field = taken ? ui_.IPEdit : ui_.GatewayEdit;
+            field->setFocus();
+            field->selectAll();
+            return false;
+        }
+    }
+    return true;
 }
 
 void TMainForm::DHCPModeComboBoxChange(int index) {
@@ -251,7 +332,13 @@ void TMainForm::DHCPModeComboBoxChange(int index) {
 // ---- Page 8: pairing check ---------------------------------------------------------------
 
 void TMainForm::NextOnPairingCheck() {
-    if (exchanges_.checkPairing() == Exchanges::Pairing::NotManaged) {
+    // Up to three seconds without a sign of life otherwise: the busy sign in the link's place.
+    ui_.WhereBPSPanel->hide();
+    ui_.PairingBusySign->start(Text("PAIRING_BUSY"));
+    const Exchanges::Pairing pairing = exchanges_.checkPairing();
+    ui_.PairingBusySign->stop();
+    ui_.WhereBPSPanel->show();
+    if (pairing == Exchanges::Pairing::NotManaged) {
         wizard.bWirelessEditable = true;
         LoadPage(PAGE_SECURE_2_WIRELESS_SETTINGS);
     } else {
@@ -436,9 +523,9 @@ EnteredSettings TMainForm::KeysOnThePage() const {
     page.newPassphrase = ToLatin1(ui_.PassphraseEdit->text());
     page.newWepKey = ToLatin1(ui_.Key1Edit->text());
     page.newPSK = ToLatin1(ui_.PSKEdit->text());
-    page.newSecurityMode = SecurityModeFor(ui_.SecurityComboBox->currentIndex(),
-                                           ui_.EncryptionComboBox->currentIndex(),
-                                           wizard.newSecurityMode);
+    page.newSecurityMode =
+        SecurityModeFor(ui_.SecurityComboBox->currentIndex(),
+                        ui_.EncryptionComboBox->currentIndex(), wizard.newSecurityMode);
     return page;
 }
 
@@ -470,21 +557,63 @@ void TMainForm::NextOnPreSharedKey() {
 
 // ---- Page 18: confirmation and the configure step ----------------------------------------
 
+std::array<QLabel*, 6> TMainForm::DeviceValueLabels() const {
+    return {ui_.NewNameLabel, ui_.NewPasswordLabel, ui_.NewIPModeLabel,
+            ui_.NewIPLabel,   ui_.NewNetmaskLabel,  ui_.NewGatewayLabel};
+}
+
+std::array<QLabel*, 5> TMainForm::WirelessValueLabels() const {
+    return {ui_.NewSSIDLabel, ui_.NewChannelLabel, ui_.NewNetModeLabel, ui_.NewWepLabel,
+            ui_.NewKeyLabel};
+}
+
+void TMainForm::ShowPasswordAsChosen() {
+    const QString password = FromLatin1(wizard.newPassword);
+    ShowInFull(ui_.NewPasswordLabel, ui_.ShowPasswordCheckBox->isChecked()
+                                         ? password
+                                         : QString(password.size(), QLatin1Char('*')));
+}
+
 void TMainForm::FillConfirmPage() {
-    ui_.NewSSIDLabel->setText(FromLatin1(wizard.newSSID));
+    // The device's settings: name, password (hidden until asked for), the address settings.
+    ShowInFull(ui_.NewNameLabel, FromLatin1(wizard.newDeviceName));
+    ui_.ShowPasswordCheckBox->setChecked(false);
+    ShowPasswordAsChosen();
+    ui_.NewIPModeLabel->setText(Text(wizard.bStaticIP ? "StaticIP" : "Automatic_DHCP"));
+    const auto address = [this](const std::string& text) {
+        return wizard.bStaticIP && !text.empty() ? FromLatin1(text) : QString(kNotWritten);
+    };
+    ui_.NewIPLabel->setText(address(wizard.newIPText));
+    ui_.NewNetmaskLabel->setText(address(wizard.newNetmaskText));
+    ui_.NewGatewayLabel->setText(address(wizard.newGatewayText));
+    for (QLabel* label : DeviceValueLabels()) {
+        label->show();
+    }
+    ui_.ShowPasswordCheckBox->show();
+
+    // The wireless settings, or their own picture when they are left to the pairing.
+    const bool pairing = wizard.newSecurityMode == kSecurityPairing;
+    PagePicture(PAGE_CONFIRM)->setImage(pairing ? pairingConfirmPicture_ : confirmPicture_);
+    if (pairing) {
+        return;
+    }
+    ShowInFull(ui_.NewSSIDLabel, FromLatin1(wizard.newSSID));
     ui_.NewChannelLabel->setText(QString::number(wizard.newChannel));
+    static constexpr std::string_view kModes[] = {"Mixed_Mode", "G_only", "B_only"};
+    ui_.NewNetModeLabel->setText(wizard.newNetMode < std::size(kModes)
+                                     ? Text(kModes[wizard.newNetMode])
+                                     : QString::number(wizard.newNetMode));
     if (const std::optional<std::string> security =
             ConfirmSecurityText(wizard.newSecurityMode, texts)) {
         ui_.NewWepLabel->setText(
             QString::fromUtf8(security->data(), static_cast<qsizetype>(security->size())));
-        ui_.NewKeyLabel->setText(FromLatin1(*KeyShownFor(wizard.newSecurityMode, wizard)));
+        ShowInFull(ui_.NewKeyLabel, FromLatin1(*KeyShownFor(wizard.newSecurityMode, wizard)));
     }
-    for (QLabel* label :
-         {ui_.NewSSIDLabel, ui_.NewChannelLabel, ui_.NewWepLabel, ui_.NewKeyLabel}) {
-        // A long SSID or key is wider than its label: the pointer shows all of it.
-        label->setToolTip(label->text());
+    for (QLabel* label : WirelessValueLabels()) {
         label->show();
     }
+    // The note asks to keep the key only when there is one.
+    ui_.NoteKeyLabel->setVisible(!ui_.NewKeyLabel->text().isEmpty());
 }
 
 void TMainForm::YesOnConfirm() {
@@ -536,6 +665,7 @@ void TMainForm::RegPanelClick() {
 }
 
 void TMainForm::WhereBPSPanelClick() {
+    dialogs_->bpsIntro.centreOn(this);
     dialogs_->bpsIntro.exec();
 }
 

@@ -12,6 +12,7 @@ constexpr int kWindowWidth = 207;
 constexpr int kWindowHeight = 208;
 constexpr int kCornerSize = 10;
 constexpr int kPictureNumber = 20;  // of the language's pictures
+constexpr QRect kButtonArea{101, 176, 90, 24};
 
 }  // namespace
 
@@ -19,16 +20,17 @@ TSearchFailForm::TSearchFailForm(TMainForm& main)
     : FramelessDialog("SearchFailForm", kWindowWidth, kWindowHeight), main_(main) {
     SetBackground(this, look::kWhite);
     ui_.Image1 = new Picture(this, "Image1");
+    // The button in the footer band of the picture, 16 px from the right side.
     ui_.Panel1 = new HolderPanel(this, "Panel1", look::kButtonGreen);
-    ui_.Panel1->setGeometry(105, 185, 105, 26);
+    ui_.Panel1->setGeometry(kButtonArea);
     ui_.ContinuePanel = new FlatPanel(ui_.Panel1, "ContinuePanel", QStringLiteral("Continue"));
-    ui_.ContinuePanel->setGeometry(34, 3, 59, 12);
+    ui_.ContinuePanel->setGeometry(0, 0, kButtonArea.width(), kButtonArea.height());
     ui_.ContinuePanel->setFont(PixelFont("HelveticaNeue MediumCond", 13));
 
     connect(ui_.ContinuePanel, &FlatPanel::clicked, this, &TSearchFailForm::ContinuePanelClick);
-    // The holder turns the caption silver (not the grey it has before the first hover).
+    // The holder turns the caption to a colour of its own (not the one before the first hover).
     connect(ui_.Panel1, &HolderPanel::mouseMoved, this,
-            [this] { ui_.ContinuePanel->setCaptionColour(look::kSilver); });
+            [this] { ui_.ContinuePanel->setCaptionColour(look::kCaptionLeft); });
     // Continue is the only way on: Return and Escape both take it.
     ui_.ContinuePanel->setDefault(true);
     setEscapeAction([this] { ContinuePanelClick(); });

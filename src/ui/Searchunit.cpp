@@ -1,5 +1,7 @@
 #include "ui/Searchunit.h"
 
+#include <QLinearGradient>
+#include <algorithm>
 #include <string>
 
 #include "l10n/texts.h"
@@ -29,6 +31,26 @@ void SetCellColour(QLabel* cell, const QColor& colour) {
     cell->setProperty("filled", colour == look::kProgressFill);
 }
 
+// A cell filled from the left up to `share` (0 to 1), white beyond.
+void SetCellShare(QLabel* cell, double share) {
+    QLinearGradient fill(0, 0, cell->width(), 0);
+    fill.setColorAt(0, look::kProgressFill);
+    fill.setColorAt(share, look::kProgressFill);
+    fill.setColorAt(std::min(1.0, share + 0.001), look::kWhite);
+    fill.setColorAt(1, look::kWhite);
+    QPalette palette = cell->palette();
+    palette.setBrush(QPalette::Window, fill);
+    cell->setPalette(palette);
+    cell->setAutoFillBackground(true);
+    cell->update();
+}
+
+// The show between the ticks: a frame every twentieth of the time to the next step (10 to
+// 100 ms), the hourglass turning every fifth frame, never more than nine tenths of a cell.
+constexpr int kFramesPerStep = 20;
+constexpr int kFramesPerTurn = 5;
+constexpr double kMostOfACell = 0.9;
+
 }  // namespace
 
 TSearchForm::TSearchForm(TMainForm& main) : TSearchForm(main, Variant::Search) {
@@ -38,8 +60,11 @@ TSearchForm::TSearchForm(TMainForm& main) : TSearchForm(main, Variant::Search) {
 TSearchForm::TSearchForm(TMainForm& main, Variant variant)
     : FramelessDialog(variant == Variant::Search ? "SearchForm" : "ConfigureForm", kDesignWidth,
                       kDesignHeight),
-      main_(main) {
+      main_(main),
+      slowTick_(variant == Variant::Search ? main.timing().searchTick
+                                           : main.timing().configureTick) {
     BuildDesign(variant);
+    connect(&moving_, &QTimer::timeout, this, &TSearchForm::MoveOn);
 }
 
 void TSearchForm::BuildDesign(Variant variant) {
@@ -58,17 +83,18 @@ void TSearchForm::BuildDesign(Variant variant) {
         label->setTextFormat(Qt::PlainText);
         label->setFont(labelFont);
         QPalette palette = label->palette();
-        palette.setColor(QPalette::WindowText, look::kWhite);
+        palette.setColor(QPalette::WindowText, look::kInk);
         label->setPalette(palette);
     }
+    // What each dialog is doing, in one line; "please wait" below it.
     if (variant == Variant::Search) {
-        ui_.Label1->setText(QStringLiteral("Checking your Network Connection"));
+        ui_.Label1->setText(QStringLiteral("Searching the network for the TRV81K"));
         ui_.Label1->setGeometry(80, 12, 199, 15);
     } else {
-        ui_.Label1->setText(QStringLiteral("Configuring the TRV81K,"));
+        ui_.Label1->setText(QStringLiteral("Writing the settings to the TRV81K"));
         ui_.Label1->setGeometry(80, 12, 142, 15);
     }
-    ui_.Label2->setText(QStringLiteral("Please wait..."));
+    ui_.Label2->setText(QStringLiteral("Please wait\u2026"));
     ui_.Label2->setGeometry(81, 27, 75, 15);
 
     for (int i = 0; i < kCellCount; ++i) {
@@ -153,14 +179,66 @@ void TSearchForm::FormShow() {
 }
 
 void TSearchForm::RunExchange(const std::function<void(const Exchanges::Progress&)>& exchange) {
+    centreOn(&main_);
     setModal(true);
     show();
+    // Once shortened, the dialog's tick stays short (as the exchange keeps it).
+    const bool fast = interval_ == main_.timing().fastTick;
+    StartMoving(fast ? main_.timing().fastTick : slowTick_);
     Exchanges::Progress progress;
     progress.ticked = [this](const Exchanges::Tick& tick) { ShowTick(tick); };
-    progress.ticksDone = [this] { done(QDialog::Accepted); };
+    progress.ticksDone = [this] {
+        StopMoving();
+        done(QDialog::Accepted);
+    };
     exchange(progress);
+    StopMoving();
     if (isVisible()) {
         done(QDialog::Accepted);
+    }
+}
+
+void TSearchForm::StartMoving(std::chrono::milliseconds firstTick) {
+    stepsDone_ = 0;
+    framesShown_ = 0;
+    shownShare_ = 0;
+    // The first cell fills toward the first tick; should that tick bring no answer, the cell
+    // waits for the second one, which brings the first step.
+    toNextStep_ = firstTick;
+    sinceStep_.start();
+    const auto frame =
+        std::clamp<std::chrono::milliseconds::rep>(toNextStep_.count() / kFramesPerStep, 10, 100);
+    moving_.start(static_cast<int>(frame));
+}
+
+void TSearchForm::StopMoving() {
+    moving_.stop();
+}
+
+void TSearchForm::MoveOn() {
+    if (stepsDone_ >= kCellCount || toNextStep_.count() <= 0) {
+        StopMoving();
+        return;
+    }
+    // Never backwards: the first tick may set the next step further off.
+    const double share =
+        std::max(shownShare_, std::min(kMostOfACell, static_cast<double>(sinceStep_.elapsed()) /
+                                                         double(toNextStep_.count())));
+    shownShare_ = share;
+    SetCellShare(ui_.ProgressPanel[static_cast<std::size_t>(stepsDone_)], share);
+    const int percent = (stepsDone_ * 100 + static_cast<int>(share * 100)) / kCellCount;
+    ui_.Percentage_Label->setText(QStringLiteral("%1 %").arg(percent));
+    if (++framesShown_ % kFramesPerTurn == 0) {
+        // The hourglass turns on: the one on show hands over to the next.
+        std::size_t shown = 0;
+        for (std::size_t i = 0; i < ui_.HourGlassImage.size(); ++i) {
+            if (ui_.HourGlassImage[i]->isVisible()) {
+                shown = i;
+            }
+        }
+        for (std::size_t i = 0; i < ui_.HourGlassImage.size(); ++i) {
+            ui_.HourGlassImage[i]->setVisible(i == (shown + 1) % ui_.HourGlassImage.size());
+        }
     }
 }
 
@@ -181,6 +259,19 @@ void TSearchForm::ShowTick(const Exchanges::Tick& tick) {
     ShowProgressStep(tick.counter);
     tickCount = tick.counter + 1;
     interval_ = tick.interval;
+    if (tick.counter >= 1 && tick.counter <= kCellCount) {
+        // A step: the show goes on from it toward the next tick's.
+        stepsDone_ = tick.counter;
+        toNextStep_ = tick.interval;
+        shownShare_ = 0;
+        sinceStep_.start();
+    } else if (tick.counter == 0) {
+        // The first tick brings no step: the next one's comes an interval later.
+        toNextStep_ = std::chrono::milliseconds(sinceStep_.elapsed()) + tick.interval;
+    }
+    if (stepsDone_ >= kCellCount) {
+        StopMoving();
+    }
     emit ticked(tick.counter);
 }
 

@@ -1,8 +1,14 @@
 #pragma once
 // The search dialog: a small progress window shown modally while the access points answer a
 // search request. The exchange's ticks fill the ten progress cells; once a device with the
-// pairing marker has been stored, the remaining ticks follow quickly.
+// pairing marker has been stored, the remaining ticks follow quickly. Between the ticks the bar
+// moves on with the time toward the next tick's step (the next cell fills gradually, the
+// percentage counts up, the hourglass turns) without reaching it: the dialog never looks hung,
+// also through the configure dialog's seven seconds to its first tick. That is the dialog's own
+// show; the exchange's timing stays as it is.
 
+#include <QElapsedTimer>
+#include <QTimer>
 #include <array>
 #include <chrono>
 #include <functional>
@@ -29,7 +35,7 @@ public:
     // moves the bar, and the dialog closes after the last one (or when the exchange ends early).
     void RunExchange(const std::function<void(const Exchanges::Progress&)>& exchange);
 
-    // Whether progress cell i (0 to 9) is filled.
+    // Whether progress cell i (0 to 9) is filled (wholly).
     bool cellFilled(std::size_t index) const;
     // The interval to the next tick, as the last tick left it.
     std::chrono::milliseconds tickInterval() const { return interval_; }
@@ -74,6 +80,19 @@ protected:
 private:
     void BuildDesign(Variant variant);
     void FormCreate();
+    // Starts the show between the ticks, from no step done, the first tick `firstTick` away.
+    void StartMoving(std::chrono::milliseconds firstTick);
+    // One frame of it: the share of the next cell that the time since the last step asks for.
+    void MoveOn();
+    void StopMoving();
+
+    std::chrono::milliseconds slowTick_{0};  // the dialog's tick until its answer is in
+    QTimer moving_;
+    QElapsedTimer sinceStep_;                  // since the last step (or the start)
+    std::chrono::milliseconds toNextStep_{0};  // from the last step to the next one's tick
+    int stepsDone_ = 0;                        // cells the ticks have filled
+    int framesShown_ = 0;                      // of the show, for the hourglass's turns
+    double shownShare_ = 0;                    // of the next cell, as shown
 };
 
 }  // namespace trv81k

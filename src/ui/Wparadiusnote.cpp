@@ -12,6 +12,7 @@ constexpr int kWindowWidth = 496;
 constexpr int kWindowHeight = 365;
 constexpr int kCornerSize = 10;
 constexpr int kPictureNumber = 22;  // of the language's pictures
+constexpr QRect kButtonArea{392, 333, 88, 24};
 
 }  // namespace
 
@@ -20,16 +21,17 @@ TWPARadiusNoteForm::TWPARadiusNoteForm(const Services& services, const std::stri
     : FramelessDialog("WPARadiusNoteForm", kWindowWidth, kWindowHeight) {
     SetBackground(this, look::kWhite);
     ui_.Image9 = new Picture(this, "Image9");
+    // The button in the footer band of the picture, 16 px from the right side.
     ui_.Panel1 = new HolderPanel(this, "Panel1", look::kButtonGreen);
-    ui_.Panel1->setGeometry(408, 322, 88, 42);
+    ui_.Panel1->setGeometry(kButtonArea);
     ui_.OKPanel = new FlatPanel(ui_.Panel1, "OKPanel", QStringLiteral("OK"));
-    ui_.OKPanel->setGeometry(27, 6, 37, 27);
-    ui_.OKPanel->setFont(PixelFont("Impact", 21));
+    ui_.OKPanel->setGeometry(0, 0, kButtonArea.width(), kButtonArea.height());
+    ui_.OKPanel->setFont(PixelFont("Impact", 16));
     ui_.OKPanel->setCursor(Qt::ArrowCursor);
 
     connect(ui_.OKPanel, &FlatPanel::clicked, this, &TWPARadiusNoteForm::OKPanelClick);
     connect(ui_.Panel1, &HolderPanel::mouseMoved, this,
-            [this] { ui_.OKPanel->setCaptionColour(look::kGrey); });
+            [this] { ui_.OKPanel->setCaptionColour(look::kCaption); });
     ui_.OKPanel->setDefault(true);
     setEscapeAction([this] { OKPanelClick(); });
     FormCreate(services, languageSection, languageBase);

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QProxyStyle>
+#include <QTimer>
 
 namespace trv81k {
 
@@ -58,9 +59,37 @@ KeyFilter::KeyFilter(QLineEdit* edit, Options options)
 }
 
 bool KeyFilter::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != edit_ || event->type() != QEvent::KeyPress) {
+    if (watched != edit_) {
         return false;
     }
+    if (options_.selectAll) {
+        switch (event->type()) {
+            case QEvent::FocusIn:
+                // After the press that gave the focus has placed the cursor.
+                QTimer::singleShot(0, edit_, [edit = edit_] {
+                    if (edit->hasFocus()) {
+                        edit->selectAll();
+                    }
+                });
+                untouched_ = true;
+                return false;
+            case QEvent::MouseButtonRelease:
+                // The first click into a field that got the focus without the user (a page
+                // that opens with the focus in it) selects all as well, unless it dragged out
+                // a selection of its own.
+                if (untouched_ && !edit_->hasSelectedText()) {
+                    edit_->selectAll();
+                }
+                untouched_ = false;
+                return false;
+            default:
+                break;
+        }
+    }
+    if (event->type() != QEvent::KeyPress) {
+        return false;
+    }
+    untouched_ = false;
     const auto& key = static_cast<const QKeyEvent&>(*event);
     if (options_.beforeKey) {
         options_.beforeKey();
@@ -72,6 +101,10 @@ bool KeyFilter::eventFilter(QObject* watched, QEvent* event) {
         if (edit_->hasSelectedText()) {
             QApplication::clipboard()->setText(edit_->selectedText());
         }
+        return true;
+    }
+    if (key.matches(QKeySequence::SelectAll) && options_.selectAll) {
+        edit_->selectAll();
         return true;
     }
     if (IsEditingShortcut(key)) {
@@ -91,6 +124,7 @@ void FilterAddressKeys(QLineEdit* edit) {
     options.accept = [](QChar c) {
         return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('.');
     };
+    options.selectAll = true;
     new KeyFilter(edit, std::move(options));
 }
 

@@ -17,12 +17,15 @@ namespace trv81k {
 // Backspace always is; every other character is discarded, the control characters of the
 // copy, paste, cut, undo and select-all shortcuts included. Keys that type nothing (arrows,
 // Home, End, Delete, Tab, Return) pass. With `copyShortcut`, the copy shortcut still copies
-// the selected text to the clipboard. `beforeKey` runs first for every key press.
+// the selected text to the clipboard; with `selectAll`, the select-all shortcut selects the
+// whole text, and the field selects its whole text when it gets the focus (by Tab or by a first
+// click), so that typing replaces it. `beforeKey` runs first for every key press.
 class KeyFilter : public QObject {
 public:
     struct Options {
         std::function<bool(QChar)> accept;
         bool copyShortcut = false;
+        bool selectAll = false;
         std::function<void()> beforeKey;
     };
 
@@ -35,9 +38,11 @@ protected:
 private:
     QLineEdit* edit_;
     Options options_;
+    bool untouched_ = false;  // no click or key since the field got the focus
 };
 
-// The characters of an address field: digits and the dot.
+// The characters of an address field: digits and the dot. The field selects its whole text when
+// it gets the focus, and on the select-all shortcut.
 void FilterAddressKeys(QLineEdit* edit);
 
 // A device stores its texts as 8-bit characters (Latin-1). Text with a character beyond that

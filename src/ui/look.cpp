@@ -12,6 +12,7 @@
 #include <QPolygon>
 #include <QScreen>
 #include <QWindow>
+#include <algorithm>
 
 namespace trv81k {
 
@@ -141,7 +142,7 @@ void FlatPanel::keyPressEvent(QKeyEvent* event) {
 void FlatPanel::mouseMoveEvent(QMouseEvent* event) {
     QPushButton::mouseMoveEvent(event);
     if (hoverHighlight_) {
-        setCaptionColour(look::kWhite);
+        setCaptionColour(look::kCaptionHover);
     }
     emit mouseMoved();
     // The move stays here: the surface around the button must not see it (it would turn the
@@ -295,14 +296,32 @@ FramelessDialog::FramelessDialog(const char* name, int width, int height)
     setModal(true);
 }
 
+namespace {
+
+// Moves `dialog` so that the part its shape shows has its centre at `centre`, kept wholly on
+// `screen` where it fits.
+void PlaceShownPart(QWidget* dialog, QPoint centre, const QScreen* screen) {
+    const QRect shown = dialog->mask().isEmpty() ? dialog->rect() : dialog->mask().boundingRect();
+    QRect target = shown;
+    target.moveCenter(centre);
+    if (screen != nullptr) {
+        const QRect room = screen->availableGeometry();
+        target.moveLeft(std::clamp(target.left(), room.left(),
+                                   std::max(room.left(), room.right() + 1 - target.width())));
+        target.moveTop(std::clamp(target.top(), room.top(),
+                                  std::max(room.top(), room.bottom() + 1 - target.height())));
+    }
+    dialog->move(target.topLeft() - shown.topLeft());
+}
+
+}  // namespace
+
 void FramelessDialog::centreOnScreen() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (screen == nullptr) {
         return;
     }
-    QRect frame = rect();
-    frame.moveCenter(screen->availableGeometry().center());
-    move(frame.topLeft());
+    PlaceShownPart(this, screen->availableGeometry().center(), screen);
 }
 
 void FramelessDialog::centreOn(const QWidget* other) {
@@ -310,9 +329,9 @@ void FramelessDialog::centreOn(const QWidget* other) {
         centreOnScreen();
         return;
     }
-    QRect frame = rect();
-    frame.moveCenter(other->geometry().center());
-    move(frame.topLeft());
+    const QScreen* screen = other->screen();
+    PlaceShownPart(this, other->geometry().center(),
+                   screen != nullptr ? screen : QGuiApplication::primaryScreen());
 }
 
 void FramelessDialog::keyPressEvent(QKeyEvent* event) {

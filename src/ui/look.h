@@ -16,13 +16,18 @@
 
 namespace trv81k {
 
-// Colours of the design (Windows colour values 0x00BBGGRR, written here as RGB).
+// Colours of the design (Windows colour values 0x00BBGGRR, written here as RGB). Every text
+// reaches a contrast of 4.5:1 on what it lies on, a button's caption in every state.
 namespace look {
 inline const QColor kButtonGreen{153, 204, 51};  // 0x33CC99
-inline const QColor kGrey{128, 128, 128};        // caption at rest
-inline const QColor kWhite{255, 255, 255};       // caption under the pointer
-inline const QColor kSilver{192, 192, 192};      // disabled fields; search-failure caption
-inline const QColor kProgressFill{0, 102, 51};   // filled progress cell (3368448)
+inline const QColor kInk{30, 58, 34};            // dark green: 6.6:1 on button green
+inline const QColor kCaption = kInk;             // a button's caption at rest
+inline const QColor kCaptionHover{0, 0, 0};      // under the pointer: 11:1 on button green
+inline const QColor kCaptionLeft{64, 64, 64};    // search-failure dialog, after the pointer left
+inline const QColor kMutedText{84, 84, 84};      // secondary text on white: 7.6:1
+inline const QColor kWhite{255, 255, 255};
+inline const QColor kSilver{192, 192, 192};     // disabled fields
+inline const QColor kProgressFill{0, 102, 51};  // filled progress cell (3368448)
 inline const QColor kBlack{0, 0, 0};
 inline const QColor kLinkBlue{0, 0, 255};
 // The keyboard focus ring of the buttons: the design's dark green, which stands out on the
@@ -47,8 +52,8 @@ QRegion RoundRectRegion(int left, int top, int right, int bottom, int ellipseWid
 void ApplyRoundRectShape(QWidget* window, int right, int bottom, int ellipseWidth,
                          int ellipseHeight);
 
-// The panel used as a button: a flat panel in button green with a centred caption, grey at
-// rest and white while the pointer moves over it; the surface around it turns it back
+// The panel used as a button: a flat panel in button green with a centred caption, dark at
+// rest and black while the pointer moves over it; the surface around it turns it back
 // (setCaptionColour) from its own mouse-move handler. It is a real push button: the keyboard
 // reaches it (Tab; a click leaves the focus where it was), Space and Return press it, it can
 // be a dialog's default button, and a screen reader meets a push button named by its caption.
@@ -58,17 +63,19 @@ class FlatPanel : public QPushButton {
 public:
     explicit FlatPanel(QWidget* parent, const char* name, const QString& designCaption = {});
 
-    // The caption colour (grey at rest, white under the pointer, silver on one dialog).
+    // The caption colour (kCaption at rest, kCaptionHover under the pointer).
     void setCaptionColour(const QColor& colour);
     QColor captionColour() const { return captionColour_; }
     // Background colour; an invalid colour makes the panel transparent.
     void setPanelColour(const QColor& colour);
-    // Whether the pointer turns the caption white (the pairing help link does not change).
+    QColor panelColour() const { return panelColour_; }
+    // Whether the pointer changes the caption (the pairing help link does not change).
     void setHoverHighlight(bool on) { hoverHighlight_ = on; }
     // Sets the caption as plain text (no mnemonics, no markup).
     void setCaption(const QString& caption);
     // Breaks a long caption into lines.
     void setWordWrap(bool on);
+    bool wordWrap() const { return wordWrap_; }
     // A picture that carries the caption itself (the pairing introduction's buttons): drawn
     // from the top left corner instead of the caption, which then only names the button.
     void setFace(const QImage& face);
@@ -83,7 +90,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
-    QColor captionColour_ = look::kGrey;
+    QColor captionColour_ = look::kCaption;
     QColor panelColour_ = look::kButtonGreen;
     QImage face_;
     bool hoverHighlight_ = true;
@@ -154,7 +161,8 @@ class FramelessDialog : public QDialog {
 public:
     FramelessDialog(const char* name, int width, int height);
 
-    // Centre on the screen, or on another window.
+    // Centre what the dialog shows (the part its shape leaves) on the screen, or on another
+    // window; either way wholly on that window's screen.
     void centreOnScreen();
     void centreOn(const QWidget* other);
     // What Escape does (nothing until set).

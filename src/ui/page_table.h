@@ -133,7 +133,7 @@ inline constexpr PageKeys kPageKeys[] = {
     {PAGE_SECURE_4_PSK,
      "NextPanel",
      {"SecurityComboBox", "EncryptionComboBox", "PSKEdit", "BackPanel", "NextPanel"}},
-    {PAGE_CONFIRM, "YesPanel", {"NoPanel", "YesPanel"}},
+    {PAGE_CONFIRM, "YesPanel", {"ShowPasswordCheckBox", "NoPanel", "YesPanel"}},
     {PAGE_CONGRATULATION, "ExitPanel", {"RegPanel", "ExitPanel"}},
 };
 

@@ -67,8 +67,8 @@ void AccessPointListTest::statusBoxShowsTheChosenDevice() {
         QVERIFY2(Status(main, item).isVisible(), item);
         QCOMPARE(Status(main, item).x(), 397);
     }
-    QCOMPARE(Status(main, "MAC").width(), 100);
-    QCOMPARE(Status(main, "SSID").width(), 110);
+    QCOMPARE(Status(main, "MAC").width(), 126);
+    QCOMPARE(Status(main, "SSID").width(), 126);
     // The chosen entry is copied and addressed.
     QCOMPARE(main.wizard.currentDevice.macAddress, (MacAddress{2, 0x81, 0, 0, 0, 1}));
     QCOMPARE(main.exchange().selectedToken(), (DeviceToken{0x10, 0x20, 0x30, 1}));

@@ -1,6 +1,8 @@
 // The confirmation page's texts for every security mode, the configure dialog's exchange as the
 // user sees it (acknowledged, never), and the user guide link.
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -8,6 +10,8 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <set>
 
 #include "support/harness.h"
 #include "support/tick_recorder.h"
@@ -58,6 +62,9 @@ class ConfigureTest : public QObject {
 private slots:
     void confirmationShowsWhatWillBeWritten_data();
     void confirmationShowsWhatWillBeWritten();
+    void confirmationShowsLongValuesInFull();
+    void confirmationOfThePairingRoad();
+    void progressMovesFromTheFirstSecond();
     void exchange_data();
     void exchange();
     void userGuideOpensOrOffersTheReader_data();
@@ -109,24 +116,153 @@ void ConfigureTest::confirmationShowsWhatWillBeWritten() {
     keyLabel.setText(QStringLiteral("(before)"));
     main.LoadPage(PAGE_CONFIRM);
 
+    QVERIFY(Control<FlatPanel>(main, "YesPanel").isVisible());
+    QVERIFY(Control<FlatPanel>(main, "NoPanel").isVisible());
+    QVERIFY(!Control<FlatPanel>(main, "BackPanel").isVisible());
+    QCOMPARE(main.wizard.newSecurityMode, mode);  // showing it changes nothing
+    const Picture& picture = Control<Picture>(main, "ImageConfirm");
+    if (mode == kSecurityPairing) {
+        // Left to the pairing: a picture that says so, and no wireless values, no key's note.
+        QCOMPARE(picture.image(), NumberedPicture(main.languageBase + kPairingConfirmPicture));
+        for (const QLabel* label : {&ssidLabel, &channelLabel, &securityLabel, &keyLabel,
+                                    &Control<QLabel>(main, "NoteKeyLabel")}) {
+            QVERIFY(!label->isVisible());
+        }
+        return;
+    }
+    QCOMPARE(picture.image(), NumberedPicture(main.languageBase + PAGE_CONFIRM));
     if (security.startsWith(QLatin1Char('['))) {
         security = main.Text(security.mid(1, security.size() - 2).toStdString());
         QVERIFY(!security.isEmpty());
     }
     QCOMPARE(securityLabel.text(), security);
     QCOMPARE(keyLabel.text(), key);
+    QCOMPARE(Control<QLabel>(main, "NoteKeyLabel").isVisible(), !key.isEmpty());
     QCOMPARE(ssidLabel.text(), QStringLiteral("Caf\u00e9 & Co"));
     QCOMPARE(ssidLabel.textFormat(), Qt::PlainText);  // '&' shown as it is
     QCOMPARE(channelLabel.text(), QStringLiteral("0"));
-    QCOMPARE(main.wizard.newSecurityMode, mode);  // showing it changes nothing
     for (QLabel* label : {&ssidLabel, &channelLabel, &securityLabel, &keyLabel}) {
         QVERIFY(label->isVisible());
-        QCOMPARE(label->size(), QSize(113, 14));
-        QCOMPARE(label->toolTip(), label->text());
     }
-    QVERIFY(Control<FlatPanel>(main, "YesPanel").isVisible());
-    QVERIFY(Control<FlatPanel>(main, "NoPanel").isVisible());
-    QVERIFY(!Control<FlatPanel>(main, "BackPanel").isVisible());
+}
+
+// Everything that will be written, each value in full: the device's name, its password (hidden
+// until the check box shows it), the address settings, and a 63-character key and a 32-character
+// network name on lines of their own.
+void ConfigureTest::confirmationShowsLongValuesInFull() {
+    Harness h(WithDevices({OfficeDevice()}));
+    h.walkToBasicSettings(QStringLiteral("secret"));
+    TMainForm& main = h.main();
+    FlatPanel& next = Control<FlatPanel>(main, "NextPanel");
+    Retype(Control<QLineEdit>(main, "DeviceNameEdit"), QStringLiteral("Office on the 2nd floor"));
+    Retype(Control<QLineEdit>(main, "PasswordEdit"), QStringLiteral("n3w-pa55"));
+    Harness::click(next);
+    Harness::click(next);  // the pairing check: by hand
+    const QString ssid = QStringLiteral("Mountain View Guest Network 2.4G");
+    Retype(Control<QLineEdit>(main, "SSIDEdit"), ssid);
+    Harness::click(next);
+    Harness::click(Control<QRadioButton>(main, "RadioBtnPSK"));
+    Harness::click(next);
+    const QString key =
+        QStringLiteral("The quick brown fox jumps over the lazy dog, again and again..!");
+    QCOMPARE(key.size(), 63);
+    Retype(Control<QLineEdit>(main, "PSKEdit"), key);
+    Harness::click(next);
+    QCOMPARE(main.nCurrentPage, int(PAGE_CONFIRM));
+
+    // Each value whole, every line of it within its label.
+    const auto shown = [&](const char* name) {
+        const QLabel& label = Control<QLabel>(main, name);
+        const QFontMetrics metrics(label.font());
+        for (const QString& line : label.text().split(QLatin1Char('\n'))) {
+            if (metrics.horizontalAdvance(line) > label.contentsRect().width() - label.indent()) {
+                return QStringLiteral("(too wide: %1)").arg(line);
+            }
+        }
+        if (metrics.lineSpacing() * label.text().count(QLatin1Char('\n')) + metrics.height() >
+            label.height()) {
+            return QStringLiteral("(too many lines)");
+        }
+        return label.text().replace(QLatin1Char('\n'), QString());
+    };
+    QCOMPARE(shown("NewKeyLabel").remove(QLatin1Char(' ')), QString(key).remove(QLatin1Char(' ')));
+    QCOMPARE(shown("NewSSIDLabel").remove(QLatin1Char(' ')),
+             QString(ssid).remove(QLatin1Char(' ')));
+    QCOMPARE(shown("NewNameLabel").remove(QLatin1Char(' ')), QStringLiteral("Officeonthe2ndfloor"));
+    QVERIFY(Control<QLabel>(main, "NoteKeyLabel").isVisible());
+    QCOMPARE(shown("NewIPModeLabel"), main.Text("StaticIP"));
+    QCOMPARE(shown("NewIPLabel"), QStringLiteral("192.168.5.20"));
+    QCOMPARE(shown("NewGatewayLabel"), QStringLiteral("192.168.5.1"));
+
+    // The password: stars until the check box (a control of its own, Space toggles it) is on.
+    QCheckBox& showPassword = Control<QCheckBox>(main, "ShowPasswordCheckBox");
+    QCOMPARE(shown("NewPasswordLabel"), QStringLiteral("********"));
+    showPassword.setFocus();
+    QTest::keyClick(&showPassword, Qt::Key_Space);
+    QCOMPARE(shown("NewPasswordLabel"), QStringLiteral("n3w-pa55"));
+    QTest::keyClick(&showPassword, Qt::Key_Space);
+    QCOMPARE(shown("NewPasswordLabel"), QStringLiteral("********"));
+}
+
+// The pairing road: the device's settings and the pairing's own picture, no key and no note to
+// keep one.
+void ConfigureTest::confirmationOfThePairingRoad() {
+    auto device = Office();
+    device.behaviour.pairingManaged = true;
+    Harness h(WithDevices({device}));
+    h.walkToBasicSettings(QStringLiteral("secret"));
+    TMainForm& main = h.main();
+    FlatPanel& next = Control<FlatPanel>(main, "NextPanel");
+    Choose(Control<QComboBox>(main, "DHCPModeComboBox"), 0);
+    Harness::click(next);
+    Harness::click(next);  // the pairing check: under pairing control
+    QCOMPARE(main.nCurrentPage, int(PAGE_CONFIRM));
+    QCOMPARE(Control<Picture>(main, "ImageConfirm").image(),
+             NumberedPicture(main.languageBase + kPairingConfirmPicture));
+    for (const char* name : {"NewSSIDLabel", "NewChannelLabel", "NewNetModeLabel", "NewWepLabel",
+                             "NewKeyLabel", "NoteKeyLabel"}) {
+        QVERIFY2(!Control<QLabel>(main, name).isVisible(), name);
+    }
+    QCOMPARE(Control<QLabel>(main, "NewNameLabel").text(), QStringLiteral("Office"));
+    QCOMPARE(Control<QLabel>(main, "NewIPModeLabel").text(), main.Text("Automatic_DHCP"));
+    QCOMPARE(Control<QLabel>(main, "NewIPLabel").text(), QString(QChar(0x2013)));  // not written
+    QVERIFY(Control<QCheckBox>(main, "ShowPasswordCheckBox").isVisible());
+}
+
+// The configure dialog says what it does, and its bar, percentage and hourglass move on with
+// the time before the first tick brings a step.
+void ConfigureTest::progressMovesFromTheFirstSecond() {
+    Harness h(ExchangeOptions());
+    ToConfirmation(h);
+    TConfigureForm& form = h.windows().configureForm();
+    const QLabel& percentage = Control<QLabel>(form, "Percentage_Label");
+    std::set<QString> percentages;
+    std::set<int> glasses;
+    bool ticked = false;
+    connect(&form, &TSearchForm::ticked, &form, [&] { ticked = true; });
+    QTimer look;
+    look.setInterval(2);
+    connect(&look, &QTimer::timeout, &form, [&] {
+        if (!form.isVisible() || ticked) {
+            return;
+        }
+        percentages.insert(percentage.text());
+        for (int i = 0; i < TSearchForm::kHourGlassCount; ++i) {
+            const QByteArray name = "HourGlassImage" + QByteArray::number(i + 1);
+            if (Control<Picture>(form, name.constData()).isVisible()) {
+                glasses.insert(i);
+            }
+        }
+    });
+    look.start();
+    Harness::click(Control<FlatPanel>(h.main(), "YesPanel"));
+    QVERIFY2(percentages.size() >= 3,
+             qPrintable(QStringList(percentages.begin(), percentages.end()).join(", ")));
+    QVERIFY(glasses.size() >= 2);
+    const ProfileReader texts(std::filesystem::path(TRV81K_SOURCE_DIR) / "resources" /
+                              "Language.ini");
+    QCOMPARE(Control<QLabel>(form, "Label1").text(),
+             QString::fromStdString(texts.ReadString("English", "Label3", "")));
 }
 
 void ConfigureTest::exchange_data() {

@@ -58,7 +58,7 @@ protected:
 class DialogsTest : public QObject {
     Q_OBJECT
 private slots:
-    void searchFailCaptionTurnsSilverOnTheHolder();
+    void searchFailCaptionTakesItsOwnColourOnTheHolder();
     void searchFailDragsByItsPictureOnlyAndLoginNotAtAll();
     void radiusNoteClosesWithOk();
     void pairingIntroductionSteps();
@@ -66,16 +66,16 @@ private slots:
     void pauseKeepsPaintingAndDropsInput();
 };
 
-void DialogsTest::searchFailCaptionTurnsSilverOnTheHolder() {
+void DialogsTest::searchFailCaptionTakesItsOwnColourOnTheHolder() {
     Harness h;
     TSearchFailForm& fail = h.windows().searchFailForm();
     FlatPanel& caption = Control<FlatPanel>(fail, "ContinuePanel");
     QCOMPARE(caption.text(), QStringLiteral("Continue"));
-    QCOMPARE(caption.captionColour(), look::kGrey);
+    QCOMPARE(caption.captionColour(), look::kCaption);
     MoveOver(caption);
-    QCOMPARE(caption.captionColour(), look::kWhite);
+    QCOMPARE(caption.captionColour(), look::kCaptionHover);
     MoveOver(Control<HolderPanel>(fail, "Panel1"));
-    QCOMPARE(caption.captionColour(), look::kSilver);
+    QCOMPARE(caption.captionColour(), look::kCaptionLeft);
     QCOMPARE(fail.size(), QSize(207, 208));
     QCOMPARE(Control<Picture>(fail, "Image1").geometry(), QRect(0, 0, 207, 208));
 }
@@ -110,11 +110,10 @@ void DialogsTest::radiusNoteClosesWithOk() {
     HolderPanel& holder = Control<HolderPanel>(note, "Panel1");
     QCOMPARE(ok.text(), QStringLiteral("OK"));
     QCOMPARE(ok.cursor().shape(), Qt::ArrowCursor);
-    QCOMPARE(holder.geometry(), QRect(408, 322, 88, 42));
     MoveOver(ok);
-    QCOMPARE(ok.captionColour(), look::kWhite);
+    QCOMPARE(ok.captionColour(), look::kCaptionHover);
     MoveOver(holder);
-    QCOMPARE(ok.captionColour(), look::kGrey);
+    QCOMPARE(ok.captionColour(), look::kCaption);
     QVERIFY(Control<Picture>(note, "Image9").hasImage());
     bool shown = false;
     WhenVisible(&note, [&] {
@@ -142,7 +141,7 @@ void DialogsTest::pairingIntroductionSteps() {
         steps.push_back(intro->introStep);
         QVERIFY(Control<Picture>(*intro, "BPSImage1").isVisible());
         QVERIFY(nextPanel.isVisible());
-        QCOMPARE(closePanel.pos(), QPoint(176, 372));
+        QCOMPARE(closePanel.pos(), QPoint(179, 372));
         Harness::click(next);
         steps.push_back(intro->introStep);
         Harness::click(next);
@@ -158,7 +157,7 @@ void DialogsTest::pairingIntroductionSteps() {
     Harness::click(where);
     QCOMPARE(steps, (std::vector<int>{15, 16, 17, 17}));
     QVERIFY(!nextOnLast);
-    QCOMPARE(closeOnLast, QPoint(248, 364));
+    QCOMPARE(closeOnLast, QPoint(238, 372));
     QCOMPARE(main.nCurrentPage, int(PAGE_SECURE_1_CONFIGURE_WIRELESS));
     // Closed on a later picture, the next showing starts again at the first.
     int again = 0;
@@ -181,9 +180,8 @@ void DialogsTest::searchDialogIsCutToItsShape() {
     QVERIFY(!mask.contains(QPoint(0, 0)));     // rounded corner
     QCOMPARE(Control<Picture>(search, "HourGlassImage1").pos(), QPoint(10, 13));
     QVERIFY(!Control<Picture>(search, "HourGlassImage4").isVisible());
-    const QRegion configureMask = h.windows().configureForm().mask();
-    QVERIFY(configureMask.contains(QPoint(280, 40)));
-    QVERIFY(!configureMask.contains(QPoint(295, 40)));
+    // The configure dialog is cut as wide: its percentage needs the room.
+    QCOMPARE(h.windows().configureForm().mask(), mask);
     QCOMPARE(Control<Picture>(h.windows().configureForm(), "HourGlassImage3").pos(), QPoint(8, 13));
 }
 

@@ -5,10 +5,12 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTest>
+#include <QTimer>
 
 #include "support/harness.h"
 #include "ui/Loginunit.h"
 #include "ui/Mainunit.h"
+#include "ui/busy.h"
 
 using namespace trv81k;
 using namespace trv81k::testing;
@@ -57,6 +59,7 @@ private slots:
     void lateAcceptanceCountsAsRefusal();
     void passwordBoxTakesThirtyTwoStars();
     void inputDuringTheWaitIsLost();
+    void theLoginAndThePairingWaitsShowABusySign();
 };
 
 void LoginTest::acceptedPasswordTakesTheDeviceSettingsOver() {
@@ -190,6 +193,45 @@ void LoginTest::inputDuringTheWaitIsLost() {
     QCOMPARE(paintsDuringWait, 1);
     QCOMPARE(h.network().sent(PacketKind::Authentication), 1);
     QCOMPARE(h.messages().warnings.size(), std::size_t{1});
+}
+
+// The login's wait and the pairing check's show a turning sign that says what the wizard waits
+// for; it goes when the wait ends.
+void LoginTest::theLoginAndThePairingWaitsShowABusySign() {
+    HarnessOptions options = OneDevice();
+    options.adjustTiming = [](Timing& timing) {
+        timing.loginPause = std::chrono::milliseconds{150};
+        timing.pairingPause = std::chrono::milliseconds{60};
+    };
+    Harness h(options);
+    h.network().setDelivery(PacketKind::CheckBPS, FakeNetwork::Delivery::Held);
+    TMainForm& main = h.main();
+    BusySign& loginSign = Control<BusySign>(h.windows().loginForm(), "BusySign");
+    BusySign& pairingSign = Control<BusySign>(main, "PairingBusySign");
+    QStringList seen;  // what the signs said while they turned
+    bool linkDuringCheck = true;
+    QTimer look;
+    look.setInterval(5);
+    QObject::connect(&look, &QTimer::timeout, &look, [&] {
+        for (const BusySign* sign : {&loginSign, &pairingSign}) {
+            if (sign->isVisible() && sign->running() && !seen.contains(sign->text())) {
+                seen << sign->text();
+            }
+        }
+        if (pairingSign.isVisible()) {
+            linkDuringCheck = Control<FlatPanel>(main, "WhereBPSPanel").isVisible();
+        }
+    });
+    look.start();
+    h.walkToBasicSettings(QStringLiteral("secret"));
+    QCOMPARE(main.nCurrentPage, int(PAGE_STEP_6_BASIC_SETTINGS));
+    Harness::click(Control<FlatPanel>(main, "NextPanel"));
+    Harness::click(Control<FlatPanel>(main, "NextPanel"));  // the pairing check, unanswered
+    QCOMPARE(main.nCurrentPage, int(PAGE_CONFIRM));
+    QCOMPARE(seen, (QStringList{main.Text("LOGIN_BUSY"), main.Text("PAIRING_BUSY")}));
+    QVERIFY(!linkDuringCheck);  // the sign takes the link's place
+    QVERIFY(!loginSign.isVisible() && !loginSign.running());
+    QVERIFY(!pairingSign.isVisible() && !pairingSign.running());
 }
 
 QTEST_MAIN(LoginTest)

@@ -2,6 +2,7 @@
 // marker, several with a duplicate answer, an answer that comes in at tick 3, the second search.
 
 #include <QListWidget>
+#include <QRegularExpression>
 #include <QTest>
 
 #include "support/harness.h"
@@ -59,12 +60,20 @@ void SearchTest::noListableAnswerRunsTwelveSlowTicksThenTheFailureDialog() {
         QCOMPARE(t.interval, int(h.timing().searchTick.count()));
         const int filled = std::clamp(int(i), 0, 10);
         QCOMPARE(t.filledCells, filled);
-        QCOMPARE(t.percentage, QStringLiteral("%1 %").arg(filled * 10));
+        if (i == 0) {
+            // No step yet: the bar has moved on with the time, short of the first cell.
+            QVERIFY2(QRegularExpression(QStringLiteral("^[0-9] %$")).match(t.percentage).hasMatch(),
+                     qPrintable(t.percentage));
+        } else {
+            QCOMPARE(t.percentage, QStringLiteral("%1 %").arg(filled * 10));
+        }
     }
-    // Hourglass: 4 at the start, then 1 2 3 4 1 2 3 4 1 2, none at the last tick.
-    const std::vector<int> glasses = {3, 0, 1, 2, 3, 0, 1, 2, 3, 0, 1, -1};
+    // Hourglass: one turning until the first step, then 1 2 3 4 1 2 3 4 1 2, none at the last
+    // tick.
+    QVERIFY(recorder.ticks[0].visibleGlass >= 0);
+    const std::vector<int> glasses = {0, 1, 2, 3, 0, 1, 2, 3, 0, 1, -1};
     for (std::size_t i = 0; i < glasses.size(); ++i) {
-        QCOMPARE(recorder.ticks[i].visibleGlass, glasses[i]);
+        QCOMPARE(recorder.ticks[i + 1].visibleGlass, glasses[i]);
     }
     QCOMPARE(percentageAtFail, QStringLiteral("100 %"));
     QCOMPARE(main.nCurrentPage, int(PAGE_WELCOME));

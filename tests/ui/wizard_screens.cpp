@@ -1,8 +1,9 @@
 // Renders every page and every dialog of the wizard in English, German and French to PNG files
 // (offscreen, in-process, against three emulated devices in memory; no sockets).
 //   wizard_screens OUTPUT_DIR [PICTURE_LIBRARY_FOLDER]
-// Files: en-page01.png ... en-page19.png, en-search.png, en-searchfail.png, en-login.png,
-// en-configure.png, en-radius.png, en-bps1.png ... en-bps3.png, and the same for de and fr.
+// Files: en-page01.png ... en-page19.png, en-page18-pairing.png (the confirmation of the pairing
+// road), en-search.png, en-searchfail.png, en-login.png, en-configure.png, en-radius.png,
+// en-bps1.png ... en-bps3.png, and the same for de and fr.
 // Windows cut to a shape are saved with the cut-off parts transparent, as a user sees them.
 // Also prints the resident memory after reaching the access-point list.
 
@@ -136,10 +137,16 @@ void ShootLanguage(const std::string& section, const QString& code, bool reportM
     Save(&main, code, "page10");
     Harness::click(next);
     Choose(Control<QComboBox>(main, "SecurityComboBox"), 3);  // WPA2 Personal
-    QTest::keyClicks(&Control<QLineEdit>(main, "PSKEdit"), QStringLiteral("correct horse battery"));
+    QTest::keyClicks(&Control<QLineEdit>(main, "PSKEdit"),
+                     QStringLiteral("correct horse battery staple, twice over"));
     Save(&main, code, "page12");
     Harness::click(next);
     Save(&main, code, "page18");
+    const int security = main.wizard.newSecurityMode;
+    main.wizard.newSecurityMode = kSecurityPairing;
+    main.LoadPage(PAGE_CONFIRM);
+    Save(&main, code, "page18-pairing");
+    main.wizard.newSecurityMode = security;
     main.LoadPage(PAGE_SECURE_4_WEP);
     QTest::keyClicks(&Control<QLineEdit>(main, "PassphraseEdit"), QStringLiteral("my passphrase"));
     Save(&main, code, "page11");

@@ -132,6 +132,17 @@ std::optional<Fitted> FitLines(const QString& text, int width, TextStyle style, 
     return std::nullopt;
 }
 
+// `text` set at exactly `px` in `width` pixels on up to `maxLines` lines.
+std::optional<Fitted> FitAt(const QString& text, int width, TextStyle style, int maxLines, int px) {
+    const StyleFont spec = FontFor(style);
+    const QFont font = UiFont(px, spec.weight);
+    const QStringList wrapped = WrapWords(text, Metrics(font), width);
+    if (wrapped.isEmpty() || wrapped.size() > maxLines) {
+        return std::nullopt;
+    }
+    return Fitted{font, wrapped, LineHeight(spec, px)};
+}
+
 // Flows paragraphs into `area`, shrinking the font until they fit. A paragraph starting with
 // "- " is a bullet point. Nothing when the texts cannot fit even at the smallest size.
 std::optional<std::vector<PlacedText>> Flow(const QStringList& paragraphs, const QRect& area,
@@ -290,6 +301,7 @@ public:
             layout_.cards.push_back({card, {}});
         }
         PlaceChrome();
+        SizeBelowCaptions();
         for (const CaptionSpec& caption : picture_.captions) {
             PlaceCaption(caption);
         }
@@ -317,7 +329,8 @@ private:
     }
 
     void PaintUnderControls() {
-        std::map<ControlStyle, std::vector<QRect>> grouped;
+        // Stacked labels of one style and one column.
+        std::map<std::pair<ControlStyle, int>, std::vector<QRect>> grouped;
         for (const PlacedControl& control : layout_.controls) {
             switch (control.style) {
                 case ControlStyle::Button:
@@ -336,7 +349,7 @@ private:
                 case ControlStyle::StatusGreen:
                 case ControlStyle::StatusWhite:
                 case ControlStyle::Value:
-                    grouped[control.style].push_back(control.rect);
+                    grouped[{control.style, control.rect.left()}].push_back(control.rect);
                     break;
                 case ControlStyle::Label:
                     painted_[control.name] = control.rect;
@@ -344,7 +357,8 @@ private:
             }
         }
         // Stacked labels share one box, with rules between the rows of a white box.
-        for (const auto& [style, rows] : grouped) {
+        for (const auto& [group, rows] : grouped) {
+            const auto& [style, column] = group;
             QRect box;
             for (const QRect& row : rows) {
                 box = box.united(row);
@@ -354,7 +368,7 @@ private:
                 {style, box,
                  style == ControlStyle::StatusGreen ? std::vector<int>{} : RulesBetween(rows)});
             for (const PlacedControl& control : layout_.controls) {
-                if (control.style == style) {
+                if (control.style == style && control.rect.left() == column) {
                     painted_[control.name] = box;
                 }
             }
@@ -455,17 +469,18 @@ private:
         const int stages = static_cast<int>(language_.stages.size());
         const int stage = std::min(picture_.stage, stages);
         // The last stage ("done") is no step of its own, as in the welcome page's overview:
-        // its page names it alone.
+        // its page names it alone, and the band has a circle for each step only.
+        const int steps = StepCount(language_);
         const QString label = stage == stages && stages > 1
                                   ? language_.stages[stage - 1]
                                   : QString(language_.stepFormat)
                                         .replace("%1", QString::number(stage))
-                                        .replace("%2", QString::number(stages - 1))
+                                        .replace("%2", QString::number(steps))
                                         .replace("%3", language_.stages[stage - 1]);
         PlaceBandLine(label, QRect(310, 33, width - 12 - 310, 16), Qt::AlignRight);
         // Numbers in the circles of the current and the coming steps; done steps get a tick.
-        for (int i = stage; i <= stages; ++i) {
-            AddText(MakeText(StepCircle(i, stages), QString::number(i), UiFont(10, QFont::Bold),
+        for (int i = stage; i <= steps; ++i) {
+            AddText(MakeText(StepCircle(i, steps), QString::number(i), UiFont(10, QFont::Bold),
                              i == stage ? colour::kInk : QColor(255, 255, 255, 170),
                              Qt::AlignCenter));
         }
@@ -543,13 +558,17 @@ private:
     // Right-aligned beside the control, centred on its row; smaller beside the low label rows.
     void PlaceLeftCaption(const CaptionSpec& caption, const QString& text, const QRect& control,
                           const QRect& painted) {
-        // Captions of a column of controls end on one line, left of the leftmost of them.
+        // Captions of a column of controls end on one line, left of the leftmost of them, and
+        // share one size: smaller beside a column with low rows.
         int column = painted.left();
+        int lowest = control.height();
         for (const CaptionSpec& other : picture_.captions) {
             const QRect area = Painted(other.control);
             if (other.side == Side::Left && !area.isNull() &&
                 std::abs(area.left() - painted.left()) <= 20) {
                 column = std::min(column, area.left());
+                const QRect rect = ControlRect(other.control);
+                lowest = rect.isNull() ? lowest : std::min(lowest, rect.height());
             }
         }
         const int right = column - 9;
@@ -563,7 +582,7 @@ private:
                 }
             }
         }
-        const int maxPx = control.height() <= 14 ? 11 : 12;
+        const int maxPx = lowest <= 14 ? 11 : 12;
         const auto fitted = FitLines(text, right - left, TextStyle::Label, 2, maxPx);
         if (!fitted) {
             Problem("the caption of " + caption.control + " does not fit left of it");
@@ -585,7 +604,7 @@ private:
         const int textWidth = Metrics(fitted->font).horizontalAdvance(text) + 2;
         const int left =
             caption.align == HAlign::Center ? painted.center().x() - textWidth / 2 : painted.left();
-        QRect box(left, painted.top() - 2 - fitted->lineHeight, textWidth, fitted->lineHeight);
+        QRect box(left, painted.top() - 4 - fitted->lineHeight, textWidth, fitted->lineHeight);
         // Climb over whatever is painted under a neighbouring control.
         for (bool moved = true; moved;) {
             moved = false;
@@ -612,44 +631,97 @@ private:
                  Qt::AlignHCenter);
     }
 
-    // Title and description of an option under its radio button, centred on it, on a card
-    // that reaches halfway to the neighbouring options.
-    void PlaceBelowCaption(const CaptionSpec& caption, const QStringList& lines,
-                           const QRect& control, const QRect& painted) {
-        const int centre = control.center().x();
-        int leftBound = 14;
-        int rightBound = picture_.size.width() - 15;
+    // Where the texts under an option's radio button may go: centred on the button, up to
+    // halfway to the neighbouring options. Empty when there is no room.
+    struct BelowRoom {
+        int centre = 0;
+        int half = 0;
+        int leftBound = 0;
+        int rightBound = 0;
+    };
+    std::optional<BelowRoom> RoomBelow(const CaptionSpec& caption, const QRect& control) const {
+        BelowRoom room{control.center().x(), 0, 14, picture_.size.width() - 15};
         for (const CaptionSpec& other : picture_.captions) {
             const QRect rect = ControlRect(other.control);
             if (other.side != Side::Below || other.control == caption.control || rect.isNull()) {
                 continue;
             }
-            const int middle = (rect.center().x() + centre) / 2;
-            if (rect.center().x() < centre) {
-                leftBound = std::max(leftBound, middle + 4);
+            const int middle = (rect.center().x() + room.centre) / 2;
+            if (rect.center().x() < room.centre) {
+                room.leftBound = std::max(room.leftBound, middle + 4);
             } else {
-                rightBound = std::min(rightBound, middle - 4);
+                room.rightBound = std::min(room.rightBound, middle - 4);
             }
         }
-        const int half = std::min(centre - leftBound, rightBound - centre) - 6;
-        if (half < 20) {
+        room.half = std::min(room.centre - room.leftBound, room.rightBound - room.centre) - 6;
+        if (room.half < 20) {
+            return std::nullopt;
+        }
+        return room;
+    }
+
+    // The texts under the radio buttons of a row of options share one size line by line: the
+    // largest of the style at which every option's text of that line fits on up to three lines.
+    void SizeBelowCaptions() {
+        std::vector<std::pair<QStringList, int>> options;  // texts and their width
+        for (const CaptionSpec& caption : picture_.captions) {
+            if (caption.side != Side::Below) {
+                continue;
+            }
+            if (const auto room = RoomBelow(caption, ControlRect(caption.control))) {
+                options.emplace_back(texts_.captions.at(caption.control), 2 * room->half);
+            }
+        }
+        for (int line = 0;; ++line) {
+            const TextStyle style = line == 0 ? TextStyle::Label : TextStyle::Hint;
+            const StyleFont spec = FontFor(style);
+            bool any = false;
+            for (int px = spec.size; px >= spec.minSize; --px) {
+                bool all = true;
+                for (const auto& [lines, width] : options) {
+                    if (line < lines.size()) {
+                        any = true;
+                        all = all && FitAt(lines[line], width, style, 3, px).has_value();
+                    }
+                }
+                if (all) {
+                    belowSizes_[line] = px;
+                    break;
+                }
+            }
+            if (!any) {
+                break;
+            }
+        }
+    }
+
+    // Title and description of an option under its radio button, centred on it, on a card
+    // that reaches halfway to the neighbouring options.
+    void PlaceBelowCaption(const CaptionSpec& caption, const QStringList& lines,
+                           const QRect& control, const QRect& painted) {
+        const std::optional<BelowRoom> room = RoomBelow(caption, control);
+        if (!room) {
             Problem("no room under " + caption.control);
             return;
         }
         int y = painted.bottom() + 10;
         for (qsizetype i = 0; i < lines.size(); ++i) {
             const TextStyle style = i == 0 ? TextStyle::Label : TextStyle::Hint;
-            const auto fitted = FitLines(lines[i], 2 * half, style, 3);
+            const auto size = belowSizes_.find(int(i));
+            const auto fitted = size == belowSizes_.end()
+                                    ? FitLines(lines[i], 2 * room->half, style, 3)
+                                    : FitAt(lines[i], 2 * room->half, style, 3, size->second);
             if (!fitted) {
                 Problem("the caption of " + caption.control + " does not fit under it");
                 return;
             }
-            y = AddLines(*fitted, centre - half, y, 2 * half,
+            y = AddLines(*fitted, room->centre - room->half, y, 2 * room->half,
                          i == 0 ? colour::kLabel : colour::kMuted, Qt::AlignHCenter);
             y += i == 0 ? 4 : 2;
         }
         if (caption.card) {
-            const QRect card(QPoint(leftBound, control.top() - 42), QPoint(rightBound, y + 8));
+            const QRect card(QPoint(room->leftBound, control.top() - 42),
+                             QPoint(room->rightBound, y + 8));
             layout_.cards.push_back({card, caption.icon});
             optionCards_.push_back(card);
         }
@@ -825,10 +897,15 @@ private:
     PictureLayout layout_;
     std::map<QString, QRect> painted_;
     std::vector<QRect> optionCards_;
+    std::map<int, int> belowSizes_;  // the pixel size of each line under the option buttons
     int headingBottom_ = 0;
 };
 
 }  // namespace
+
+int StepCount(const Language& language) {
+    return std::max(1, static_cast<int>(language.stages.size()) - 1);
+}
 
 QRect StepCircle(int step, int count) {
     const int spacing = 24;

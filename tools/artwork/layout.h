@@ -72,6 +72,8 @@ struct PictureLayout {
 std::vector<PlacedControl> LiveControls(const Description& description, const PictureSpec& picture,
                                         const QString& section);
 
+// The steps the title band counts and shows a circle for: the stages without the last ("done").
+int StepCount(const Language& language);
 // The circle of step `step` (1-based) of `count` in the title band of a page.
 QRect StepCircle(int step, int count);
 

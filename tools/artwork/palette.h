@@ -38,6 +38,9 @@ inline const QColor kSand{240, 200, 90};
 inline constexpr int kBandHeight = 56;  // title band of pages and introduction pictures
 inline constexpr int kStripe = 3;       // green stripe under the band
 inline constexpr int kDialogBand = 40;  // title band of the small dialogs
+// The footer band at the bottom of a small dialog with a button: the button lies in it, the
+// content ends above it.
+inline constexpr int kDialogFooterHeight = 40;
 inline constexpr int kPageFooterTop = 360;
 inline constexpr int kIntroFooterTop = 354;
 

@@ -65,6 +65,17 @@ void DrawFrame(QPainter& p, const PictureSpec& picture, const Language& language
         p.setBrush(colour::kGreen);
         p.drawRect(0, kDialogBand, width, 2);
         DrawBandIcon(p, picture.icon, QRectF(10, 9, 22, 22));
+        // A dialog with a button has it in a footer band, as the pages do.
+        const bool button = std::any_of(
+            picture.fixed.begin(), picture.fixed.end(),
+            [](const FixedControl& control) { return control.style == ControlStyle::Button; });
+        if (button) {
+            const int top = height - kDialogFooterHeight;
+            p.setBrush(colour::kFooter);
+            p.drawRect(0, top, width, kDialogFooterHeight);
+            p.setBrush(colour::kLine);
+            p.drawRect(0, top, width, 1);
+        }
         return;
     }
     DrawBand(p, width, kBandHeight);
@@ -80,8 +91,9 @@ void DrawFrame(QPainter& p, const PictureSpec& picture, const Language& language
         p.setBrush(colour::kLine);
         p.drawRect(0, kPageFooterTop, width, 1);
         if (picture.stage > 0) {
-            const int stages = static_cast<int>(language.stages.size());
-            DrawStepper(p, std::min(picture.stage, stages), stages);
+            // On the last stage ("done") every step's circle is ticked.
+            const int steps = StepCount(language);
+            DrawStepper(p, std::min(picture.stage, steps + 1), steps);
         }
         return;
     }
@@ -376,12 +388,13 @@ std::vector<std::pair<QString, QImage>> RenderWindowPictures(const Description& 
                               Hourglass(frame).convertToFormat(QImage::Format_RGB32));
     }
     pictures.emplace_back("wlan_manual", ManualButton().convertToFormat(QImage::Format_RGB32));
+    // Both faces fill the 103 x 33 panels that hold them, their buttons alike.
     for (const Language& language : description.languages) {
         pictures.emplace_back("bps_close_" + language.code,
-                              FaceButton(QSize(105, 33), 28, language.Word("close"), false)
+                              FaceButton(QSize(103, 33), 28, language.Word("close"), false)
                                   .convertToFormat(QImage::Format_RGB32));
         pictures.emplace_back("bps_next_" + language.code,
-                              FaceButton(QSize(105, 41), 26, language.Word("next"), true)
+                              FaceButton(QSize(103, 33), 28, language.Word("next"), true)
                                   .convertToFormat(QImage::Format_RGB32));
     }
     for (const int size : kIconSizes) {

@@ -17,7 +17,8 @@ const std::filesystem::path kShippedFile =
 
 TEST(KeyCatalogue, KeysAreUniqueAcrossAllWindows) {
     std::set<std::string_view> all(kMainWindowKeys.begin(), kMainWindowKeys.end());
-    std::size_t dialogKeys = 0;
+    all.insert(kMainWindowFeedbackKeys.begin(), kMainWindowFeedbackKeys.end());
+    std::size_t dialogKeys = kMainWindowFeedbackKeys.size();
     for (const auto keys : {std::span<const std::string_view>(kConfigureFormKeys),
                             std::span<const std::string_view>(kSearchFormKeys),
                             std::span<const std::string_view>(kLoginFormKeys),
@@ -34,7 +35,7 @@ TEST(Texts, LoadsTheGivenKeysFromOneSection) {
     const auto reader = ProfileReader::FromText(
         "[English]\nNextPanel=Next\nSSID_ERROR=Bad SSID\n[German]\nNextPanel=Weiter\n");
     const Texts texts = LoadMainWindowTexts(reader, "German");
-    EXPECT_EQ(texts.size(), 45u);
+    EXPECT_EQ(texts.size(), 45u + kMainWindowFeedbackKeys.size());
     EXPECT_EQ(texts.get("NextPanel"), "Weiter");
     EXPECT_TRUE(texts.contains("SSID_ERROR"));
     EXPECT_EQ(texts.get("SSID_ERROR"), "");  // no fall-back to another section
@@ -79,8 +80,11 @@ TEST(ShippedLanguageFile, EveryKeyInEverySection) {
     ASSERT_TRUE(reader.loaded()) << kShippedFile;
     for (const std::string_view section : {"English", "German", "French"}) {
         const Texts main = LoadMainWindowTexts(reader, section);
-        for (const auto key : kMainWindowKeys) {
-            EXPECT_NE(main.get(key), "") << section << " " << key;
+        for (const auto keys : {std::span<const std::string_view>(kMainWindowKeys),
+                                std::span<const std::string_view>(kMainWindowFeedbackKeys)}) {
+            for (const auto key : keys) {
+                EXPECT_NE(main.get(key), "") << section << " " << key;
+            }
         }
         for (const auto key :
              {"Label1", "Label2", "Label3", "Label4", "EnterPanel", "ContinuePanel", "OKPanel"}) {
@@ -110,8 +114,8 @@ TEST(ShippedLanguageFile, EnglishCaptionsAreTheDesignCaptions) {
         {"EnterPanel", "Enter"},
         {"ContinuePanel", "Continue"},
         {"OKPanel", "OK"},
-        {"Label1", "Checking your Network Connection"},
-        {"Label3", "Configuring the TRV81K,"},
+        {"Label1", "Searching the network for the TRV81K"},
+        {"Label3", "Writing the settings to the TRV81K"},
     };
     for (const auto& [key, caption] : captions) {
         EXPECT_EQ(reader.ReadString("English", key, ""), caption) << key;

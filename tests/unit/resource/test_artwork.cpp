@@ -193,7 +193,7 @@ TEST_F(Artwork, UserGuideTextBecomesChaptersListsTablesAndAPdf) {
     const QByteArray bytes = file.readAll();
     EXPECT_TRUE(bytes.startsWith("%PDF-"));
     EXPECT_GE(bytes.count("/Type /Page\n") + bytes.count("/Type /Page\r"), 3);  // title + 2
-    EXPECT_FALSE(WriteUserGuide(description(), "title: T\n\n![page:13] none\n", "1",
+    EXPECT_FALSE(WriteUserGuide(description(), "title: T\n\n![page:14] none\n", "1",
                                 dir.filePath("x.pdf"), error));
 }
 

@@ -1,0 +1,36 @@
+#include "settings/address_warnings.h"
+
+#include <algorithm>
+
+namespace trv81k {
+
+namespace {
+
+bool SameSubnet(const AddressBytes4& a, const AddressBytes4& b, const AddressBytes4& mask) {
+    for (std::size_t i = 0; i < mask.size(); ++i) {
+        if ((a[i] & mask[i]) != (b[i] & mask[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+std::vector<AddressWarning> AddressWarnings(const AddressBytes4& address, const AddressBytes4& mask,
+                                            const std::optional<AddressBytes4>& gateway,
+                                            std::span<const NamedAddress> others) {
+    std::vector<AddressWarning> warnings;
+    const auto taken = std::find_if(others.begin(), others.end(), [&](const NamedAddress& other) {
+        return other.address == address;
+    });
+    if (taken != others.end()) {
+        warnings.push_back({AddressConcern::AddressTaken, taken->name});
+    }
+    if (gateway && !SameSubnet(address, *gateway, mask)) {
+        warnings.push_back({AddressConcern::GatewayOutsideSubnet, {}});
+    }
+    return warnings;
+}
+
+}  // namespace trv81k
