@@ -197,14 +197,10 @@ Refusal withOrigin(Refusal refusal, const SecretOrigins& origins) {
     return refusal;
 }
 
-// The password of the devices without their own; nothing asked when every entry has one.
-std::variant<Password, Refusal> DevicesPassword(const ConfigureOptions& given,
-                                                const std::vector<ApplyEntry>& entries,
-                                                const Environment& environment) {
-    if (std::all_of(entries.begin(), entries.end(),
-                    [](const ApplyEntry& entry) { return entry.password.has_value(); })) {
-        return Password{};
-    }
+// The device password from the option, its file, the environment or a prompt, in that order.
+std::variant<Password, Refusal> ResolveDevicePassword(const ConfigureOptions& given,
+                                                      const Environment& environment,
+                                                      const std::string& promptText) {
     PasswordInputs inputs;
     inputs.option = given.password;
     inputs.file = given.passwordFile;
@@ -213,7 +209,6 @@ std::variant<Password, Refusal> DevicesPassword(const ConfigureOptions& given,
     }
     inputs.stdinFd = environment.stdinFd;
     inputs.stdinIsTerminal = environment.stdinIsTerminal;
-    const std::string promptText = "Password of the devices: ";
     inputs.prompt = [&]() -> std::optional<std::string> {
         if (environment.prompt) {
             return environment.prompt(promptText);
@@ -221,6 +216,17 @@ std::variant<Password, Refusal> DevicesPassword(const ConfigureOptions& given,
         return PromptWithoutEcho(environment.stdinFd, 2, promptText);
     };
     return ResolvePassword(inputs);
+}
+
+// The password of the devices without their own; nothing asked when every entry has one.
+std::variant<Password, Refusal> DevicesPassword(const ConfigureOptions& given,
+                                                const std::vector<ApplyEntry>& entries,
+                                                const Environment& environment) {
+    if (std::all_of(entries.begin(), entries.end(),
+                    [](const ApplyEntry& entry) { return entry.password.has_value(); })) {
+        return Password{};
+    }
+    return ResolveDevicePassword(given, environment, "Password of the devices: ");
 }
 
 int RunApplyCommand(const std::string& file, const TableOptions& passwordOptions,
@@ -415,22 +421,8 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     }
     const ConfigurePlan& plan = std::get<ConfigurePlan>(checked);
 
-    PasswordInputs inputs;
-    inputs.option = c.password;
-    inputs.file = c.passwordFile;
-    if (environment.getenv) {
-        inputs.environment = environment.getenv(kPasswordVariable);
-    }
-    inputs.stdinFd = environment.stdinFd;
-    inputs.stdinIsTerminal = environment.stdinIsTerminal;
-    const std::string promptText = "Password of " + plan.device.text() + ": ";
-    inputs.prompt = [&]() -> std::optional<std::string> {
-        if (environment.prompt) {
-            return environment.prompt(promptText);
-        }
-        return PromptWithoutEcho(environment.stdinFd, 2, promptText);
-    };
-    auto password = ResolvePassword(inputs);
+    auto password =
+        ResolveDevicePassword(c, environment, "Password of " + plan.device.text() + ": ");
     if (auto* refusal = std::get_if<Refusal>(&password)) {
         err << refusal->line(messages) << '\n';
         return refusal->exitCode;
