@@ -41,10 +41,11 @@ constexpr std::array<KeyText, 22> kFallback{{
      "The gateway address is not valid. Please enter an address such as 192.168.1.1, or leave "
      "the field empty."},
     {"INVALID_NIC",
-     "No network connection was found. Please connect this computer to the network and try "
-     "again."},
+     "No network adapter can be used: none is up with an IPv4 address. Please connect this "
+     "computer to the network and try again."},
     {"INVALID_PASSPHRASE", "The passphrase may be at most 16 characters long."},
-    {"INVALID_PSK_LENGTH", "The pre-shared key must be 8 to 64 characters long."},
+    {"INVALID_PSK_LENGTH",
+     "The pre-shared key must be 8 to 63 characters long, or 64 hexadecimal digits."},
     {"INVALID_PSK_KEY",
      "A pre-shared key of 64 characters may only contain hexadecimal digits (0-9, A-F)."},
     {"INVALID_PASSWORD", "The password must be 4 to 16 characters long."},

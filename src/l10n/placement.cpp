@@ -33,6 +33,8 @@ constexpr auto kDefaults = std::to_array<ControlGeometry>({
     {"Label_One_Or_More_Wireless_SSID", "", 397, 264, 126, 14},
     {"Label_One_Or_More_Wireless_Channel", "", 397, 280, 126, 14},
     {"Label_One_Or_More_Wireless_WEP", "", 397, 296, 126, 14},
+    // Under the box, caption and value in one line: the adapter the device answered on.
+    {"Label_One_Or_More_Wireless_Adapter", "", 310, 320, 218, 14},
     // Basic settings page: one column from x 148.
     {"IPEdit", "", 148, 254, 120, 20},
     {"NetmaskEdit", "", 148, 282, 120, 20},

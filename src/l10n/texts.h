@@ -90,7 +90,7 @@ inline constexpr std::array<std::string_view, 1> kWPARadiusNoteFormKeys = {"OKPa
 // "Page7_Text") and dialog ("LoginForm_Heading" ...), and the names of the controls whose
 // captions are drawn beside them ("IPEdit_Name"; a radio button's second line "..._Text").
 inline constexpr std::string_view kWindowTitleKey = "WindowTitle";  // the product's name
-inline constexpr std::array<std::string_view, 88> kAccessibleKeys = {
+inline constexpr std::array<std::string_view, 90> kAccessibleKeys = {
     "WindowTitle",
     "Page1_Heading",
     "Page1_Text",
@@ -124,6 +124,7 @@ inline constexpr std::array<std::string_view, 88> kAccessibleKeys = {
     "LoginForm_Text",
     "SearchFailForm_Heading",
     "SearchFailForm_Text",
+    "SearchFailForm_Adapters",
     "WPARadiusNoteForm_Heading",
     "WPARadiusNoteForm_Text",
     "BPSImage1_Heading",
@@ -140,6 +141,7 @@ inline constexpr std::array<std::string_view, 88> kAccessibleKeys = {
     "Label_One_Or_More_Wireless_SSID_Name",
     "Label_One_Or_More_Wireless_Channel_Name",
     "Label_One_Or_More_Wireless_WEP_Name",
+    "Label_One_Or_More_Wireless_Adapter_Name",
     "DeviceNameEdit_Name",
     "PasswordEdit_Name",
     "DHCPModeComboBox_Name",

@@ -4,7 +4,6 @@
 
 #include "l10n/texts.h"
 #include "ui/Mainunit.h"
-#include "ui/accessibility.h"
 #include "ui/input_filters.h"
 #include "ui/pause.h"
 
@@ -75,11 +74,7 @@ void TLoginForm::FormCreate() {
         ui_.EnterPanel->setCaption(QString::fromStdString(
             reader.ReadString(main_.languageSection, kLoginFormKeys[0], "")));
     }
-    const QString heading = main_.AccessibleText("LoginForm_Heading");
-    const QString instruction = main_.AccessibleText("LoginForm_Text");
-    NameWindow(this, main_.AccessibleText(kWindowTitleKey), heading, instruction);
-    ui_.Image1->setAccessibleName(heading);
-    ui_.Image1->setAccessibleDescription(instruction);
+    main_.NameDialog(this, ui_.Image1, "LoginForm");
     ui_.PasswordEdit->setAccessibleName(main_.AccessibleText("LoginPasswordEdit_Name"));
     centreOnScreen();
 }

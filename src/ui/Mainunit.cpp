@@ -37,8 +37,8 @@ constexpr int kDesignHeight = 584;
 constexpr int kPictureWidth = 802;
 
 // DefaultPlacements() lists first the status box and the controls placed before the texts are
-// loaded (seven labels, three address edits and the password edit).
-constexpr std::size_t kPlacedBeforeTexts = 11;
+// loaded (eight labels, three address edits and the password edit).
+constexpr std::size_t kPlacedBeforeTexts = 12;
 
 QLineEdit* MakeEdit(QWidget* parent, const char* name, const QFont& font) {
     auto* edit = new QLineEdit(parent);
@@ -216,6 +216,8 @@ void TMainForm::BuildDesign() {
                                                        statusFont, look::kMutedText, look::kWhite);
     ui_.Label_One_Or_More_Wireless_WEP = MakeLabel(this, "Label_One_Or_More_Wireless_WEP",
                                                    statusFont, look::kMutedText, look::kWhite);
+    ui_.Label_One_Or_More_Wireless_Adapter = MakeLabel(this, "Label_One_Or_More_Wireless_Adapter",
+                                                       statusFont, look::kMutedText, look::kWhite);
 
     // Basic settings page.
     const QFont fieldFont = PixelFont("Arial", 11);
@@ -473,6 +475,14 @@ QString TMainForm::AccessibleText(std::string_view key) const {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+void TMainForm::NameDialog(QWidget* dialog, QWidget* picture, std::string_view form) const {
+    const QString heading = AccessibleText(std::string(form) + "_Heading");
+    const QString instruction = AccessibleText(std::string(form) + "_Text");
+    NameWindow(dialog, AccessibleText(kWindowTitleKey), heading, instruction);
+    picture->setAccessibleName(heading);
+    picture->setAccessibleDescription(instruction);
+}
+
 ProfileReader TMainForm::OpenLanguageFile() const {
     return ProfileReader(services_.languageFile);
 }
@@ -505,11 +515,11 @@ const std::vector<QWidget*>& TMainForm::PageControls(int page) const {
     return pageControls_[static_cast<std::size_t>(page)];
 }
 
-std::array<QLabel*, 7> TMainForm::StatusLabels() const {
+std::array<QLabel*, 8> TMainForm::StatusLabels() const {
     return {ui_.Label_One_Or_More_Wireless_Domain, ui_.Label_One_Or_More_Wireless_Firmware,
             ui_.Label_One_Or_More_Wireless_MAC,    ui_.Label_One_Or_More_Wireless_IP,
             ui_.Label_One_Or_More_Wireless_SSID,   ui_.Label_One_Or_More_Wireless_Channel,
-            ui_.Label_One_Or_More_Wireless_WEP};
+            ui_.Label_One_Or_More_Wireless_WEP,    ui_.Label_One_Or_More_Wireless_Adapter};
 }
 
 void TMainForm::ResetPanelFontColors() {
@@ -809,6 +819,12 @@ void TMainForm::ShowStatus(int index) {
     const std::string security = StatusSecurityText(device.securityMode, texts);
     ui_.Label_One_Or_More_Wireless_WEP->setText(
         QString::fromUtf8(security.data(), static_cast<qsizetype>(security.size())));
+    // The adapter is printed nowhere else: its caption goes in front of it.
+    if (const Adapter& adapter = table.adapterOf(index); !adapter.name.empty()) {
+        ui_.Label_One_Or_More_Wireless_Adapter->setText(
+            AccessibleText("Label_One_Or_More_Wireless_Adapter_Name") + QStringLiteral(": ") +
+            QString::fromStdString(AdapterText(adapter)));
+    }
 
     NameStatusValues();
     PagePicture(PAGE_STEP_5_SELECT_AP)->lower();
@@ -829,6 +845,9 @@ void TMainForm::NameStatusValues() {
         QString value = label->text();
         if (label == ui_.Label_One_Or_More_Wireless_Channel && value.startsWith(channelCaption)) {
             value.remove(0, channelCaption.size());
+        }
+        if (label == ui_.Label_One_Or_More_Wireless_Adapter) {
+            value = value.section(QStringLiteral(": "), 1);
         }
         label->setAccessibleName(CaptionedValue(
             AccessibleText(label->objectName().toStdString() + "_Name"), value.trimmed()));
@@ -934,6 +953,7 @@ void TMainForm::SearchForAccessPoints() {
     if (exchange().searchFoundDevices()) {
         LoadPage(PAGE_STEP_5_SELECT_AP);
     } else {
+        dialogs_->searchFail.ShowAdapters(network().adapters());
         dialogs_->searchFail.centreOn(this);
         dialogs_->searchFail.exec();
     }

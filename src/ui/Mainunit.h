@@ -102,6 +102,10 @@ public:
     QString Text(std::string_view key) const;
     // A text for the screen reader (kAccessibleKeys).
     QString AccessibleText(std::string_view key) const;
+    // A dialog's name for the screen reader: the product name and its heading
+    // ("<form>_Heading"), its instruction ("<form>_Text") as description, both also on the
+    // picture that shows them.
+    void NameDialog(QWidget* dialog, QWidget* picture, std::string_view form) const;
     // Language.ini, opened for one window's set-up.
     ProfileReader OpenLanguageFile() const;
     // The warning box with the text of a Language.ini key.
@@ -192,6 +196,7 @@ private:
         QLabel* Label_One_Or_More_Wireless_SSID = nullptr;
         QLabel* Label_One_Or_More_Wireless_Channel = nullptr;
         QLabel* Label_One_Or_More_Wireless_WEP = nullptr;
+        QLabel* Label_One_Or_More_Wireless_Adapter = nullptr;
 
         // Basic and wireless settings, security level.
         QLineEdit* IPEdit = nullptr;
@@ -255,7 +260,7 @@ private:
     // A control by its design name (nullptr for names the window lacks).
     QWidget* Control(std::string_view name) const;
     // The status labels in the order of the status box.
-    std::array<QLabel*, 7> StatusLabels() const;
+    std::array<QLabel*, 8> StatusLabels() const;
     void SearchForAccessPoints();
     void FillAccessPointList();
     // The status box's values named with their captions.

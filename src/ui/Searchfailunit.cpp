@@ -1,18 +1,21 @@
 #include "ui/Searchfailunit.h"
 
+#include <QLabel>
+
 #include "l10n/texts.h"
 #include "ui/Mainunit.h"
-#include "ui/accessibility.h"
 
 namespace trv81k {
 
 namespace {
 
 constexpr int kWindowWidth = 207;
-constexpr int kWindowHeight = 208;
+constexpr int kWindowHeight = 248;
 constexpr int kCornerSize = 10;
 constexpr int kPictureNumber = 20;  // of the language's pictures
-constexpr QRect kButtonArea{101, 176, 90, 24};
+constexpr QRect kButtonArea{101, 216, 90, 24};
+// Below the picture's text: the adapters the search went out on.
+constexpr QRect kAdaptersArea{14, 162, 181, 34};
 
 }  // namespace
 
@@ -26,6 +29,13 @@ TSearchFailForm::TSearchFailForm(TMainForm& main)
     ui_.ContinuePanel = new FlatPanel(ui_.Panel1, "ContinuePanel", QStringLiteral("Continue"));
     ui_.ContinuePanel->setGeometry(0, 0, kButtonArea.width(), kButtonArea.height());
     ui_.ContinuePanel->setFont(PixelFont("HelveticaNeue MediumCond", 13));
+    ui_.AdaptersLabel = new QLabel(this);
+    ui_.AdaptersLabel->setObjectName(QStringLiteral("AdaptersLabel"));
+    ui_.AdaptersLabel->setTextFormat(Qt::PlainText);
+    ui_.AdaptersLabel->setWordWrap(true);
+    ui_.AdaptersLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    ui_.AdaptersLabel->setFont(PixelFont("Arial", 11));
+    ui_.AdaptersLabel->setGeometry(kAdaptersArea);
 
     connect(ui_.ContinuePanel, &FlatPanel::clicked, this, &TSearchFailForm::ContinuePanelClick);
     // The holder turns the caption to a colour of its own (not the one before the first hover).
@@ -46,12 +56,19 @@ void TSearchFailForm::FormCreate() {
     const ProfileReader reader = main_.OpenLanguageFile();
     ui_.ContinuePanel->setCaption(QString::fromStdString(
         reader.ReadString(main_.languageSection, kSearchFailFormKeys[0], "")));
-    const QString heading = main_.AccessibleText("SearchFailForm_Heading");
-    const QString instruction = main_.AccessibleText("SearchFailForm_Text");
-    NameWindow(this, main_.AccessibleText(kWindowTitleKey), heading, instruction);
-    ui_.Image1->setAccessibleName(heading);
-    ui_.Image1->setAccessibleDescription(instruction);
+    main_.NameDialog(this, ui_.Image1, "SearchFailForm");
     ui_.ContinuePanel->setFocus(Qt::OtherFocusReason);
+}
+
+void TSearchFailForm::ShowAdapters(const std::vector<Adapter>& adapters) {
+    QString names;
+    for (const Adapter& adapter : adapters) {
+        names += (names.isEmpty() ? QString() : QStringLiteral(", ")) +
+                 QString::fromStdString(AdapterText(adapter));
+    }
+    ui_.AdaptersLabel->setText(
+        names.isEmpty() ? QString() : main_.AccessibleText("SearchFailForm_Adapters").arg(names));
+    ui_.AdaptersLabel->setAccessibleName(ui_.AdaptersLabel->text());
 }
 
 void TSearchFailForm::ContinuePanelClick() {

@@ -1,7 +1,10 @@
 #pragma once
-// The search-failure dialog: no usable access point answered; Continue leads back to the
-// welcome page.
+// The search-failure dialog: no usable access point answered on the adapters it names;
+// Continue leads back to the welcome page.
 
+#include <vector>
+
+#include "platform/adapters.h"
 #include "ui/look.h"
 
 namespace trv81k {
@@ -14,6 +17,8 @@ public:
     explicit TSearchFailForm(TMainForm& main);
 
     void ContinuePanelClick();
+    // Names the adapters the search went out on.
+    void ShowAdapters(const std::vector<Adapter>& adapters);
 
 private:
     // The controls, by their design names (also their objectName).
@@ -21,6 +26,7 @@ private:
         Picture* Image1 = nullptr;
         HolderPanel* Panel1 = nullptr;
         FlatPanel* ContinuePanel = nullptr;
+        QLabel* AdaptersLabel = nullptr;
     };
 
     void FormCreate();

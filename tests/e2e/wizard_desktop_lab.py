@@ -358,7 +358,8 @@ def audit(window, where, texts, captions=()):
 
 
 STATUS_CAPTIONS = ["Label_One_Or_More_Wireless_%s_Name" % item for item in
-                   ("Domain", "Firmware", "MAC", "IP", "SSID", "Channel", "WEP")]
+                   ("Domain", "Firmware", "MAC", "IP", "SSID", "Channel", "WEP",
+                    "Adapter")]
 CONFIRM_CAPTIONS = ["New%sLabel_Name" % item for item in
                     ("Name", "Password", "IPMode", "IP", "Netmask", "Gateway", "SSID", "Channel",
                      "NetMode", "Wep", "Key")] + ["NoteKeyLabel_Name"]

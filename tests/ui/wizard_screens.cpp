@@ -155,6 +155,7 @@ void ShootLanguage(const std::string& section, const QString& code, bool reportM
 
     // The other dialogs.
     TSearchFailForm& fail = h.windows().searchFailForm();
+    fail.ShowAdapters(h.network().adapters());
     fail.show();
     Save(&fail, code, "searchfail");
     fail.hide();

@@ -100,7 +100,7 @@ INSTANTIATE_TEST_SUITE_P(
         OptionRefusal("wep passphrase empty", {.security = "wep128", .passphrase = ""}, "",
                       "must not be empty"),
         OptionRefusal("psk short", {.security = "wpa2", .passphrase = "seven77"},
-                      "INVALID_PSK_LENGTH", "8 to 64"),
+                      "INVALID_PSK_LENGTH", "8 to 63"),
         OptionRefusal("psk 64 not hex", {.security = "wpa-aes", .key = std::string(63, 'a') + "g"},
                       "INVALID_PSK_KEY", "--key: "),
         OptionRefusal("wpa without key", {.security = "wpa2-mixed"}, "",
