@@ -372,7 +372,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         Refusal refusal;
         refusal.subject = "--interface " + o.interface;
         if (!SetInterfaceChoice(o.interface)) {
-            refusal.detail = "is neither an adapter's name such as eth0 nor an IPv4 address";
+            refusal.detail = "is neither an adapter's name nor an IPv4 address";
         } else if (const AdapterChoice chosen = FindAdapters(); chosen.adapters.empty()) {
             refusal.detail = chosen.problem;
         }

@@ -76,7 +76,7 @@ bool FakeNetwork::sendPacket(PacketKind kind, const RequestContent& content) {
 }
 
 void FakeNetwork::deliver(const PlainMessage& answer) {
-    handlePlainMessage(answer, state_, Adapter{"eth0", localIP, {}});
+    handlePlainMessage(answer, state_, Adapter{"lan1", localIP, {}});
 }
 
 void FakeNetwork::releaseHeld() {

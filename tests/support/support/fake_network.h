@@ -29,7 +29,7 @@ public:
     void close() noexcept override;
     bool checkAdapter() override { return adapterPresent; }
     bool receiverRunning() const override;
-    std::vector<Adapter> adapters() const override { return {Adapter{"eth0", localIP, {}}}; }
+    std::vector<Adapter> adapters() const override { return {Adapter{"lan1", localIP, {}}}; }
     ExchangeState& state() override { return state_; }
 
     // How the answers to requests of one kind come back (default: at once). Delayed answers

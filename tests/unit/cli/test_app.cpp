@@ -115,7 +115,7 @@ INSTANTIATE_TEST_SUITE_P(
         Refused{{"wep-key", "--bits", "64", ""}, "PASSPHRASE: must not be empty"},
         Refused{{"wep-key", "--bits", "64", "\xE2\x82\xAC"}, "Latin-1"},
         Refused{{"--interface", "10.0.0", "search"}, "--interface 10.0.0: no adapter is called"},
-        Refused{{"--interface", "eth0/1", "search"}, "is neither an adapter's name"},
+        Refused{{"--interface", "lab0/1", "search"}, "is neither an adapter's name"},
         Refused{{"search", "--timeout", "0"}, "--timeout"},
         Refused{{"configure"}, "--device is required"},
         Refused{configureWith({"--dhcp", "--static"}), "--dhcp excludes --static"},
