@@ -99,6 +99,13 @@ struct ParsedOptions {
     int parallel = kApplyParallel;
 };
 
+// A number option's check, before the parser converts the text: the parser itself would take
+// NaN, turn "" into 0 and wrap 2^64-1 around to -1.
+CLI::Validator NumberCheck(double low, double high, bool whole) {
+    return CLI::Validator(
+        [=](std::string& text) { return NumberProblem(text, low, high, whole).value_or(""); }, "");
+}
+
 template <typename T>
 std::optional<T> given(const CLI::Option* option, const T& value) {
     return option->count() > 0 ? std::optional<T>(value) : std::nullopt;
@@ -126,7 +133,8 @@ public:
                     b.option = command.add_option(name, b.text, help);
                     break;
                 case OptionKind::Number:
-                    b.option = command.add_option(name, b.number, help);
+                    b.option = command.add_option(name, b.number, help)
+                                   ->check(NumberCheck(row.low, row.high, true));
                     break;
             }
             if (!row.typeName.empty()) {
@@ -277,13 +285,16 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
                  "tell on standard error what the exchanges did, with the number of datagrams "
                  "the receiver handled");
     // For the end-to-end tests only: every duration of the exchanges multiplied.
-    app.add_option("--timing-scale", o.timingScale)->check(CLI::Range(0.001, 100.0))->group("");
+    app.add_option("--timing-scale", o.timingScale)
+        ->check(NumberCheck(0.001, 100.0, false))
+        ->group("");
 
     CLI::App* wepKey = app.add_subcommand(
         "wep-key", "print the WEP key that the wizard derives from a passphrase");
     wepKey->add_option("--bits", o.bits, "64 (key 1, 10 hexadecimal digits) or 128 (26 digits)")
         ->required()
         ->type_name("64|128")
+        ->check(NumberCheck(64, 128, true))
         ->check(CLI::IsMember({64, 128}));
     wepKey->add_option("PASSPHRASE", o.passphrase, "1 to 16 characters")->required();
 
@@ -293,13 +304,13 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         ->add_option("--timeout", o.timeoutSeconds,
                      "the longest the answers are waited for (default 3)")
         ->type_name("SECONDS")
-        ->check(CLI::Range(0.001, 3600.0));
+        ->check(NumberCheck(0.001, 3600.0, false));
     CLI::Option* expectOption =
         search
             ->add_option("--expect", o.expect,
                          "end as soon as N devices have answered (and not before)")
             ->type_name("N")
-            ->check(CLI::Range(1, static_cast<int>(kMaxDevices)));
+            ->check(NumberCheck(1, static_cast<int>(kMaxDevices), true));
     search->add_flag("--json", o.json,
                      "a JSON array of objects with name, mac, ipMode, ip, netmask, gateway, ssid, "
                      "channel, security, securityText, networkMode, firmware, adapter (name, "
@@ -316,7 +327,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
                          "after the acknowledgement, search again for up to SECONDS and check "
                          "that the device announces the new settings")
             ->type_name("SECONDS")
-            ->check(CLI::Range(0.001, 3600.0));
+            ->check(NumberCheck(0.001, 3600.0, false));
 
     CLI::App* apply = app.add_subcommand(
         "apply", "configure the devices a JSON file lists, all of them in one run");
@@ -334,12 +345,12 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
                          "after the acknowledgements, search again for up to SECONDS and check "
                          "that every device announces its new settings")
             ->type_name("SECONDS")
-            ->check(CLI::Range(0.001, 3600.0));
+            ->check(NumberCheck(0.001, 3600.0, false));
     apply->add_flag("--json", o.json,
                     "a JSON array at the end instead of the lines: entry, device, name, adapter "
                     "(name, address), result, reason, seconds");
     // For tests: how many devices are on their road at once (0: all).
-    apply->add_option("--parallel", o.parallel)->check(CLI::Range(0, 32))->group("");
+    apply->add_option("--parallel", o.parallel)->check(NumberCheck(0, 32, true))->group("");
 
     std::vector<const char*> argv;
     argv.reserve(args.size());

@@ -4,8 +4,6 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <limits>
 #include <map>
 #include <mutex>
@@ -17,6 +15,8 @@
 #include "cli/device_road.h"
 #include "cli/output.h"
 #include "cli/password.h"
+#include "fileio/file_access.h"
+#include "fileio/json_reader.h"
 #include "settings/text_encoding.h"
 
 namespace trv81k::cli {
@@ -25,7 +25,7 @@ namespace {
 using Json = nlohmann::json;
 
 // Larger than any file of 32 entries needs.
-constexpr std::uintmax_t kMaxFileBytes = 1 << 20;
+constexpr std::size_t kMaxFileBytes = 1 << 20;
 
 Refusal about(std::string subject, std::string detail, std::string hint = {}) {
     Refusal refusal;
@@ -199,12 +199,11 @@ ApplyFile ReadApplyFile(std::string_view text, const std::filesystem::path& fold
         refusals.push_back(about(fileName, std::move(detail), std::move(hint)));
         return refusals;
     };
-    Json document;
-    try {
-        document = Json::parse(text);
-    } catch (const Json::parse_error& e) {
-        return refuseFile(std::string("is not JSON: ") + e.what());
+    auto read = ReadJson<Json>(text);
+    if (auto* problem = std::get_if<JsonProblem>(&read)) {
+        return refuseFile(problem->text());
     }
+    const Json document = std::get<Json>(std::move(read));
     if (!document.is_object()) {
         return refuseFile("must be a JSON object with \"devices\" (and \"defaults\")");
     }
@@ -301,22 +300,15 @@ ApplyFile ReadApplyFile(std::string_view text, const std::filesystem::path& fold
 
 ApplyFile LoadApplyFile(const std::filesystem::path& path) {
     const std::string name = path.string();
-    std::error_code error;
-    const std::uintmax_t size = std::filesystem::file_size(path, error);
-    if (error) {
-        return std::vector{about(name, "cannot be read: " + error.message())};
-    }
-    if (size > kMaxFileBytes) {
-        return std::vector{about(name, "is larger than 1 MiB")};
-    }
-    std::ifstream in(path, std::ios::binary);
-    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (!in.good() && !in.eof()) {
-        return std::vector{about(name, "cannot be read")};
+    FileContents contents = ReadRegularFile(path, kMaxFileBytes);
+    if (!contents.error.empty()) {
+        return std::vector{about(name, contents.error.starts_with(name + " ")
+                                           ? contents.error.substr(name.size() + 1)
+                                           : contents.error)};
     }
     const std::filesystem::path folder =
         path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
-    return ReadApplyFile(text, folder, name);
+    return ReadApplyFile(contents.text, folder, name);
 }
 
 std::string_view ResultName(ApplyResult::Kind kind) {
@@ -335,6 +327,8 @@ std::string_view ResultName(ApplyResult::Kind kind) {
             return "settings";
         case ApplyResult::Kind::NoAck:
             return "no-ack";
+        case ApplyResult::Kind::Refused:
+            return "refused";
         case ApplyResult::Kind::NotVerified:
             return "not-verified";
     }
@@ -357,6 +351,8 @@ ApplyResult::Kind kindOf(RoadResult::End end) {
             return ApplyResult::Kind::Settings;
         case RoadResult::End::NoAck:
             return ApplyResult::Kind::NoAck;
+        case RoadResult::End::Refused:
+            return ApplyResult::Kind::Refused;
     }
     return ApplyResult::Kind::Network;
 }
@@ -457,10 +453,10 @@ private:
         }
         text += result.reason + " (" + entryName(options_.entries[entry].index);
         if (f.index >= 0) {
-            text += ", \"" + PrintableLatin1(f.device.deviceNameText()) + "\", " +
+            text += ", \"" + Latin1ToUtf8(f.device.deviceNameText()) + "\", " +
                     AdapterDisplay(f.adapter);
         }
-        return text + ", " + secondsText(result.seconds) + ")";
+        return TerminalText(text + ", " + secondsText(result.seconds) + ")");
     }
 
     const ApplyOptions& options_;
@@ -572,7 +568,14 @@ int RunApply(const ApplyOptions& options, const NetworkConfig& network, Console&
                                               "device " + run.who(i), network.timing, notes);
                 gate.release();
                 if (road.refusal) {
-                    run.finish(i, kindOf(road.end), road.refusal->text(messages));
+                    Refusal& refusal = *road.refusal;
+                    if (road.end == RoadResult::End::Pairing) {
+                        // Said of an entry of the file: its keys, not the options.
+                        refusal.hint =
+                            "give the entry \"ssid\", \"security\" and a key to write them, or "
+                            "\"pairing\": true to leave them to the pairing feature";
+                    }
+                    run.finish(i, kindOf(road.end), refusal.text(messages));
                 } else if (!options.verifySeconds) {
                     run.finish(i, ApplyResult::Kind::Done, "configured");
                 } else {

@@ -59,7 +59,17 @@ struct ApplyOptions {
 
 // What became of one entry.
 struct ApplyResult {
-    enum class Kind { Done, NotFound, Network, Password, Pairing, Settings, NoAck, NotVerified };
+    enum class Kind {
+        Done,
+        NotFound,
+        Network,
+        Password,
+        Pairing,
+        Settings,
+        NoAck,
+        Refused,
+        NotVerified
+    };
     Kind kind = Kind::NotFound;
     std::string reason;  // "configured and verified", or why not
     double seconds = 0;  // from the search request to the device's end

@@ -5,6 +5,7 @@
 #include "cli/link.h"
 #include "cli/output.h"
 #include "platform/adapters.h"
+#include "settings/text_encoding.h"
 
 namespace trv81k::cli {
 namespace {
@@ -82,7 +83,7 @@ RoadResult DriveDevice(DeviceExchanges& exchanges, const DeviceInfo& device,
     if (!CheckNICState()) {
         return stop(End::Network, NetworkRefusal("login", "INVALID_NIC"));
     }
-    tell(notes.progress, "logging in to " + PrintableLatin1(device.deviceNameText()) + " ...");
+    tell(notes.progress, "logging in to " + TerminalLatin1(device.deviceNameText()) + " ...");
     switch (exchanges.logIn(loginPassword)) {
         case Exchanges::Login::Accepted:
             break;
@@ -140,11 +141,25 @@ RoadResult DriveDevice(DeviceExchanges& exchanges, const DeviceInfo& device,
     const Exchanges::ConfigureReport report = exchanges.configure(&*result.written);
     tell(notes.verbose, std::string(report.outcome == Exchanges::Configure::Acknowledged
                                         ? "configure: acknowledged, "
+                                    : report.outcome == Exchanges::Configure::Refused
+                                        ? "configure: refused, "
                                         : "configure: no acknowledgement, ") +
                             MillisecondsText(Clock::now() - started) + " after the first of " +
                             std::to_string(report.requestsSent) + " request(s)");
     if (report.requestsSent == 0) {
         return stop(End::Network, NetworkRefusal("configure request", "SOCKET_FAIL"));
+    }
+    if (report.outcome == Exchanges::Configure::Refused) {
+        // The device answered: this is no network trouble, and repeating will not help.
+        Refusal refusal;
+        refusal.exitCode = kExitNoAck;
+        refusal.subject = who;
+        refusal.detail =
+            "the device answered and refused the settings: it cannot store one of "
+            "the values";
+        result.end = End::Refused;
+        result.refusal = refusal;
+        return result;
     }
     if (report.outcome != Exchanges::Configure::Acknowledged) {
         Refusal refusal;

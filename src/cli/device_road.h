@@ -44,6 +44,7 @@ struct RoadResult {
         Pairing,       // not under pairing control and no wireless options (exit 2)
         Settings,      // the settings did not pass the page checks (exit 2)
         NoAck,         // no acknowledgement (exit 5)
+        Refused,       // the device answered and refused the settings (exit 5)
     };
     End end = End::Acknowledged;
     std::optional<Refusal> refusal;            // why, unless acknowledged

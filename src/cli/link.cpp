@@ -7,11 +7,13 @@
 
 #include "cli/options.h"
 #include "platform/adapters.h"
+#include "settings/text_encoding.h"
 
 namespace trv81k::cli {
 
 void Say(std::ostream& stream, const std::string& text) {
-    stream << kProgramName << ": " << text << '\n' << std::flush;
+    // A line may carry a device's or a file's text: none of it may steer the terminal.
+    stream << kProgramName << ": " << TerminalText(text) << '\n' << std::flush;
 }
 
 int Report(Console& console, const Messages& messages, const Refusal& refusal) {

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "l10n/profile_reader.h"
+#include "settings/text_encoding.h"
 
 namespace trv81k::cli {
 namespace {
@@ -15,7 +16,7 @@ struct KeyText {
 };
 
 // The English texts of the keys the tool shows, for a machine without Language.ini.
-constexpr std::array<KeyText, 22> kFallback{{
+constexpr std::array<KeyText, 24> kFallback{{
     {"Disable", "Disabled"},
     {"WPA_ENTERPRISE_TKIP", "WPA-Enterprise(TKIP)"},
     {"WPA_ENTERPRISE_AES", "WPA-Enterprise(AES)"},
@@ -49,6 +50,10 @@ constexpr std::array<KeyText, 22> kFallback{{
     {"INVALID_PSK_KEY",
      "A pre-shared key of 64 characters may only contain hexadecimal digits (0-9, A-F)."},
     {"INVALID_PASSWORD", "The password must be 4 to 16 characters long."},
+    {"CONTROL_CHARACTER_ERROR",
+     "The text contains a control character, which cannot be typed and is not stored as such. "
+     "Please enter it again."},
+    {"DEVICE_NAME_ERROR", "Please enter a device name of 1 to 32 characters."},
     {"WSASTARTUP_FAIL", "The network functions of this computer could not be started."},
 }};
 
@@ -119,7 +124,9 @@ std::string Refusal::line(const Messages& messages) const {
     if (!subject.empty()) {
         line += subject + ": ";
     }
-    return line + text(messages);
+    // Subjects and details may repeat values from files and devices, and the texts come from
+    // Language.ini: nothing of them may steer the terminal.
+    return TerminalText(line + text(messages));
 }
 
 std::string Refusal::text(const Messages& messages) const {

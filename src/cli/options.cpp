@@ -1,12 +1,19 @@
 #include "cli/options.h"
 
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 
 #include <tuple>
 
 #include "cli/password.h"
 #include "core/entered_settings.h"
 #include "l10n/texts.h"
+#include "settings/address_warnings.h"
 #include "settings/keygen.h"
 #include "settings/text_encoding.h"
 #include "settings/validators.h"
@@ -35,8 +42,9 @@ Refusal refuseText(std::string subject, std::string detail, std::string hint = {
     return refuse(std::move(subject), {}, std::move(detail), std::move(hint));
 }
 
+// A value as a message quotes it: terminal-safe, a long one cut.
 std::string inQuotes(std::string_view utf8) {
-    return "\"" + std::string(utf8) + "\"";
+    return "\"" + ShownValue(utf8) + "\"";
 }
 
 // A UTF-8 option value as the Latin-1 text the device stores. `shown` is false for secrets,
@@ -125,7 +133,36 @@ std::optional<Refusal> checkAddressText(std::string_view option, const std::stri
                                         AddressCheck (*validate)(std::string_view)) {
     const AddressCheck check = validate(text);
     if (!check.ok()) {
-        return refuse(std::string(option) + " " + text, check.messageKey);
+        return refuse(std::string(option) + " " + ShownValue(text), check.messageKey);
+    }
+    return std::nullopt;
+}
+
+bool blankEdged(std::string_view text) {
+    return !text.empty() && (text.front() == ' ' || text.back() == ' ');
+}
+
+// A static address or mask given that passes the octet checks but that no network uses: a
+// multicast, loopback or reserved address, a mask whose ones are not one run.
+std::optional<Refusal> doubtfulAddresses(const ConfigurePlan& plan) {
+    const char* hint = "give --force to write it all the same";
+    if (plan.ipText) {
+        if (const AddressCheck ip = ValidateIPText(*plan.ipText);
+            ip.ok() && !IsUnicastAddress(ip.bytes)) {
+            return refuseText("--ip " + ip.normalised,
+                              "is a multicast, loopback or reserved address, which a device "
+                              "cannot use as its own",
+                              hint);
+        }
+    }
+    if (plan.netmaskText) {
+        if (const AddressCheck mask = ValidateNetmaskText(*plan.netmaskText);
+            mask.ok() && !IsContiguousMask(mask.bytes)) {
+            return refuseText("--netmask " + mask.normalised,
+                              "is no contiguous mask: its ones are not one run (as in "
+                              "255.255.255.0)",
+                              hint);
+        }
     }
     return std::nullopt;
 }
@@ -167,8 +204,16 @@ constexpr std::array kOptions{
     text("new-password-file", &O::newPasswordFile, "FILE|-",
          "the new device password from the first line of FILE (\"-\": standard input)"),
     text("ssid", &O::ssid, "S", "network name, 1 to 32 characters"),
-    ConfigureOption{
-        "channel", OptionKind::Number, "N", "channel 1 to 13", nullptr, nullptr, &O::channel, {}},
+    ConfigureOption{"channel",
+                    OptionKind::Number,
+                    "N",
+                    "channel 1 to 13",
+                    nullptr,
+                    nullptr,
+                    &O::channel,
+                    {},
+                    kFirstChannel,
+                    kLastChannel},
     text("net-mode", &O::netMode, "MODE", "mixed, g-only or b-only"),
     text("security", &O::security, "LEVEL",
          "disabled, wep64, wep128, wpa-tkip, wpa-aes, wpa2 or wpa2-mixed"),
@@ -183,6 +228,10 @@ constexpr std::array kOptions{
     text("passphrase-file", &O::passphraseFile, "FILE|-",
          "the passphrase from the first line of FILE (\"-\": standard input)"),
     flag("pairing", &O::pairing, "leave the wireless settings to the device's push-button pairing"),
+    flag("force", &O::force,
+         "write values that pass the checks but are seldom meant, as given: a netmask whose ones "
+         "are not one run, a multicast, loopback or reserved address, a name or SSID beginning "
+         "or ending with a blank"),
 };
 
 // The options that write the wireless settings, which --pairing leaves to the device.
@@ -216,6 +265,54 @@ std::string dashed(std::string_view name) {
 }
 
 }  // namespace
+
+std::optional<std::string> NumberProblem(std::string_view text, double low, double high,
+                                         bool whole) {
+    const auto number = [](double value) {
+        std::array<char, 32> buffer{};
+        std::snprintf(buffer.data(), buffer.size(), "%g", value);
+        return std::string(buffer.data());
+    };
+    const std::string range = number(low) + " to " + number(high);
+    const std::string kind = whole ? "a whole number" : "a number";
+    if (text.empty()) {
+        return "is empty; give " + kind + " from " + range;
+    }
+    const std::string shown = inQuotes(std::string(text).substr(0, 64));
+    double value = 0;
+    const char* first = text.data();
+    const char* last = text.data() + text.size();
+    if (whole) {
+        long long integer = 0;
+        const auto [end, error] = std::from_chars(first + (*first == '+' ? 1 : 0), last, integer);
+        if (error == std::errc::result_out_of_range) {
+            return shown + " is outside " + range;
+        }
+        if (error != std::errc() || end != last) {
+            return shown + " is not " + kind + " from " + range;
+        }
+        value = static_cast<double>(integer);
+    } else {
+        // strtod takes "nan" and "inf"; neither is a number of seconds.
+        const std::string copy(text);
+        char* end = nullptr;
+        errno = 0;
+        value = std::strtod(copy.c_str(), &end);
+        const bool letters = std::any_of(copy.begin(), copy.end(), [](char c) {
+            return std::isalpha(static_cast<unsigned char>(c)) != 0 && c != 'e' && c != 'E';
+        });
+        if (end != copy.c_str() + copy.size() || letters || std::isspace(copy.front()) != 0) {
+            return shown + " is not " + kind + " from " + range;
+        }
+        if (!std::isfinite(value) || errno == ERANGE) {
+            return shown + " is outside " + range;
+        }
+    }
+    if (value < low || value > high) {
+        return shown + " is outside " + range;
+    }
+    return std::nullopt;
+}
 
 bool ConfigureOption::isSet(const ConfigureOptions& options) const {
     switch (kind) {
@@ -441,6 +538,13 @@ std::variant<ConfigurePlan, Refusal> CheckConfigureOptions(const ConfigureOption
         plan.gatewayText = *o.gateway;
     }
 
+    // Values that pass the checks but cannot be what the user wants; --force writes them.
+    if (!o.force) {
+        if (auto refusal = doubtfulAddresses(plan)) {
+            return *refusal;
+        }
+    }
+
     // Device name and password.
     if (o.name) {
         auto name = toLatin1("--name", *o.name, true);
@@ -450,6 +554,13 @@ std::variant<ConfigurePlan, Refusal> CheckConfigureOptions(const ConfigureOption
         if (std::get<std::string>(name).size() > kMaxTextLength) {
             return refuseText("--name " + inQuotes(*o.name),
                               "the device name may be at most 32 characters long");
+        }
+        if (const FieldCheck check = CheckDeviceName(std::get<std::string>(name)); !check.ok) {
+            return refuse("--name " + inQuotes(*o.name), check.messageKey);
+        }
+        if (!o.force && blankEdged(std::get<std::string>(name))) {
+            return refuseText("--name " + inQuotes(*o.name), "begins or ends with a blank",
+                              "give --force to write it as it is");
         }
         plan.name = std::get<std::string>(std::move(name));
     }
@@ -475,6 +586,10 @@ std::variant<ConfigurePlan, Refusal> CheckConfigureOptions(const ConfigureOption
         if (!check.ok) {
             return refuse("--ssid " + inQuotes(*o.ssid), check.messageKey);
         }
+        if (!o.force && blankEdged(std::get<std::string>(ssid))) {
+            return refuseText("--ssid " + inQuotes(*o.ssid), "begins or ends with a blank",
+                              "give --force to write it as it is");
+        }
         plan.ssid = std::get<std::string>(std::move(ssid));
     }
     if (o.channel) {
@@ -487,13 +602,14 @@ std::variant<ConfigurePlan, Refusal> CheckConfigureOptions(const ConfigureOption
     if (o.netMode) {
         plan.netMode = NetModeFor(*o.netMode);
         if (!plan.netMode) {
-            return refuseText("--net-mode " + *o.netMode, "must be mixed, g-only or b-only");
+            return refuseText("--net-mode " + inQuotes(*o.netMode),
+                              "must be mixed, g-only or b-only");
         }
     }
     if (o.security) {
         plan.security = SecurityCodeFor(*o.security);
         if (!plan.security) {
-            return refuseText("--security " + *o.security,
+            return refuseText("--security " + inQuotes(*o.security),
                               "must be disabled, wep64, wep128, wpa-tkip, wpa-aes, wpa2 or "
                               "wpa2-mixed");
         }
@@ -749,7 +865,10 @@ std::vector<std::string> CompareAnnounced(const ConfigureSettings& written,
             differences.push_back(std::string(what) + ": announced " + now + ", written " + wanted);
         }
     };
-    const auto text = [](const std::string& latin1) { return inQuotes(Latin1ToUtf8(latin1)); };
+    // The device's texts as a terminal may show them, whole: they are what differs.
+    const auto text = [](const std::string& latin1) {
+        return "\"" + TerminalLatin1(latin1) + "\"";
+    };
 
     differ("name", text(announced.deviceNameText()), text(written.deviceName));
     differ("IP mode", announced.ipMode != 0 ? "static" : "dhcp",

@@ -73,8 +73,16 @@ struct ConfigureOptions {
     std::optional<std::string> passphrase;
     std::optional<std::string> passphraseFile;
     bool pairing = false;
+    bool force = false;  // write doubtful values (a mask of no one run, a multicast address ...)
     std::optional<double> verifySeconds;
 };
+
+// What is wrong with the text of a number option ("--timeout", "--channel" ...), or nothing
+// when it is a number from `low` to `high` (a whole one when `whole`). An empty text, NaN,
+// an infinity, trailing characters and a value beyond the range are each named; the text is
+// repeated cut and terminal-safe.
+std::optional<std::string> NumberProblem(std::string_view text, double low, double high,
+                                         bool whole);
 
 // ---- The option table ------------------------------------------------------------------------
 // One row per option of configure. Its name without the dashes is also the key of an apply
@@ -91,6 +99,8 @@ struct ConfigureOption {
     std::optional<std::string> ConfigureOptions::*text = nullptr;  // OptionKind::Text
     std::optional<int> ConfigureOptions::*number = nullptr;        // OptionKind::Number
     std::string_view needs;  // another option this one needs ("static"), or empty
+    int low = 0;             // OptionKind::Number: the range of the value
+    int high = 0;
 
     bool isSet(const ConfigureOptions& options) const;
     void clear(ConfigureOptions& options) const;

@@ -27,11 +27,7 @@ std::string AdapterDisplay(const std::optional<Adapter>& adapter) {
     if (!adapter) {
         return "-";
     }
-    std::string text = AdapterText(*adapter);
-    std::replace_if(
-        text.begin(), text.end(),
-        [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }, '?');
-    return text;
+    return TerminalText(AdapterText(*adapter));
 }
 
 nlohmann::ordered_json DeviceJson(const DeviceInfo& device, const Messages& messages,
@@ -62,17 +58,6 @@ std::string SearchJson(std::span<const FoundDevice> devices, const Messages& mes
     return list.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
 }
 
-std::string PrintableLatin1(std::string_view latin1) {
-    std::string clean(latin1);
-    for (char& c : clean) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || (byte >= 0x7F && byte < 0xA0)) {
-            c = '?';
-        }
-    }
-    return Latin1ToUtf8(clean);
-}
-
 std::size_t Utf8Length(std::string_view utf8) {
     return static_cast<std::size_t>(std::count_if(utf8.begin(), utf8.end(), [](char c) {
         return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
@@ -95,11 +80,11 @@ std::string SearchTable(std::span<const FoundDevice> devices, const Messages& me
         std::replace_if(
             security.begin(), security.end(),
             [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }, '?');
-        rows.push_back({PrintableLatin1(device.deviceNameText()), formatMac(device.macAddress),
+        rows.push_back({TerminalLatin1(device.deviceNameText()), formatMac(device.macAddress),
                         device.ipMode != 0 ? "static" : "dhcp", FormatIPv4(device.ipAddress),
-                        PrintableLatin1(device.ssidText()), std::to_string(device.channel),
-                        security, std::string(NetModeName(device.networkMode)),
-                        PrintableLatin1(device.firmwareText()), AdapterDisplay(found.adapter)});
+                        TerminalLatin1(device.ssidText()), std::to_string(device.channel), security,
+                        std::string(NetModeName(device.networkMode)),
+                        TerminalLatin1(device.firmwareText()), AdapterDisplay(found.adapter)});
     }
     std::array<std::size_t, kColumns> widths{};
     for (const Row& row : rows) {

@@ -37,8 +37,6 @@ std::string SearchJson(std::span<const FoundDevice> devices, const Messages& mes
 // A header line and one line per device, columns padded to their widest entry.
 std::string SearchTable(std::span<const FoundDevice> devices, const Messages& messages);
 
-// Latin-1 text as UTF-8 for a terminal: C0 and C1 control characters and DEL become '?'.
-std::string PrintableLatin1(std::string_view latin1);
 // Characters in well-formed UTF-8 text (the table's column width).
 std::size_t Utf8Length(std::string_view utf8);
 

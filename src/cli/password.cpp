@@ -9,6 +9,7 @@
 #include <csignal>
 #include <cstring>
 
+#include "fileio/file_access.h"
 #include "settings/text_encoding.h"
 
 namespace trv81k::cli {
@@ -145,14 +146,17 @@ std::variant<std::string, Refusal> ReadSecretFile(const std::string& file, int s
         return noPassword(std::move(subject), "no line on standard input");
     }
     const std::filesystem::path path = folder / file;  // an absolute `file` stays as it is
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        return noPassword(std::move(subject), std::string("cannot open: ") + std::strerror(errno));
+    OpenedFile opened = OpenRegularFileForReading(path);
+    if (!opened.file.valid()) {
+        // A FIFO nobody writes would hold the tool up for ever: regular files only.
+        return noPassword(std::move(subject),
+                          opened.error.starts_with("cannot open ")
+                              ? "cannot open: " + opened.error.substr(opened.error.rfind(": ") + 2)
+                              : "is not a regular file (a FIFO or a device is not read)");
     }
     errno = 0;
-    std::optional<std::string> line = ReadLine(fd);
+    std::optional<std::string> line = ReadLine(opened.file.get());
     const int readError = errno;
-    ::close(fd);
     if (!line) {
         return noPassword(std::move(subject),
                           readError != 0 ? std::string("cannot read: ") + std::strerror(readError)

@@ -45,6 +45,10 @@ std::vector<SettingRefusal> CheckBasicSettings(const EnteredSettings& entered) {
             Detail(SettingField::DeviceName, "the device name may be at most 32 characters long"));
         return refusals;
     }
+    if (const FieldCheck check = CheckDeviceName(entered.newDeviceName); !check.ok) {
+        refusals.push_back(FromCheck(check));
+        return refusals;
+    }
     if (!entered.bStaticIP) {
         return refusals;
     }

@@ -173,6 +173,10 @@ Exchanges::ConfigureReport Exchanges::configureDevice(int device, const Configur
     const auto acknowledged = [&s, device, before] {
         return s.deviceAcknowledgements(device) != before;
     };
+    const std::uint64_t refusalsBefore = s.deviceConfigureRefusals(device);
+    const auto refused = [&s, device, refusalsBefore] {
+        return s.deviceConfigureRefusals(device) != refusalsBefore;
+    };
     const RequestContent content{{}, settings, device};
     const auto sendRequest = [&] {
         if (send(PacketKind::Configure, content)) {
@@ -189,7 +193,14 @@ Exchanges::ConfigureReport Exchanges::configureDevice(int device, const Configur
                 sendRequest();
             }
         },
-        acknowledged, progress, {});
+        acknowledged, progress, [&] { return refused() && !acknowledged(); });
+    if (refused() && !acknowledged()) {
+        if (progress.ticksDone) {
+            progress.ticksDone();  // the dialog closes now
+        }
+        report.outcome = Configure::Refused;
+        return report;
+    }
     // A moment for a late acknowledgement; none is needed when it is in already.
     if (!acknowledged()) {
         wait_(WaitKind::Pause, timing_.configureGrace, acknowledged);

@@ -62,7 +62,9 @@ public:
 
     enum class Login { Accepted, Refused, NoAnswer, NotSent };
     enum class Pairing { Managed, NotManaged, NoAnswer };
-    enum class Configure { Acknowledged, NotAcknowledged, NotLoggedIn };
+    // Refused: the device answered the request and said no (its values cannot be stored);
+    // it would say so again to every repeat, so the schedule ends there.
+    enum class Configure { Acknowledged, NotAcknowledged, Refused, NotLoggedIn };
     struct ConfigureReport {
         Configure outcome = Configure::NotLoggedIn;
         int requestsSent = 0;

@@ -12,6 +12,8 @@
 #include <optional>
 #include <random>
 
+#include "fileio/file_access.h"
+#include "fileio/json_reader.h"
 #include "platform/adapters.h"
 #include "settings/text_encoding.h"
 
@@ -25,11 +27,7 @@ constexpr std::size_t kMaxFileSize = 16 * 1024 * 1024;
 
 // A JSON value as it reads in a message, cut when long.
 std::string shown(const json& value) {
-    std::string text = value.dump(-1, ' ', false, json::error_handler_t::replace);
-    if (text.size() > 60) {
-        text = text.substr(0, 57) + "...";
-    }
-    return text;
+    return ShownValue(value.dump(-1, ' ', false, json::error_handler_t::replace), 57);
 }
 
 // A field's name in quotes, as messages name it.
@@ -46,23 +44,13 @@ std::string shownText(std::string_view text) {
     return shown(json(std::string(text)));
 }
 
-// The parse error without the library's "[json.exception...]" prefix.
-std::string parseErrorText(const json::parse_error& error) {
-    std::string text = error.what();
-    const auto end = text.find("] ");
-    if (end != std::string::npos) {
-        text.erase(0, end + 2);
-    }
-    return "not valid JSON: " + text;
-}
-
 std::optional<json> parseDocument(std::string_view text, std::string& error) {
-    try {
-        return json::parse(text);
-    } catch (const json::parse_error& e) {
-        error = parseErrorText(e);
+    auto read = ReadJson(text);
+    if (auto* problem = std::get_if<JsonProblem>(&read)) {
+        error = problem->text();
         return std::nullopt;
     }
+    return std::get<json>(std::move(read));
 }
 
 int hexDigit(char c) {
@@ -278,6 +266,8 @@ std::string readDeviceField(const std::string& key, const json& value, EmulatedD
         return readBool(value, key, b.answerTwice);
     if (key == "ignorePairingCheck")
         return readBool(value, key, b.ignorePairingCheck);
+    if (key == "keepSettings")
+        return readBool(value, key, b.keepSettings);
     return "unknown field " + shownText(key);
 }
 
@@ -323,31 +313,8 @@ ordered_json settingsJson(const EmulatedDevice& device) {
 }
 
 std::string errnoText(int error) {
-    return std::strerror(error);
+    return ErrnoText(error);
 }
-
-// Closes a descriptor on every way out.
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-    // Closes now and reports the result.
-    int close() {
-        const int result = ::close(fd_);
-        fd_ = -1;
-        return result;
-    }
-
-private:
-    int fd_;
-};
 
 }  // namespace
 
@@ -513,37 +480,13 @@ StateApplied applyState(std::string_view jsonText, std::vector<EmulatedDevice>& 
 }
 
 FileText readTextFile(const std::filesystem::path& path) {
+    FileContents contents = ReadRegularFile(path, kMaxFileSize);
     FileText result;
-    const Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (file.get() < 0) {
-        const int error = errno;
-        result.status = error == ENOENT ? FileText::Status::Missing : FileText::Status::Failed;
-        result.error = "cannot open " + path.string() + ": " + errnoText(error);
-        return result;
-    }
-    std::array<char, 65536> chunk;
-    for (;;) {
-        const ssize_t got = ::read(file.get(), chunk.data(), chunk.size());
-        if (got < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            result.error = "cannot read " + path.string() + ": " + errnoText(errno);
-            result.text.clear();
-            return result;
-        }
-        if (got == 0) {
-            break;
-        }
-        if (result.text.size() + static_cast<std::size_t>(got) > kMaxFileSize) {
-            result.error = path.string() + " is larger than " +
-                           std::to_string(kMaxFileSize / (1024 * 1024)) + " MiB";
-            result.text.clear();
-            return result;
-        }
-        result.text.append(chunk.data(), static_cast<std::size_t>(got));
-    }
-    result.status = FileText::Status::Read;
+    result.status = contents.error.empty() ? FileText::Status::Read
+                    : contents.missing     ? FileText::Status::Missing
+                                           : FileText::Status::Failed;
+    result.text = std::move(contents.text);
+    result.error = std::move(contents.error);
     return result;
 }
 
@@ -575,7 +518,7 @@ std::string writeStateFile(const std::filesystem::path& path,
     const std::filesystem::path folder =
         path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
     std::string pattern = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
-    Descriptor file(::mkostemp(pattern.data(), O_CLOEXEC));
+    FileDescriptor file(::mkostemp(pattern.data(), O_CLOEXEC));
     if (file.get() < 0) {
         return "cannot create a temporary file in " + folder.string() + ": " + errnoText(errno);
     }
@@ -598,14 +541,14 @@ std::string writeStateFile(const std::filesystem::path& path,
     if (::fsync(file.get()) != 0) {
         return fail("fsync", errno);
     }
-    if (file.close() != 0) {
+    if (file.reset() != 0) {
         return fail("close", errno);
     }
     if (::rename(temporary.c_str(), path.c_str()) != 0) {
         return fail("rename", errno);
     }
     // The rename itself reaches the disk with the folder.
-    const Descriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const FileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.get() >= 0) {
         ::fsync(dir.get());
     }

@@ -19,6 +19,7 @@ struct Behaviour {
     bool noMarker = false;            // search answers lack the pairing marker
     bool answerTwice = false;         // every answer goes out twice
     bool ignorePairingCheck = false;  // answers everything but the pairing check
+    bool keepSettings = false;        // acknowledges configure requests but applies nothing
 
     bool operator==(const Behaviour&) const = default;
 };

@@ -352,7 +352,11 @@ Reaction Emulator::onConfigure(const PlainMessage& plain, const Ipv4Address& sen
         refusal = refusalOf(*request);
     }
     std::uint8_t status = 1;
-    if (refusal.empty()) {
+    if (refusal.empty() && device.behaviour.keepSettings) {
+        reaction.log["result"] = "kept";
+        reaction.log["note"] = "the device acknowledges but keeps its settings";
+        status = 0;
+    } else if (refusal.empty()) {
         apply(*request, device.settings);
         reaction.settingsApplied = true;
         reaction.log["result"] = "applied";

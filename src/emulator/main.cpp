@@ -17,6 +17,7 @@
 
 #include "emulator/config.h"
 #include "emulator/emulator.h"
+#include "fileio/file_access.h"
 #include "platform/adapters.h"
 #include "protocol/channel.h"
 #include "protocol/cipher.h"
@@ -45,7 +46,8 @@ constexpr char kDescription[] =
     "channel (1-13), security (code 0-10), key, networkMode (\"mixed\"|\"g-only\"|\"b-only\"),\n"
     "firmware (up to 5 characters), auxName, auxAttr, auxKeyCode, auxText, and the switches\n"
     "refusePassword, pairingManaged, silent, neverAcknowledge, noMarker, answerTwice,\n"
-    "ignorePairingCheck (answers everything but the pairing check).\n"
+    "ignorePairingCheck (answers everything but the pairing check), keepSettings\n"
+    "(acknowledges configure requests but applies nothing).\n"
     "\n"
     "A configure request is taken only after a successful login from the same address within\n"
     "10 minutes. The log holds every request as one JSON line, PASSWORDS INCLUDED: it is a\n"
@@ -56,8 +58,9 @@ constexpr char kDescription[] =
     "Exit codes: 0 stopped by SIGINT or SIGTERM, 1 the network could not be used, 2 bad\n"
     "arguments, configuration or state file.";
 
+// Messages may repeat a file's values: nothing of them may steer the terminal.
 void complain(const std::string& text) {
-    std::fprintf(stderr, "%s: %s\n", kName, text.c_str());
+    std::fprintf(stderr, "%s: %s\n", kName, TerminalText(text).c_str());
 }
 
 // "2024-05-01T12:00:00.123Z"
@@ -78,8 +81,9 @@ std::string utcNow() {
 // The request log: one JSON line per request, flushed at once.
 class RequestLog {
 public:
-    // Empty path: no log. "-": standard output.
-    bool open(const std::string& path) {
+    // Empty path: no log. "-": standard output. Otherwise a regular file, never a link (the
+    // log holds passwords: a new one is readable by its owner only); why not, in `error`.
+    bool open(const std::string& path, std::string& error) {
         if (path.empty()) {
             return true;
         }
@@ -87,17 +91,19 @@ public:
             file_ = stdout;
             return true;
         }
-        // The log holds passwords: a new one is readable by its owner only.
-        const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
-        if (fd < 0) {
+        OpenedFile opened = OpenForAppending(path);
+        if (!opened.file.valid()) {
+            error = opened.error;
             return false;
         }
-        owned_.reset(::fdopen(fd, "a"));
+        owned_.reset(::fdopen(opened.file.get(), "a"));
         if (!owned_) {
-            ::close(fd);
+            error = "cannot open the log " + path + ": " + ErrnoText(errno);
+            return false;
         }
+        opened.file.release();  // the stream owns it now
         file_ = owned_.get();
-        return file_ != nullptr;
+        return true;
     }
 
     void write(const nlohmann::ordered_json& entry) {
@@ -239,8 +245,8 @@ int Run(const Options& options) {
     }
 
     RequestLog log;
-    if (!log.open(options.log)) {
-        complain("cannot open the log " + options.log);
+    if (std::string error; !log.open(options.log, error)) {
+        complain("log: " + error);
         return 2;
     }
 
@@ -267,8 +273,9 @@ int Run(const Options& options) {
     if (!options.quiet) {
         for (const EmulatedDevice& device : emulator.devices()) {
             std::fprintf(stderr, "emulating %s %s password %s on %s\n",
-                         Latin1ToUtf8(device.settings.name).c_str(), formatMac(device.mac).c_str(),
-                         Latin1ToUtf8(device.settings.password).c_str(), address.c_str());
+                         TerminalLatin1(device.settings.name).c_str(),
+                         formatMac(device.mac).c_str(),
+                         TerminalLatin1(device.settings.password).c_str(), address.c_str());
         }
     }
 

@@ -1,5 +1,7 @@
 #include "l10n/texts.h"
 
+#include <system_error>
+
 namespace trv81k {
 
 namespace {
@@ -43,6 +45,26 @@ Texts LoadMainWindowTexts(const ProfileReader& reader, std::string_view section)
 
 Texts LoadAccessibleTexts(const ProfileReader& reader, std::string_view section) {
     return Texts::Load(reader, section, kAccessibleKeys);
+}
+
+std::string LanguageFileProblem(const ProfileReader& reader, std::string_view section,
+                                const std::filesystem::path& file) {
+    std::error_code error;
+    const std::filesystem::path shown = std::filesystem::absolute(file, error);
+    const std::string where = (error ? file : shown).string();
+    const std::string consequence =
+        " The wizard's buttons and messages have no texts. Start the wizard in the folder that "
+        "holds its Language.ini, or install it again.";
+    if (!reader.loaded()) {
+        return "The language file " + where + " was not found or cannot be read." + consequence;
+    }
+    for (const std::string_view key : kMainWindowCaptionKeys) {
+        if (!reader.ReadString(section, key, "").empty()) {
+            return {};
+        }
+    }
+    return "The language file " + where + " has no texts in its section [" + std::string(section) +
+           "]." + consequence;
 }
 
 std::string PageHeadingKey(int page) {

@@ -64,9 +64,12 @@ inline constexpr std::array<std::string_view, 45> kMainWindowKeys = {
 
 // The main window's keys of its confirmation page, its questions and its waits, read after
 // kMainWindowKeys. %1, %2 and %3 in the questions stand for the addresses and the device named.
-inline constexpr std::array<std::string_view, 6> kMainWindowFeedbackKeys = {
-    "ShowPasswordCheckBox", "NoteKeyLabel", "ADDRESS_TAKEN_QUESTION",
-    "GATEWAY_QUESTION",     "LOGIN_BUSY",   "PAIRING_BUSY",
+// The two refusals are of values the device would store but no user means: a control
+// character, an empty device name.
+inline constexpr std::array<std::string_view, 10> kMainWindowFeedbackKeys = {
+    "ShowPasswordCheckBox", "NoteKeyLabel",          "ADDRESS_TAKEN_QUESTION",  "GATEWAY_QUESTION",
+    "LOGIN_BUSY",           "PAIRING_BUSY",          "CONTROL_CHARACTER_ERROR", "DEVICE_NAME_ERROR",
+    "MASK_QUESTION",        "ADDRESS_KIND_QUESTION",
 };
 
 // The keys of the main window's controls that take their caption from the key of the same name
@@ -210,6 +213,12 @@ Texts LoadMainWindowTexts(const ProfileReader& reader, std::string_view section)
 
 // The screen reader's texts of `section` (kAccessibleKeys).
 Texts LoadAccessibleTexts(const ProfileReader& reader, std::string_view section);
+
+// Why the window texts are missing, in English (there are no others then): the file could
+// not be read, or its `section` gives none of the buttons' captions. Empty when the texts are
+// there.
+std::string LanguageFileProblem(const ProfileReader& reader, std::string_view section,
+                                const std::filesystem::path& file);
 
 // The keys of a page's heading and instruction: "Page7_Heading", "Page7_Text".
 std::string PageHeadingKey(int page);

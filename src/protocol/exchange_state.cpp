@@ -126,6 +126,9 @@ bool ExchangeState::devicePairingManaged(int device) const {
 std::uint64_t ExchangeState::deviceAcknowledgements(int device) const {
     return answersOf(device).acknowledgements.load(std::memory_order_acquire);
 }
+std::uint64_t ExchangeState::deviceConfigureRefusals(int device) const {
+    return answersOf(device).configureRefusals.load(std::memory_order_acquire);
+}
 
 bool ExchangeState::recordLoginAnswer(const DeviceToken& token, const Ipv4Address& client,
                                       bool accepted) {
@@ -182,6 +185,14 @@ bool ExchangeState::recordAcknowledgement(const MacAddress& mac) {
         taken = true;
     }
     return taken;
+}
+
+bool ExchangeState::recordConfigureRefusal(const MacAddress& mac) {
+    if (const std::optional<int> device = table.find(mac)) {
+        answersOf(*device).configureRefusals.fetch_add(1, std::memory_order_acq_rel);
+        return true;
+    }
+    return false;
 }
 
 MacAddress ExchangeState::selectedMAC() const {
@@ -257,6 +268,7 @@ void ExchangeState::reset() {
         put(answers.pairingManaged, false);
         answers.pairingAnswers.store(0, std::memory_order_release);
         answers.acknowledgements.store(0, std::memory_order_release);
+        answers.configureRefusals.store(0, std::memory_order_release);
     }
     table.clear();
     lastRequestKind.store(0, std::memory_order_release);

@@ -65,6 +65,8 @@ public:
     std::uint64_t devicePairingAnswers(int device) const;
     bool devicePairingManaged(int device) const;
     std::uint64_t deviceAcknowledgements(int device) const;
+    // Configure answers with a status other than 0: the device answered and said no.
+    std::uint64_t deviceConfigureRefusals(int device) const;
 
     // ---- Search ------------------------------------------------------------------------------
     // bGetSearchAck: some search answer came since it was last cleared (before a search
@@ -138,6 +140,9 @@ public:
     // An acknowledgement (status 0): the device's own count, and the flags when it is the
     // selected device. False when it is neither.
     bool recordAcknowledgement(const MacAddress& mac);
+    // A configure answer that refuses the settings (status other than 0): the device's own
+    // count; no flag changes. False when no entry has the MAC.
+    bool recordConfigureRefusal(const MacAddress& mac);
 
     void recordSearchAnswer() { put(bGetSearchAck, true); }
     // After the entry was appended to the table.
@@ -179,7 +184,7 @@ private:
     std::atomic<std::uint64_t> authAnswers{0};
 
     struct DeviceAnswers {
-        std::atomic<int> lastRequest{0};  // PacketKind of the last request to it
+        std::atomic<int> lastRequest{0};       // PacketKind of the last request to it
         std::atomic<std::uint32_t> client{0};  // the address its authentication request carried
         std::atomic<bool> loginAnswered{false};
         std::atomic<bool> passwordAccepted{false};
@@ -187,6 +192,7 @@ private:
         std::atomic<bool> pairingManaged{false};
         std::atomic<std::uint64_t> pairingAnswers{0};
         std::atomic<std::uint64_t> acknowledgements{0};
+        std::atomic<std::uint64_t> configureRefusals{0};
     };
     DeviceAnswers& answersOf(int device);
     const DeviceAnswers& answersOf(int device) const;

@@ -57,6 +57,7 @@ HandleResult handleConfigureAnswer(const ConfigureAnswer& answer, ExchangeState&
         return {DatagramOutcome::ConfigureOtherDevice};
     }
     if (answer.status != 0) {
+        state.recordConfigureRefusal(answer.mac);
         return {DatagramOutcome::ConfigureRefused};
     }
     state.recordAcknowledgement(answer.mac);

@@ -6,6 +6,8 @@
 #include <span>
 #include <string>
 
+#include "settings/text_encoding.h"
+
 namespace trv81k {
 
 namespace {
@@ -285,12 +287,28 @@ FieldCheck CheckDevicePassword(std::string_view password) {
     if (password.size() < 4 || password.size() > 16) {
         return Refusal("INVALID_PASSWORD", SettingField::DevicePassword);
     }
+    if (HasControlCharacter(password)) {
+        return Refusal("CONTROL_CHARACTER_ERROR", SettingField::DevicePassword);
+    }
     return {};
 }
 
 FieldCheck CheckSSID(std::string_view ssid) {
     if (ssid.empty() || ssid.size() > 32) {
         return Refusal("SSID_ERROR", SettingField::Ssid);
+    }
+    if (HasControlCharacter(ssid)) {
+        return Refusal("CONTROL_CHARACTER_ERROR", SettingField::Ssid);
+    }
+    return {};
+}
+
+FieldCheck CheckDeviceName(std::string_view name) {
+    if (name.empty()) {
+        return Refusal("DEVICE_NAME_ERROR", SettingField::DeviceName);
+    }
+    if (HasControlCharacter(name)) {
+        return Refusal("CONTROL_CHARACTER_ERROR", SettingField::DeviceName);
     }
     return {};
 }

@@ -78,10 +78,12 @@ struct FieldCheck {
     SettingField field = SettingField::None;  // the refused value
 };
 
-// Device password: 4 to 16 characters.
+// Device password: 4 to 16 characters, none a control character.
 FieldCheck CheckDevicePassword(std::string_view password);
-// Network name: 1 to 32 characters.
+// Network name: 1 to 32 characters, none a control character.
 FieldCheck CheckSSID(std::string_view ssid);
+// Device name: not empty, no control character (its length is the page's own check).
+FieldCheck CheckDeviceName(std::string_view name);
 // WEP checks for security code 1 or 2: passphrase length, key length, hexadecimal key, in that
 // order. Any other code has no WEP checks and passes.
 FieldCheck CheckWepKey(int securityMode, std::string_view passphrase, std::string_view key);

@@ -13,6 +13,7 @@
 #include <QProxyStyle>
 #include <QRadioButton>
 #include <QScreen>
+#include <QTimer>
 #include <stdexcept>
 #include <string>
 
@@ -353,6 +354,15 @@ void TMainForm::LoadLanguageTexts() {
         const ProfileReader reader = OpenLanguageFile();
         texts = LoadMainWindowTexts(reader, languageSection);
         accessibleTexts = LoadAccessibleTexts(reader, languageSection);
+        // Without its texts the wizard still starts, and says once why its buttons are blank.
+        if (const std::string problem =
+                LanguageFileProblem(reader, languageSection, services_.languageFile);
+            !problem.empty()) {
+            services_.trace(problem);
+            QTimer::singleShot(0, this, [this, text = QString::fromStdString(problem)] {
+                services_.messages->warning(this, text);
+            });
+        }
     }
     for (const std::string_view key : kMainWindowCaptionKeys) {
         if (auto* panel = qobject_cast<FlatPanel*>(Control(key))) {
@@ -812,7 +822,7 @@ void TMainForm::ShowStatus(int index) {
         QString::fromStdString(formatMac(device.macAddress)));
     const QString ssid = FromLatin1(device.ssidText());
     ui_.Label_One_Or_More_Wireless_SSID->setText(ssid);
-    ui_.Label_One_Or_More_Wireless_SSID->setToolTip(ssid);
+    ui_.Label_One_Or_More_Wireless_SSID->setToolTip(PlainToolTip(ssid));
     ui_.Label_One_Or_More_Wireless_Channel->setText(Text("label_One_Or_More_Wireless_Channel") +
                                                     QLatin1Char(' ') +
                                                     QString::number(device.channel));

@@ -298,15 +298,29 @@ bool TMainForm::ConfirmAddressConcerns(const EnteredSettings& page) {
         hasGateway ? std::optional<AddressBytes4>(gateway.bytes) : std::nullopt;
     for (const AddressWarning& warning :
          AddressWarnings(address.bytes, mask.bytes, gatewayBytes, others)) {
-        const bool taken = warning.concern == AddressConcern::AddressTaken;
-        const QString question =
-            taken ? Text("ADDRESS_TAKEN_QUESTION")
-                        .arg(FromLatin1(address.normalised), FromLatin1(warning.otherDevice))
-                  : Text("GATEWAY_QUESTION")
-                        .arg(FromLatin1(gateway.normalised), FromLatin1(address.normalised),
-                             FromLatin1(mask.normalised));
+        QString question;
+        QLineEdit* field = ui_.IPEdit;
+        switch (warning.concern) {
+            case AddressConcern::AddressNotUnicast:
+                question = Text("ADDRESS_KIND_QUESTION").arg(FromLatin1(address.normalised));
+                break;
+            case AddressConcern::MaskNotContiguous:
+                question = Text("MASK_QUESTION").arg(FromLatin1(mask.normalised));
+                field = ui_.NetmaskEdit;
+                break;
+            case AddressConcern::AddressTaken:
+                question =
+                    Text("ADDRESS_TAKEN_QUESTION")
+                        .arg(FromLatin1(address.normalised), FromLatin1(warning.otherDevice));
+                break;
+            case AddressConcern::GatewayOutsideSubnet:
+                question = Text("GATEWAY_QUESTION")
+                               .arg(FromLatin1(gateway.normalised), FromLatin1(address.normalised),
+                                    FromLatin1(mask.normalised));
+                field = ui_.GatewayEdit;
+                break;
+        }
         if (!services_.messages->askYesNo(this, QString(), question)) {
-            QLineEdit* field = taken ? ui_.IPEdit : ui_.GatewayEdit;
             field->setFocus();
             field->selectAll();
             return false;

@@ -117,4 +117,14 @@ QString CaptionedValue(const QString& caption, const QString& value) {
     return caption + QStringLiteral(": ") + value;
 }
 
+QString PlainToolTip(const QString& text) {
+    if (text.isEmpty()) {
+        return text;  // no tooltip
+    }
+    // A tooltip takes rich text when the text looks like it; escaped inside markup of its own
+    // it is always shown literally, blanks and all.
+    return QStringLiteral("<p style=\"white-space:pre\">") + text.toHtmlEscaped() +
+           QStringLiteral("</p>");
+}
+
 }  // namespace trv81k

@@ -33,4 +33,7 @@ void NameWindow(QWidget* window, const QString& title, const QString& heading,
 // while there is no value.
 QString CaptionedValue(const QString& caption, const QString& value);
 
+// A tooltip that shows `text` as it is: a device's SSID of "<h1>BIG</h1>" is no markup.
+QString PlainToolTip(const QString& text);
+
 }  // namespace trv81k

@@ -266,6 +266,10 @@ def case_configure(lab, folder):
         device("02-81-00-05-00-05", "Mute", neverAcknowledge=True),
         device("02-81-00-05-00-06", "Paired", pairingManaged=True, security=9,
                key="paired-psk-1", ssid="Home", channel=9),
+        # A hostile device: its name would retitle the terminal, clear the screen and write
+        # the clipboard; it acknowledges but keeps what it announces.
+        device("02-81-00-05-00-07", "\x1b]0;PWNED\x07\x1b[2J\x1b]52;c;aGk=\x07",
+               password="pw-hostile", ssid="\x1b[31mred", keepSettings=True),
     ])
     try:
         # Static address and every basic and wireless value, verified afterwards.
@@ -340,7 +344,7 @@ def case_configure(lab, folder):
         check(PASSWORD_ERROR in r.err, "wrong password: the message %r" % r.err)
         log = devices.new_requests()
         check.equal([(e["kind"], [a.get("result") for a in e["answers"]]) for e in log],
-                    [("search", [None] * 6), ("auth", ["wrong password"])],
+                    [("search", [None] * 7), ("auth", ["wrong password"])],
                     "wrong password: requests and the device's verdict")
         devices.check_state("the wrong password")
 
@@ -358,6 +362,20 @@ def case_configure(lab, folder):
                     "never acknowledged: configure requests received")
         devices.change(mac, name="Quiet", ssid="QuietNet")
         devices.check_state("the unacknowledged configuration")
+
+        # What the hostile device announces after --verify reaches the terminal escaped.
+        mac = "02-81-00-05-00-07"
+        r = Run(lab, "pc", "configure", "--device", mac, "--password", "pw-hostile",
+                "--name", "Clean", "--ssid", "Calm", "--verify", "2")
+        r.expect(6, "hostile device: not verified")
+        check("\x1b" not in r.out + r.err and "\x07" not in r.out + r.err,
+              "hostile device: no control character reaches the terminal %r" % (r.out + r.err))
+        check('name: announced "?]0;PWNED??[2J?]52;c;aGk=?", written "Clean"' in r.err
+              and 'SSID: announced "?[31mred", written "Calm"' in r.err,
+              "hostile device: the differences, escaped %r" % r.err)
+        check.equal([e["result"] for e in configure_requests(devices.new_requests(), mac)],
+                    ["kept"] * CONFIGURE_REQUESTS, "hostile device: its configure requests")
+        devices.check_state("the hostile device")
     finally:
         devices.emulator.stop()
 

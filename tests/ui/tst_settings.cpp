@@ -167,8 +167,8 @@ void SettingsTest::staticAddresses_data() {
         {"192.168.001.010", "255.255.255.0", ""});
     row("0.0.0.0 is no gateway", "10.0.0.2", "255.0.0.0", "0.0.0.0", {}, "",
         {"10.0.0.2", "255.0.0.0", "0.0.0.0"});
-    row("000.0.0.0 is no gateway", "10.0.0.2", "255.0.255.0", "000.0.0.0", {}, "",
-        {"10.0.0.2", "255.0.255.0", "000.0.0.0"});
+    row("000.0.0.0 is no gateway", "10.0.0.2", "255.255.0.0", "000.0.0.0", {}, "",
+        {"10.0.0.2", "255.255.0.0", "000.0.0.0"});
     row("network address", "192.168.1.0", "255.255.255.0", "", {"INVALID_IP"}, "IPEdit",
         {"192.168.5.20", "255.255.255.0", ""});
     row("broadcast address", "192.168.1.255", "255.255.255.0", "", {"INVALID_IP"}, "IPEdit",
@@ -292,6 +292,10 @@ void SettingsTest::addressConcernsAreAskedAbout_data() {
                                                 << "10.0.0.1"
                                                 << "10.0.0.1"
                                                 << "GatewayEdit";
+    QTest::newRow("a multicast address") << "224.0.0.9"
+                                         << ""
+                                         << "multicast"
+                                         << "IPEdit";
 }
 
 // An address another listed device has, or a gateway outside the address's subnet: a question

@@ -109,7 +109,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         Refused{{}, "A subcommand is required"},
         Refused{{"frobnicate"}, "A subcommand is required"},
-        Refused{{"wep-key", "--bits", "32", "abc"}, "32 not in {64,128}"},
+        Refused{{"wep-key", "--bits", "32", "abc"}, "--bits: \"32\" is outside 64 to 128"},
         Refused{{"wep-key", "--bits", "64", "12345678901234567"},
                 "PASSPHRASE: The passphrase may be at most 16 characters long."},
         Refused{{"wep-key", "--bits", "64", ""}, "PASSPHRASE: must not be empty"},
@@ -130,7 +130,13 @@ INSTANTIATE_TEST_SUITE_P(
         Refused{configureWith({"--new-password", "abc"}),
                 "--new-password: The password must be 4 to 16 characters long."},
         Refused{configureWith({"--ssid", ""}), "SSID"},
-        Refused{configureWith({"--channel", "14"}), "--channel 14: the channel must be 1 to 13"},
+        Refused{configureWith({"--channel", "14"}), "--channel: \"14\" is outside 1 to 13"},
+        Refused{configureWith({"--channel", ""}), "--channel: is empty; give a whole number"},
+        Refused{configureWith({"--channel", "18446744073709551615"}),
+                "--channel: \"18446744073709551615\" is outside 1 to 13"},
+        Refused{configureWith({"--verify", "NaN"}), "--verify: \"NaN\" is not a number"},
+        Refused{{"search", "--timeout", "NaN"}, "--timeout: \"NaN\" is not a number from 0.001"},
+        Refused{{"search", "--timeout", "inf"}, "--timeout: \"inf\" is not a number"},
         Refused{configureWith({"--channel", "x"}), "--channel"},
         Refused{configureWith({"--security", "wpa3"}), "--security"},
         Refused{configureWith({"--security", "wep64", "--key", "12345"}),
@@ -146,7 +152,8 @@ INSTANTIATE_TEST_SUITE_P(
         Refused{configureWith({"--pairing", "--passphrase-file", "p"}),
                 "--passphrase-file excludes --pairing"},
         Refused{{"search", "--expect", "0"}, "--expect"}, Refused{{"apply"}, "FILE is required"},
-        Refused{{"apply", "/nonexistent/sites.json"}, "/nonexistent/sites.json: cannot be read"}));
+        Refused{{"apply", "/nonexistent/sites.json"},
+                "/nonexistent/sites.json: cannot open /nonexistent/sites.json: No such file"}));
 
 TEST(CommandLine, NoPasswordSourceIsRefusedBeforeTheNetwork) {
     const Outcome o = run(kConfigure);

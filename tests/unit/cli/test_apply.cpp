@@ -1,5 +1,7 @@
 // The apply file: its keys are configure's options, the defaults under every entry, the
 // secrets from files beside it, and every bad entry named by its index and key.
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include "../l10n/temp_dir.h"
@@ -126,7 +128,7 @@ TEST(ApplyFile, TheFileAsAWhole) {
         const auto lines = linesOf(ReadApplyFile(text, ".", "f.json"));
         return lines.size() == 1 ? lines.front() : "lines: " + std::to_string(lines.size());
     };
-    EXPECT_NE(only("{\"devices\": [").find("f.json: is not JSON"), std::string::npos);
+    EXPECT_NE(only("{\"devices\": [").find("f.json: not valid JSON"), std::string::npos);
     EXPECT_NE(only("[]").find("must be a JSON object"), std::string::npos);
     EXPECT_NE(only("{\"devices\": []}").find("one or more entries"), std::string::npos);
     EXPECT_NE(only(R"({"devices": [{"device": "A"}], "default": {}})").find("\"default\" is not"),
@@ -139,8 +141,29 @@ TEST(ApplyFile, TheFileAsAWhole) {
         many += (i > 0 ? ",{\"device\": \"D" : "{\"device\": \"D") + std::to_string(i) + "\"}";
     }
     EXPECT_NE(only(many + "]}").find("has 33 entries (one run takes up to 32"), std::string::npos);
-    EXPECT_NE(linesOf(LoadApplyFile("/nonexistent/sites.json")).front().find("cannot be read"),
+    EXPECT_NE(linesOf(LoadApplyFile("/nonexistent/sites.json"))
+                  .front()
+                  .find("sites.json: cannot open /nonexistent/sites.json: No such file"),
               std::string::npos);
+    // One reader for every file: its limits hold here too.
+    EXPECT_NE(only(R"({"devices": [], "devices": [{"device": "A"}]})")
+                  .find("f.json: the key \"devices\" is given twice"),
+              std::string::npos);
+    EXPECT_NE(only(R"({"devices": [{"device": "A", "channel": 1e99999}]})")
+                  .find("f.json: devices[0].channel: the number 1e99999 is out of range"),
+              std::string::npos);
+}
+
+// A FIFO nobody writes, named as the file or as an entry's password file, is refused at once.
+TEST(ApplyFile, AFifoIsRefusedWithoutWaiting) {
+    const testing::TempDir dir;
+    const auto fifo = dir.path() / "fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_NE(linesOf(LoadApplyFile(fifo)).front().find("is a FIFO"), std::string::npos);
+    const auto lines = linesOf(ReadApplyFile(
+        R"({"devices": [{"device": "A", "password-file": "fifo"}]})", dir.path(), "f.json"));
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines.front().find("is not a regular file"), std::string::npos) << lines.front();
 }
 
 }  // namespace

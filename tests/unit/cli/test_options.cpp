@@ -87,7 +87,7 @@ INSTANTIATE_TEST_SUITE_P(
         OptionRefusal("ssid long", {.ssid = std::string(33, 's')}, "SSID_ERROR", "SSID"),
         OptionRefusal("channel 0", {.channel = 0}, "", "--channel 0"),
         OptionRefusal("channel 14", {.channel = 14}, "", "1 to 13"),
-        OptionRefusal("security name", {.security = "wpa3"}, "", "--security wpa3"),
+        OptionRefusal("security name", {.security = "wpa3"}, "", "--security \"wpa3\""),
         OptionRefusal("wep64 key length", {.security = "wep64", .key = "123456789"}, "KEY64_ERROR",
                       "exactly 10"),
         OptionRefusal("wep64 key hex", {.security = "wep64", .key = "123456789G"},
@@ -112,7 +112,60 @@ INSTANTIATE_TEST_SUITE_P(
         OptionRefusal("pairing with ssid", {.ssid = "Net", .pairing = true}, "",
                       "--pairing: cannot go with"),
         OptionRefusal("secret not shown", {.newPassword = "pa\xE2\x82\xAC"}, "",
-                      "--new-password: has a character")));
+                      "--new-password: has a character"),
+        // Values the device would store but nobody means.
+        OptionRefusal("name with escapes", {.name = "Hall\x1B]0;x\x07"}, "CONTROL_CHARACTER_ERROR",
+                      "--name \"Hall?]0;x?\": "),
+        OptionRefusal("name empty", {.name = ""}, "DEVICE_NAME_ERROR", "--name \"\": "),
+        OptionRefusal("ssid with a line break", {.ssid = "a\nb"}, "CONTROL_CHARACTER_ERROR",
+                      "--ssid \"a?b\""),
+        OptionRefusal("password with DEL", {.newPassword = "pass\x7Fword"},
+                      "CONTROL_CHARACTER_ERROR", "--new-password: "),
+        OptionRefusal("name with blanks", {.name = "Hall "}, "", "begins or ends with a blank"),
+        OptionRefusal("ssid with blanks", {.ssid = " Net"}, "", "give --force"),
+        OptionRefusal("mask of no one run", {.staticIp = true, .netmask = "255.0.255.0"}, "",
+                      "--netmask 255.0.255.0: is no contiguous mask"),
+        OptionRefusal("multicast address", {.staticIp = true, .ip = "224.0.0.1"}, "",
+                      "--ip 224.0.0.1: is a multicast, loopback or reserved address"),
+        OptionRefusal("loopback address", {.staticIp = true, .ip = "127.0.0.1"}, "",
+                      "(give --force to write it all the same)"),
+        OptionRefusal("a megabyte cut", {.ssid = std::string(1 << 20, 's')}, "SSID_ERROR",
+                      "sss...\": ")));
+
+TEST(ConfigureOptions, ForceWritesDoubtfulValuesAndMessagesStayShort) {
+    const ConfigurePlan plan = planOf(options({.staticIp = true,
+                                               .ip = "224.0.0.1",
+                                               .netmask = "255.0.255.0",
+                                               .name = " Hall ",
+                                               .force = true}));
+    EXPECT_EQ(plan.name, " Hall ");
+    EXPECT_EQ(plan.netmaskText, "255.0.255.0");
+    // Control characters and an empty name stay refused, forced or not.
+    EXPECT_TRUE(std::holds_alternative<Refusal>(
+        CheckConfigureOptions(options({.name = "a\x1B", .force = true}))));
+    auto huge = CheckConfigureOptions(options({.ssid = std::string(1 << 20, 's')}));
+    EXPECT_LT(std::get<Refusal>(huge).line(Messages()).size(), 200u);
+}
+
+// Number options: the parser alone took NaN, turned "" into 0 and 2^64-1 into -1.
+TEST(NumberProblem, EveryWrongNumberIsNamedWithTheRange) {
+    EXPECT_EQ(NumberProblem("", 1, 13, true), "is empty; give a whole number from 1 to 13");
+    EXPECT_EQ(NumberProblem("18446744073709551615", 1, 13, true),
+              "\"18446744073709551615\" is outside 1 to 13");
+    EXPECT_EQ(NumberProblem("abc", 1, 13, true), "\"abc\" is not a whole number from 1 to 13");
+    EXPECT_EQ(NumberProblem("6.5", 1, 13, true), "\"6.5\" is not a whole number from 1 to 13");
+    EXPECT_EQ(NumberProblem("14", 1, 13, true), "\"14\" is outside 1 to 13");
+    for (const char* bad : {"NaN", "nan", "inf", "-Infinity", "1e99999", " 3", "3s", "0x10"}) {
+        EXPECT_TRUE(NumberProblem(bad, 0.001, 3600, false).has_value()) << bad;
+    }
+    EXPECT_EQ(NumberProblem("NaN", 0.001, 3600, false),
+              "\"NaN\" is not a number from 0.001 to 3600");
+    EXPECT_EQ(NumberProblem("7200", 0.001, 3600, false), "\"7200\" is outside 0.001 to 3600");
+    for (const char* good : {"3", "0.5", "1e3", "+2", "3600"}) {
+        EXPECT_EQ(NumberProblem(good, 0.001, 3600, false), std::nullopt) << good;
+    }
+    EXPECT_EQ(NumberProblem("13", 1, 13, true), std::nullopt);
+}
 
 TEST(ConfigureOptions, AcceptsTheWizardsBoundaryValues) {
     const ConfigurePlan plan = planOf(options({
@@ -128,6 +181,7 @@ TEST(ConfigureOptions, AcceptsTheWizardsBoundaryValues) {
         .netMode = "b-only",
         .security = "wep64",
         .passphrase = std::string(16, 'p'),
+        .force = true,  // the mask's ones are no one run
     }));
     EXPECT_EQ(plan.device.mac, (MacAddress{0x00, 0x11, 0x22, 0x33, 0x44, 0x55}));
     EXPECT_EQ(plan.ip, IpChoice::Static);

@@ -302,6 +302,25 @@ TEST(ConfigureExchange, LateAcknowledgementDuringTheGraceCounts) {
     EXPECT_EQ(report.outcome, Exchanges::Configure::Acknowledged);
 }
 
+// A device that answers "no" (a zero byte in the name, which it cannot store) has refused the
+// settings: that is told as such, at once, and not as a device that stays silent.
+TEST(ConfigureExchange, ARefusalEndsTheScheduleAtOnce) {
+    Bench run({MakeDevice(1, "Office")});
+    run.logIn();
+    ConfigureSettings settings = SettingsFor(run);
+    settings.deviceName = std::string("ab\0cd", 5);
+    const auto begun = Clock::now();
+    const auto report = run.exchanges.configure(&settings, run.recorder());
+    EXPECT_EQ(report.outcome, Exchanges::Configure::Refused);
+    EXPECT_EQ(report.requestsSent, 1);
+    EXPECT_EQ(run.dialogsClosed, 1);
+    EXPECT_LT(Clock::now() - begun, 2 * run.timing.configureTick);
+    // The same device then takes good settings.
+    settings.deviceName = "Office";
+    EXPECT_EQ(run.exchanges.configure(&settings, run.recorder()).outcome,
+              Exchanges::Configure::Acknowledged);
+}
+
 TEST(ConfigureExchange, NeedsAnAcceptedLoginAndSettingsThatBuild) {
     Bench run({MakeDevice(1, "Office")});
     ASSERT_TRUE(run.exchanges.search());

@@ -2,6 +2,8 @@
 
 #include "emulator/config.h"
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -147,6 +149,11 @@ TEST(EmulatorConfig, BadValuesAreNamedByDeviceAndField) {
         {oneDevice(R"("deviceId": "zz0000000000")"), "\"deviceId\""},
         {oneDevice(R"("silent": 1)"), "\"silent\" must be true or false"},
         {oneDevice(R"("refusePasword": true)"), "unknown field \"refusePasword\""},
+        // The reader's own limits, with the place they are at.
+        {std::string(100000, '[') + std::string(100000, ']'), "nested deeper than 32 levels"},
+        {oneDevice(R"("channel": 1e99999)"),
+         "devices[0].channel: the number 1e99999 is out of range"},
+        {oneDevice(R"("name": "A", "name": "B")"), "the key \"name\" is given twice"},
     };
     for (const auto& c : cases) {
         const DevicesResult result = parse(c.document);
@@ -281,6 +288,12 @@ TEST_F(EmulatorStateFile, CorruptFileIsRefusedAndLeftAsItIs) {
     // A folder in place of the file is unreadable, not missing.
     std::vector<EmulatedDevice> other = twoDevices();
     EXPECT_EQ(loadStateFile(dir.path(), other).outcome, StateLoad::Failed);
+    // A FIFO nobody writes is refused at once instead of waited on.
+    const fs::path fifo = dir.path() / "fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const StateLoadResult fromFifo = loadStateFile(fifo, other);
+    EXPECT_EQ(fromFifo.outcome, StateLoad::Failed);
+    EXPECT_NE(fromFifo.error.find("is a FIFO"), std::string::npos) << fromFifo.error;
 }
 
 TEST_F(EmulatorStateFile, FailedWriteKeepsTheOldState) {

@@ -34,5 +34,27 @@ TEST(AddressWarnings, AGatewayOutsideTheSubnetOfTheAddress) {
     EXPECT_EQ(both[1].concern, AddressConcern::GatewayOutsideSubnet);
 }
 
+// A mask whose octets each pass the list check but whose ones are not one run, and addresses
+// no device can take as its own: each is a question, asked before the others.
+TEST(AddressWarnings, AMaskOfNoOneRunAndAnAddressThatIsNoUnicastOne) {
+    EXPECT_TRUE(IsContiguousMask(kMask24));
+    EXPECT_TRUE(IsContiguousMask({255, 255, 255, 252}));
+    EXPECT_TRUE(IsContiguousMask({128, 0, 0, 0}));
+    EXPECT_FALSE(IsContiguousMask({255, 0, 255, 0}));
+    EXPECT_FALSE(IsContiguousMask({255, 255, 254, 1}));
+    for (const AddressBytes4 address :
+         {AddressBytes4{224, 0, 0, 1}, AddressBytes4{239, 255, 255, 250},
+          AddressBytes4{127, 0, 0, 1}, AddressBytes4{240, 0, 0, 1}}) {
+        EXPECT_FALSE(IsUnicastAddress(address));
+    }
+    EXPECT_TRUE(IsUnicastAddress({0, 1, 2, 3}));
+    EXPECT_TRUE(IsUnicastAddress({223, 255, 255, 1}));
+
+    const auto both = AddressWarnings({224, 0, 0, 1}, {255, 0, 255, 0}, std::nullopt, {});
+    ASSERT_EQ(both.size(), 2u);
+    EXPECT_EQ(both[0].concern, AddressConcern::AddressNotUnicast);
+    EXPECT_EQ(both[1].concern, AddressConcern::MaskNotContiguous);
+}
+
 }  // namespace
 }  // namespace trv81k

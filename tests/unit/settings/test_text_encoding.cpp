@@ -51,3 +51,45 @@ TEST(Latin1ToUtf8, EncodesHighBytesAsTwoAndRoundTripsEveryByte) {
 
 }  // namespace
 }  // namespace trv81k
+
+namespace trv81k {
+
+// What a hostile device or file may put into a name: OSC titles, screen clears, clipboard
+// writes (OSC 52), C1 controls in UTF-8 and broken bytes. None of it reaches a terminal.
+TEST(TerminalText, LeavesNoEscapeSequenceAndKeepsOrdinaryText) {
+    const std::string hostile =
+        "\x1B]0;owned\x07|\x1B[2J|\x1B]52;c;aGk=\x07|\xC2\x9B"
+        "31m|\x7F|\xFF|\xC3\xA9t\xC3\xA9";
+    const std::string safe = TerminalText(hostile);
+    EXPECT_EQ(safe.find('\x1B'), std::string::npos);
+    EXPECT_EQ(safe.find('\x07'), std::string::npos);
+    EXPECT_EQ(safe, "?]0;owned?|?[2J|?]52;c;aGk=?|?31m|?|?|\xC3\xA9t\xC3\xA9");
+    EXPECT_EQ(TerminalLatin1("a\x7F\x85\xA0\x1B"), "a??\xC2\xA0?");
+    EXPECT_EQ(TerminalText("Hall 2, \xE2\x82\xAC 5"), "Hall 2, \xE2\x82\xAC 5");
+}
+
+TEST(ShownValue, CutsLongValuesOnACharacterBoundary) {
+    EXPECT_EQ(ShownValue("short"), "short");
+    const std::string huge(1 << 20, 'v');
+    EXPECT_EQ(ShownValue(huge, 10), "vvvvvvvvvv...");
+    // Ten two-byte characters and more: the cut never splits one.
+    std::string accents;
+    for (int i = 0; i < 12; ++i) {
+        accents += "\xC3\xA9";
+    }
+    EXPECT_EQ(ShownValue(accents, 10), accents.substr(0, 20) + "...");
+    EXPECT_EQ(ShownValue("a\x1B"
+                         "b",
+                         10),
+              "a?b");
+}
+
+TEST(HasControlCharacter, FindsC0DelAndC1ButNotLatin1Letters) {
+    for (const std::string_view text : std::initializer_list<std::string_view>{
+             "a\nb", "\x1B", "x\x7F", "\x85", std::string_view("a\0b", 3)}) {
+        EXPECT_TRUE(HasControlCharacter(text)) << testing::PrintToString(std::string(text));
+    }
+    EXPECT_FALSE(HasControlCharacter("Caf\xE9 \xA0 Hall-2"));
+}
+
+}  // namespace trv81k

@@ -170,6 +170,23 @@ TEST(CheckLengths, PasswordFourToSixteenSsidOneToThirtyTwo) {
     ExpectRefused(CheckSSID(std::string(33, 'n')), "SSID_ERROR", SettingField::Ssid);
 }
 
+// Values a device would store but nobody means: control characters (they cannot be typed) and
+// an empty device name. Blanks and Latin-1 letters are ordinary characters.
+TEST(CheckTexts, ControlCharactersAndAnEmptyNameAreRefused) {
+    for (const std::string_view bad : std::initializer_list<std::string_view>{
+             "ab\x1B[2J", "line\nbreak", "del\x7F", "c1\x85x", std::string_view("ab\0cd", 5)}) {
+        const std::string text(bad);
+        ExpectRefused(CheckDeviceName(text), "CONTROL_CHARACTER_ERROR", SettingField::DeviceName);
+        ExpectRefused(CheckSSID(text), "CONTROL_CHARACTER_ERROR", SettingField::Ssid);
+        ExpectRefused(CheckDevicePassword(text), "CONTROL_CHARACTER_ERROR",
+                      SettingField::DevicePassword);
+    }
+    ExpectRefused(CheckDeviceName(""), "DEVICE_NAME_ERROR", SettingField::DeviceName);
+    ExpectPassed(CheckDeviceName(" Caf\xE9 Hall "));
+    ExpectPassed(CheckSSID("my net \xA0"));
+    ExpectPassed(CheckDevicePassword("pass word"));
+}
+
 TEST(CheckWepKey, LengthThenDigitsForBothSizes) {
     ExpectPassed(CheckWepKey(1, "", "0123456789"));
     ExpectPassed(CheckWepKey(1, "pass", "abcdefABCD"));
