@@ -37,7 +37,8 @@ public:
                             Clock::time_point now);
     // The same for a message already decrypted. The log entry ends with the field "plain":
     // the 320 bytes of the message as lower-case hexadecimal.
-    Reaction handlePlain(const PlainMessage& plain, const Ipv4Address& sender, Clock::time_point now);
+    Reaction handlePlain(const PlainMessage& plain, const Ipv4Address& sender,
+                         Clock::time_point now);
 
     const std::vector<EmulatedDevice>& devices() const { return devices_; }
 
@@ -52,7 +53,8 @@ private:
     Reaction onSearch(const Ipv4Address& sender);
     Reaction onAuth(const PlainMessage& plain, const Ipv4Address& sender, Clock::time_point now);
     Reaction onCheckBPS(const PlainMessage& plain, const Ipv4Address& sender);
-    Reaction onConfigure(const PlainMessage& plain, const Ipv4Address& sender, Clock::time_point now);
+    Reaction onConfigure(const PlainMessage& plain, const Ipv4Address& sender,
+                         Clock::time_point now);
 
     // Index of the device with this MAC, or devices_.size().
     std::size_t find(const MacAddress& mac) const;

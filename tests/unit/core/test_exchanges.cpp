@@ -214,17 +214,17 @@ TEST_P(PairingExchange, ChecksUntilAnAnswerIsIn) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, PairingExchange,
-    ::testing::Values(
-        PairingRow{"managed", true, Delivery::Immediate, false, Exchanges::Pairing::Managed, 1},
-        PairingRow{"notManaged", false, Delivery::Immediate, false, Exchanges::Pairing::NotManaged,
-                   1},
-        PairingRow{"silent", true, Delivery::Held, false, Exchanges::Pairing::NoAnswer, 3},
-        // Only another device answers: that counts for nothing.
-        PairingRow{"otherDeviceOnly", true, Delivery::Held, true, Exchanges::Pairing::NoAnswer,
-                   3}),
-    [](const auto& row) { return std::string(row.param.name); });
+INSTANTIATE_TEST_SUITE_P(Table, PairingExchange,
+                         ::testing::Values(PairingRow{"managed", true, Delivery::Immediate, false,
+                                                      Exchanges::Pairing::Managed, 1},
+                                           PairingRow{"notManaged", false, Delivery::Immediate,
+                                                      false, Exchanges::Pairing::NotManaged, 1},
+                                           PairingRow{"silent", true, Delivery::Held, false,
+                                                      Exchanges::Pairing::NoAnswer, 3},
+                                           // Only another device answers: that counts for nothing.
+                                           PairingRow{"otherDeviceOnly", true, Delivery::Held, true,
+                                                      Exchanges::Pairing::NoAnswer, 3}),
+                         [](const auto& row) { return std::string(row.param.name); });
 
 // Settings for the device of the run, from what a login loads.
 ConfigureSettings SettingsFor(Bench& run) {
