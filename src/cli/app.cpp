@@ -7,6 +7,7 @@
 
 #include "cli/apply.h"
 #include "cli/commands.h"
+#include "cli/diagnose.h"
 #include "cli/messages.h"
 #include "cli/options.h"
 #include "cli/password.h"
@@ -52,6 +53,15 @@ constexpr char kSearchDescription[] =
     "The search ends once no new device has answered for 0.4 s after the last new one (longer\n"
     "when the first answer took longer to come); with --expect N once N devices are in\n"
     "instead; at the latest after --timeout.";
+
+constexpr char kDiagnoseDescription[] =
+    "Findings per adapter: no-carrier (up without link), no-multicast, firewall (this\n"
+    "computer drops UDP port 14675: a search request sent with multicast loopback did not\n"
+    "come back to the receiver), port-in-use (another program holds the port), \n"
+    "foreign-datagrams (datagrams on the port that were no TRV81K's answers), no-answer\n"
+    "(everything looks right, no device answered), ok (devices answered). A search that\n"
+    "finds nothing prints the same findings on standard error. Exit 0 when devices\n"
+    "answered, 3 when none did.";
 
 constexpr char kApplyDescription[] =
     "FILE: {\"defaults\": {...}, \"devices\": [{\"device\": \"02-81-00-00-00-01\", \"name\": "
@@ -305,6 +315,18 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
                      "channel, security, securityText, networkMode, firmware, adapter (name, "
                      "address)");
 
+    CLI::App* diagnose = app.add_subcommand(
+        "diagnose", "search, then tell for each adapter why nothing answered (or that it did)");
+    diagnose->footer(kDiagnoseDescription);
+    diagnose
+        ->add_option("--timeout", o.timeoutSeconds,
+                     "the longest the answers are waited for (default 3)")
+        ->type_name("SECONDS")
+        ->check(CLI::Range(0.001, 3600.0));
+    diagnose->add_flag("--json", o.json,
+                       "JSON: {\"adapters\": [{\"name\", \"address\", \"findings\", "
+                       "\"detail\"}], \"devices\": [as search --json]}");
+
     CLI::App* conf =
         app.add_subcommand("configure", "search for one device, log in and write its settings");
     conf->footer(kConfigureDescription);
@@ -392,6 +414,13 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         options.expect = given(expectOption, o.expect);
         options.json = o.json;
         return RunSearch(options, network, console, messages);
+    }
+
+    if (diagnose->parsed()) {
+        DiagnoseOptions options;
+        options.timeout = std::chrono::milliseconds(std::llround(o.timeoutSeconds * 1000));
+        options.json = o.json;
+        return RunDiagnose(options, network, console, messages);
     }
 
     if (apply->parsed()) {
