@@ -234,13 +234,9 @@ def case_firewall(lab, folder):
             made = lab.run("pc", *command)
             if not check.equal(made.returncode, 0, "%s: %s" % (" ".join(command), made.stderr)):
                 return
-        r, findings, report = diagnose(lab, "--timeout", "1")
+        r, findings, _ = diagnose(lab, "--timeout", "1")
         expect(r, 3, "diagnose behind the firewall")
         check.equal(findings, {"lab0": ["firewall"]}, "the findings behind the firewall")
-        detail = report["adapters"][0]["detail"] if report.get("adapters") else ""
-        for words in ("UDP port 14675", "nft add rule", "ufw allow 14675/udp",
-                      "firewall-cmd --add-port=14675/udp"):
-            check(words in detail, "the firewall's detail names %r: %r" % (words, detail))
         print("diagnose behind the firewall: %s; the diagnosis took %s ms"
               % (findings, diagnosis_ms(r.stderr)))
         s = cli(lab, "search", "--timeout", "1", interface=False)
