@@ -106,6 +106,7 @@ struct ParsedOptions {
     double verifySeconds = 0;
 
     std::string applyFile;
+    bool check = false;
     int parallel = kApplyParallel;
 };
 
@@ -240,7 +241,7 @@ std::variant<Password, Refusal> DevicesPassword(const ConfigureOptions& given,
 }
 
 int RunApplyCommand(const std::string& file, const TableOptions& passwordOptions,
-                    std::optional<double> verifySeconds, bool json, int parallel,
+                    std::optional<double> verifySeconds, bool json, bool check, int parallel,
                     const Environment& environment, const NetworkConfig& network, Console& console,
                     const Messages& messages) {
     ApplyFile read = LoadApplyFile(file);
@@ -256,6 +257,10 @@ int RunApplyCommand(const std::string& file, const TableOptions& passwordOptions
     options.verifySeconds = verifySeconds;
     options.json = json;
     options.parallel = parallel;
+    options.check = check;
+    if (check) {
+        return RunApply(options, network, console, messages);  // no login: no password
+    }
     ConfigureOptions given;
     passwordOptions.store(given);
     auto password = DevicesPassword(given, options.entries, environment);
@@ -360,6 +365,9 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     apply->add_flag("--json", o.json,
                     "a JSON array at the end instead of the lines: entry, device, name, adapter "
                     "(name, address), result, reason, seconds");
+    apply->add_flag("--check", o.check,
+                    "check every entry and search, then print what would change on each device "
+                    "(current -> new value, secrets masked); logs in nowhere, writes nothing");
     // For tests: how many devices are on their road at once (0: all).
     apply->add_option("--parallel", o.parallel)->check(CLI::Range(0, 32))->group("");
 
@@ -425,7 +433,8 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
 
     if (apply->parsed()) {
         return RunApplyCommand(o.applyFile, applyPassword, given(applyVerify, o.verifySeconds),
-                               o.json, o.parallel, environment, network, console, messages);
+                               o.json, o.check, o.parallel, environment, network, console,
+                               messages);
     }
 
     ConfigureOptions c;
