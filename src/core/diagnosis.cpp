@@ -27,21 +27,21 @@ std::string_view FindingName(Finding finding) {
 std::string_view FindingTextKey(Finding finding) {
     switch (finding) {
         case Finding::NoCarrier:
-            return "DIAG_NO_CARRIER";
+            return "SearchFailForm_NoCarrier";
         case Finding::NoMulticast:
-            return "DIAG_NO_MULTICAST";
+            return "SearchFailForm_NoMulticast";
         case Finding::Firewall:
-            return "DIAG_FIREWALL";
+            return "SearchFailForm_Firewall";
         case Finding::PortInUse:
-            return "DIAG_PORT_IN_USE";
+            return "SearchFailForm_PortInUse";
         case Finding::ForeignDatagrams:
-            return "DIAG_FOREIGN";
+            return "SearchFailForm_Foreign";
         case Finding::NoAnswer:
-            return "DIAG_NO_ANSWER";
+            return "SearchFailForm_NoAnswer";
         case Finding::Ok:
-            return "DIAG_OK";
+            return "SearchFailForm_Ok";
     }
-    return "DIAG_NO_ANSWER";
+    return "SearchFailForm_NoAnswer";
 }
 
 bool AdapterDiagnosis::has(Finding finding) const {

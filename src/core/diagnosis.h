@@ -27,7 +27,7 @@ enum class Finding {
 
 // "no-carrier", "no-multicast", "firewall", "port-in-use", "foreign-datagrams", "no-answer", "ok".
 std::string_view FindingName(Finding finding);
-// The Language.ini key of a finding's sentence in the wizard: "DIAG_NO_CARRIER" ...
+// The Language.ini key of a finding's sentence in the wizard: "SearchFailForm_NoCarrier" ...
 std::string_view FindingTextKey(Finding finding);
 
 struct AdapterDiagnosis {
