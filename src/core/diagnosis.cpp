@@ -146,7 +146,7 @@ std::string FindingSentence(Finding finding, const AdapterDiagnosis& adapter) {
         case Finding::Firewall:
             return "this computer drops the setup's datagrams (UDP port 14675): the search's own "
                    "copy never reached the receiver. Allow UDP port 14675 in the firewall: "
-                   "nft add rule inet filter input udp dport 14675 accept; "
+                   "nft insert rule inet filter input udp dport 14675 accept; "
                    "ufw allow 14675/udp; "
                    "firewall-cmd --add-port=14675/udp (--permanent to keep it)";
         case Finding::PortInUse:

@@ -63,7 +63,7 @@ TEST(DiagnosisRules, DevicesMakeTheirAdapterOkAndOnlyThatOne) {
 
 TEST(DiagnosisRules, FirewallSentenceTellsHowToAllowThePort) {
     const std::string text = FindingSentence(Finding::Firewall, AdapterDiagnosis{});
-    for (const char* words : {"UDP port 14675", "nft add rule", "ufw allow 14675/udp",
+    for (const char* words : {"UDP port 14675", "nft insert rule", "ufw allow 14675/udp",
                               "firewall-cmd --add-port=14675/udp"}) {
         EXPECT_NE(text.find(words), std::string::npos) << words;
     }
