@@ -365,9 +365,11 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     apply->add_flag("--json", o.json,
                     "a JSON array at the end instead of the lines: entry, device, name, adapter "
                     "(name, address), result, reason, seconds");
-    apply->add_flag("--check", o.check,
-                    "check every entry and search, then print what would change on each device "
-                    "(current -> new value, secrets masked); logs in nowhere, writes nothing");
+    CLI::Option* checkOption =
+        apply->add_flag("--check", o.check,
+                        "check every entry and search, then print what would change on each device "
+                        "(current -> new value, secrets masked); logs in nowhere, writes nothing");
+    checkOption->excludes(applyVerify);
     // For tests: how many devices are on their road at once (0: all).
     apply->add_option("--parallel", o.parallel)->check(CLI::Range(0, 32))->group("");
 

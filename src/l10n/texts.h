@@ -90,7 +90,7 @@ inline constexpr std::array<std::string_view, 1> kWPARadiusNoteFormKeys = {"OKPa
 // "Page7_Text") and dialog ("LoginForm_Heading" ...), and the names of the controls whose
 // captions are drawn beside them ("IPEdit_Name"; a radio button's second line "..._Text").
 inline constexpr std::string_view kWindowTitleKey = "WindowTitle";  // the product's name
-inline constexpr std::array<std::string_view, 98> kAccessibleKeys = {
+inline constexpr std::array<std::string_view, 97> kAccessibleKeys = {
     "WindowTitle",
     "Page1_Heading",
     "Page1_Text",
@@ -124,7 +124,6 @@ inline constexpr std::array<std::string_view, 98> kAccessibleKeys = {
     "LoginForm_Text",
     "SearchFailForm_Heading",
     "SearchFailForm_Text",
-    "SearchFailForm_Adapters",
     "SearchFailForm_NoCarrier",
     "SearchFailForm_NoMulticast",
     "SearchFailForm_Firewall",
