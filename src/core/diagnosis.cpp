@@ -141,8 +141,8 @@ std::string FindingSentence(Finding finding, const AdapterDiagnosis& adapter) {
             return "the adapter is up but has no link: is the cable plugged in, and the switch "
                    "or the far end switched on?";
         case Finding::NoMulticast:
-            return "the adapter cannot send multicast (or no route for 234.2.2.2 leaves through "
-                   "it), so the search request could not go out on it";
+            return "the adapter cannot send multicast, so the search request could not go out on "
+                   "it";
         case Finding::Firewall:
             return "this computer drops the setup's datagrams (UDP port 14675): the search's own "
                    "copy never reached the receiver. Allow UDP port 14675 in the firewall: "

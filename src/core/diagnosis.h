@@ -17,7 +17,7 @@ namespace trv81k {
 
 enum class Finding {
     NoCarrier,         // up, but no link: cable unplugged or the far end down
-    NoMulticast,       // cannot send multicast, or the search request could not be sent on it
+    NoMulticast,       // the interface cannot send multicast (it is left out of the search)
     Firewall,          // the probe's own copy did not come back: this computer drops the port
     PortInUse,         // another program holds UDP 14675 without sharing it
     ForeignDatagrams,  // datagrams arrived on the port that were no device's answers
