@@ -7,6 +7,7 @@
 
 #include "cli/apply.h"
 #include "cli/commands.h"
+#include "cli/diagnose.h"
 #include "cli/messages.h"
 #include "cli/options.h"
 #include "cli/password.h"
@@ -53,6 +54,15 @@ constexpr char kSearchDescription[] =
     "when the first answer took longer to come); with --expect N once N devices are in\n"
     "instead; at the latest after --timeout.";
 
+constexpr char kDiagnoseDescription[] =
+    "Findings per adapter: no-carrier (up without link), no-multicast, firewall (this\n"
+    "computer drops UDP port 14675: a search request sent with multicast loopback did not\n"
+    "come back to the receiver), port-in-use (another program holds the port), \n"
+    "foreign-datagrams (datagrams on the port that were no TRV81K's answers), no-answer\n"
+    "(everything looks right, no device answered), ok (devices answered). A search that\n"
+    "finds nothing prints the same findings on standard error. Exit 0 when devices\n"
+    "answered, 3 when none did.";
+
 constexpr char kApplyDescription[] =
     "FILE: {\"defaults\": {...}, \"devices\": [{\"device\": \"02-81-00-00-00-01\", \"name\": "
     "\"Hall\",\n"
@@ -96,6 +106,7 @@ struct ParsedOptions {
     double verifySeconds = 0;
 
     std::string applyFile;
+    bool check = false;
     int parallel = kApplyParallel;
 };
 
@@ -238,7 +249,7 @@ std::variant<Password, Refusal> DevicesPassword(const ConfigureOptions& given,
 }
 
 int RunApplyCommand(const std::string& file, const TableOptions& passwordOptions,
-                    std::optional<double> verifySeconds, bool json, int parallel,
+                    std::optional<double> verifySeconds, bool json, bool check, int parallel,
                     const Environment& environment, const NetworkConfig& network, Console& console,
                     const Messages& messages) {
     ApplyFile read = LoadApplyFile(file);
@@ -254,6 +265,10 @@ int RunApplyCommand(const std::string& file, const TableOptions& passwordOptions
     options.verifySeconds = verifySeconds;
     options.json = json;
     options.parallel = parallel;
+    options.check = check;
+    if (check) {
+        return RunApply(options, network, console, messages);  // no login: no password
+    }
     ConfigureOptions given;
     passwordOptions.store(given);
     auto password = DevicesPassword(given, options.entries, environment);
@@ -316,6 +331,18 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
                      "channel, security, securityText, networkMode, firmware, adapter (name, "
                      "address)");
 
+    CLI::App* diagnose = app.add_subcommand(
+        "diagnose", "search, then tell for each adapter why nothing answered (or that it did)");
+    diagnose->footer(kDiagnoseDescription);
+    diagnose
+        ->add_option("--timeout", o.timeoutSeconds,
+                     "the longest the answers are waited for (default 3)")
+        ->type_name("SECONDS")
+        ->check(CLI::Range(0.001, 3600.0));
+    diagnose->add_flag("--json", o.json,
+                       "JSON: {\"adapters\": [{\"name\", \"address\", \"findings\", "
+                       "\"detail\"}], \"devices\": [as search --json]}");
+
     CLI::App* conf =
         app.add_subcommand("configure", "search for one device, log in and write its settings");
     conf->footer(kConfigureDescription);
@@ -349,6 +376,11 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     apply->add_flag("--json", o.json,
                     "a JSON array at the end instead of the lines: entry, device, name, adapter "
                     "(name, address), result, reason, seconds");
+    CLI::Option* checkOption =
+        apply->add_flag("--check", o.check,
+                        "check every entry and search, then print what would change on each device "
+                        "(current -> new value, secrets masked); logs in nowhere, writes nothing");
+    checkOption->excludes(applyVerify);
     // For tests: how many devices are on their road at once (0: all).
     apply->add_option("--parallel", o.parallel)->check(NumberCheck(0, 32, true))->group("");
 
@@ -405,9 +437,17 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         return RunSearch(options, network, console, messages);
     }
 
+    if (diagnose->parsed()) {
+        DiagnoseOptions options;
+        options.timeout = std::chrono::milliseconds(std::llround(o.timeoutSeconds * 1000));
+        options.json = o.json;
+        return RunDiagnose(options, network, console, messages);
+    }
+
     if (apply->parsed()) {
         return RunApplyCommand(o.applyFile, applyPassword, given(applyVerify, o.verifySeconds),
-                               o.json, o.parallel, environment, network, console, messages);
+                               o.json, o.check, o.parallel, environment, network, console,
+                               messages);
     }
 
     ConfigureOptions c;

@@ -442,6 +442,75 @@ public:
         return answered == 0 ? kExitNotFound : kExitSomeNotDone;
     }
 
+    // apply --check's report: each device's changes, or that it did not answer.
+    int check(const std::vector<std::optional<ConfigureSettings>>& planned) {
+        nlohmann::ordered_json report = nlohmann::ordered_json::array();
+        bool missing = false;
+        for (std::size_t i = 0; i < found_.size(); ++i) {
+            const Found& f = found_[i];
+            const ConfigurePlan& plan = options_.entries[i].plan;
+            nlohmann::ordered_json item;
+            item["entry"] = options_.entries[i].index;
+            item["device"] = who(i);
+            if (f.index < 0 || !planned[i]) {
+                missing = true;
+                item["result"] = "not-found";
+                if (!options_.json) {
+                    console_.out << who(i) << ": not found ("
+                                 << entryName(options_.entries[i].index)
+                                 << ", did not answer the search)\n";
+                }
+                report.push_back(std::move(item));
+                continue;
+            }
+            const std::optional<WirelessPath> path = WirelessFromOptions(plan);
+            const char* wireless = !path                            ? "pairing-check"
+                                   : *path == WirelessPath::Pairing ? "pairing"
+                                                                    : "written";
+            const std::vector<PlannedChange> changes = PlannedChanges(*planned[i], f.device);
+            item["name"] = Latin1ToUtf8(f.device.deviceNameText());
+            item["adapter"] = AdapterJson(f.adapter);
+            item["result"] = "found";
+            item["wireless"] = wireless;
+            nlohmann::ordered_json list = nlohmann::ordered_json::array();
+            for (const PlannedChange& change : changes) {
+                nlohmann::ordered_json entry;
+                entry["field"] = change.field;
+                entry["current"] = Latin1ToUtf8(change.now);
+                entry["new"] = Latin1ToUtf8(change.next);
+                list.push_back(std::move(entry));
+            }
+            item["changes"] = std::move(list);
+            report.push_back(std::move(item));
+            if (options_.json) {
+                continue;
+            }
+            console_.out << who(i) << " (" << entryName(options_.entries[i].index) << ", \""
+                         << PrintableLatin1(f.device.deviceNameText()) << "\", "
+                         << AdapterDisplay(f.adapter) << "):\n";
+            for (const PlannedChange& change : changes) {
+                console_.out << "  " << change.field << ": " << PrintableLatin1(change.now)
+                             << " \u2192 " << PrintableLatin1(change.next) << '\n';
+            }
+            if (changes.empty()) {
+                console_.out << "  nothing changes\n";
+            }
+            if (!path) {
+                console_.out << "  wireless: the pairing check decides after the login (a device "
+                                "under pairing control keeps its wireless settings)\n";
+            } else if (*path == WirelessPath::Pairing) {
+                console_.out << "  wireless: left to the pairing\n";
+            }
+        }
+        if (options_.json) {
+            console_.out << report.dump(2, ' ', false,
+                                        nlohmann::ordered_json::error_handler_t::replace)
+                         << '\n';
+        }
+        console_.out << std::flush;
+        return missing ? kExitNotFound : kExitOk;
+    }
+
 private:
     // "02-81-00-00-00-01: configured and verified (entry 1, "Hall", lab0 (10.81.0.1), 8.4 s)".
     std::string line(std::size_t entry) const {
@@ -496,6 +565,7 @@ int RunApply(const ApplyOptions& options, const NetworkConfig& network, Console&
         const DeviceTable& table = link.state().table;
         std::vector<Refusal> refusals;
         std::map<MacAddress, int> taken;
+        std::vector<std::optional<ConfigureSettings>> planned(entries.size());
         for (std::size_t i = 0; i < entries.size(); ++i) {
             const ApplyEntry& entry = entries[i];
             const std::string where = entryName(entry.index);
@@ -524,6 +594,8 @@ int RunApply(const ApplyOptions& options, const NetworkConfig& network, Console&
             auto settings = SettingsBeforeLogin(entry.plan, found.device);
             if (auto* refusal = std::get_if<Refusal>(&settings)) {
                 refusals.push_back(inFile(*refusal, options.fileName, where));
+            } else {
+                planned[i] = std::get<ConfigureSettings>(std::move(settings));
             }
         }
         if (!refusals.empty()) {
@@ -531,6 +603,9 @@ int RunApply(const ApplyOptions& options, const NetworkConfig& network, Console&
                 Report(console, messages, refusal);
             }
             return kExitUsage;
+        }
+        if (options.check) {
+            return run.check(planned);
         }
         const std::string notFound =
             "did not answer the search (it ended after " +

@@ -55,6 +55,9 @@ struct ApplyOptions {
     std::optional<double> verifySeconds;
     bool json = false;
     int parallel = kApplyParallel;  // devices on their road at once; 0: all
+    // --check: the search and the checks only, then what would change on each device; no
+    // login, nothing written.
+    bool check = false;
 };
 
 // What became of one entry.
@@ -77,6 +80,8 @@ struct ApplyResult {
 // "done", "not-found", "network", "password", "pairing", "settings", "no-ack", "not-verified".
 std::string_view ResultName(ApplyResult::Kind kind);
 
+// apply --check: exit 0 when every device answered and every entry is valid for it, 2 for a bad
+// entry, 3 when a device is missing.
 // apply: one search for every entry's device, the roads at once, --verify's search, a line per
 // device as it ends (or the JSON report at the end). Exit 0 when every device is done, 7 when
 // some are not, 3 when none answered the search, 2 when an entry is bad for its device, 1 when

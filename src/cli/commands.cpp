@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "cli/device_road.h"
+#include "cli/diagnose.h"
 #include "cli/output.h"
 #include "settings/keygen.h"
 #include "settings/text_encoding.h"
@@ -68,6 +69,9 @@ int RunSearch(const SearchOptions& options, const NetworkConfig& network, Consol
         devices.push_back({state.table.at(i), link.adapterOf(i)});
     }
     const std::string tried = link.adapterList();
+    // Nothing answered: why, adapter by adapter (the probe is one more search request).
+    const std::optional<Diagnosis> diagnosis =
+        devices.empty() ? std::optional<Diagnosis>(Diagnose(link.exchanges())) : std::nullopt;
     link.close();
 
     if (options.json) {
@@ -78,6 +82,7 @@ int RunSearch(const SearchOptions& options, const NetworkConfig& network, Consol
     if (devices.empty()) {
         Say(console.err,
             "no TRV81K answered within " + SecondsText(options.timeout) + " on " + tried);
+        SayDiagnosis(console, *diagnosis);
         return kExitNotFound;
     }
     return kExitOk;

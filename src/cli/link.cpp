@@ -6,7 +6,9 @@
 #include <thread>
 
 #include "cli/options.h"
+#include "cli/output.h"
 #include "platform/adapters.h"
+#include "platform/port_holder.h"
 #include "settings/text_encoding.h"
 
 namespace trv81k::cli {
@@ -84,9 +86,14 @@ std::optional<Refusal> Link::open(std::string_view purpose) {
             break;
         case NetworkPort::OpenResult::SocketFailed:
             return NetworkRefusal(std::string(purpose), "SOCKET_FAIL");
-        case NetworkPort::OpenResult::BindFailed:
-            return NetworkRefusal(
+        case NetworkPort::OpenResult::BindFailed: {
+            Refusal refusal = NetworkRefusal(
                 std::string(purpose) + ": UDP port " + std::to_string(network_.port), "BIND_FAIL");
+            if (const std::string holder = UdpPortHolder(network_.port); !holder.empty()) {
+                refusal.hint = "held by " + PrintableLatin1(holder);
+            }
+            return refusal;
+        }
     }
     if (console_.verbose) {
         Say(console_.err, "adapters " + adapterList());

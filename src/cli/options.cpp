@@ -892,4 +892,39 @@ std::vector<std::string> CompareAnnounced(const ConfigureSettings& written,
     return differences;
 }
 
+std::vector<PlannedChange> PlannedChanges(const ConfigureSettings& next, const DeviceInfo& now) {
+    constexpr char kMasked[] = "********";
+    std::vector<PlannedChange> changes;
+    const auto differ = [&](std::string_view field, const std::string& current,
+                            const std::string& wanted) {
+        if (current != wanted) {
+            changes.push_back({std::string(field), current, wanted});
+        }
+    };
+    const auto ipMode = [](std::uint8_t mode) {
+        return std::string(mode != 0 ? "static" : "dhcp");
+    };
+    differ("name", now.deviceNameText(), next.deviceName);
+    if (now.devicePasswordText() != next.password) {
+        changes.push_back({"password", kMasked, kMasked});
+    }
+    differ("IP mode", ipMode(now.ipMode), ipMode(next.ipMode));
+    if (next.ipMode != 0) {
+        differ("IP", FormatIPv4(now.ipAddress), FormatIPv4(next.ipAddress));
+        differ("netmask", FormatIPv4(now.subnetMask), FormatIPv4(next.subnetMask));
+        differ("gateway", FormatIPv4(now.gateway), FormatIPv4(next.gateway));
+    }
+    if (next.wirelessEditable != 0) {
+        differ("SSID", now.ssidText(), next.ssid);
+        differ("channel", std::to_string(now.channel), std::to_string(next.channel));
+        differ("security", securityText(now.securityMode), securityText(next.securityMode));
+        if (SecurityNeedsKey(next.securityMode)) {
+            changes.push_back({"key", "(not announced)", kMasked});
+        }
+        differ("network mode", std::string(NetModeName(now.networkMode)),
+               std::string(NetModeName(next.networkMode)));
+    }
+    return changes;
+}
+
 }  // namespace trv81k::cli

@@ -221,4 +221,15 @@ std::variant<ConfigureSettings, Refusal> BuildSettings(const ConfigurePlan& plan
 std::vector<std::string> CompareAnnounced(const ConfigureSettings& written,
                                           const DeviceInfo& announced);
 
+// What writing `next` would change on a device that announces `now`, field by field, as apply
+// --check shows it. Texts are Latin-1 as the device holds them; a secret (the password, the
+// key) never appears: its values read "********", and a key the device does not announce
+// "(not announced)".
+struct PlannedChange {
+    std::string field;  // "name", "password", "IP mode", "IP", ..., "key"
+    std::string now;
+    std::string next;
+};
+std::vector<PlannedChange> PlannedChanges(const ConfigureSettings& next, const DeviceInfo& now);
+
 }  // namespace trv81k::cli

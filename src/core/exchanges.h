@@ -77,6 +77,10 @@ public:
     NetworkPort& network() { return network_; }
     ExchangeState& state() { return network_.state(); }
     const Timing& timing() const { return timing_; }
+    // The caller's wait, for an exchange written beside these (the diagnosis's probe).
+    void wait(WaitKind kind, std::chrono::milliseconds limit, const std::function<bool()>& done) {
+        wait_(kind, limit, done);
+    }
 
     // The search dialog's exchange: bGetSearchAck cleared, one search request, twelve ticks of
     // the search tick; once a device with the pairing marker is stored the remaining ticks

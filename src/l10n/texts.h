@@ -93,7 +93,7 @@ inline constexpr std::array<std::string_view, 1> kWPARadiusNoteFormKeys = {"OKPa
 // "Page7_Text") and dialog ("LoginForm_Heading" ...), and the names of the controls whose
 // captions are drawn beside them ("IPEdit_Name"; a radio button's second line "..._Text").
 inline constexpr std::string_view kWindowTitleKey = "WindowTitle";  // the product's name
-inline constexpr std::array<std::string_view, 90> kAccessibleKeys = {
+inline constexpr std::array<std::string_view, 97> kAccessibleKeys = {
     "WindowTitle",
     "Page1_Heading",
     "Page1_Text",
@@ -127,7 +127,14 @@ inline constexpr std::array<std::string_view, 90> kAccessibleKeys = {
     "LoginForm_Text",
     "SearchFailForm_Heading",
     "SearchFailForm_Text",
-    "SearchFailForm_Adapters",
+    "SearchFailForm_NoCarrier",
+    "SearchFailForm_NoMulticast",
+    "SearchFailForm_Firewall",
+    "SearchFailForm_PortInUse",
+    "SearchFailForm_Foreign",
+    "SearchFailForm_NoAnswer",
+    "SearchFailForm_Ok",
+    "SearchFailForm_More",
     "WPARadiusNoteForm_Heading",
     "WPARadiusNoteForm_Text",
     "BPSImage1_Heading",

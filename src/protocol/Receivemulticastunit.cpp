@@ -20,7 +20,7 @@ ReceiveMulticast::ReceiveMulticast(ExchangeState& state, const NetworkEndpoint& 
                                    std::vector<Adapter> adapters, Observer observer)
     : state_(state), endpoint_(endpoint), observer_(std::move(observer)) {
     for (Adapter& adapter : adapters) {
-        adapters_.push_back(Known{::if_nametoindex(adapter.name.c_str()), std::move(adapter)});
+        adapters_.push_back(Known{::if_nametoindex(adapter.name.c_str()), std::move(adapter), {}});
     }
 }
 
@@ -64,7 +64,7 @@ void ReceiveMulticast::addAdapter(const Adapter& adapter) {
             return;
         }
     }
-    adapters_.push_back(Known{::if_nametoindex(adapter.name.c_str()), adapter});
+    adapters_.push_back(Known{::if_nametoindex(adapter.name.c_str()), adapter, {}});
     if (socket_) {
         socket_->join(adapter.address);  // a socket option: safe beside the thread's reads
     }
@@ -85,13 +85,14 @@ void ReceiveMulticast::Execute() {
 }
 
 void ReceiveMulticast::waitForDatagrams() {
-    socket_->socket().async_wait(asio::socket_base::wait_read, [this](const asio::error_code& error) {
-        if (error == asio::error::operation_aborted) {
-            return;
-        }
-        readQueued();
-        waitForDatagrams();
-    });
+    socket_->socket().async_wait(asio::socket_base::wait_read,
+                                 [this](const asio::error_code& error) {
+                                     if (error == asio::error::operation_aborted) {
+                                         return;
+                                     }
+                                     readQueued();
+                                     waitForDatagrams();
+                                 });
 }
 
 std::optional<Adapter> ReceiveMulticast::adapterOf(unsigned interfaceIndex) const {
@@ -107,13 +108,42 @@ std::optional<Adapter> ReceiveMulticast::adapterOf(unsigned interfaceIndex) cons
     return std::nullopt;
 }
 
+ReceiveMulticast::Arrivals ReceiveMulticast::arrivalsOn(const std::string& adapterName) const {
+    const std::lock_guard lock(adaptersMutex_);
+    for (const Known& known : adapters_) {
+        if (known.adapter.name == adapterName) {
+            return known.arrivals;
+        }
+    }
+    return {};
+}
+
+void ReceiveMulticast::countArrival(unsigned interfaceIndex, const Ipv4Address& from,
+                                    DatagramOutcome outcome) {
+    const std::lock_guard lock(adaptersMutex_);
+    for (Known& known : adapters_) {
+        if (known.index != interfaceIndex) {
+            continue;
+        }
+        if (from == known.adapter.address) {
+            ++known.arrivals.own;
+        } else if (outcome == DatagramOutcome::Unknown) {
+            ++known.arrivals.foreign;
+        }
+        return;
+    }
+}
+
 void ReceiveMulticast::readQueued() {
     const int fd = socket_->socket().native_handle();
     for (int i = 0; i < kReadsPerWake && !io_.stopped(); ++i) {
         buffer_.fill(0);
         ::iovec part{buffer_.data(), buffer_.size()};
         alignas(::cmsghdr) std::array<char, CMSG_SPACE(sizeof(::in_pktinfo))> control{};
+        ::sockaddr_in sender{};
         ::msghdr message{};
+        message.msg_name = &sender;
+        message.msg_namelen = sizeof sender;
         message.msg_iov = &part;
         message.msg_iovlen = 1;
         message.msg_control = control.data();
@@ -139,6 +169,11 @@ void ReceiveMulticast::readQueued() {
         const HandleResult result = handleDatagram(
             std::span(buffer_).first(static_cast<std::size_t>(bytes)), state_, *arrivedOn);
         handled_.fetch_add(1, std::memory_order_relaxed);
+        Ipv4Address from{};
+        if (message.msg_namelen >= sizeof sender && sender.sin_family == AF_INET) {
+            std::memcpy(from.data(), &sender.sin_addr, from.size());  // network order: dotted
+        }
+        countArrival(interfaceIndex, from, result.outcome);
         if (observer_) {
             observer_(result);
         }

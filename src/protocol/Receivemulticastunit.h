@@ -48,10 +48,20 @@ public:
     // Datagrams handled so far (any thread).
     std::uint64_t datagramsHandled() const { return handled_.load(std::memory_order_relaxed); }
 
+    // What came in on one adapter, for the diagnosis (any thread): this computer's own
+    // datagrams (sent from the adapter's address: the probe's copy, or every request on a
+    // loopback adapter) and datagrams of others that are no answer of a device.
+    struct Arrivals {
+        std::uint64_t own = 0;
+        std::uint64_t foreign = 0;
+    };
+    Arrivals arrivalsOn(const std::string& adapterName) const;
+
 private:
     struct Known {
         unsigned index = 0;  // the interface's index
         Adapter adapter;
+        Arrivals arrivals;
     };
 
     void Execute();
@@ -59,6 +69,8 @@ private:
     void readQueued();
     // The adapter of an interface index; nothing for one not joined.
     std::optional<Adapter> adapterOf(unsigned interfaceIndex) const;
+    // Counts a datagram that came in on an interface.
+    void countArrival(unsigned interfaceIndex, const Ipv4Address& from, DatagramOutcome outcome);
 
     ExchangeState& state_;
     NetworkEndpoint endpoint_;

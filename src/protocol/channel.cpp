@@ -58,9 +58,9 @@ MulticastSocket::MulticastSocket(asio::io_context& io, const NetworkEndpoint& en
         // The system may grant less (its limit holds); a refusal is ignored.
         socket_.set_option(asio::socket_base::receive_buffer_size(kReceiveBufferBytes), error);
     }
-    socket_.set_option(
-        asio::ip::multicast::enable_loopback(multicastLoopbackFor(endpoint.interfaceAddress)),
-        error);
+    socket_.set_option(asio::ip::multicast::enable_loopback(
+                           endpoint.probe || multicastLoopbackFor(endpoint.interfaceAddress)),
+                       error);
     if (error) {
         trace("set IP_MULTICAST_LOOP fail");
     }

@@ -19,10 +19,14 @@ struct NetworkEndpoint {
     std::string group = kGroupAddress;
     std::uint16_t port = kProtocolPort;
     Ipv4Address interfaceAddress{};  // 0.0.0.0: let the system choose
+    // The diagnosis's probe: multicast loopback on, so the request comes back to this
+    // computer's own receiver (unless something here drops it).
+    bool probe = false;
 };
 
 // Multicast loopback stays off, since wizard and device sit on different hosts; it is on only
-// when the adapter is a loopback address (the demo runs wizard and emulator on lo).
+// when the adapter is a loopback address (the demo runs wizard and emulator on lo) and for the
+// diagnosis's probe (NetworkEndpoint::probe).
 bool multicastLoopbackFor(const Ipv4Address& interfaceAddress);
 
 // What a socket is for. Every socket has reuse-address, port 14675, loopback, time-to-live 3

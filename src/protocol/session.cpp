@@ -1,5 +1,7 @@
 #include "protocol/session.h"
 
+#include <net/if.h>
+
 #include <algorithm>
 #include <thread>
 
@@ -11,8 +13,7 @@
 namespace trv81k {
 
 std::optional<PlainMessage> prepareRequest(PacketKind kind, ExchangeState& state,
-                                           const RequestContent& content,
-                                           const Ipv4Address& from) {
+                                           const RequestContent& content, const Ipv4Address& from) {
     if (kind == PacketKind::Search) {
         state.setRequestKind(PacketKind::Search);
         state.clearLoginAnswered();
@@ -56,8 +57,7 @@ std::optional<PlainMessage> prepareRequest(PacketKind kind, ExchangeState& state
     return std::nullopt;
 }
 
-NetworkSession::NetworkSession(Timing timing, PauseFn pause, std::uint16_t port,
-                               std::string group)
+NetworkSession::NetworkSession(Timing timing, PauseFn pause, std::uint16_t port, std::string group)
     : timing_(timing), pause_(std::move(pause)), port_(port), group_(std::move(group)) {
     state_.reset();
 }
@@ -105,9 +105,8 @@ NetworkPort::OpenResult NetworkSession::open() {
             return *failure;
         }
     }
-    receiver_ = std::make_unique<ReceiveMulticast>(state_, endpointFor(Adapter{}),
-                                                   adapterFound_ ? choice.adapters
-                                                                 : std::vector<Adapter>{});
+    receiver_ = std::make_unique<ReceiveMulticast>(
+        state_, endpointFor(Adapter{}), adapterFound_ ? choice.adapters : std::vector<Adapter>{});
     receiver_->start();
     return OpenResult::Open;
 }
@@ -115,8 +114,9 @@ NetworkPort::OpenResult NetworkSession::open() {
 void NetworkSession::refreshAdapters() {
     const AdapterChoice choice = FindAdapters();
     for (const Adapter& adapter : choice.adapters) {
-        const bool known = std::any_of(channels_.begin(), channels_.end(),
-                                       [&adapter](const Channel& c) { return c.adapter == adapter; });
+        const bool known =
+            std::any_of(channels_.begin(), channels_.end(),
+                        [&adapter](const Channel& c) { return c.adapter == adapter; });
         if (known) {
             continue;
         }
@@ -155,8 +155,8 @@ bool NetworkSession::sendPacket(PacketKind kind, const RequestContent& content) 
             for (Channel& channel : channels_) {
                 targets.push_back(channel.socket);
             }
-        } else if (Channel* channel = channelFor(content.device >= 0 ? content.device
-                                                                     : state_.selectedDevice())) {
+        } else if (Channel* channel =
+                       channelFor(content.device >= 0 ? content.device : state_.selectedDevice())) {
             targets.push_back(channel->socket);
             if (!channel->adapter.name.empty()) {
                 from = channel->adapter.address;
@@ -225,6 +225,87 @@ std::vector<Adapter> NetworkSession::adapters() const {
         }
     }
     return adapters;
+}
+
+bool NetworkSession::sendProbe() {
+    std::vector<Adapter> targets;
+    {
+        const std::lock_guard lock(sendMutex_);
+        for (const Channel& channel : channels_) {
+            if (!channel.adapter.name.empty()) {
+                targets.push_back(channel.adapter);
+            }
+        }
+    }
+    const std::optional<PlainMessage> plain =
+        prepareRequest(PacketKind::Search, state_, {}, state_.localIP());
+    if (!plain || targets.empty()) {
+        return false;
+    }
+    const Datagram datagram = sealPacket(*plain);
+    bool sent = false;
+    for (const Adapter& adapter : targets) {
+        // A socket of its own, for this one request: loopback is never switched on for the
+        // channels the other requests use.
+        NetworkEndpoint endpoint = endpointFor(adapter);
+        endpoint.probe = true;
+        MulticastSocket probe(io_, endpoint, SocketRole::Channel);
+        const bool out = probe.sendToGroup(datagram);
+        sent = out || sent;
+        const std::lock_guard lock(sendMutex_);
+        probed_.erase(adapter.name);
+        if (out) {
+            probed_.insert(adapter.name);
+        }
+    }
+    return sent;
+}
+
+std::vector<AdapterFacts> NetworkSession::adapterFacts() const {
+    const std::vector<InterfaceRecord> records = ReadInterfaceRecords();
+    std::vector<AdapterFacts> facts;
+    const std::lock_guard lock(sendMutex_);
+    for (const Channel& channel : channels_) {
+        if (channel.adapter.name.empty()) {
+            continue;
+        }
+        AdapterFacts fact;
+        fact.adapter = channel.adapter;
+        for (const InterfaceRecord& record : records) {
+            if (record.name == channel.adapter.name) {
+                fact.carrier = (record.flags & IFF_RUNNING) != 0;
+                fact.multicast = (record.flags & IFF_MULTICAST) != 0;
+            }
+        }
+        fact.probed = probed_.contains(channel.adapter.name);
+        if (receiver_) {
+            const ReceiveMulticast::Arrivals arrivals = receiver_->arrivalsOn(channel.adapter.name);
+            fact.own = arrivals.own;
+            fact.foreign = arrivals.foreign;
+        }
+        facts.push_back(fact);
+    }
+    // The adapters left out of the search for want of multicast (only when no one adapter
+    // was chosen: a chosen one is searched on whatever it is).
+    if (!InterfaceChoice()) {
+        for (const InterfaceRecord& record : records) {
+            const bool candidate =
+                (record.flags & IFF_UP) != 0 && (record.flags & IFF_LOOPBACK) == 0 &&
+                (record.flags & IFF_MULTICAST) == 0 && record.address != Ipv4Address{};
+            const bool listed = std::any_of(facts.begin(), facts.end(), [&](const AdapterFacts& f) {
+                return f.adapter.name == record.name;
+            });
+            if (candidate && !listed) {
+                AdapterFacts fact;
+                fact.adapter = Adapter{record.name, record.address, record.mask};
+                fact.carrier = (record.flags & IFF_RUNNING) != 0;
+                fact.multicast = false;
+                fact.searched = false;
+                facts.push_back(fact);
+            }
+        }
+    }
+    return facts;
 }
 
 bool NetworkSession::receiverRunning() const {

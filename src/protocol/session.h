@@ -12,6 +12,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -63,6 +64,8 @@ public:
     bool receiverRunning() const override;
     std::vector<Adapter> adapters() const override;
     std::uint64_t datagramsReceived() const;
+    bool sendProbe() override;
+    std::vector<AdapterFacts> adapterFacts() const override;
 
 private:
     struct Channel {
@@ -90,6 +93,7 @@ private:
     mutable std::mutex sendMutex_;  // the channels and their list
     std::vector<Channel> channels_;
     std::unique_ptr<ReceiveMulticast> receiver_;
+    std::set<std::string> probed_;  // the adapters the last probe went out on (sendMutex_)
 };
 
 }  // namespace trv81k

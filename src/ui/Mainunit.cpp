@@ -963,7 +963,8 @@ void TMainForm::SearchForAccessPoints() {
     if (exchange().searchFoundDevices()) {
         LoadPage(PAGE_STEP_5_SELECT_AP);
     } else {
-        dialogs_->searchFail.ShowAdapters(network().adapters());
+        // Why, adapter by adapter: the probe waits as the search did, the windows painting.
+        dialogs_->searchFail.ShowDiagnosis(Diagnose(exchanges_));
         dialogs_->searchFail.centreOn(this);
         dialogs_->searchFail.exec();
     }

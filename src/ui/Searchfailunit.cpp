@@ -1,6 +1,7 @@
 #include "ui/Searchfailunit.h"
 
 #include <QLabel>
+#include <QStringList>
 
 #include "l10n/texts.h"
 #include "ui/Mainunit.h"
@@ -10,12 +11,13 @@ namespace trv81k {
 namespace {
 
 constexpr int kWindowWidth = 207;
-constexpr int kWindowHeight = 248;
+constexpr int kWindowHeight = 362;
 constexpr int kCornerSize = 10;
 constexpr int kPictureNumber = 20;  // of the language's pictures
-constexpr QRect kButtonArea{101, 216, 90, 24};
-// Below the picture's text: the adapters the search went out on.
-constexpr QRect kAdaptersArea{14, 162, 181, 34};
+constexpr QRect kButtonArea{101, 330, 90, 24};
+// Below the picture's text: the adapters the search went out on, each with its findings
+// (eleven lines: two adapters, one of them with three findings, and the count of the others).
+constexpr QRect kAdaptersArea{14, 162, 181, 150};
 
 }  // namespace
 
@@ -60,14 +62,26 @@ void TSearchFailForm::FormCreate() {
     ui_.ContinuePanel->setFocus(Qt::OtherFocusReason);
 }
 
-void TSearchFailForm::ShowAdapters(const std::vector<Adapter>& adapters) {
-    QString names;
-    for (const Adapter& adapter : adapters) {
-        names += (names.isEmpty() ? QString() : QStringLiteral(", ")) +
-                 QString::fromStdString(AdapterText(adapter));
+void TSearchFailForm::ShowDiagnosis(const Diagnosis& diagnosis) {
+    QStringList lines;
+    for (std::size_t i = 0; i < diagnosis.adapters.size() && i < kAdaptersShown; ++i) {
+        const AdapterDiagnosis& adapter = diagnosis.adapters[i];
+        QString findings;
+        for (const Finding finding : adapter.findings) {
+            QString sentence = main_.AccessibleText(FindingTextKey(finding));
+            if (finding == Finding::ForeignDatagrams) {
+                sentence = sentence.arg(adapter.foreignDatagrams);
+            }
+            findings += (findings.isEmpty() ? QString() : QStringLiteral(" ")) + sentence;
+        }
+        lines << QString::fromStdString(AdapterText(adapter.adapter)) + QStringLiteral(":") +
+                     QChar::LineFeed + findings;
     }
-    ui_.AdaptersLabel->setText(
-        names.isEmpty() ? QString() : main_.AccessibleText("SearchFailForm_Adapters").arg(names));
+    if (diagnosis.adapters.size() > kAdaptersShown) {
+        lines << main_.AccessibleText("SearchFailForm_More")
+                     .arg(diagnosis.adapters.size() - kAdaptersShown);
+    }
+    ui_.AdaptersLabel->setText(lines.join(QChar::LineFeed));
     ui_.AdaptersLabel->setAccessibleName(ui_.AdaptersLabel->text());
 }
 

@@ -1,10 +1,10 @@
 #pragma once
-// The search-failure dialog: no usable access point answered on the adapters it names;
-// Continue leads back to the welcome page.
+// The search-failure dialog: no usable access point answered; it names each adapter searched
+// on with the diagnosis's finding for it. Continue leads back to the welcome page.
 
 #include <vector>
 
-#include "platform/adapters.h"
+#include "core/diagnosis.h"
 #include "ui/look.h"
 
 namespace trv81k {
@@ -17,8 +17,10 @@ public:
     explicit TSearchFailForm(TMainForm& main);
 
     void ContinuePanelClick();
-    // Names the adapters the search went out on.
-    void ShowAdapters(const std::vector<Adapter>& adapters);
+    // Names each adapter with its findings, in the window's language (the first
+    // kAdaptersShown of them, and how many more there are).
+    void ShowDiagnosis(const Diagnosis& diagnosis);
+    static constexpr std::size_t kAdaptersShown = 2;
 
 private:
     // The controls, by their design names (also their objectName).

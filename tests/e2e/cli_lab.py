@@ -7,11 +7,13 @@ command line on the pc, the emulated access points on the ap hosts.
 CASE is one of
     search     one device beside a doubled answer and one without the pairing marker; 32
                devices from four hosts within one second; multicast loopback off (a program
-               does not hear its own requests)
+               does not hear its own requests, but for the diagnosis's probe)
     configure  static address, DHCP with WEP 64 from a passphrase, WPA2 with a 64-digit key,
                a pairing-managed device, a wrong password (exit 4), a device that never
                acknowledges (exit 5)
-    apply      a file with bad entries (exit 2, not one request sent); eight devices written
+    apply      a file with bad entries (exit 2, not one request sent); --check's changes of
+               each device, secrets masked, searches only (exit 3 with one missing); eight
+               devices written
                and verified in one run; a silent device among three (exit 7, the others done)
     secrets    configure's secrets from files and from variables, never in /proc/PID/cmdline
 After every configure the emulator's state file is compared with what the device must hold,
@@ -207,10 +209,12 @@ def case_search(lab, folder):
         r = Run(lab, "pc", "--verbose", "search", "--json", "--timeout", "1")
         r.expect(3, "search with no device on the other hosts")
         check.equal(r.json(), [], "empty list")
-        check.equal(r.handled(), 0, "datagrams handled with no device on the network")
+        # Only the diagnosis's probe goes out with loopback on: its own copy is the one datagram
+        # handled, and the one request the emulator on the pc heard.
+        check.equal(r.handled(), 1, "datagrams handled with no device on the network")
         check("no TRV81K answered" in r.err, "says that nothing answered: %r" % r.err)
-        check.equal(read_json_lines(path("near.jsonl")), [],
-                    "the emulator on the pc still heard nothing")
+        check.equal([e["kind"] for e in read_json_lines(path("near.jsonl"))], ["search"],
+                    "the emulator on the pc heard the probe alone")
     finally:
         stop_all(emulators)
 
@@ -431,8 +435,45 @@ def case_apply(lab, folder):
         check.equal(devices.new_requests(), [], "apply with bad entries: requests sent")
         devices.check_state("apply with bad entries")
 
-        # The eight: all done and verified.
+        # --check: what would change on each device, secrets masked, no password asked, and
+        # nothing but searches sent.
         labkit.write_json(path("floor.json"), {"defaults": defaults, "devices": entries})
+        r = Run(lab, "pc", "apply", path("floor.json"), "--check", "--json")
+        r.expect(0, "apply --check")
+        plan = {e["entry"]: e for e in r.json() or []}
+        changes = {k: {c["field"]: (c["current"], c["new"]) for c in e.get("changes", [])}
+                   for k, e in plan.items()}
+        check.equal(changes.get(4), {"name": ("Room4", "Floor-4"),
+                                     "IP": ("10.81.0.200", "10.81.0.64"),
+                                     "SSID": ("net-Room4", "Floor"), "channel": ("6", "3"),
+                                     "key": ("(not announced)", "********")},
+                    "apply --check: entry 4's changes")
+        check.equal(changes.get(6, {}).get("password"), ("********", "********"),
+                    "apply --check: entry 6's new password, masked")
+        check.equal(changes.get(3, {}).get("IP mode"), ("static", "dhcp"),
+                    "apply --check: entry 3 to DHCP")
+        check.equal((plan.get(8, {}).get("wireless"), changes.get(8)),
+                    ("pairing", {"name": ("Room8", "Floor-8")}),
+                    "apply --check: entry 8 left to the pairing")
+        check("room6-new-pw" not in r.out and "floor wireless key" not in r.out,
+              "apply --check shows no secret")
+        text = Run(lab, "pc", "apply", path("floor.json"), "--check")
+        text.expect(0, "apply --check as text")
+        check("  IP: 10.81.0.200 \u2192 10.81.0.64" in text.out,
+              "apply --check's text names the change: %r" % text.out)
+        labkit.write_json(path("missing.json"), {"defaults": defaults, "devices": entries[:1] + [
+            {"device": silent["mac"], "name": "Quiet"}]})
+        r = Run(lab, "pc", "apply", path("missing.json"), "--check", "--json")
+        r.expect(3, "apply --check with a device missing")
+        check.equal([e["result"] for e in r.json() or []], ["found", "not-found"],
+                    "apply --check with a device missing: the report")
+        check.equal({e["kind"] for e in devices.new_requests()}, {"search"},
+                    "apply --check: the requests the emulator logged")
+        devices.check_state("apply --check")
+        print("apply --check, entry 4: %s" % text.out.split("entry 4")[1].split("02-81")[0]
+              .strip() if "entry 4" in text.out else "")
+
+        # The eight: all done and verified.
         r = Run(lab, "pc", "--timing-scale", APPLY_SCALE, "apply", path("floor.json"),
                 "--verify", "3", "--json", env=env)
         r.expect(0, "apply to eight devices")

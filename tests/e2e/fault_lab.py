@@ -16,11 +16,22 @@ CASE is one of
                 --interface with the lost address is refused (exit 2); no request reaches the
                 access point; with the address back, the search finds the device
     port-held   a socket without the reuse option holds UDP port 14675 on the pc: trv81k-cli
-                ends with exit 1 and the BIND_FAIL message naming the port, sending nothing
+                ends with exit 1 and the BIND_FAIL message naming the port and the program,
+                sending nothing; diagnose finds port-in-use
+The diagnosis of a search that finds nothing (trv81k-cli diagnose, and search's standard error):
+    firewall    an nftables input rule on the pc drops UDP 14675: firewall, with the rule to
+                allow it; the rule gone, the device is found again
+    no-carrier  the far end of the pc's veth pair is down: no-carrier, and no false firewall
+    foreign     a program on an access-point host sends junk to the group: foreign-datagrams,
+                counted
+    healthy     a healthy lab: ok and the device, 20 runs without a false firewall; the time the
+                probe adds to an empty search (the access point silent)
 Exit 77 (skipped) where the lab cannot be made.
 """
 
+import json
 import os
+import re
 import signal
 import subprocess
 import sys
@@ -197,6 +208,121 @@ def case_no_adapter(lab, folder):
         check.equal(emulator.stop(), 0, "emulator ends with 0 on SIGTERM")
 
 
+def diagnose(lab, *args, timeout=60):
+    """trv81k-cli diagnose --json on the pc: (run, {adapter name: findings}, report)."""
+    r = cli(lab, "--verbose", "diagnose", "--json", *args, interface=False, timeout=timeout)
+    try:
+        report = json.loads(r.stdout)
+    except ValueError:
+        check(False, "diagnose --json printed no JSON: %r %r" % (r.stdout, r.stderr))
+        return r, {}, {}
+    return r, {a["name"]: a["findings"] for a in report["adapters"]}, report
+
+
+def diagnosis_ms(err):
+    found = re.search(r"diagnosis took ([0-9.]+) ms", err)
+    return float(found.group(1)) if found else None
+
+
+def case_firewall(lab, folder):
+    emulator, log = start(lab, folder)
+    rule = ["nft", "add", "rule", "inet", "trvdiag", "input", "udp", "dport", "14675", "drop"]
+    try:
+        for command in (["nft", "add", "table", "inet", "trvdiag"],
+                        ["nft", "add", "chain", "inet", "trvdiag", "input",
+                         "{ type filter hook input priority 0; }"], rule):
+            made = lab.run("pc", *command)
+            if not check.equal(made.returncode, 0, "%s: %s" % (" ".join(command), made.stderr)):
+                return
+        r, findings, _ = diagnose(lab, "--timeout", "1")
+        expect(r, 3, "diagnose behind the firewall")
+        check.equal(findings, {"lab0": ["firewall"]}, "the findings behind the firewall")
+        print("diagnose behind the firewall: %s; the diagnosis took %s ms"
+              % (findings, diagnosis_ms(r.stderr)))
+        s = cli(lab, "search", "--timeout", "1", interface=False)
+        expect(s, 3, "search behind the firewall")
+        check("lab0 (10.81.0.1): firewall:" in s.stderr and "UDP port 14675" in s.stderr,
+              "search's standard error names the firewall: %r" % s.stderr)
+        check.equal(lab.run("pc", "nft", "delete", "table", "inet", "trvdiag").returncode, 0,
+                    "the rule removed")
+        r, findings, _ = diagnose(lab, "--timeout", "1")
+        expect(r, 0, "diagnose without the rule")
+        check.equal(findings, {"lab0": ["ok"]}, "the findings without the rule")
+    finally:
+        check.equal(emulator.stop(), 0, "emulator ends with 0 on SIGTERM")
+    check({e["kind"] for e in read_json_lines(log)} <= {"search"},
+          "nothing but searches reached the access point")
+
+
+def case_no_carrier(lab, folder):
+    emulator, log = start(lab, folder)
+    try:
+        check.equal(subprocess.run(["ip", "-n", lab.name + "-sw", "link", "set", "pc", "down"])
+                    .returncode, 0, "the far end of the pc's veth down")
+        r, findings, _ = diagnose(lab, "--timeout", "1")
+        expect(r, 3, "diagnose without link")
+        check.equal(findings, {"lab0": ["no-carrier"]}, "the findings without link")
+        print("diagnose without link: %s" % findings)
+        s = cli(lab, "search", "--timeout", "1", interface=False)
+        check("lab0 (10.81.0.1): no-carrier:" in s.stderr, "search names no-carrier: %r"
+              % s.stderr)
+        subprocess.run(["ip", "-n", lab.name + "-sw", "link", "set", "pc", "up"])
+    finally:
+        check.equal(emulator.stop(), 0, "emulator ends with 0 on SIGTERM")
+
+
+def case_foreign(lab, folder):
+    junk = subprocess.Popen(lab.command(
+        "ap1", sys.executable, "-c",
+        "import socket, sys, time\n"
+        "s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)\n"
+        "s.setsockopt(socket.IPPROTO_IP, socket.IP_MULTICAST_IF, socket.inet_aton(sys.argv[1]))\n"
+        "print('sending', flush=True)\n"
+        "end = time.monotonic() + 30\n"
+        "while time.monotonic() < end:\n"
+        "    s.sendto(b'not an answer ' * 4, ('234.2.2.2', 14675))\n"
+        "    time.sleep(0.02)\n", labkit.ap_address(1)), stdout=subprocess.PIPE, text=True)
+    try:
+        check.equal(junk.stdout.readline().strip(), "sending", "the junk sender runs")
+        r, findings, report = diagnose(lab, "--timeout", "1")
+        expect(r, 3, "diagnose beside the junk sender")
+        check.equal(findings, {"lab0": ["foreign-datagrams"]}, "the findings beside the junk")
+        counted = report["adapters"][0].get("foreignDatagrams", 0) if report else 0
+        check(counted >= 10, "the junk counted: %r" % counted)
+        print("diagnose beside the junk sender: %s, %d datagrams counted" % (findings, counted))
+        s = cli(lab, "search", "--timeout", "1", interface=False)
+        check("foreign-datagrams:" in s.stderr, "search names them: %r" % s.stderr)
+    finally:
+        junk.kill()
+        junk.wait()
+
+
+def case_healthy(lab, folder):
+    emulator, log = start(lab, folder)
+    try:
+        false_firewall = 0
+        for attempt in range(20):
+            r, findings, report = diagnose(lab, "--timeout", "1")
+            expect(r, 0, "diagnose on a healthy lab (run %d)" % (attempt + 1))
+            check.equal(findings, {"lab0": ["ok"]}, "the findings (run %d)" % (attempt + 1))
+            check.equal([d["mac"] for d in report.get("devices", [])], [MAC],
+                        "the devices (run %d)" % (attempt + 1))
+            false_firewall += "firewall" in findings.get("lab0", [])
+        print("20 runs on a healthy lab: %d with firewall" % false_firewall)
+    finally:
+        check.equal(emulator.stop(), 0, "emulator ends with 0 on SIGTERM")
+    # An empty search: nothing answers; the probe comes back at once.
+    times = []
+    for attempt in range(5):
+        r, findings, _ = diagnose(lab, "--timeout", "0.5")
+        expect(r, 3, "diagnose with the access point gone")
+        check.equal(findings, {"lab0": ["no-answer"]}, "the findings with nothing there")
+        times.append(diagnosis_ms(r.stderr) or 0.0)
+    check(max(times) < 1000, "the diagnosis stays under a second: %r ms" % times)
+    print("the diagnosis added to an empty search: %s ms (one adapter)"
+          % ", ".join("%.1f" % t for t in times))
+
+
 def case_port_held(lab, folder):
     emulator, log = start(lab, folder)
     holder = subprocess.Popen(
@@ -214,8 +340,16 @@ def case_port_held(lab, folder):
                                           "pw-fault", "--dhcp"])]:
             r = cli(lab, *args)
             expect(r, 1, what)
-            check(BIND_FAIL in r.stderr and "UDP port 14675" in r.stderr,
-                  "%s: the BIND_FAIL message with the port: %r" % (what, r.stderr))
+            check(BIND_FAIL in r.stderr and "UDP port 14675" in r.stderr and
+                  "held by python3 (process " in r.stderr,
+                  "%s: the BIND_FAIL message with the port and the program: %r"
+                  % (what, r.stderr))
+        r, findings, report = diagnose(lab, "--timeout", "1")
+        expect(r, 3, "diagnose with the port held")
+        check.equal(findings, {"lab0": ["port-in-use"]}, "the findings with the port held")
+        detail = report["adapters"][0]["detail"] if report.get("adapters") else ""
+        check("python3 (process " in detail, "the holder named: %r" % detail)
+        print("diagnose with the port held: %s: %s" % (findings, detail))
         nothing_reached(log)
         holder.stdin.close()
         holder.wait(timeout=10)
@@ -229,7 +363,8 @@ def case_port_held(lab, folder):
 
 
 CASES = {"killed": case_killed, "disk-full": case_disk_full, "no-adapter": case_no_adapter,
-         "port-held": case_port_held}
+         "port-held": case_port_held, "firewall": case_firewall, "no-carrier": case_no_carrier,
+         "foreign": case_foreign, "healthy": case_healthy}
 
 
 def main():

@@ -76,8 +76,8 @@ void DialogsTest::searchFailCaptionTakesItsOwnColourOnTheHolder() {
     QCOMPARE(caption.captionColour(), look::kCaptionHover);
     MoveOver(Control<HolderPanel>(fail, "Panel1"));
     QCOMPARE(caption.captionColour(), look::kCaptionLeft);
-    QCOMPARE(fail.size(), QSize(207, 248));
-    QCOMPARE(Control<Picture>(fail, "Image1").geometry(), QRect(0, 0, 207, 248));
+    QCOMPARE(fail.size(), QSize(207, 362));
+    QCOMPARE(Control<Picture>(fail, "Image1").geometry(), QRect(0, 0, 207, 362));
 }
 
 void DialogsTest::searchFailDragsByItsPictureOnlyAndLoginNotAtAll() {

@@ -951,6 +951,18 @@ void WalkTheRoad(const std::string& section, LayoutCheck& check) {
     TSearchFailForm& fail = h.windows().searchFailForm();
     WhenVisible(&fail, [&check, &fail] {
         check.measure(&fail, QStringLiteral("search-failure dialog"));
+        // The most the dialog lists: two adapters with their longest findings, and more.
+        const std::vector<AdapterFacts> facts{
+            AdapterFacts{.adapter = Adapter{"enp0s31f6", {192, 168, 100, 100}, {}},
+                         .carrier = false,
+                         .probed = true,
+                         .own = 0,
+                         .foreign = 99999},
+            AdapterFacts{
+                .adapter = Adapter{"wlp0s20f3", {172, 16, 200, 200}, {}}, .probed = true, .own = 1},
+            AdapterFacts{.adapter = Adapter{"lan3", {10, 0, 0, 3}, {}}, .probed = true}};
+        fail.ShowDiagnosis(DiagnoseFacts(facts, DeviceTable{}));
+        check.measure(&fail, QStringLiteral("search-failure dialog, the longest findings"));
         Harness::click(Control<FlatPanel>(fail, "ContinuePanel"));
     });
     TSearchForm& search = h.windows().searchForm();

@@ -155,7 +155,14 @@ void ShootLanguage(const std::string& section, const QString& code, bool reportM
 
     // The other dialogs.
     TSearchFailForm& fail = h.windows().searchFailForm();
-    fail.ShowAdapters(h.network().adapters());
+    // Behind a firewall, beside an adapter without link.
+    const std::vector<AdapterFacts> facts{
+        AdapterFacts{.adapter = h.network().adapters().front(), .probed = true, .own = 0},
+        AdapterFacts{.adapter = Adapter{"lan2", {10, 0, 0, 5}, {255, 255, 255, 0}},
+                     .carrier = false,
+                     .probed = true,
+                     .own = 1}};
+    fail.ShowDiagnosis(DiagnoseFacts(facts, DeviceTable{}));
     fail.show();
     Save(&fail, code, "searchfail");
     fail.hide();

@@ -45,7 +45,7 @@ const std::map<int, QSize>& Sizes() {
             s[i] = QSize(580, 417);
         }
         s[18] = s[19] = QSize(580, 436);
-        s[20] = QSize(207, 248);
+        s[20] = QSize(207, 362);
         s[21] = QSize(209, 209);
         s[22] = QSize(496, 365);
         return s;
@@ -190,7 +190,7 @@ TEST_F(PictureLibrary, ButtonGreenLiesUnderEveryPanel) {
                                 std::string(name));
             }
         }
-        expectGreen(LoadLibraryPicture(section.base + 20), QRect(101, 216, 90, 24),
+        expectGreen(LoadLibraryPicture(section.base + 20), QRect(101, 330, 90, 24),
                     "search failure holder");
         expectGreen(LoadLibraryPicture(section.base + 21), QRect(117, 177, 76, 24), "login Enter");
         expectGreen(LoadLibraryPicture(section.base + 22), QRect(392, 333, 88, 24),
