@@ -338,7 +338,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         ->add_option("--timeout", o.timeoutSeconds,
                      "the longest the answers are waited for (default 3)")
         ->type_name("SECONDS")
-        ->check(CLI::Range(0.001, 3600.0));
+        ->check(NumberCheck(0.001, 3600.0, false));
     diagnose->add_flag("--json", o.json,
                        "JSON: {\"adapters\": [{\"name\", \"address\", \"findings\", "
                        "\"detail\"}], \"devices\": [as search --json]}");

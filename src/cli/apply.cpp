@@ -486,11 +486,11 @@ public:
                 continue;
             }
             console_.out << who(i) << " (" << entryName(options_.entries[i].index) << ", \""
-                         << PrintableLatin1(f.device.deviceNameText()) << "\", "
+                         << TerminalLatin1(f.device.deviceNameText()) << "\", "
                          << AdapterDisplay(f.adapter) << "):\n";
             for (const PlannedChange& change : changes) {
-                console_.out << "  " << change.field << ": " << PrintableLatin1(change.now)
-                             << " \u2192 " << PrintableLatin1(change.next) << '\n';
+                console_.out << "  " << change.field << ": " << TerminalLatin1(change.now)
+                             << " \u2192 " << TerminalLatin1(change.next) << '\n';
             }
             if (changes.empty()) {
                 console_.out << "  nothing changes\n";

@@ -5,6 +5,7 @@
 #include "cli/output.h"
 #include "platform/adapters.h"
 #include "platform/port_holder.h"
+#include "settings/text_encoding.h"
 
 namespace trv81k::cli {
 namespace {
@@ -49,7 +50,7 @@ nlohmann::ordered_json DiagnosisJson(const Diagnosis& diagnosis) {
 
 Diagnosis PortInUseDiagnosis(std::uint16_t port) {
     const AdapterChoice choice = FindAdapters();
-    return DiagnosePortInUse(choice.adapters, PrintableLatin1(UdpPortHolder(port)));
+    return DiagnosePortInUse(choice.adapters, TerminalText(UdpPortHolder(port)));
 }
 
 int RunDiagnose(const DiagnoseOptions& options, const NetworkConfig& network, Console& console,

@@ -90,7 +90,7 @@ std::optional<Refusal> Link::open(std::string_view purpose) {
             Refusal refusal = NetworkRefusal(
                 std::string(purpose) + ": UDP port " + std::to_string(network_.port), "BIND_FAIL");
             if (const std::string holder = UdpPortHolder(network_.port); !holder.empty()) {
-                refusal.hint = "held by " + PrintableLatin1(holder);
+                refusal.hint = "held by " + TerminalText(holder);
             }
             return refusal;
         }
