@@ -28,16 +28,14 @@ phases_build() {
   local target_args=()
   [[ $# -gt 0 ]] && target_args=(--target "$@")
   local dir=build/$phases_preset
-  local steps
-  steps=$(ninja -C "$dir" -n "$@" 2>/dev/null | grep -c '^\[' || true)
-  if [[ "$steps" -eq 0 ]]; then
-    phase "building $what: up to date"
-    return 0
-  fi
   if [[ ! -f "$dir/.ninja_log" ]]; then
+    # A first build: every command the targets need (a tool, so no dry run of the build
+    # files' own check).
+    local steps
+    steps=$(ninja -C "$dir" -t commands "$@" | wc -l)
     phase "building $what: $steps steps; $note"
   else
-    phase "building $what: $steps steps"
+    phase "building $what"
   fi
   local start=$SECONDS
   if [[ -t 1 ]]; then
