@@ -1,11 +1,6 @@
 #include "protocol/Receivemulticastunit.h"
 
-#include <net/if.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-
-#include <cerrno>
-#include <cstring>
+#include "platform/socket_options.h"
 
 namespace trv81k {
 namespace {
@@ -20,7 +15,7 @@ ReceiveMulticast::ReceiveMulticast(ExchangeState& state, const NetworkEndpoint& 
                                    std::vector<Adapter> adapters, Observer observer)
     : state_(state), endpoint_(endpoint), observer_(std::move(observer)) {
     for (Adapter& adapter : adapters) {
-        adapters_.push_back(Known{::if_nametoindex(adapter.name.c_str()), std::move(adapter), {}});
+        adapters_.push_back(Known{InterfaceIndexOf(adapter.name), std::move(adapter), {}});
     }
 }
 
@@ -64,7 +59,7 @@ void ReceiveMulticast::addAdapter(const Adapter& adapter) {
             return;
         }
     }
-    adapters_.push_back(Known{::if_nametoindex(adapter.name.c_str()), adapter, {}});
+    adapters_.push_back(Known{InterfaceIndexOf(adapter.name), adapter, {}});
     if (socket_) {
         socket_->join(adapter.address);  // a socket option: safe beside the thread's reads
     }
@@ -135,45 +130,22 @@ void ReceiveMulticast::countArrival(unsigned interfaceIndex, const Ipv4Address& 
 }
 
 void ReceiveMulticast::readQueued() {
-    const int fd = socket_->socket().native_handle();
     for (int i = 0; i < kReadsPerWake && !io_.stopped(); ++i) {
         buffer_.fill(0);
-        ::iovec part{buffer_.data(), buffer_.size()};
-        alignas(::cmsghdr) std::array<char, CMSG_SPACE(sizeof(::in_pktinfo))> control{};
-        ::sockaddr_in sender{};
-        ::msghdr message{};
-        message.msg_name = &sender;
-        message.msg_namelen = sizeof sender;
-        message.msg_iov = &part;
-        message.msg_iovlen = 1;
-        message.msg_control = control.data();
-        message.msg_controllen = control.size();
-        const ::ssize_t bytes = ::recvmsg(fd, &message, MSG_DONTWAIT);
-        if (bytes < 0) {
+        const std::optional<ReceivedDatagram> received =
+            ReadQueuedDatagram(socket_->socket(), buffer_);
+        if (!received) {
             return;  // the queue is empty (or the socket is being closed): wait again
         }
-        unsigned interfaceIndex = 0;
-        for (::cmsghdr* header = CMSG_FIRSTHDR(&message); header != nullptr;
-             header = CMSG_NXTHDR(&message, header)) {
-            if (header->cmsg_level == IPPROTO_IP && header->cmsg_type == IP_PKTINFO &&
-                header->cmsg_len >= CMSG_LEN(sizeof(::in_pktinfo))) {
-                ::in_pktinfo info{};
-                std::memcpy(&info, CMSG_DATA(header), sizeof info);
-                interfaceIndex = static_cast<unsigned>(info.ipi_ifindex);
-            }
-        }
+        const unsigned interfaceIndex = received->interfaceIndex;
         const std::optional<Adapter> arrivedOn = adapterOf(interfaceIndex);
         if (!arrivedOn) {
             continue;  // an adapter this program does not use
         }
-        const HandleResult result = handleDatagram(
-            std::span(buffer_).first(static_cast<std::size_t>(bytes)), state_, *arrivedOn);
+        const HandleResult result =
+            handleDatagram(std::span(buffer_).first(received->bytes), state_, *arrivedOn);
         handled_.fetch_add(1, std::memory_order_relaxed);
-        Ipv4Address from{};
-        if (message.msg_namelen >= sizeof sender && sender.sin_family == AF_INET) {
-            std::memcpy(from.data(), &sender.sin_addr, from.size());  // network order: dotted
-        }
-        countArrival(interfaceIndex, from, result.outcome);
+        countArrival(interfaceIndex, received->sender, result.outcome);
         if (observer_) {
             observer_(result);
         }

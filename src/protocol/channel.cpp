@@ -1,10 +1,8 @@
 #include "protocol/channel.h"
 
-#include <netinet/in.h>
-#include <sys/socket.h>
-
 #include <asio/ip/multicast.hpp>
 
+#include "platform/socket_options.h"
 #include "platform/trace.h"
 
 namespace trv81k {
@@ -70,10 +68,7 @@ MulticastSocket::MulticastSocket(asio::io_context& io, const NetworkEndpoint& en
         // Only the groups this socket joined, on the adapters it joined them on: another
         // program's membership elsewhere brings nothing in. The arrival adapter of each
         // datagram comes with it.
-        const int off = 0;
-        const int on = 1;
-        ::setsockopt(socket_.native_handle(), IPPROTO_IP, IP_MULTICAST_ALL, &off, sizeof off);
-        ::setsockopt(socket_.native_handle(), IPPROTO_IP, IP_PKTINFO, &on, sizeof on);
+        ReceiveJoinedGroupsOnly(socket_);
     }
     status_ = Status::Open;
     if (receives) {

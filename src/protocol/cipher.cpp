@@ -1,67 +1,40 @@
 #include "protocol/cipher.h"
 
-#include <openssl/evp.h>
-
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
 #include <algorithm>
 #include <bit>
-#include <cstdio>
-#include <cstdlib>
 #include <optional>
+
+#include "crypto/crypto.h"
 
 namespace trv81k {
 namespace {
 
-[[noreturn]] void cipherFailure(const char* what) {
-    // libcrypto refusing AES-256-ECB with a fixed key is a broken installation, not bad input.
-    std::fprintf(stderr, "trv81k: AES-256-ECB unavailable (%s)\n", what);
-    std::abort();
-}
-
-const EVP_CIPHER* aes256Ecb() {
-    // Fetched once: an implicit fetch on every initialisation costs more than the cipher.
-    static EVP_CIPHER* const cipher = [] {
-        EVP_CIPHER* fetched = EVP_CIPHER_fetch(nullptr, "AES-256-ECB", nullptr);
-        if (fetched == nullptr) {
-            cipherFailure("fetch");
-        }
-        return fetched;
-    }();
-    return cipher;
+// The fixed key text's 32 character codes.
+std::array<std::uint8_t, crypto::kAes256KeySize> packetKey() {
+    static_assert(sizeof kPacketKey == crypto::kAes256KeySize + 1);
+    std::array<std::uint8_t, crypto::kAes256KeySize> key{};
+    std::copy_n(kPacketKey, key.size(), key.begin());
+    return key;
 }
 
 // One ready context per thread and direction: the key is expanded once per thread and no
 // buffer is shared between the sending and the receiving thread.
 class CipherContext {
 public:
-    explicit CipherContext(bool encrypt) : ctx_(EVP_CIPHER_CTX_new()) {
-        const auto* key = reinterpret_cast<const unsigned char*>(kPacketKey);
-        if (ctx_ == nullptr ||
-            EVP_CipherInit_ex2(ctx_, aes256Ecb(), key, nullptr, encrypt ? 1 : 0, nullptr) != 1 ||
-            EVP_CIPHER_CTX_set_padding(ctx_, 0) != 1) {
-            cipherFailure("init");
-        }
-    }
-    ~CipherContext() { EVP_CIPHER_CTX_free(ctx_); }
-    CipherContext(const CipherContext&) = delete;
-    CipherContext& operator=(const CipherContext&) = delete;
+    explicit CipherContext(bool encrypt) : aes_(packetKey(), encrypt) {}
 
     // Every 16-byte block on its own (ECB): no state is carried from one call to the next.
     void run(std::span<const std::uint8_t, kCipherSize> in,
              std::span<std::uint8_t, kCipherSize> out) {
-        int written = 0;
-        if (EVP_CipherUpdate(ctx_, out.data(), &written, in.data(), static_cast<int>(in.size())) !=
-                1 ||
-            written != static_cast<int>(kCipherSize)) {
-            cipherFailure("update");
-        }
+        aes_.run(in, out);
     }
 
 private:
-    EVP_CIPHER_CTX* ctx_;
+    crypto::Aes256Ecb aes_;
 };
 
 CipherContext& encryptor() {

@@ -1,10 +1,10 @@
 #include "settings/keygen.h"
 
-#include <openssl/evp.h>
-
 #include <algorithm>
 #include <optional>
 #include <stdexcept>
+
+#include "crypto/crypto.h"
 
 namespace trv81k {
 
@@ -16,16 +16,7 @@ constexpr std::size_t kBlockSize = 64;
 // example under a FIPS-only configuration).
 std::optional<std::array<std::uint8_t, 16>> Md5OfBlock(
     const std::array<std::uint8_t, kBlockSize>& block) {
-    std::array<unsigned char, EVP_MAX_MD_SIZE> digest{};
-    unsigned int digestLength = 0;
-    if (EVP_Digest(block.data(), block.size(), digest.data(), &digestLength, EVP_md5(), nullptr) !=
-            1 ||
-        digestLength != 16) {
-        return std::nullopt;
-    }
-    std::array<std::uint8_t, 16> result{};
-    std::copy_n(digest.begin(), result.size(), result.begin());
-    return result;
+    return crypto::Md5(block);
 }
 
 // The 128-bit key, empty when MD5 failed. An empty passphrase gives the all-zero key: there
