@@ -127,6 +127,7 @@ TMainForm::TMainForm(Services services)
     // A screen reader meets the wizard as a window (the toolkit's default for a plain widget is
     // an unnamed panel).
     ExposeAsWindow(staticMetaObject.className());
+    InstallScreenReaderSupport();
 
     BuildDesign();
     FormCreate();
@@ -613,6 +614,7 @@ void TMainForm::LoadPage(int page) {
     show();
     raise();
     activateWindow();
+    AnnounceWindow(this);  // a new page in a window that stays active
     emit pageLoaded(page);
 }
 

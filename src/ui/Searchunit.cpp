@@ -157,6 +157,7 @@ void TSearchForm::LoadLabelTexts(std::string_view key1, std::string_view key2) {
         heading.chop(1);
     }
     NameWindow(this, main_.AccessibleText(kWindowTitleKey), heading, QString());
+    ExposeAsProgress(ui_.Percentage_Label, heading);
 }
 
 bool TSearchForm::cellFilled(std::size_t index) const {
