@@ -577,6 +577,7 @@ void TMainForm::ApplyPagePlacement(int page) {
 }
 
 void TMainForm::LoadPage(int page) {
+    const bool anotherPage = page != nCurrentPage;
     nCurrentPage = page;
     HideAllPageControls();
     if (Picture* picture = PagePicture(page)) {
@@ -614,7 +615,9 @@ void TMainForm::LoadPage(int page) {
     show();
     raise();
     activateWindow();
-    AnnounceWindow(this);  // a new page in a window that stays active
+    if (anotherPage) {
+        AnnounceWindow(this);  // a new page in a window that stays active
+    }
     emit pageLoaded(page);
 }
 

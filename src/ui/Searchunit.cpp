@@ -108,6 +108,7 @@ void TSearchForm::BuildDesign(Variant variant) {
     ui_.Percentage_Label = new QLabel(this);
     ui_.Percentage_Label->setObjectName(QStringLiteral("Percentage_Label"));
     ui_.Percentage_Label->setTextFormat(Qt::PlainText);
+    ExposeAsProgress(ui_.Percentage_Label, QString());  // named with the heading later
     ui_.Percentage_Label->setFont(PixelFont("Arial", 13, true));
     ui_.Percentage_Label->setGeometry(248, 50, 48, 16);
     ui_.Percentage_Label->setText(QStringLiteral("0 %"));

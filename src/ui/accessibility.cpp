@@ -29,6 +29,7 @@ constexpr const char* kAnnouncing = "trv81kAnnouncing";
 // A label that is a progress bar; a list's value as a screen reader was last told it.
 constexpr const char* kProgress = "trv81kProgress";
 constexpr const char* kToldValue = "trv81kToldValue";
+constexpr const char* kProgressName = "trv81kProgressName";
 
 class WindowAccessible : public QAccessibleWidget {
 public:
@@ -258,10 +259,13 @@ public:
     QString text(int startOffset, int endOffset) const override {
         return SingleLineText::text(startOffset, endOffset);
     }
-    void selection(int, int* startOffset, int* endOffset) const override {
-        *startOffset = *endOffset = 0;
+    // The value is chosen as a whole: it is all selected, as in an edit box whose text was
+    // chosen from a list. A screen reader speaks a change of a selected text.
+    void selection(int selectionIndex, int* startOffset, int* endOffset) const override {
+        *startOffset = 0;
+        *endOffset = selectionIndex == 0 ? characterCount() : 0;
     }
-    int selectionCount() const override { return 0; }
+    int selectionCount() const override { return characterCount() > 0 ? 1 : 0; }
     void addSelection(int, int) override {}
     void removeSelection(int) override {}
     void setSelection(int, int, int) override {}
@@ -297,6 +301,9 @@ public:
     QString text(QAccessible::Text t) const override {
         if (t == QAccessible::Value) {
             return static_cast<QLabel*>(widget())->text();
+        }
+        if (t == QAccessible::Name) {
+            return widget()->property(kProgressName).toString();
         }
         return QAccessibleWidget::text(t);
     }
@@ -380,6 +387,14 @@ void Rewrite(QAccessibleEvent* event) {
                 break;
         }
     }
+    auto* label = qobject_cast<QLabel*>(object);
+    if (label != nullptr && label->property(kProgress).toBool() &&
+        event->type() == QAccessible::NameChanged) {
+        // The label's text is the bar's value; its name stays.
+        QAccessibleValueChangeEvent changed(object, ProgressAccessible::Percent(label));
+        Tell(&changed);
+        return;
+    }
     Tell(event);
     if (auto* combo = qobject_cast<QComboBox*>(object);
         combo != nullptr && !combo->isEditable() && event->type() == QAccessible::ValueChanged) {
@@ -387,15 +402,11 @@ void Rewrite(QAccessibleEvent* event) {
         const QString now = combo->currentText();
         if (told != now) {
             combo->setProperty(kToldValue, now);
-            QAccessibleTextUpdateEvent changed(object, 0, told, now);
+            // Told as the new value's arrival alone: told as a removal first, the value (all of
+            // it selected) would be heard as "selection deleted".
+            QAccessibleTextInsertEvent changed(object, 0, now);
             Tell(&changed);
         }
-    }
-    auto* label = qobject_cast<QLabel*>(object);
-    if (label != nullptr && label->property(kProgress).toBool() &&
-        event->type() == QAccessible::NameChanged) {
-        QAccessibleValueChangeEvent changed(object, ProgressAccessible::Percent(label));
-        Tell(&changed);
     }
 }
 
@@ -452,8 +463,9 @@ void InstallScreenReaderSupport() {
 }
 
 void ExposeAsProgress(QLabel* percentage, const QString& name) {
+    // Not the label's accessible name: with one, the label tells no change of its text.
     percentage->setProperty(kProgress, true);
-    percentage->setAccessibleName(name);
+    percentage->setProperty(kProgressName, name);
 }
 
 void AnnounceWindow(QWidget* window) {

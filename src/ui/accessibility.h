@@ -36,7 +36,8 @@ void KeepClosedListQuiet(QComboBox* combo);
 void InstallScreenReaderSupport();
 
 // Makes `percentage` (a label that shows "40 %") a progress bar named `name` for a screen
-// reader.
+// reader. First before the label shows a text (the toolkit keeps the interface it made first);
+// again to rename it.
 void ExposeAsProgress(QLabel* percentage, const QString& name);
 
 // Tells a screen reader that `window` shows something new (a page of the wizard): the window

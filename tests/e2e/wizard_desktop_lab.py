@@ -46,6 +46,7 @@ import signal
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -214,7 +215,12 @@ class Wizard:
         self.process = subprocess.Popen(
             lab.command("pc", WIZARD, "--interface", PC, "--language", language),
             cwd=BIN, env=desktop.env, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE,
-            text=True)
+            text=True, errors="replace")
+        # Read as it comes: a full pipe would stop the wizard at its next warning.
+        self.errors = []
+        self.reader = threading.Thread(target=lambda: self.errors.extend(self.process.stderr),
+                                       daemon=True)
+        self.reader.start()
         self.app = wait_until("the wizard on the accessibility bus", self.find_app, 30)
 
     def find_app(self):
@@ -281,6 +287,13 @@ class Wizard:
         if self.process.poll() is None:
             self.process.terminate()
             self.ended(5)
+
+    def standard_error(self):
+        """What the wizard wrote to its standard error (once it has ended), less the toolkit's
+        complaints about a screen reader slow to answer a key event."""
+        self.reader.join(5)
+        return "".join(line for line in self.errors if "keyEventError" not in line
+                       and "notifyKeyboardListenerCallback" not in line)
 
 
 # ---- What a screen reader meets ------------------------------------------------------------
@@ -529,7 +542,7 @@ def walk(desktop, lab, emulator, language, section, choose_static):
             print("  focus:", focused.getRoleName(), repr(focused.name), file=sys.stderr)
     finally:
         wizard.stop()
-        err = wizard.process.stderr.read() if wizard.process.stderr else ""
+        err = wizard.standard_error()
         if err.strip():
             print("--- wizard's standard error\n" + err, file=sys.stderr)
 
@@ -756,10 +769,11 @@ def walk_with_orca(desktop, lab, reader):
         check(False, "orca road: %s" % timeout)
     finally:
         wizard.stop()
-        # The toolkit complains when a screen reader is slow to answer a key event.
-        err = "".join(line for line in wizard.process.stderr if "keyEventError" not in line)
+        err = wizard.standard_error()
         if err.strip():
             print("--- wizard's standard error\n" + err, file=sys.stderr)
+        if os.environ.get("TRV81K_ORCA_LOG"):
+            shutil.copy(reader.log, os.environ["TRV81K_ORCA_LOG"])
         if "--speech" in sys.argv or check.failures:
             for what, spoken in steps:
                 print("%-44s %s" % (what, " | ".join(spoken)))
