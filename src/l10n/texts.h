@@ -93,7 +93,7 @@ inline constexpr std::array<std::string_view, 1> kWPARadiusNoteFormKeys = {"OKPa
 // "Page7_Text") and dialog ("LoginForm_Heading" ...), and the names of the controls whose
 // captions are drawn beside them ("IPEdit_Name"; a radio button's second line "..._Text").
 inline constexpr std::string_view kWindowTitleKey = "WindowTitle";  // the product's name
-inline constexpr std::array<std::string_view, 97> kAccessibleKeys = {
+inline constexpr std::array<std::string_view, 101> kAccessibleKeys = {
     "WindowTitle",
     "Page1_Heading",
     "Page1_Text",
@@ -154,11 +154,13 @@ inline constexpr std::array<std::string_view, 97> kAccessibleKeys = {
     "Label_One_Or_More_Wireless_Adapter_Name",
     "DeviceNameEdit_Name",
     "PasswordEdit_Name",
+    "PasswordEdit_Text",
     "DHCPModeComboBox_Name",
     "IPEdit_Name",
     "NetmaskEdit_Name",
     "GatewayEdit_Name",
     "SSIDEdit_Name",
+    "SSIDEdit_Text",
     "ChannelComboBox_Name",
     "NetModeComboBox_Name",
     "RadioBtnDisble_Name",
@@ -171,9 +173,11 @@ inline constexpr std::array<std::string_view, 97> kAccessibleKeys = {
     "RadioBtnWPARadius_Text",
     "SecurityComboBox_Name",
     "PassphraseEdit_Name",
+    "PassphraseEdit_Text",
     "Key1Edit_Name",
     "EncryptionComboBox_Name",
     "PSKEdit_Name",
+    "PSKEdit_Text",
     "LABEL_PSK_KEY_MAX_Name",
     "NewNameLabel_Name",
     "NewPasswordLabel_Name",

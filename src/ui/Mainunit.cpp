@@ -128,6 +128,7 @@ TMainForm::TMainForm(Services services)
     // A screen reader meets the wizard as a window (the toolkit's default for a plain widget is
     // an unnamed panel).
     ExposeAsWindow(staticMetaObject.className());
+    InstallScreenReaderSupport();
 
     BuildDesign();
     FormCreate();
@@ -586,6 +587,7 @@ void TMainForm::ApplyPagePlacement(int page) {
 }
 
 void TMainForm::LoadPage(int page) {
+    const bool anotherPage = page != nCurrentPage;
     nCurrentPage = page;
     HideAllPageControls();
     if (Picture* picture = PagePicture(page)) {
@@ -623,6 +625,9 @@ void TMainForm::LoadPage(int page) {
     show();
     raise();
     activateWindow();
+    if (anotherPage) {
+        AnnounceWindow(this);  // a new page in a window that stays active
+    }
     emit pageLoaded(page);
 }
 

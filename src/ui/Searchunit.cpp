@@ -108,6 +108,7 @@ void TSearchForm::BuildDesign(Variant variant) {
     ui_.Percentage_Label = new QLabel(this);
     ui_.Percentage_Label->setObjectName(QStringLiteral("Percentage_Label"));
     ui_.Percentage_Label->setTextFormat(Qt::PlainText);
+    ExposeAsProgress(ui_.Percentage_Label, QString());  // named with the heading later
     ui_.Percentage_Label->setFont(PixelFont("Arial", 13, true));
     ui_.Percentage_Label->setGeometry(248, 50, 48, 16);
     ui_.Percentage_Label->setText(QStringLiteral("0 %"));
@@ -157,6 +158,7 @@ void TSearchForm::LoadLabelTexts(std::string_view key1, std::string_view key2) {
         heading.chop(1);
     }
     NameWindow(this, main_.AccessibleText(kWindowTitleKey), heading, QString());
+    ExposeAsProgress(ui_.Percentage_Label, heading);
 }
 
 bool TSearchForm::cellFilled(std::size_t index) const {
