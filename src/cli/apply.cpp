@@ -64,7 +64,10 @@ Refusal inFile(Refusal refusal, const std::string& fileName, const std::string& 
 // `present`. The refusal of the first bad key.
 std::optional<Refusal> readKeys(const Json& object, ConfigureOptions& options,
                                 std::set<std::string_view>& present) {
-    for (const auto& [key, value] : object.items()) {
+    for (const auto& item : object.items()) {
+        // Named, not bound: a lambda below uses the key.
+        const std::string& key = item.key();
+        const Json& value = item.value();
         const ConfigureOption* row = FindConfigureOption(key);
         if (row == nullptr) {
             Refusal refusal =
