@@ -42,8 +42,8 @@ Refusal inFile(Refusal refusal, const std::string& fileName, const std::string& 
     std::string what = refusal.subject;
     if (what.starts_with("--")) {
         what.erase(0, 2);
-    } else if (!refusal.field.empty() && !what.starts_with(refusal.field)) {
-        what = refusal.field + ": " + what;
+    } else if (!refusal.field.empty() && !what.starts_with(ShownValue(refusal.field, 40))) {
+        what = ShownValue(refusal.field, 40) + ": " + what;
     }
     refusal.subject = fileName + ": " + where + (what.empty() ? "" : ", " + what);
     // The texts name options; in the file, those of the table are keys.
@@ -72,9 +72,9 @@ std::optional<Refusal> readKeys(const Json& object, ConfigureOptions& options,
         if (row == nullptr) {
             Refusal refusal =
                 key == "verify"
-                    ? about(key, "is an option of the whole run, not of an entry",
+                    ? about(ShownValue(key, 40), "is an option of the whole run, not of an entry",
                             "give --verify SECONDS")
-                    : about(key, "is not a key of an entry",
+                    : about(ShownValue(key, 40), "is not a key of an entry",
                             "the keys are configure's long options without their dashes: "
                             "device, password-file, static, ip, name, ssid, key-file ...");
             refusal.field = key;
@@ -82,7 +82,7 @@ std::optional<Refusal> readKeys(const Json& object, ConfigureOptions& options,
         }
         present.insert(row->name);
         const auto wrongType = [&](std::string detail) {
-            Refusal refusal = about(key, std::move(detail));
+            Refusal refusal = about(ShownValue(key, 40), std::move(detail));
             refusal.field = key;
             return refusal;
         };
@@ -212,7 +212,7 @@ ApplyFile ReadApplyFile(std::string_view text, const std::filesystem::path& fold
     }
     for (const auto& [key, value] : document.items()) {
         if (key != "devices" && key != "defaults") {
-            return refuseFile("\"" + key + "\" is not a key of the file",
+            return refuseFile("\"" + ShownValue(key, 40) + "\" is not a key of the file",
                               "it holds \"devices\" and \"defaults\"");
         }
     }
@@ -284,8 +284,8 @@ ApplyFile ReadApplyFile(std::string_view text, const std::filesystem::path& fold
         const auto [earlier, added] =
             named.emplace(mac ? formatMac(*mac) : "name " + device, index);
         if (!added) {
-            Refusal refusal =
-                about("device " + device, "is named by " + entryName(earlier->second) + " as well");
+            Refusal refusal = about("device " + ShownValue(device, 40),
+                                    "is named by " + entryName(earlier->second) + " as well");
             refusal.field = "device";
             byEntry.emplace_back(index, inFile(refusal, fileName, entryName(index)));
         }

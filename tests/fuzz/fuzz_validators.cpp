@@ -120,7 +120,8 @@ void checkConfigureRequest(std::string_view text) {
     const auto mask = AddressBytes(AddressField::Netmask, entered.newNetmaskText);
     const bool passwordOk = CheckDevicePassword(entered.newPassword).ok;
     if (entered.bStaticIP && (!ip || !mask) && passwordOk &&
-        entered.newDeviceName.size() <= kMaxTextLength) {
+        entered.newDeviceName.size() <= kMaxTextLength &&
+        CheckDeviceName(entered.newDeviceName).ok) {
         // A refused address is always named.
         const auto* refusals = std::get_if<std::vector<SettingRefusal>>(&settings);
         check(refusals != nullptr && !refusals->empty() &&
@@ -188,8 +189,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           (text.size() >= 8 && text.size() <= 64 && (text.size() < 64 || hex)));
     check(CheckWepKey(1, "pass", text).ok == (text.size() == 10 && hex));
     check(CheckWepKey(2, "pass", text).ok == (text.size() == 26 && hex));
-    check(CheckSSID(text).ok == (!text.empty() && text.size() <= 32));
-    check(CheckDevicePassword(text).ok == (text.size() >= 4 && text.size() <= 16));
+    const bool control = HasControlCharacter(text);
+    check(CheckSSID(text).ok == (!text.empty() && text.size() <= 32 && !control));
+    check(CheckDevicePassword(text).ok == (text.size() >= 4 && text.size() <= 16 && !control));
+    check(CheckDeviceName(text).ok == (!text.empty() && !control));
     if (!text.empty()) {
         // The WEP page's derived keys pass the WEP page's own check.
         const std::string key64 = Wep64KeyText(text);
