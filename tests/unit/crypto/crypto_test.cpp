@@ -9,19 +9,13 @@
 #include <string_view>
 #include <vector>
 
+#include "../hex_text.h"
 #include "crypto/crypto.h"
 
 namespace trv81k::crypto {
 namespace {
 
-std::vector<std::uint8_t> fromHex(std::string_view hex) {
-    std::vector<std::uint8_t> bytes;
-    for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {
-        bytes.push_back(
-            static_cast<std::uint8_t>(std::stoi(std::string(hex.substr(i, 2)), nullptr, 16)));
-    }
-    return bytes;
-}
+using testing::fromHex;
 
 std::vector<std::uint8_t> bytesOf(std::string_view text) {
     return {text.begin(), text.end()};
