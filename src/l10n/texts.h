@@ -93,7 +93,7 @@ inline constexpr std::array<std::string_view, 1> kWPARadiusNoteFormKeys = {"OKPa
 // "Page7_Text") and dialog ("LoginForm_Heading" ...), and the names of the controls whose
 // captions are drawn beside them ("IPEdit_Name"; a radio button's second line "..._Text").
 inline constexpr std::string_view kWindowTitleKey = "WindowTitle";  // the product's name
-inline constexpr std::array<std::string_view, 101> kAccessibleKeys = {
+inline constexpr std::array<std::string_view, 104> kAccessibleKeys = {
     "WindowTitle",
     "Page1_Heading",
     "Page1_Text",
@@ -123,6 +123,7 @@ inline constexpr std::array<std::string_view, 101> kAccessibleKeys = {
     "Page18_Text",
     "Page19_Heading",
     "Page19_Text",
+    "PageStep",
     "LoginForm_Heading",
     "LoginForm_Text",
     "SearchFailForm_Heading",
@@ -153,6 +154,7 @@ inline constexpr std::array<std::string_view, 101> kAccessibleKeys = {
     "Label_One_Or_More_Wireless_WEP_Name",
     "Label_One_Or_More_Wireless_Adapter_Name",
     "DeviceNameEdit_Name",
+    "DeviceNameEdit_Text",
     "PasswordEdit_Name",
     "PasswordEdit_Text",
     "DHCPModeComboBox_Name",
@@ -192,6 +194,7 @@ inline constexpr std::array<std::string_view, 101> kAccessibleKeys = {
     "NewKeyLabel_Name",
     "NoteKeyLabel_Name",
     "LoginPasswordEdit_Name",
+    "LoginPasswordEdit_Text",
     "WlanManualPanel_Name",
     "CloseButtonImage_Name",
     "NextButtonImage_Name",

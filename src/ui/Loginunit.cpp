@@ -76,6 +76,7 @@ void TLoginForm::FormCreate() {
     }
     main_.NameDialog(this, ui_.Image1, "LoginForm");
     ui_.PasswordEdit->setAccessibleName(main_.AccessibleText("LoginPasswordEdit_Name"));
+    ui_.PasswordEdit->setAccessibleDescription(main_.AccessibleText("LoginPasswordEdit_Text"));
     centreOnScreen();
 }
 

@@ -739,8 +739,11 @@ void TMainForm::ApplyPageKeys(int page) {
 
 void TMainForm::DescribePage(int page) {
     const QString title = AccessibleText(kWindowTitleKey);
-    NameWindow(this, title, AccessibleText(PageHeadingKey(page)),
-               AccessibleText(PageTextKey(page)));
+    QString description = AccessibleText(PageTextKey(page));
+    if (const PageStep step = StepOfPage(page); step.count > 0) {
+        description = AccessibleText("PageStep").arg(step.number).arg(step.count) +
+                      QStringLiteral(". ") + description;
+    }
     if (page == PAGE_CONFIRM) {
         const auto device = DeviceValueLabels();
         const auto wireless = WirelessValueLabels();
@@ -753,8 +756,17 @@ void TMainForm::DescribePage(int page) {
             label->setAccessibleName(
                 CaptionedValue(AccessibleText(label->objectName().toStdString() + "_Name"),
                                whole.isValid() ? whole.toString() : label->text()));
+            // The summary in reading order after the instruction: Tab reaches only the
+            // buttons, and the two columns read by position would mix.
+            if (label->isVisibleTo(this)) {
+                description += QLatin1Char(' ') + label->accessibleName();
+                if (!description.endsWith(QLatin1Char('.'))) {
+                    description += QLatin1Char('.');
+                }
+            }
         }
     }
+    NameWindow(this, title, AccessibleText(PageHeadingKey(page)), description);
 }
 
 void TMainForm::keyPressEvent(QKeyEvent* event) {

@@ -192,4 +192,22 @@ static_assert(
     }(),
     "every page of the page table has its keyboard, with a default button it reads");
 
+// Where a page stands on the road, for a screen reader ("Step 3 of 6"): the setup's six steps
+// from the cable to the basic settings, then the wireless part's four (its two kinds of key are
+// both the fourth). The welcome, the confirmation and the congratulation are no step.
+struct PageStep {
+    int number = 0;
+    int count = 0;  // 0: the page is no step
+};
+
+constexpr PageStep StepOfPage(int page) {
+    if (page >= PAGE_STEP_1_CONNECT_NETWORK && page <= PAGE_STEP_6_BASIC_SETTINGS) {
+        return {page - PAGE_STEP_1_CONNECT_NETWORK + 1, 6};
+    }
+    if (page >= PAGE_SECURE_1_CONFIGURE_WIRELESS && page <= PAGE_SECURE_4_PSK) {
+        return {page == PAGE_SECURE_4_PSK ? 4 : page - PAGE_SECURE_1_CONFIGURE_WIRELESS + 1, 4};
+    }
+    return {};
+}
+
 }  // namespace trv81k

@@ -674,7 +674,9 @@ def walk_with_orca(desktop, lab, reader):
             since = reader.mark()
             desktop.keys("Return")
             wizard.page(texts, page)
-            step("Return: page %d" % page, since, heading(page))
+            spoken = step("Return: page %d" % page, since, heading(page))
+            where = texts["PageStep"].replace("%1", str(page - 1)).replace("%2", "6")
+            check(any(where in u for u in spoken), "page %d: %r not spoken" % (page, where))
         since = reader.mark()
         desktop.keys("Return")  # the search
         wizard.page(texts, 6, 30)
@@ -762,7 +764,9 @@ def walk_with_orca(desktop, lab, reader):
         since = reader.mark()
         desktop.keys("Return")
         wizard.page(texts, 18)
-        step("Return: page 18", since, heading(18))
+        spoken = step("Return: page 18", since, heading(18))
+        check(any(TYPED["ssid"] in u for u in spoken) and any(TYPED["name"] in u for u in spoken),
+              "page 18: the summary (%r, %r) not spoken" % (TYPED["name"], TYPED["ssid"]))
         since = reader.mark()
         desktop.keys("Return")
         wizard.wait(atspi.ROLE_DIALOG, texts.window(texts["Label3"]))

@@ -169,6 +169,15 @@ void ConfigureTest::confirmationShowsLongValuesInFull() {
     Retype(Control<QLineEdit>(main, "PSKEdit"), key);
     Harness::click(next);
     QCOMPARE(main.nCurrentPage, int(PAGE_CONFIRM));
+    // A screen reader gets the summary as the page's description, in reading order after the
+    // instruction, the password as stars.
+    const QString told = main.accessibleDescription();
+    QVERIFY2(told.startsWith(main.AccessibleText("Page18_Text")), qPrintable(told));
+    QVERIFY2(told.indexOf(QStringLiteral("Office on the 2nd floor")) > 0 &&
+                 told.indexOf(ssid) > told.indexOf(QStringLiteral("Office on the 2nd floor")) &&
+                 told.contains(key) && told.contains(QStringLiteral("********")),
+             qPrintable(told));
+    QVERIFY(!told.contains(QStringLiteral("n3w-pa55")));
 
     // Each value whole, every line of it within its label.
     const auto shown = [&](const char* name) {

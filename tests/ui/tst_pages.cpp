@@ -99,6 +99,16 @@ void PagesTest::pageControlsFollowThePageTable() {
             main.LoadPage(layout.page);
         }
         QCOMPARE(main.nCurrentPage, layout.page);
+        // Where the page stands on the road, first in what a screen reader reads of it.
+        const QString step = layout.page == PAGE_STEP_3_POWER_ON ? QStringLiteral("Step 3 of 6. ")
+                             : layout.page == PAGE_SECURE_1_CONFIGURE_WIRELESS
+                                 ? QStringLiteral("Step 1 of 4. ")
+                             : layout.page == PAGE_SECURE_4_PSK ? QStringLiteral("Step 4 of 4. ")
+                                                                : QString();
+        const bool noStep = layout.page == PAGE_WELCOME || layout.page == PAGE_CONGRATULATION;
+        QVERIFY2(noStep ? !main.accessibleDescription().startsWith(QStringLiteral("Step"))
+                        : main.accessibleDescription().startsWith(step),
+                 qPrintable(main.accessibleDescription()));
         std::vector<const QWidget*> shown = {&Control<Picture>(main, layout.picture)};
         for (const char* name : layout.controlNames()) {
             shown.push_back(&Control<QWidget>(main, name));
