@@ -6,6 +6,7 @@
 #include "support/harness.h"
 #include "ui/Loginunit.h"
 #include "ui/Mainunit.h"
+#include "ui/page_list.h"
 
 using namespace trv81k;
 using namespace trv81k::testing;
