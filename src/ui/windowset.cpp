@@ -25,8 +25,6 @@ std::unique_ptr<Form> Create(std::vector<QString>& order, Args&&... args) {
 WindowSet::WindowSet(Services services) {
     main_ = Create<TMainForm>(creationOrder_, CompleteServices(std::move(services)));
     main_->setDialogSource([this]() -> const Dialogs& { return CreateDialogs(); });
-    // Every window carries the product's icon, so a task bar shows it.
-    main_->setWindowIcon(ProductIcon(main_->services()));
 }
 
 void WindowSet::Complete() {
@@ -47,10 +45,12 @@ const Dialogs& WindowSet::CreateDialogs() {
                                              main.languageBase);
     bpsIntro_ = Create<TBPSIntroForm>(creationOrder_, main.services(), main.languageSection,
                                       main.languageBase);
-    const QIcon icon = main.windowIcon();
-    for (QWidget* window :
-         std::initializer_list<QWidget*>{configure_.get(), searchFail_.get(), search_.get(),
-                                         login_.get(), radiusNote_.get(), bpsIntro_.get()}) {
+    // Every window carries the product's icon, so a task bar shows it; decoded and handed to
+    // the display after the first page is up, which it would delay.
+    const QIcon icon = ProductIcon(main.services());
+    for (QWidget* window : std::initializer_list<QWidget*>{
+             main_.get(), configure_.get(), searchFail_.get(), search_.get(), login_.get(),
+             radiusNote_.get(), bpsIntro_.get()}) {
         window->setWindowIcon(icon);
     }
     dialogs_.emplace(
