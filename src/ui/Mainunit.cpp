@@ -40,7 +40,7 @@ TMainForm::TMainForm(Services services) : QWidget(nullptr), WizardContext(std::m
     SetBackground(this, look::kWhite);
 
     // Before the creation handler: a clean exchange state (flags clear, table empty).
-    exchange().reset();
+    exchangeState().reset();
     // A screen reader meets the wizard as a window (the toolkit's default for a plain widget is
     // an unnamed panel).
     ExposeAsWindow(staticMetaObject.className());
@@ -192,7 +192,7 @@ void TMainForm::SearchForAccessPoints() {
     hide();
     windows.search.RunExchange(
         [this](const Exchanges::Progress& progress) { exchanges().search(progress); });
-    if (exchange().searchFoundDevices()) {
+    if (exchangeState().searchFoundDevices()) {
         LoadPage(PAGE_STEP_5_SELECT_AP);
     } else {
         // Why, adapter by adapter: the probe waits as the search did, the windows painting.
@@ -229,7 +229,7 @@ void TMainForm::YesPanelClick() {
         ShowWarning("INVALID_NIC");
         return;
     }
-    exchange().clearConfigureAcknowledged();
+    exchangeState().clearConfigureAcknowledged();
     if (nCurrentPage == PAGE_STEP_5_SELECT_AP) {
         TLoginForm& login = dialogs().login;
         hide();
@@ -237,7 +237,7 @@ void TMainForm::YesPanelClick() {
         login.exec();
         show();
     } else if (nCurrentPage == PAGE_CONFIRM) {
-        if (!exchange().loggedIn()) {
+        if (!exchangeState().loggedIn()) {
             return;
         }
         if (pages_->confirm->Write()) {

@@ -112,7 +112,7 @@ EnteredSettings BasicSettingsPage::SettingsOnThePage() const {
 }
 
 void BasicSettingsPage::NextClicked() {
-    if (!context_.exchange().passwordAccepted()) {
+    if (!context_.exchangeState().passwordAccepted()) {
         return;
     }
     WizardState& wizard = context_.wizard;
@@ -187,7 +187,7 @@ bool BasicSettingsPage::ConfirmAddressConcerns(const EnteredSettings& page) {
     }
     // The other devices that answered the search, by their current addresses.
     std::vector<NamedAddress> others;
-    const DeviceTable& table = context_.exchange().table;
+    const DeviceTable& table = context_.exchangeState().table;
     for (int i = 0; i < table.count(); ++i) {
         const DeviceInfo& device = table.at(i);
         if (device.macAddress != context_.wizard.currentDevice.macAddress) {

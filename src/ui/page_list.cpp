@@ -62,7 +62,7 @@ void ApListPage::HideStatus() {
 }
 
 void ApListPage::Fill() {
-    ExchangeState& state = context_.exchange();
+    ExchangeState& state = context_.exchangeState();
     const int count = state.table.count();
     if (!state.searchAnswered() || count <= 0) {
         return;
@@ -79,7 +79,7 @@ void ApListPage::Fill() {
 }
 
 void ApListPage::ChooseEntry(int index) {
-    if (context_.exchange().choose(index) != nullptr) {
+    if (context_.exchangeState().choose(index) != nullptr) {
         ShowStatus(index);
     }
 }
@@ -95,7 +95,7 @@ void ApListPage::ShowStatus(int index) {
     ui_.Label_One_Or_More_Wireless_SSID->setToolTip(QString());
     ui_.Label_One_Or_More_Wireless_Domain->setText(QString::fromLatin1(kDomainText));
 
-    const DeviceTable& table = context_.exchange().table;
+    const DeviceTable& table = context_.exchangeState().table;
     if (index < 0 || index >= table.count()) {
         NameStatusValues();
         return;
@@ -169,7 +169,7 @@ void ApListPage::APListViewClick() {
     } else {
         // A click on empty space: the previous choice stays on show and addressed.
         listHint_ = QString::fromLatin1(kSelectApHint);
-        context_.exchange().setSelectedIndex(0);
+        context_.exchangeState().setSelectedIndex(0);
     }
     ApplyListHint();
 }
@@ -186,7 +186,7 @@ bool ApListPage::APListViewKeyDown(int key) {
     if (rows == 0) {
         return true;  // nothing to move over
     }
-    int selected = context_.exchange().selectedIndex();
+    int selected = context_.exchangeState().selectedIndex();
     selected = std::clamp(selected, 0, rows - 1);
     if (key == Qt::Key_Up && selected != 0) {
         --selected;

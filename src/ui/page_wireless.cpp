@@ -95,7 +95,7 @@ void WirelessPages::NextOnWirelessSettings() {
 void WirelessPages::NextOnSecurityLevel() {
     switch (context_.wizard.securityChoice) {
         case 1:
-            if (context_.exchange().loggedIn()) {
+            if (context_.exchangeState().loggedIn()) {
                 context_.wizard.newSecurityMode = kSecurityDisabled;
                 context_.LoadPage(PAGE_CONFIRM);
             }

@@ -54,7 +54,8 @@ public:
 
     const Services& services() const { return services_; }
     NetworkPort& network() { return *services_.network; }
-    ExchangeState& exchange() { return services_.network->state(); }
+    // The state the receiver fills and the exchanges read.
+    ExchangeState& exchangeState() { return services_.network->state(); }
     // The exchanges with the devices, waiting as the wizard waits.
     Exchanges& exchanges() { return exchanges_; }
     const Timing& timing() const { return services_.timing; }
