@@ -1,7 +1,8 @@
 #include "ui/Configureunit.h"
 
 #include "l10n/texts.h"
-#include "ui/Mainunit.h"
+#include "ui/page_table.h"
+#include "ui/wizard_context.h"
 
 namespace trv81k {
 
@@ -14,7 +15,7 @@ constexpr int kHourGlassTop = 13;
 
 }  // namespace
 
-TConfigureForm::TConfigureForm(TMainForm& main) : TSearchForm(main, Variant::Configure) {
+TConfigureForm::TConfigureForm(WizardContext& context) : TSearchForm(context, Variant::Configure) {
     FormCreate();
 }
 

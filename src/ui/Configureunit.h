@@ -9,7 +9,7 @@ namespace trv81k {
 class TConfigureForm : public TSearchForm {
     Q_OBJECT
 public:
-    explicit TConfigureForm(TMainForm& main);
+    explicit TConfigureForm(WizardContext& context);
 
 private:
     void FormCreate();

@@ -3,9 +3,10 @@
 #include <QKeyEvent>
 
 #include "l10n/texts.h"
-#include "ui/Mainunit.h"
 #include "ui/input_filters.h"
+#include "ui/page_table.h"
 #include "ui/pause.h"
+#include "ui/wizard_context.h"
 
 namespace trv81k {
 
@@ -23,8 +24,8 @@ constexpr QRect kBusySignArea{14, 140, 181, 18};
 
 }  // namespace
 
-TLoginForm::TLoginForm(TMainForm& main)
-    : FramelessDialog("LoginForm", kWindowSize, kWindowSize), main_(main) {
+TLoginForm::TLoginForm(WizardContext& context)
+    : FramelessDialog("LoginForm", kWindowSize, kWindowSize), context_(context) {
     ui_.Panel1 = new HolderPanel(this, "Panel1", look::kButtonGreen);
     ui_.Panel1->setGeometry(0, 0, kWindowSize, kWindowSize);
     ui_.Image1 = new Picture(this, "Image1", Picture::Pointer::Active);
@@ -54,7 +55,7 @@ TLoginForm::TLoginForm(TMainForm& main)
     setTabOrder(ui_.PasswordEdit, ui_.EnterPanel);
     ui_.EnterPanel->setDefault(true);
     setEscapeAction([this] {
-        main_.exchange().clearSearchAnswered();
+        context_.exchangeState().clearSearchAnswered();
         done(QDialog::Rejected);
     });
     FormCreate();
@@ -68,15 +69,15 @@ void TLoginForm::FormCreate() {
     ui_.PasswordEdit->selectAll();  // the whole text is selected when the box gets the focus
 
     ui_.Image1->setStretchedImage(
-        main_.services().libraryPicture(main_.languageBase + kPictureNumber));
+        context_.services().libraryPicture(context_.languageBase + kPictureNumber));
     {
-        const ProfileReader reader = main_.OpenLanguageFile();
+        const ProfileReader reader = context_.OpenLanguageFile();
         ui_.EnterPanel->setCaption(QString::fromStdString(
-            reader.ReadString(main_.languageSection, kLoginFormKeys[0], "")));
+            reader.ReadString(context_.languageSection, kLoginFormKeys[0], "")));
     }
-    main_.NameDialog(this, ui_.Image1, "LoginForm");
-    ui_.PasswordEdit->setAccessibleName(main_.AccessibleText("LoginPasswordEdit_Name"));
-    ui_.PasswordEdit->setAccessibleDescription(main_.AccessibleText("LoginPasswordEdit_Text"));
+    context_.NameDialog(this, ui_.Image1, "LoginForm");
+    ui_.PasswordEdit->setAccessibleName(context_.AccessibleText("LoginPasswordEdit_Name"));
+    ui_.PasswordEdit->setAccessibleDescription(context_.AccessibleText("LoginPasswordEdit_Text"));
     centreOnScreen();
 }
 
@@ -86,26 +87,25 @@ void TLoginForm::showEvent(QShowEvent* event) {
 }
 
 void TLoginForm::EnterPanelClick() {
-    TMainForm& main = main_;
-    if (!main.network().checkAdapter()) {
-        main.ShowWarning(this, "INVALID_NIC");
+    if (!context_.network().checkAdapter()) {
+        context_.ShowWarning(this, "INVALID_NIC");
         return;
     }
-    main.wizard.loginPassword = ToLatin1(ui_.PasswordEdit->text());
+    context_.wizard.loginPassword = ToLatin1(ui_.PasswordEdit->text());
     // Input made during the wait is lost; a password the device did not answer counts as wrong.
-    ui_.BusySign->start(main.Text("LOGIN_BUSY"));
-    if (main.exchanges().logIn(main.wizard.loginPassword) != Exchanges::Login::Accepted) {
+    ui_.BusySign->start(context_.Text("LOGIN_BUSY"));
+    if (context_.exchanges().logIn(context_.wizard.loginPassword) != Exchanges::Login::Accepted) {
         ui_.BusySign->stop();
-        main.ShowWarning(this, "PASSWORD_ERROR");
+        context_.ShowWarning(this, "PASSWORD_ERROR");
         ui_.PasswordEdit->setFocus();
         ui_.PasswordEdit->selectAll();
         return;
     }
-    main.wizard.loadFromDevice(main.wizard.currentDevice);
-    pauseDraining(main.timing().loginSuccessPause);
+    context_.wizard.loadFromDevice(context_.wizard.currentDevice);
+    pauseDraining(context_.timing().loginSuccessPause);
     ui_.BusySign->stop();
     done(QDialog::Accepted);
-    main.LoadPage(PAGE_STEP_6_BASIC_SETTINGS);
+    context_.LoadPage(PAGE_STEP_6_BASIC_SETTINGS);
 }
 
 bool TLoginForm::eventFilter(QObject* watched, QEvent* event) {

@@ -10,12 +10,12 @@
 
 namespace trv81k {
 
-class TMainForm;
+class WizardContext;
 
 class TLoginForm : public FramelessDialog {
     Q_OBJECT
 public:
-    explicit TLoginForm(TMainForm& main);
+    explicit TLoginForm(WizardContext& context);
 
     void EnterPanelClick();
 
@@ -36,7 +36,7 @@ private:
     void FormCreate();
 
     Design ui_;
-    TMainForm& main_;
+    WizardContext& context_;
 };
 
 }  // namespace trv81k

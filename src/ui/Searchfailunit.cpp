@@ -4,7 +4,8 @@
 #include <QStringList>
 
 #include "l10n/texts.h"
-#include "ui/Mainunit.h"
+#include "ui/page_table.h"
+#include "ui/wizard_context.h"
 
 namespace trv81k {
 
@@ -21,8 +22,8 @@ constexpr QRect kAdaptersArea{14, 162, 181, 150};
 
 }  // namespace
 
-TSearchFailForm::TSearchFailForm(TMainForm& main)
-    : FramelessDialog("SearchFailForm", kWindowWidth, kWindowHeight), main_(main) {
+TSearchFailForm::TSearchFailForm(WizardContext& context)
+    : FramelessDialog("SearchFailForm", kWindowWidth, kWindowHeight), context_(context) {
     SetBackground(this, look::kWhite);
     ui_.Image1 = new Picture(this, "Image1");
     // The button in the footer band of the picture, 16 px from the right side.
@@ -53,12 +54,11 @@ void TSearchFailForm::FormCreate() {
     ui_.Image1->setGeometry(0, 0, width(), height());
     EnableSurfaceDrag(this);
     ApplyRoundRectShape(this, width(), height(), kCornerSize, kCornerSize);
-    ui_.Image1->setStretchedImage(
-        main_.services().libraryPicture(main_.languageBase + kPictureNumber));
-    const ProfileReader reader = main_.OpenLanguageFile();
+    ui_.Image1->setStretchedImage(context_.LanguagePicture(kPictureNumber));
+    const ProfileReader reader = context_.OpenLanguageFile();
     ui_.ContinuePanel->setCaption(QString::fromStdString(
-        reader.ReadString(main_.languageSection, kSearchFailFormKeys[0], "")));
-    main_.NameDialog(this, ui_.Image1, "SearchFailForm");
+        reader.ReadString(context_.languageSection, kSearchFailFormKeys[0], "")));
+    context_.NameDialog(this, ui_.Image1, "SearchFailForm");
     ui_.ContinuePanel->setFocus(Qt::OtherFocusReason);
 }
 
@@ -68,7 +68,7 @@ void TSearchFailForm::ShowDiagnosis(const Diagnosis& diagnosis) {
         const AdapterDiagnosis& adapter = diagnosis.adapters[i];
         QString findings;
         for (const Finding finding : adapter.findings) {
-            QString sentence = main_.AccessibleText(FindingTextKey(finding));
+            QString sentence = context_.AccessibleText(FindingTextKey(finding));
             if (finding == Finding::ForeignDatagrams) {
                 sentence = sentence.arg(adapter.foreignDatagrams);
             }
@@ -78,7 +78,7 @@ void TSearchFailForm::ShowDiagnosis(const Diagnosis& diagnosis) {
                      QChar::LineFeed + findings;
     }
     if (diagnosis.adapters.size() > kAdaptersShown) {
-        lines << main_.AccessibleText("SearchFailForm_More")
+        lines << context_.AccessibleText("SearchFailForm_More")
                      .arg(diagnosis.adapters.size() - kAdaptersShown);
     }
     ui_.AdaptersLabel->setText(lines.join(QChar::LineFeed));
@@ -87,7 +87,7 @@ void TSearchFailForm::ShowDiagnosis(const Diagnosis& diagnosis) {
 
 void TSearchFailForm::ContinuePanelClick() {
     done(QDialog::Accepted);
-    main_.LoadPage(PAGE_WELCOME);
+    context_.LoadPage(PAGE_WELCOME);
 }
 
 }  // namespace trv81k

@@ -9,12 +9,12 @@
 
 namespace trv81k {
 
-class TMainForm;
+class WizardContext;
 
 class TSearchFailForm : public FramelessDialog {
     Q_OBJECT
 public:
-    explicit TSearchFailForm(TMainForm& main);
+    explicit TSearchFailForm(WizardContext& context);
 
     void ContinuePanelClick();
     // Names each adapter with its findings, in the window's language (the first
@@ -34,7 +34,7 @@ private:
     void FormCreate();
 
     Design ui_;
-    TMainForm& main_;
+    WizardContext& context_;
 };
 
 }  // namespace trv81k

@@ -5,8 +5,9 @@
 #include <string>
 
 #include "l10n/texts.h"
-#include "ui/Mainunit.h"
 #include "ui/accessibility.h"
+#include "ui/page_table.h"
+#include "ui/wizard_context.h"
 
 namespace trv81k {
 
@@ -53,16 +54,16 @@ constexpr double kMostOfACell = 0.9;
 
 }  // namespace
 
-TSearchForm::TSearchForm(TMainForm& main) : TSearchForm(main, Variant::Search) {
+TSearchForm::TSearchForm(WizardContext& context) : TSearchForm(context, Variant::Search) {
     FormCreate();
 }
 
-TSearchForm::TSearchForm(TMainForm& main, Variant variant)
+TSearchForm::TSearchForm(WizardContext& context, Variant variant)
     : FramelessDialog(variant == Variant::Search ? "SearchForm" : "ConfigureForm", kDesignWidth,
                       kDesignHeight),
-      main_(main),
-      slowTick_(variant == Variant::Search ? main.timing().searchTick
-                                           : main.timing().configureTick) {
+      context_(context),
+      slowTick_(variant == Variant::Search ? context.timing().searchTick
+                                           : context.timing().configureTick) {
     BuildDesign(variant);
     connect(&moving_, &QTimer::timeout, this, &TSearchForm::MoveOn);
 }
@@ -72,7 +73,7 @@ void TSearchForm::BuildDesign(Variant variant) {
 
     ui_.Image1 = new Picture(this, "Image1");
     ui_.Image1->setGeometry(0, 0, kDesignWidth, kPictureHeight);
-    ui_.Image1->setStretchedImage(main_.services().windowPicture("search_background"));
+    ui_.Image1->setStretchedImage(context_.services().windowPicture("search_background"));
 
     const QFont labelFont = PixelFont("Arial", 12, true);
     ui_.Label1 = new QLabel(this);
@@ -118,7 +119,7 @@ void TSearchForm::BuildDesign(Variant variant) {
         auto* glass = new Picture(this, name.c_str());
         glass->setGeometry(10 + 70 * i, 100, 64, 53);  // design places; FormCreate stacks them
         glass->setStretchedImage(
-            main_.services().windowPicture("hourglass" + std::to_string(i + 1)));
+            context_.services().windowPicture("hourglass" + std::to_string(i + 1)));
         ui_.HourGlassImage[static_cast<std::size_t>(i)] = glass;
     }
 
@@ -144,8 +145,8 @@ void TSearchForm::StackHourGlasses(int left, int top) {
 }
 
 void TSearchForm::LoadLabelTexts(std::string_view key1, std::string_view key2) {
-    const ProfileReader reader = main_.OpenLanguageFile();
-    const std::string& section = main_.languageSection;
+    const ProfileReader reader = context_.OpenLanguageFile();
+    const std::string& section = context_.languageSection;
     ui_.Label1->setText(QString::fromStdString(reader.ReadString(section, key1, "")));
     ui_.Label2->setText(QString::fromStdString(reader.ReadString(section, key2, "")));
     // The labels size themselves to their text, as the design's labels do.
@@ -157,7 +158,7 @@ void TSearchForm::LoadLabelTexts(std::string_view key1, std::string_view key2) {
     while (heading.endsWith(QLatin1Char(','))) {
         heading.chop(1);
     }
-    NameWindow(this, main_.AccessibleText(kWindowTitleKey), heading, QString());
+    NameWindow(this, context_.AccessibleText(kWindowTitleKey), heading, QString());
     ExposeAsProgress(ui_.Percentage_Label, heading);
 }
 
@@ -181,12 +182,12 @@ void TSearchForm::FormShow() {
 }
 
 void TSearchForm::RunExchange(const std::function<void(const Exchanges::Progress&)>& exchange) {
-    centreOn(&main_);
+    centreOn(&context_.MainWindow());
     setModal(true);
     show();
     // Once shortened, the dialog's tick stays short (as the exchange keeps it).
-    const bool fast = interval_ == main_.timing().fastTick;
-    StartMoving(fast ? main_.timing().fastTick : slowTick_);
+    const bool fast = interval_ == context_.timing().fastTick;
+    StartMoving(fast ? context_.timing().fastTick : slowTick_);
     Exchanges::Progress progress;
     progress.ticked = [this](const Exchanges::Tick& tick) { ShowTick(tick); };
     progress.ticksDone = [this] {

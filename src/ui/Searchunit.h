@@ -18,12 +18,12 @@
 
 namespace trv81k {
 
-class TMainForm;
+class WizardContext;
 
 class TSearchForm : public FramelessDialog {
     Q_OBJECT
 public:
-    explicit TSearchForm(TMainForm& main);
+    explicit TSearchForm(WizardContext& context);
 
     static constexpr int kCellCount = 10;      // progress cells
     static constexpr int kHourGlassCount = 4;  // hourglass pictures, shown in turn
@@ -57,7 +57,7 @@ protected:
     };
 
     enum class Variant { Search, Configure };
-    TSearchForm(TMainForm& main, Variant variant);
+    TSearchForm(WizardContext& context, Variant variant);
 
     void showEvent(QShowEvent* event) override;
     void FormShow();
@@ -74,7 +74,7 @@ protected:
     void LoadLabelTexts(std::string_view key1, std::string_view key2);
 
     Design ui_;  // the configure dialog shares the design
-    TMainForm& main_;
+    WizardContext& context_;
     std::chrono::milliseconds interval_{0};
 
 private:

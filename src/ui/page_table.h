@@ -83,6 +83,14 @@ inline constexpr PageLayout kPageTable[] = {
     {PAGE_CONGRATULATION, "ImageCongratulation", {"RegPanel", "ExitPanel"}},
 };
 
+// What the confirmation page's fill shows besides the controls of its kPageTable entry: the
+// values to be written and the password's switch.
+inline constexpr std::array<const char*, 13> kConfirmValueControls = {
+    "NewNameLabel",    "NewPasswordLabel", "ShowPasswordCheckBox", "NewIPModeLabel",
+    "NewIPLabel",      "NewNetmaskLabel",  "NewGatewayLabel",      "NewSSIDLabel",
+    "NewChannelLabel", "NewNetModeLabel",  "NewWepLabel",          "NewKeyLabel",
+    "NoteKeyLabel"};
+
 // The keyboard on a page: the controls that take the focus, in reading order (Tab walks them
 // in this order, Shift+Tab back), and the default button, which Return anywhere on the page
 // presses (Next where the page has it). A page is shown with the focus in its first field, or

@@ -99,7 +99,7 @@ void DiffLab::road() {
     for (int i = 0; i < row; ++i) {
         QTest::keyClick(&list, Qt::Key_Down);
     }
-    QCOMPARE(m.exchange().selectedIndex(), row);
+    QCOMPARE(m.exchangeState().selectedIndex(), row);
     h.logIn(Text(device_, "password"));
     QCOMPARE(m.nCurrentPage, int(PAGE_STEP_6_BASIC_SETTINGS));
 

@@ -29,7 +29,7 @@ void ReachWizard::findsTheDeviceBehindTheSecondAdapter() {
     h.walkToList();
     QCOMPARE(h.main().nCurrentPage, int(PAGE_STEP_5_SELECT_AP));
     QCOMPARE(Items(Control<QListWidget>(h.main(), "APListView")), QStringList{name});
-    QCOMPARE(QString::fromStdString(h.main().exchange().table.adapterOf(0).name),
+    QCOMPARE(QString::fromStdString(h.main().exchangeState().table.adapterOf(0).name),
              QStringLiteral("lab1"));
 }
 

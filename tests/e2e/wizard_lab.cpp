@@ -117,7 +117,7 @@ void LogIn(Harness& h, const QString& deviceName, const QString& password) {
     for (int i = 0; i < row; ++i) {
         QTest::keyClick(&list, Qt::Key_Down);
     }
-    QCOMPARE(m.exchange().selectedIndex(), row);
+    QCOMPARE(m.exchangeState().selectedIndex(), row);
     h.logIn(password);
     QCOMPARE(m.nCurrentPage, int(PAGE_STEP_6_BASIC_SETTINGS));
 }

@@ -6,6 +6,7 @@
 #include "support/harness.h"
 #include "ui/Loginunit.h"
 #include "ui/Mainunit.h"
+#include "ui/page_list.h"
 
 using namespace trv81k;
 using namespace trv81k::testing;
@@ -71,7 +72,7 @@ void AccessPointListTest::statusBoxShowsTheChosenDevice() {
     QCOMPARE(Status(main, "SSID").width(), 126);
     // The chosen entry is copied and addressed.
     QCOMPARE(main.wizard.currentDevice.macAddress, (MacAddress{2, 0x81, 0, 0, 0, 1}));
-    QCOMPARE(main.exchange().selectedToken(), (DeviceToken{0x10, 0x20, 0x30, 1}));
+    QCOMPARE(main.exchangeState().selectedToken(), (DeviceToken{0x10, 0x20, 0x30, 1}));
     QVERIFY(h.messages().warnings.empty());
 }
 
@@ -120,27 +121,27 @@ void AccessPointListTest::keyboardMovesTheChoiceAndStopsAtTheEnds() {
     // Up on the first row: it stays, the status box is refreshed.
     Status(main, "IP").setText(QStringLiteral("stale"));
     QTest::keyClick(list, Qt::Key_Up);
-    QCOMPARE(main.exchange().selectedIndex(), 0);
+    QCOMPARE(main.exchangeState().selectedIndex(), 0);
     QVERIFY(list->item(0)->isSelected());
     QCOMPARE(Status(main, "IP").text(), QStringLiteral("10.0.0.7"));
 
     QTest::keyClick(list, Qt::Key_Down);
-    QCOMPARE(main.exchange().selectedIndex(), 1);
+    QCOMPARE(main.exchangeState().selectedIndex(), 1);
     QVERIFY(list->item(1)->isSelected());
     QVERIFY(!list->item(0)->isSelected());
     QCOMPARE(list->currentRow(), 1);
     QCOMPARE(Status(main, "MAC").text(), QStringLiteral("02-81-00-00-00-02"));
-    QCOMPARE(main.exchange().selectedMAC(), (MacAddress{2, 0x81, 0, 0, 0, 2}));
-    QCOMPARE(main.exchange().selectedToken(), (DeviceToken{0x10, 0x20, 0x30, 2}));
+    QCOMPARE(main.exchangeState().selectedMAC(), (MacAddress{2, 0x81, 0, 0, 0, 2}));
+    QCOMPARE(main.exchangeState().selectedToken(), (DeviceToken{0x10, 0x20, 0x30, 2}));
 
     QTest::keyClick(list, Qt::Key_Down);
     QTest::keyClick(list, Qt::Key_Down);  // on the last row: stays
-    QCOMPARE(main.exchange().selectedIndex(), 2);
+    QCOMPARE(main.exchangeState().selectedIndex(), 2);
     QVERIFY(list->item(2)->isSelected());
     QCOMPARE(Status(main, "MAC").text(), QStringLiteral("02-81-00-00-00-03"));
 
     QTest::keyClick(list, Qt::Key_Up);
-    QCOMPARE(main.exchange().selectedIndex(), 1);
+    QCOMPARE(main.exchangeState().selectedIndex(), 1);
     QCOMPARE(main.wizard.currentDevice.macAddress, (MacAddress{2, 0x81, 0, 0, 0, 2}));
 
     // Return is Yes: the login dialog comes up over the hidden main window.
@@ -175,16 +176,16 @@ void AccessPointListTest::mouseChoosesARowAndEmptySpaceKeepsIt() {
     // After a row was clicked the tooltip is off; an empty click keeps the status box and the
     // addressed device, and resets only selectedIndex.
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, RowCentre(list, 2));
-    QCOMPARE(main.exchange().selectedIndex(), 2);
+    QCOMPARE(main.exchangeState().selectedIndex(), 2);
     QCOMPARE(Status(main, "MAC").text(), QStringLiteral("02-81-00-00-00-03"));
-    QCOMPARE(main.exchange().selectedMAC(), (MacAddress{2, 0x81, 0, 0, 0, 3}));
+    QCOMPARE(main.exchangeState().selectedMAC(), (MacAddress{2, 0x81, 0, 0, 0, 3}));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, RowCentre(list, 1));
-    QCOMPARE(main.exchange().selectedIndex(), 1);
+    QCOMPARE(main.exchangeState().selectedIndex(), 1);
     QCOMPARE(list->toolTip(), QString());
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, empty);
-    QCOMPARE(main.exchange().selectedIndex(), 0);
+    QCOMPARE(main.exchangeState().selectedIndex(), 0);
     QCOMPARE(Status(main, "MAC").text(), QStringLiteral("02-81-00-00-00-02"));
-    QCOMPARE(main.exchange().selectedMAC(), (MacAddress{2, 0x81, 0, 0, 0, 2}));
+    QCOMPARE(main.exchangeState().selectedMAC(), (MacAddress{2, 0x81, 0, 0, 0, 2}));
 
     // The login that follows addresses that device and takes over its settings.
     TLoginForm* login = &h.windows().loginForm();
@@ -203,12 +204,12 @@ void AccessPointListTest::backFromTheLoginRebuildsTheList() {
     h.walkToList();
     TMainForm& main = h.main();
     QTest::keyClick(&Control<QListWidget>(main, "APListView"), Qt::Key_Down);
-    QCOMPARE(main.exchange().selectedIndex(), 1);
+    QCOMPARE(main.exchangeState().selectedIndex(), 1);
     main.LoadPage(PAGE_STEP_6_BASIC_SETTINGS);
     Harness::click(Control<FlatPanel>(main, "BackPanel"));
     QCOMPARE(main.nCurrentPage, int(PAGE_STEP_5_SELECT_AP));
     QCOMPARE(Control<QListWidget>(main, "APListView").count(), 3);
-    QCOMPARE(main.exchange().selectedIndex(), 0);
+    QCOMPARE(main.exchangeState().selectedIndex(), 0);
     QVERIFY(Control<QListWidget>(main, "APListView").item(0)->isSelected());
     QCOMPARE(Status(main, "MAC").text(), QStringLiteral("02-81-00-00-00-01"));
 }

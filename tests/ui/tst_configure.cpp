@@ -17,6 +17,7 @@
 #include "support/tick_recorder.h"
 #include "ui/Configureunit.h"
 #include "ui/Mainunit.h"
+#include "ui/page_confirm.h"
 
 using namespace trv81k;
 using namespace trv81k::testing;

@@ -89,13 +89,13 @@ void LoginTest::acceptedPasswordTakesTheDeviceSettingsOver() {
     // Page 7 shows them.
     QCOMPARE(Control<QLineEdit>(main, "IPEdit").text(), QStringLiteral("192.168.5.20"));
     QCOMPARE(Control<QLineEdit>(main, "DeviceNameEdit").text(), QStringLiteral("Office"));
-    QVERIFY(main.exchange().passwordAccepted());
+    QVERIFY(main.exchangeState().passwordAccepted());
 }
 
 void LoginTest::refusalsKeepTheDialogOpenUntilEscape() {
     Harness h(OneDevice());
     h.walkToList();
-    QVERIFY(h.main().exchange().searchAnswered());
+    QVERIFY(h.main().exchangeState().searchAnswered());
     bool stillOpen = false;
     bool textSelected = false;
     bool focused = false;
@@ -127,7 +127,7 @@ void LoginTest::refusalsKeepTheDialogOpenUntilEscape() {
     QVERIFY(!h.windows().loginForm().isVisible());
     QVERIFY(h.main().isVisible());
     QCOMPARE(h.main().nCurrentPage, int(PAGE_STEP_5_SELECT_AP));
-    QVERIFY(!h.main().exchange().searchAnswered());
+    QVERIFY(!h.main().exchangeState().searchAnswered());
     QVERIFY(h.main().wizard.newSSID.empty());
     // The dialog keeps its text for the next showing.
     QCOMPARE(PasswordOf(h.windows().loginForm()).text(), QStringLiteral("wrong"));
@@ -145,7 +145,7 @@ void LoginTest::lateAcceptanceCountsAsRefusal() {
     h.walkToList();
     bool authAtWarning = true;
     h.messages().onWarning = [&](const QString&) {
-        authAtWarning = h.main().exchange().passwordAccepted();
+        authAtWarning = h.main().exchangeState().passwordAccepted();
     };
     WithLogin(h, [&](TLoginForm& login) {
         Type(login, QStringLiteral("secret"));
@@ -154,7 +154,7 @@ void LoginTest::lateAcceptanceCountsAsRefusal() {
     QCOMPARE(h.messages().warnings, std::vector<QString>{h.main().Text("PASSWORD_ERROR")});
     QVERIFY(!authAtWarning);
     // The acceptance did come, too late for that click.
-    QTRY_VERIFY_WITH_TIMEOUT(h.main().exchange().passwordAccepted(), 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(h.main().exchangeState().passwordAccepted(), 2000);
     QCOMPARE(h.main().nCurrentPage, int(PAGE_STEP_5_SELECT_AP));
 }
 

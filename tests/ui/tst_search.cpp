@@ -80,8 +80,8 @@ void SearchTest::noListableAnswerRunsTwelveSlowTicksThenTheFailureDialog() {
     QVERIFY(main.isVisible());
     QVERIFY(!fail->isVisible());
     QVERIFY(h.messages().warnings.empty());
-    QCOMPARE(main.exchange().searchAnswered(), answer);
-    QVERIFY(!main.exchange().deviceListed());
+    QCOMPARE(main.exchangeState().searchAnswered(), answer);
+    QVERIFY(!main.exchangeState().deviceListed());
 }
 
 void SearchTest::devicesAreListedOnceInArrivalOrder() {
@@ -94,10 +94,10 @@ void SearchTest::devicesAreListedOnceInArrivalOrder() {
     QVERIFY(!h.windows().searchFailForm().isVisible());
     QCOMPARE(Items(Control<QListWidget>(main, "APListView")),
              QStringList({"Office", "Hall", QString::fromUtf8("Caf\u00e9")}));
-    QCOMPARE(main.exchange().table.count(), 3);  // the second answer of Office is no row
+    QCOMPARE(main.exchangeState().table.count(), 3);  // the second answer of Office is no row
     QVERIFY(Control<QListWidget>(main, "APListView").item(0)->isSelected());
-    QCOMPARE(main.exchange().selectedIndex(), 0);
-    QCOMPARE(main.exchange().selectedMAC(), (MacAddress{0x02, 0x81, 0, 0, 0, 1}));
+    QCOMPARE(main.exchangeState().selectedIndex(), 0);
+    QCOMPARE(main.exchangeState().selectedMAC(), (MacAddress{0x02, 0x81, 0, 0, 0, 1}));
 }
 
 QTEST_MAIN(SearchTest)

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QListWidget>
 #include <QPointer>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <fstream>
@@ -27,6 +28,7 @@ class WindowSetTest : public QObject {
     Q_OBJECT
 private slots:
     void createsSevenWindowsInOrderAndEndsWithThem();
+    void firstPageAloneUntilPaintedThenTheRestInOrder();
     void languageChoiceFeedsEveryWindow_data();
     void languageChoiceFeedsEveryWindow();
     void missingLanguageFileLeavesEmptyTexts();
@@ -57,6 +59,31 @@ void WindowSetTest::createsSevenWindowsInOrderAndEndsWithThem() {
     for (const QPointer<QWidget>& window : windows) {
         QVERIFY(window.isNull());
     }
+}
+
+// As the product starts: the main window with its first page and its picture alone; once that
+// page is painted, the other pages (hidden) and the dialogs, in the set's order.
+void WindowSetTest::firstPageAloneUntilPaintedThenTheRestInOrder() {
+    HarnessOptions options;
+    options.completeAtOnce = false;
+    Harness h(options);
+    TMainForm& main = h.main();
+    QCOMPARE(main.nCurrentPage, int(PAGE_WELCOME));
+    QCOMPARE(h.windows().creationOrder(), std::vector<QString>{"MainForm"});
+    QCOMPARE(h.picturesRequested, std::vector<int>{100 + PAGE_WELCOME});
+    QVERIFY(!main.pagesBuilt());
+    QVERIFY(main.findChild<QWidget*>(QStringLiteral("IPEdit")) == nullptr);
+
+    QSignalSpy up(&main, &TMainForm::firstPageUp);
+    QVERIFY(up.wait(5000));
+    QVERIFY(main.pagesBuilt());
+    const std::vector<QString> expected = {"MainForm",    "ConfigureForm", "SearchFailForm",
+                                           "SearchForm",  "LoginForm",     "WPARadiusNoteForm",
+                                           "BPSIntroForm"};
+    QCOMPARE(h.windows().creationOrder(), expected);
+    QVERIFY(Control<QLineEdit>(main, "IPEdit").isHidden());
+    QVERIFY(Control<FlatPanel>(main, "ClickHerePanel").isVisible());
+    QCOMPARE(main.nCurrentPage, int(PAGE_WELCOME));
 }
 
 void WindowSetTest::languageChoiceFeedsEveryWindow_data() {

@@ -158,6 +158,9 @@ Harness::Harness(HarnessOptions options) : timing_(Timing{}.scaled(options.timeS
         receiverRunningAtQuit = port_->receiverRunning();
     };
     windows_ = std::make_unique<WindowSet>(std::move(services));
+    if (options.completeAtOnce) {
+        windows_->Complete();
+    }
 }
 
 Harness::~Harness() {

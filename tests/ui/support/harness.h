@@ -65,6 +65,9 @@ struct HarnessOptions {
     // The product's network session instead of the FakeNetwork (the lab); network() is then
     // not to be used.
     bool realNetwork = false;
+    // The whole window set built before the test starts; false: as the product starts, the
+    // first page alone until it is painted.
+    bool completeAtOnce = true;
 };
 
 // The defaults with these devices, or in this language.

@@ -7,39 +7,27 @@
 #include <string>
 #include <vector>
 
+#include "ui/page_table.h"
+
 namespace trv81k {
 namespace {
 
 constexpr std::string_view kSections[] = {"English", "German", "French"};
 
-// The placed controls each page shows (from the page table of the wizard).
+// The placed controls each page shows: the page table's, and the confirmation's values.
 const std::map<int, std::vector<std::string_view>>& ShownControls() {
-    static const std::map<int, std::vector<std::string_view>> shown = {
-        {1, {"SetupPanel", "UserguidePanel", "ExitPanel", "ClickHerePanel"}},
-        {2, {"ExitPanel", "NextPanel"}},
-        {3, {"BackPanel", "NextPanel"}},
-        {4, {"BackPanel", "NextPanel"}},
-        {5, {"ExitPanel", "BackPanel", "NextPanel"}},
-        {6, {"NoPanel", "YesPanel", "APListView", "ExitPanel"}},
-        {7,
-         {"BackPanel", "NextPanel", "IPEdit", "NetmaskEdit", "GatewayEdit", "DeviceNameEdit",
-          "DHCPModeComboBox", "PasswordEdit"}},
-        {8, {"WhereBPSPanel", "BackPanel", "NextPanel", "ExitPanel", "WlanManualPanel"}},
-        {9,
-         {"BackPanel", "NextPanel", "ExitPanel", "SSIDEdit", "ChannelComboBox", "NetModeComboBox"}},
-        {10,
-         {"RadioBtnDisble", "RadioBtnWEP", "RadioBtnPSK", "RadioBtnWPARadius", "BackPanel",
-          "NextPanel"}},
-        {11, {"BackPanel", "NextPanel", "SecurityComboBox", "PassphraseEdit", "Key1Edit"}},
-        {12,
-         {"BackPanel", "NextPanel", "SecurityComboBox", "LABEL_PSK_KEY_MAX", "EncryptionComboBox",
-          "PSKEdit"}},
-        {18,
-         {"YesPanel", "NoPanel", "NewNameLabel", "NewPasswordLabel", "ShowPasswordCheckBox",
-          "NewIPModeLabel", "NewIPLabel", "NewNetmaskLabel", "NewGatewayLabel", "NewSSIDLabel",
-          "NewChannelLabel", "NewNetModeLabel", "NewWepLabel", "NewKeyLabel", "NoteKeyLabel"}},
-        {19, {"RegPanel", "ExitPanel"}},
-    };
+    static const std::map<int, std::vector<std::string_view>> shown = [] {
+        std::map<int, std::vector<std::string_view>> pages;
+        for (const PageLayout& layout : kPageTable) {
+            std::vector<std::string_view>& controls = pages[layout.page];
+            controls.assign(layout.controlNames().begin(), layout.controlNames().end());
+            if (layout.page == PAGE_CONFIRM) {
+                controls.insert(controls.end(), kConfirmValueControls.begin(),
+                                kConfirmValueControls.end());
+            }
+        }
+        return pages;
+    }();
     return shown;
 }
 
