@@ -22,7 +22,7 @@
 #include <variant>
 #include <vector>
 
-#include "cli/link.h"
+#include "cli/console.h"
 #include "cli/messages.h"
 #include "cli/options.h"
 

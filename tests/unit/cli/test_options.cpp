@@ -5,6 +5,7 @@
 #include <map>
 
 #include "../l10n/temp_dir.h"
+#include "cli/messages.h"
 #include "cli/options.h"
 #include "test_support.h"
 
@@ -27,7 +28,7 @@ ConfigureOptions options(ConfigureOptions o = {}) {
 ConfigurePlan planOf(const ConfigureOptions& options) {
     auto checked = CheckConfigureOptions(options);
     if (auto* refusal = std::get_if<Refusal>(&checked)) {
-        ADD_FAILURE() << "refused: " << refusal->line(Messages());
+        ADD_FAILURE() << "refused: " << RefusalLine(*refusal, Messages());
         return {};
     }
     return std::get<ConfigurePlan>(checked);
@@ -50,12 +51,18 @@ class OptionRefusals : public ::testing::TestWithParam<OptionRefusal> {};
 
 TEST_P(OptionRefusals, RefusedWithItsMessageAndExitTwo) {
     const OptionRefusal& row = GetParam();
-    auto checked = CheckConfigureOptions(options(row.given));
+    // The conflicts first, as the command line and an apply file check them.
+    std::variant<ConfigurePlan, Refusal> checked = ConfigurePlan{};
+    if (auto conflict = CheckConflicts(options(row.given))) {
+        checked = *conflict;
+    } else {
+        checked = CheckConfigureOptions(options(row.given));
+    }
     ASSERT_TRUE(std::holds_alternative<Refusal>(checked)) << row.what;
     const Refusal& refusal = std::get<Refusal>(checked);
-    EXPECT_EQ(refusal.exitCode, kExitUsage);
+    EXPECT_EQ(refusal.outcome, Outcome::Usage);
     EXPECT_EQ(refusal.messageKey, row.key);
-    const std::string line = refusal.line(Messages());
+    const std::string line = RefusalLine(refusal, Messages());
     EXPECT_NE(line.find(row.fragment), std::string::npos) << line;
     EXPECT_EQ(line.rfind("trv81k-cli: ", 0), 0u) << line;
 }
@@ -138,13 +145,13 @@ TEST(ConfigureOptions, ForceWritesDoubtfulValuesAndMessagesStayShort) {
                                                .netmask = "255.0.255.0",
                                                .name = " Hall ",
                                                .force = true}));
-    EXPECT_EQ(plan.name, " Hall ");
-    EXPECT_EQ(plan.netmaskText, "255.0.255.0");
+    EXPECT_EQ(plan.overrides.name, " Hall ");
+    EXPECT_EQ(plan.overrides.netmaskText, "255.0.255.0");
     // Control characters and an empty name stay refused, forced or not.
     EXPECT_TRUE(std::holds_alternative<Refusal>(
         CheckConfigureOptions(options({.name = "a\x1B", .force = true}))));
     auto huge = CheckConfigureOptions(options({.ssid = std::string(1 << 20, 's')}));
-    EXPECT_LT(std::get<Refusal>(huge).line(Messages()).size(), 200u);
+    EXPECT_LT(RefusalLine(std::get<Refusal>(huge), Messages()).size(), 200u);
 }
 
 // Number options: the parser alone took NaN, turned "" into 0 and 2^64-1 into -1.
@@ -184,18 +191,18 @@ TEST(ConfigureOptions, AcceptsTheWizardsBoundaryValues) {
         .force = true,  // the mask's ones are no one run
     }));
     EXPECT_EQ(plan.device.mac, (MacAddress{0x00, 0x11, 0x22, 0x33, 0x44, 0x55}));
-    EXPECT_EQ(plan.ip, IpChoice::Static);
-    EXPECT_EQ(plan.ssid, std::string("Gr\xFC\xDF"
-                                     "e"));  // Latin-1, as the device stores it
-    EXPECT_EQ(plan.netMode, 2);
-    EXPECT_EQ(plan.security, kSecurityWep64);
-    EXPECT_TRUE(plan.wirelessOptions());
+    EXPECT_EQ(plan.overrides.ip, IpChoice::Static);
+    EXPECT_EQ(plan.overrides.ssid, std::string("Gr\xFC\xDF"
+                                               "e"));  // Latin-1, as the device stores it
+    EXPECT_EQ(plan.overrides.netMode, 2);
+    EXPECT_EQ(plan.overrides.security, kSecurityWep64);
+    EXPECT_TRUE(plan.overrides.wirelessOptions());
 
     EXPECT_FALSE(planOf(options({.device = "00:11:22:33:44:55",
                                  .staticIp = true,
                                  .gateway = "000.0.0.0",
                                  .newPassword = std::string(16, 'p')}))
-                     .wirelessOptions());
+                     .overrides.wirelessOptions());
 
     // A device by its name: Latin-1, compared with what the device announces.
     const ConfigurePlan byName = planOf(options({.device = "B\xC3\xBCro 2"}));
@@ -269,8 +276,7 @@ TEST(Secrets, OptionThenFileThenVariableWhereNothingElseDecides) {
     o = {};
     auto both = ReadSecrets(o, context);
     ASSERT_TRUE(std::holds_alternative<Refusal>(both));
-    EXPECT_NE(std::get<Refusal>(both)
-                  .line(Messages())
+    EXPECT_NE(RefusalLine(std::get<Refusal>(both), Messages())
                   .find("TRV81K_PASSPHRASE: cannot go with TRV81K_KEY"),
               std::string::npos);
 
@@ -278,8 +284,9 @@ TEST(Secrets, OptionThenFileThenVariableWhereNothingElseDecides) {
     context.getenv = {};
     const auto refused = [&](ConfigureOptions given) {
         auto result = ReadSecrets(given, context);
-        return std::holds_alternative<Refusal>(result) ? std::get<Refusal>(result).line(Messages())
-                                                       : std::string();
+        return std::holds_alternative<Refusal>(result)
+                   ? RefusalLine(std::get<Refusal>(result), Messages())
+                   : std::string();
     };
     dir.Write("empty", "");
     EXPECT_NE(refused({.passphraseFile = "empty"}).find("--passphrase-file empty: no line"),
@@ -311,7 +318,7 @@ TEST_P(SecurityChoices, ReachTheConfigureRequestWithTheirKey) {
     const SecurityRow& row = GetParam();
     const ConfigureOptions o =
         options({.security = row.security, .key = row.key, .passphrase = row.passphrase});
-    auto built = BuildSettings(planOf(o), sampleDevice(), WirelessPath::Manual);
+    auto built = BuildSettings(planOf(o).overrides, sampleDevice(), WirelessPath::Manual);
     ASSERT_TRUE(std::holds_alternative<ConfigureSettings>(built))
         << std::get<Refusal>(built).detail;
     const auto plain = buildConfigureRequest(std::get<ConfigureSettings>(built));
@@ -348,9 +355,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 // The settings as a device reads them from the request.
 ConfigureSettings built(const ConfigureOptions& o, const DeviceInfo& device, WirelessPath path) {
-    auto result = BuildSettings(planOf(o), device, path);
+    auto result = BuildSettings(planOf(o).overrides, device, path);
     if (auto* refusal = std::get_if<Refusal>(&result)) {
-        ADD_FAILURE() << refusal->line(Messages());
+        ADD_FAILURE() << RefusalLine(*refusal, Messages());
         return {};
     }
     const auto plain = buildConfigureRequest(std::get<ConfigureSettings>(result));
@@ -362,7 +369,7 @@ ConfigureSettings built(const ConfigureOptions& o, const DeviceInfo& device, Wir
 }
 
 Refusal refused(const ConfigureOptions& o, const DeviceInfo& device, WirelessPath path) {
-    auto result = BuildSettings(planOf(o), device, path);
+    auto result = BuildSettings(planOf(o).overrides, device, path);
     if (!std::holds_alternative<Refusal>(result)) {
         ADD_FAILURE() << "not refused";
         return {};
@@ -451,10 +458,10 @@ TEST_P(KeySafety, ManualWirelessNeverDropsTheKey) {
     const KeySafetyRow& row = GetParam();
     DeviceInfo device = sampleDevice();
     device.securityMode = static_cast<std::uint8_t>(row.deviceCode);
-    auto result = BuildSettings(planOf(options(row.given)), device, WirelessPath::Manual);
+    auto result = BuildSettings(planOf(options(row.given)).overrides, device, WirelessPath::Manual);
     if (std::string_view(row.fragment).empty()) {
         ASSERT_TRUE(std::holds_alternative<ConfigureSettings>(result))
-            << std::get<Refusal>(result).line(Messages());
+            << RefusalLine(std::get<Refusal>(result), Messages());
         const ConfigureSettings& request = std::get<ConfigureSettings>(result);
         // A key-carrying code always travels with a key.
         EXPECT_TRUE(!SecurityNeedsKey(request.securityMode) || !request.key.empty());
@@ -462,8 +469,8 @@ TEST_P(KeySafety, ManualWirelessNeverDropsTheKey) {
     }
     ASSERT_TRUE(std::holds_alternative<Refusal>(result));
     const Refusal& refusal = std::get<Refusal>(result);
-    EXPECT_EQ(refusal.exitCode, kExitUsage);
-    const std::string line = refusal.line(Messages());
+    EXPECT_EQ(refusal.outcome, Outcome::Usage);
+    const std::string line = RefusalLine(refusal, Messages());
     EXPECT_NE(line.find(row.fragment), std::string::npos) << line;
 }
 
@@ -487,9 +494,11 @@ INSTANTIATE_TEST_SUITE_P(
                       KeySafetyRow(0, {.ssid = "Open"}, "")));
 
 TEST(WirelessPath, OptionsOrThePairingCheckDecide) {
-    EXPECT_FALSE(WirelessFromOptions(planOf(options())));
-    EXPECT_EQ(WirelessFromOptions(planOf(options({.pairing = true}))), WirelessPath::Pairing);
-    EXPECT_EQ(WirelessFromOptions(planOf(options({.channel = 11}))), WirelessPath::Manual);
+    EXPECT_FALSE(WirelessFromOptions(planOf(options()).overrides));
+    EXPECT_EQ(WirelessFromOptions(planOf(options({.pairing = true})).overrides),
+              WirelessPath::Pairing);
+    EXPECT_EQ(WirelessFromOptions(planOf(options({.channel = 11})).overrides),
+              WirelessPath::Manual);
 
     const MacAddress mac{0, 0x11, 0x22, 0x33, 0x44, 0x55};
     EXPECT_EQ(std::get<WirelessPath>(WirelessFromCheck(Exchanges::Pairing::Managed, mac)),
@@ -498,7 +507,7 @@ TEST(WirelessPath, OptionsOrThePairingCheckDecide) {
               WirelessPath::Pairing);
     const auto refused = WirelessFromCheck(Exchanges::Pairing::NotManaged, mac);
     ASSERT_TRUE(std::holds_alternative<Refusal>(refused));
-    const std::string line = std::get<Refusal>(refused).line(Messages());
+    const std::string line = RefusalLine(std::get<Refusal>(refused), Messages());
     EXPECT_EQ(line.rfind("trv81k-cli: device 00-11-22-33-44-55: the device's wireless settings "
                          "are not under pairing control (give --ssid",
                          0),
