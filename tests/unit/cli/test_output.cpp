@@ -3,11 +3,11 @@
 
 #include <filesystem>
 
+#include "../core/sample_device.h"
 #include "../l10n/temp_dir.h"
 #include "cli/messages.h"
 #include "cli/output.h"
 #include "l10n/profile_reader.h"
-#include "test_support.h"
 
 namespace trv81k::cli {
 namespace {
