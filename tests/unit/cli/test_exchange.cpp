@@ -1,23 +1,15 @@
-// The whole search and configure road over the loopback interface, against emulated devices
-// answering from a thread of the test. Run inside a network namespace of its own (./test
-// does); every case uses its own port, since ctest runs the cases side by side.
+// The commands over the loopback interface against emulated devices: configure's output once,
+// the device it cannot find, search, and apply over many. The road's own outcomes are the
+// core's (core_road_test).
 #include <gtest/gtest.h>
 
-#include <poll.h>
-
-#include <atomic>
-#include <mutex>
 #include <nlohmann/json.hpp>
 #include <sstream>
-#include <thread>
 
-#include "../protocol/test_support.h"
+#include "../core/loopback_devices.h"
 #include "cli/apply.h"
 #include "cli/command.h"
-#include "emulator/emulator.h"
 #include "platform/adapters.h"
-#include "protocol/channel.h"
-#include "protocol/cipher.h"
 
 // The options name only what they set; GCC 12 would warn about every other member.
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
@@ -26,112 +18,16 @@ namespace trv81k::cli {
 namespace {
 
 using emulator::EmulatedDevice;
+using test::device;
+using test::LoopbackDevices;
 using namespace std::chrono_literals;
-
-constexpr Ipv4Address kLoopback{127, 0, 0, 1};
-
-// How the devices' side departs from the emulator's own behaviour switches.
-struct Quirks {
-    bool ignorePairingCheck = false;  // answers everything but the pairing check
-    bool acknowledgeOnly = false;     // acknowledges configure requests without applying them
-};
-
-class LoopbackDevices {
-public:
-    LoopbackDevices(std::uint16_t port, std::vector<EmulatedDevice> devices, Quirks quirks = {})
-        : emulator_(std::move(devices)),
-          quirks_(quirks),
-          socket_(io_, trv81k::test::loopbackEndpoint(port), SocketRole::Device) {
-        EXPECT_TRUE(socket_.isOpen());
-        thread_ = std::thread([this] { serve(); });
-    }
-    ~LoopbackDevices() {
-        stop_ = true;
-        thread_.join();
-    }
-
-    std::vector<EmulatedDevice> devices() {
-        const std::lock_guard lock(mutex_);
-        return emulator_.devices();
-    }
-    int received(MessageKind kind) {
-        const std::lock_guard lock(mutex_);
-        return counts_[static_cast<std::size_t>(kind)];
-    }
-
-private:
-    void serve() {
-        std::array<std::uint8_t, kReceiveBufferSize> buffer{};
-        while (!stop_) {
-            // A blocking receive would never see stop_: wait at most 10 ms for a datagram.
-            ::pollfd ready{socket_.socket().native_handle(), POLLIN, 0};
-            if (::poll(&ready, 1, 10) <= 0) {
-                continue;
-            }
-            asio::ip::udp::endpoint from;
-            asio::error_code error;
-            const std::size_t n =
-                socket_.socket().receive_from(asio::buffer(buffer), from, 0, error);
-            if (error) {
-                continue;
-            }
-            const std::span<const std::uint8_t> datagram(buffer.data(), n);
-            const PlainMessage plain = decryptPacket(datagram);
-            const MessageKind kind = classify(plain);
-            std::vector<PlainMessage> answers;
-            {
-                const std::lock_guard lock(mutex_);
-                ++counts_[static_cast<std::size_t>(kind)];
-                if (kind == MessageKind::CheckBPSRequest && quirks_.ignorePairingCheck) {
-                    continue;
-                }
-                if (kind == MessageKind::ConfigureRequest && quirks_.acknowledgeOnly) {
-                    answers.push_back(buildConfigureAnswer(parseConfigureRequest(plain)->mac, 0));
-                } else {
-                    answers = emulator_.handleDatagram(datagram, kLoopback, emulator::Clock::now())
-                                  .answers;
-                }
-            }
-            for (const PlainMessage& answer : answers) {
-                socket_.sendToGroup(sealPacket(answer));
-            }
-        }
-    }
-
-    emulator::Emulator emulator_;
-    Quirks quirks_;
-    asio::io_context io_;
-    MulticastSocket socket_;
-    std::mutex mutex_;
-    std::array<int, 9> counts_{};
-    std::atomic<bool> stop_{false};
-    std::thread thread_;
-};
-
-EmulatedDevice device(int n) {
-    EmulatedDevice d;
-    d.mac = {0x02, 0x81, 0x00, 0x00, 0x00, static_cast<std::uint8_t>(n)};
-    d.deviceId = d.mac;
-    d.token = {0x10, 0x20, 0x30, static_cast<std::uint8_t>(n)};
-    d.settings.name = "AP" + std::to_string(n);
-    return d;
-}
 
 class Exchange : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(SetInterfaceChoice(std::string("127.0.0.1"))); }
     void TearDown() override { SetInterfaceChoice(std::nullopt); }
 
-    NetworkConfig network(std::uint16_t port) {
-        NetworkConfig config;
-        config.port = port;
-        config.timing = Timing{}.scaled(0.01);
-        // The waits that end with their answer: a long limit costs nothing and keeps a busy
-        // machine's late answer from reading as a wrong password or a silent device.
-        config.timing.loginPause = std::chrono::milliseconds{2000};
-        config.timing.pairingPause = std::chrono::milliseconds{250};
-        return config;
-    }
+    NetworkConfig network(std::uint16_t port) { return test::LoopbackNetwork(port); }
     int configure(std::uint16_t port, ConfigureOptions options, const std::string& password) {
         options.device = options.device.value_or("02-81-00-00-00-01");
         auto plan = CheckConfigureOptions(options);
@@ -198,57 +94,6 @@ TEST_F(Exchange, StaticAddressAndWpa2WrittenAndVerified) {
     EXPECT_EQ(devices.received(MessageKind::AuthRequest), 1);
 }
 
-TEST_F(Exchange, WrongPasswordEndsWithExitFourAndWritesNothing) {
-    LoopbackDevices devices(24402, {device(1)});
-    EXPECT_EQ(configure(24402, {.pairing = true}, "wrong"), kExitPassword);
-    EXPECT_EQ(err_.str(),
-              "trv81k-cli: device 02-81-00-00-00-01: " + messages_.text("PASSWORD_ERROR") + "\n");
-    EXPECT_EQ(devices.received(MessageKind::AuthRequest), 1);  // one attempt, no resend
-    EXPECT_EQ(devices.received(MessageKind::ConfigureRequest), 0);
-}
-
-TEST_F(Exchange, NoAcknowledgementIsExitFive) {
-    EmulatedDevice mute = device(1);
-    mute.behaviour.neverAcknowledge = true;
-    LoopbackDevices devices(24403, {mute});
-    EXPECT_EQ(configure(24403, {.name = "Renamed", .pairing = true}, "admin"), kExitNoAck);
-    EXPECT_NE(err_.str().find(messages_.text("CONFIGURE_FAIL")), std::string::npos);
-    EXPECT_EQ(devices.devices()[0].settings.name, "Renamed");  // it applied, it just never said
-}
-
-TEST_F(Exchange, PairingManagedDeviceKeepsItsWirelessSettings) {
-    EmulatedDevice paired = device(1);
-    paired.behaviour.pairingManaged = true;
-    paired.settings.security = kSecurityWpa2Aes;
-    paired.settings.key = "pairing made key";
-    LoopbackDevices devices(24404, {paired});
-    ASSERT_EQ(configure(24404, {.dhcp = true, .verifySeconds = 2.0}, "admin"), kExitOk)
-        << err_.str();
-    const emulator::DeviceSettings s = devices.devices()[0].settings;
-    EXPECT_EQ(s.ipMode, 0);
-    EXPECT_EQ(s.security, kSecurityWpa2Aes);
-    EXPECT_EQ(s.key, "pairing made key");
-    EXPECT_EQ(devices.received(MessageKind::CheckBPSRequest), 1);  // answered at once
-}
-
-TEST_F(Exchange, DeviceSilentToThePairingCheckIsLeftToPairingAfterThreeChecks) {
-    LoopbackDevices devices(24405, {device(1)}, Quirks{.ignorePairingCheck = true});
-    ASSERT_EQ(configure(24405, {.name = "Quiet"}, "admin"), kExitOk) << err_.str();
-    // The pairing check's three tries are the core's (core_exchanges_test); the road takes the
-    // silence as the pairing's.
-    EXPECT_EQ(devices.devices()[0].settings.name, "Quiet");
-    EXPECT_EQ(devices.devices()[0].settings.ssid, device(1).settings.ssid);
-}
-
-TEST_F(Exchange, DeviceNotUnderPairingControlIsRefusedBeforeAnythingIsWritten) {
-    LoopbackDevices devices(24406, {device(1)});
-    EXPECT_EQ(configure(24406, {.name = "Never"}, "admin"), kExitUsage);
-    EXPECT_NE(err_.str().find("not under pairing control"), std::string::npos) << err_.str();
-    EXPECT_EQ(devices.received(MessageKind::CheckBPSRequest), 1);
-    EXPECT_EQ(devices.received(MessageKind::ConfigureRequest), 0);
-    EXPECT_EQ(devices.devices()[0].settings.name, "AP1");
-}
-
 TEST_F(Exchange, UnknownDeviceIsExitThree) {
     LoopbackDevices devices(24407, {device(1)});
     EXPECT_EQ(configure(24407, {.device = "02-81-00-00-00-09", .pairing = true}, "admin"),
@@ -256,15 +101,6 @@ TEST_F(Exchange, UnknownDeviceIsExitThree) {
     EXPECT_NE(err_.str().find("device 02-81-00-00-00-09: did not answer"), std::string::npos);
     EXPECT_NE(err_.str().find("1 other device(s) did"), std::string::npos);
     EXPECT_EQ(devices.received(MessageKind::AuthRequest), 0);
-}
-
-TEST_F(Exchange, VerifyReportsWhatTheDeviceDoesNotAnnounce) {
-    LoopbackDevices devices(24408, {device(1)}, Quirks{.acknowledgeOnly = true});
-    EXPECT_EQ(configure(24408, {.name = "Claimed", .pairing = true, .verifySeconds = 0.3}, "admin"),
-              kExitNotVerified);
-    EXPECT_NE(err_.str().find("name: announced \"AP1\", written \"Claimed\""), std::string::npos)
-        << err_.str();
-    EXPECT_GE(devices.received(MessageKind::SearchRequest), 2);  // searched again
 }
 
 TEST_F(Exchange, SearchListsEveryAnswerOnceAsJson) {
