@@ -303,51 +303,7 @@ ApplyFile LoadApplyFile(const std::filesystem::path& path) {
     return ReadApplyFile(contents.text, folder, name);
 }
 
-std::string_view ResultName(ApplyResult::Kind kind) {
-    switch (kind) {
-        case ApplyResult::Kind::Done:
-            return "done";
-        case ApplyResult::Kind::NotFound:
-            return "not-found";
-        case ApplyResult::Kind::Network:
-            return "network";
-        case ApplyResult::Kind::Password:
-            return "password";
-        case ApplyResult::Kind::Pairing:
-            return "pairing";
-        case ApplyResult::Kind::Settings:
-            return "settings";
-        case ApplyResult::Kind::NoAck:
-            return "no-ack";
-        case ApplyResult::Kind::Refused:
-            return "refused";
-        case ApplyResult::Kind::NotVerified:
-            return "not-verified";
-    }
-    return "unknown";
-}
-
 namespace {
-
-ApplyResult::Kind kindOf(RoadEnd end) {
-    switch (end) {
-        case RoadEnd::Acknowledged:
-            return ApplyResult::Kind::Done;
-        case RoadEnd::Network:
-            return ApplyResult::Kind::Network;
-        case RoadEnd::Password:
-            return ApplyResult::Kind::Password;
-        case RoadEnd::Pairing:
-            return ApplyResult::Kind::Pairing;
-        case RoadEnd::Settings:
-            return ApplyResult::Kind::Settings;
-        case RoadEnd::NoAck:
-            return ApplyResult::Kind::NoAck;
-        case RoadEnd::Refused:
-            return ApplyResult::Kind::Refused;
-    }
-    return ApplyResult::Kind::Network;
-}
 
 // One run of apply: what each entry found and became, and the lines that tell it, written
 // as the devices end (from their threads).
@@ -370,7 +326,7 @@ public:
     Found& found(std::size_t entry) { return found_[entry]; }
 
     // The entry's device is at its end.
-    void finish(std::size_t entry, ApplyResult::Kind kind, std::string reason) {
+    void finish(std::size_t entry, RoadEnd kind, std::string reason) {
         ApplyResult& result = results_[entry];
         result.kind = kind;
         result.reason = std::move(reason);
@@ -400,11 +356,11 @@ public:
         for (std::size_t i = 0; i < results_.size(); ++i) {
             const ApplyResult& result = results_[i];
             const Found& f = found_[i];
-            done += result.kind == ApplyResult::Kind::Done ? 1 : 0;
+            done += result.kind == RoadEnd::Acknowledged ? 1 : 0;
             answered += f.index >= 0 ? 1 : 0;
-            if (result.kind != ApplyResult::Kind::Done) {
+            if (result.kind != RoadEnd::Acknowledged) {
                 notDone += (notDone.empty() ? "" : ", ") + entryName(options_.entries[i].index) +
-                           " " + who(i) + " (" + std::string(ResultName(result.kind)) + ")";
+                           " " + who(i) + " (" + std::string(RoadEndName(result.kind)) + ")";
             }
             nlohmann::ordered_json item;
             item["entry"] = options_.entries[i].index;
@@ -413,7 +369,7 @@ public:
                                ? nlohmann::ordered_json(Latin1ToUtf8(f.device.deviceNameText()))
                                : nlohmann::ordered_json(nullptr);
             item["adapter"] = AdapterJson(f.adapter);
-            item["result"] = ResultName(result.kind);
+            item["result"] = RoadEndName(result.kind);
             item["reason"] = result.reason;
             item["seconds"] = std::round(result.seconds * 1000) / 1000;
             report.push_back(std::move(item));
@@ -507,7 +463,7 @@ private:
         const ApplyResult& result = results_[entry];
         const Found& f = found_[entry];
         std::string text = who(entry) + ": ";
-        if (result.kind != ApplyResult::Kind::Done) {
+        if (result.kind != RoadEnd::Acknowledged) {
             text += "not done: ";
         }
         text += result.reason + " (" + entryName(options_.entries[entry].index);
@@ -603,7 +559,7 @@ int RunApply(const ApplyOptions& options, const NetworkConfig& network, Console&
             ")";
         for (std::size_t i = 0; i < entries.size(); ++i) {
             if (run.found(i).index < 0) {
-                run.finish(i, ApplyResult::Kind::NotFound, notFound);
+                run.finish(i, RoadEnd::NotFound, notFound);
             }
         }
 
@@ -639,9 +595,9 @@ int RunApply(const ApplyOptions& options, const NetworkConfig& network, Console&
                         "give the entry \"ssid\", \"security\" and a key to write them, or "
                         "\"pairing\": true to leave them to the pairing feature";
                 }
-                run.finish(i, kindOf(road.end), refusal.text(messages.texts()));
+                run.finish(i, road.end, refusal.text(messages.texts()));
             } else if (!options.verifySeconds) {
-                run.finish(i, ApplyResult::Kind::Done, "configured");
+                run.finish(i, RoadEnd::Acknowledged, "configured");
             } else {
                 written[i] = road.written;
             }
@@ -668,17 +624,17 @@ int RunApply(const ApplyOptions& options, const NetworkConfig& network, Console&
             for (std::size_t k = 0; k < acknowledged.size(); ++k) {
                 const std::size_t i = acknowledged[k];
                 if (verified.network) {
-                    run.finish(i, ApplyResult::Kind::NotVerified,
+                    run.finish(i, RoadEnd::NotVerified,
                                "acknowledged the settings, which were not verified: " +
                                    verified.network->text(messages.texts()));
                     continue;
                 }
                 const Announced& announced = verified.devices[k];
                 if (announced.verified()) {
-                    run.finish(i, ApplyResult::Kind::Done, "configured and verified");
+                    run.finish(i, RoadEnd::Acknowledged, "configured and verified");
                 } else if (!announced.answered) {
                     run.finish(
-                        i, ApplyResult::Kind::NotVerified,
+                        i, RoadEnd::NotVerified,
                         "acknowledged the settings but did not answer a search within " +
                             SecondsText(
                                 std::chrono::duration_cast<std::chrono::milliseconds>(limit)));
@@ -687,7 +643,7 @@ int RunApply(const ApplyOptions& options, const NetworkConfig& network, Console&
                     for (const std::string& difference : announced.differences) {
                         differences += (differences.empty() ? "" : "; ") + difference;
                     }
-                    run.finish(i, ApplyResult::Kind::NotVerified,
+                    run.finish(i, RoadEnd::NotVerified,
                                "acknowledged the settings but announces others: " + differences);
                 }
             }

@@ -242,9 +242,6 @@ std::variant<SecretOrigins, Refusal> ReadSecrets(ConfigureOptions& options,
     for (const SecretOption& secret : kSecretOptions) {
         auto& value = options.*(FindConfigureOption(secret.name)->text);
         auto& file = options.*(FindConfigureOption(secret.fileName)->text);
-        if (value && file) {
-            return Refuse(dashed(secret.name), "cannot go with " + dashed(secret.fileName));
-        }
         if (file) {
             const std::string subject = dashed(secret.fileName) + " " + *file;
             auto line = ReadSecretFile(*file, context.stdinFd, context.folder, subject);

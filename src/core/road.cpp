@@ -122,6 +122,30 @@ RoadResult DriveDevice(DeviceExchanges& exchanges, const RoadOrder& order, const
 
 }  // namespace
 
+std::string_view RoadEndName(RoadEnd end) {
+    switch (end) {
+        case RoadEnd::Acknowledged:
+            return "done";
+        case RoadEnd::Network:
+            return "network";
+        case RoadEnd::Password:
+            return "password";
+        case RoadEnd::Pairing:
+            return "pairing";
+        case RoadEnd::Settings:
+            return "settings";
+        case RoadEnd::NoAck:
+            return "no-ack";
+        case RoadEnd::Refused:
+            return "refused";
+        case RoadEnd::NotFound:
+            return "not-found";
+        case RoadEnd::NotVerified:
+            return "not-verified";
+    }
+    return "unknown";
+}
+
 std::vector<int> MatchingDevices(const DeviceChoice& choice, const DeviceTable& table) {
     std::vector<int> found;
     for (int i = 0; i < table.count(); ++i) {

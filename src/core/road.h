@@ -39,7 +39,7 @@ std::function<bool(const DeviceTable&)> AllAnswered(std::vector<DeviceChoice> ch
 std::variant<ConfigureSettings, Refusal> SettingsBeforeLogin(const Overrides& overrides,
                                                              const DeviceInfo& device);
 
-// Where a road ended.
+// Where a device's road ended. A fleet's report also says NotFound and NotVerified.
 enum class RoadEnd {
     Acknowledged,  // the device acknowledged the settings
     Network,       // a request could not be sent, or no adapter
@@ -48,7 +48,12 @@ enum class RoadEnd {
     Settings,      // the settings did not pass the page checks
     NoAck,         // no acknowledgement
     Refused,       // the device answered and refused the settings
+    NotFound,      // the device did not answer the search
+    NotVerified,   // acknowledged, but the device does not announce the settings
 };
+// "done", "network", "password", "pairing", "settings", "no-ack", "refused", "not-found",
+// "not-verified".
+std::string_view RoadEndName(RoadEnd end);
 
 struct RoadResult {
     RoadEnd end = RoadEnd::Acknowledged;

@@ -41,6 +41,9 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         ConflictRow{"ip without static", {.ip = "10.0.0.5"}, "--ip: needs --static"},
         ConflictRow{"dhcp and static", {.dhcp = true, .staticIp = true}, "cannot go with --static"},
+        ConflictRow{"key and its file",
+                    {.key = "k", .keyFile = "key.txt"},
+                    "--key: cannot go with --key-file"},
         ConflictRow{"key and passphrase",
                     {.key = "0123456789", .passphrase = "abc"},
                     "cannot go with --passphrase"},
@@ -143,8 +146,6 @@ TEST(Secrets, OptionThenFileThenVariableWhereNothingElseDecides) {
     EXPECT_NE(refused({.passphraseFile = "empty"}).find("--passphrase-file empty: no line"),
               std::string::npos);
     EXPECT_NE(refused({.newPasswordFile = "missing"}).find("cannot open"), std::string::npos);
-    EXPECT_NE(refused({.key = "k", .keyFile = "key.txt"}).find("--key: cannot go with --key-file"),
-              std::string::npos);
     EXPECT_NE(refused({.passwordFile = "-", .keyFile = "-"})
                   .find("--key-file -: standard input is taken by --password-file -"),
               std::string::npos);
