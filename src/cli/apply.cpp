@@ -6,15 +6,13 @@
 #include <cstdio>
 #include <limits>
 #include <map>
-#include <mutex>
 #include <nlohmann/json.hpp>
-#include <semaphore>
 #include <set>
-#include <thread>
 
-#include "cli/device_road.h"
+#include "cli/command.h"
 #include "cli/output.h"
 #include "cli/password.h"
+#include "core/road.h"
 #include "fileio/file_access.h"
 #include "fileio/json_reader.h"
 #include "settings/text_encoding.h"
@@ -26,15 +24,6 @@ using Json = nlohmann::json;
 
 // Larger than any file of 32 entries needs.
 constexpr std::size_t kMaxFileBytes = 1 << 20;
-
-Refusal about(std::string subject, std::string detail, std::string hint = {}) {
-    Refusal refusal;
-    refusal.exitCode = kExitUsage;
-    refusal.subject = std::move(subject);
-    refusal.detail = std::move(detail);
-    refusal.hint = std::move(hint);
-    return refusal;
-}
 
 // A refusal of the checks said of a place in the file (`where`: "entry 3", "defaults") in the
 // file's words, the options' dashes dropped: "sites.json: entry 3, ip 10.0.0.255: ...".
@@ -56,7 +45,7 @@ Refusal inFile(Refusal refusal, const std::string& fileName, const std::string& 
             }
         }
     }
-    refusal.exitCode = kExitUsage;
+    refusal.outcome = Outcome::Usage;
     return refusal;
 }
 
@@ -72,17 +61,17 @@ std::optional<Refusal> readKeys(const Json& object, ConfigureOptions& options,
         if (row == nullptr) {
             Refusal refusal =
                 key == "verify"
-                    ? about(ShownValue(key, 40), "is an option of the whole run, not of an entry",
-                            "give --verify SECONDS")
-                    : about(ShownValue(key, 40), "is not a key of an entry",
-                            "the keys are configure's long options without their dashes: "
-                            "device, password-file, static, ip, name, ssid, key-file ...");
+                    ? Refuse(ShownValue(key, 40), "is an option of the whole run, not of an entry",
+                             "give --verify SECONDS")
+                    : Refuse(ShownValue(key, 40), "is not a key of an entry",
+                             "the keys are configure's long options without their dashes: "
+                             "device, password-file, static, ip, name, ssid, key-file ...");
             refusal.field = key;
             return refusal;
         }
         present.insert(row->name);
         const auto wrongType = [&](std::string detail) {
-            Refusal refusal = about(ShownValue(key, 40), std::move(detail));
+            Refusal refusal = Refuse(ShownValue(key, 40), std::move(detail));
             refusal.field = key;
             return refusal;
         };
@@ -199,7 +188,7 @@ ApplyFile ReadApplyFile(std::string_view text, const std::filesystem::path& fold
                         const std::string& fileName) {
     std::vector<Refusal> refusals;
     const auto refuseFile = [&](std::string detail, std::string hint = {}) {
-        refusals.push_back(about(fileName, std::move(detail), std::move(hint)));
+        refusals.push_back(Refuse(fileName, std::move(detail), std::move(hint)));
         return refusals;
     };
     auto read = ReadJson<Json>(text);
@@ -236,7 +225,7 @@ ApplyFile ReadApplyFile(std::string_view text, const std::filesystem::path& fold
             return std::vector{inFile(*refusal, fileName, "defaults")};
         }
         if (given.contains("device")) {
-            Refusal refusal = about("device", "belongs to an entry, not to the defaults");
+            Refusal refusal = Refuse("device", "belongs to an entry, not to the defaults");
             return std::vector{inFile(refusal, fileName, "defaults")};
         }
     }
@@ -251,7 +240,7 @@ ApplyFile ReadApplyFile(std::string_view text, const std::filesystem::path& fold
             byEntry.emplace_back(index, inFile(std::move(refusal), fileName, entryName(index)));
         };
         if (!object.is_object()) {
-            refuse(about("", "must be an object with \"device\" and the settings"));
+            refuse(Refuse("", "must be an object with \"device\" and the settings"));
             continue;
         }
         ConfigureOptions options;
@@ -261,8 +250,8 @@ ApplyFile ReadApplyFile(std::string_view text, const std::filesystem::path& fold
             continue;
         }
         if (!options.device) {
-            Refusal refusal = about("device", "is missing",
-                                    "a hardware address such as 00-11-22-33-44-55 or the name");
+            Refusal refusal = Refuse("device", "is missing",
+                                     "a hardware address such as 00-11-22-33-44-55 or the name");
             refusal.field = "device";
             refuse(refusal);
             continue;
@@ -284,8 +273,8 @@ ApplyFile ReadApplyFile(std::string_view text, const std::filesystem::path& fold
         const auto [earlier, added] =
             named.emplace(mac ? formatMac(*mac) : "name " + device, index);
         if (!added) {
-            Refusal refusal = about("device " + ShownValue(device, 40),
-                                    "is named by " + entryName(earlier->second) + " as well");
+            Refusal refusal = Refuse("device " + ShownValue(device, 40),
+                                     "is named by " + entryName(earlier->second) + " as well");
             refusal.field = "device";
             byEntry.emplace_back(index, inFile(refusal, fileName, entryName(index)));
         }
@@ -305,60 +294,16 @@ ApplyFile LoadApplyFile(const std::filesystem::path& path) {
     const std::string name = path.string();
     FileContents contents = ReadRegularFile(path, kMaxFileBytes);
     if (!contents.error.empty()) {
-        return std::vector{about(name, contents.error.starts_with(name + " ")
-                                           ? contents.error.substr(name.size() + 1)
-                                           : contents.error)};
+        return std::vector{Refuse(name, contents.error.starts_with(name + " ")
+                                            ? contents.error.substr(name.size() + 1)
+                                            : contents.error)};
     }
     const std::filesystem::path folder =
         path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
     return ReadApplyFile(contents.text, folder, name);
 }
 
-std::string_view ResultName(ApplyResult::Kind kind) {
-    switch (kind) {
-        case ApplyResult::Kind::Done:
-            return "done";
-        case ApplyResult::Kind::NotFound:
-            return "not-found";
-        case ApplyResult::Kind::Network:
-            return "network";
-        case ApplyResult::Kind::Password:
-            return "password";
-        case ApplyResult::Kind::Pairing:
-            return "pairing";
-        case ApplyResult::Kind::Settings:
-            return "settings";
-        case ApplyResult::Kind::NoAck:
-            return "no-ack";
-        case ApplyResult::Kind::Refused:
-            return "refused";
-        case ApplyResult::Kind::NotVerified:
-            return "not-verified";
-    }
-    return "unknown";
-}
-
 namespace {
-
-ApplyResult::Kind kindOf(RoadResult::End end) {
-    switch (end) {
-        case RoadResult::End::Acknowledged:
-            return ApplyResult::Kind::Done;
-        case RoadResult::End::Network:
-            return ApplyResult::Kind::Network;
-        case RoadResult::End::Password:
-            return ApplyResult::Kind::Password;
-        case RoadResult::End::Pairing:
-            return ApplyResult::Kind::Pairing;
-        case RoadResult::End::Settings:
-            return ApplyResult::Kind::Settings;
-        case RoadResult::End::NoAck:
-            return ApplyResult::Kind::NoAck;
-        case RoadResult::End::Refused:
-            return ApplyResult::Kind::Refused;
-    }
-    return ApplyResult::Kind::Network;
-}
 
 // One run of apply: what each entry found and became, and the lines that tell it, written
 // as the devices end (from their threads).
@@ -381,8 +326,7 @@ public:
     Found& found(std::size_t entry) { return found_[entry]; }
 
     // The entry's device is at its end.
-    void finish(std::size_t entry, ApplyResult::Kind kind, std::string reason) {
-        const std::lock_guard lock(mutex_);
+    void finish(std::size_t entry, RoadEnd kind, std::string reason) {
         ApplyResult& result = results_[entry];
         result.kind = kind;
         result.reason = std::move(reason);
@@ -392,9 +336,8 @@ public:
         }
     }
 
-    // A verbose line of a device's road, from its thread.
+    // A verbose line of a device's road.
     void note(std::size_t entry, const std::string& text) {
-        const std::lock_guard lock(mutex_);
         Say(console_.err, who(entry) + ": " + text);
     }
 
@@ -413,11 +356,11 @@ public:
         for (std::size_t i = 0; i < results_.size(); ++i) {
             const ApplyResult& result = results_[i];
             const Found& f = found_[i];
-            done += result.kind == ApplyResult::Kind::Done ? 1 : 0;
+            done += result.kind == RoadEnd::Acknowledged ? 1 : 0;
             answered += f.index >= 0 ? 1 : 0;
-            if (result.kind != ApplyResult::Kind::Done) {
+            if (result.kind != RoadEnd::Acknowledged) {
                 notDone += (notDone.empty() ? "" : ", ") + entryName(options_.entries[i].index) +
-                           " " + who(i) + " (" + std::string(ResultName(result.kind)) + ")";
+                           " " + who(i) + " (" + std::string(RoadEndName(result.kind)) + ")";
             }
             nlohmann::ordered_json item;
             item["entry"] = options_.entries[i].index;
@@ -426,7 +369,7 @@ public:
                                ? nlohmann::ordered_json(Latin1ToUtf8(f.device.deviceNameText()))
                                : nlohmann::ordered_json(nullptr);
             item["adapter"] = AdapterJson(f.adapter);
-            item["result"] = ResultName(result.kind);
+            item["result"] = RoadEndName(result.kind);
             item["reason"] = result.reason;
             item["seconds"] = std::round(result.seconds * 1000) / 1000;
             report.push_back(std::move(item));
@@ -466,7 +409,7 @@ public:
                 report.push_back(std::move(item));
                 continue;
             }
-            const std::optional<WirelessPath> path = WirelessFromOptions(plan);
+            const std::optional<WirelessPath> path = WirelessFromOptions(plan.overrides);
             const char* wireless = !path                            ? "pairing-check"
                                    : *path == WirelessPath::Pairing ? "pairing"
                                                                     : "written";
@@ -520,7 +463,7 @@ private:
         const ApplyResult& result = results_[entry];
         const Found& f = found_[entry];
         std::string text = who(entry) + ": ";
-        if (result.kind != ApplyResult::Kind::Done) {
+        if (result.kind != RoadEnd::Acknowledged) {
             text += "not done: ";
         }
         text += result.reason + " (" + entryName(options_.entries[entry].index);
@@ -536,7 +479,6 @@ private:
     std::vector<Found> found_;
     std::vector<ApplyResult> results_;
     Clock::time_point started_ = Clock::now();
-    std::mutex mutex_;
 };
 
 }  // namespace
@@ -547,7 +489,7 @@ int RunApply(const ApplyOptions& options, const NetworkConfig& network, Console&
     Run run(options, console);
     std::vector<std::optional<ConfigureSettings>> written(entries.size());
     {
-        Link link(network, console);
+        Link link(network, VerboseNotes(console));
         if (auto refusal = link.open("search")) {
             return Report(console, messages, *refusal);
         }
@@ -587,14 +529,14 @@ int RunApply(const ApplyOptions& options, const NetworkConfig& network, Console&
             found.adapter = link.adapterOf(found.index);
             const auto [earlier, added] = taken.emplace(found.device.macAddress, entry.index);
             if (!added) {
-                Refusal refusal = about("device " + entry.plan.device.text(),
-                                        "is " + formatMac(found.device.macAddress) + ", which " +
-                                            entryName(earlier->second) + " names as well");
+                Refusal refusal = Refuse("device " + entry.plan.device.text(),
+                                         "is " + formatMac(found.device.macAddress) + ", which " +
+                                             entryName(earlier->second) + " names as well");
                 refusal.field = "device";
                 refusals.push_back(inFile(refusal, options.fileName, where));
                 continue;
             }
-            auto settings = SettingsBeforeLogin(entry.plan, found.device);
+            auto settings = SettingsBeforeLogin(entry.plan.overrides, found.device);
             if (auto* refusal = std::get_if<Refusal>(&settings)) {
                 refusals.push_back(inFile(*refusal, options.fileName, where));
             } else {
@@ -612,10 +554,12 @@ int RunApply(const ApplyOptions& options, const NetworkConfig& network, Console&
         }
         const std::string notFound =
             "did not answer the search (it ended after " +
-            SecondsText(std::chrono::duration_cast<milliseconds>(Clock::now() - run.start())) + ")";
+            SecondsText(
+                std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - run.start())) +
+            ")";
         for (std::size_t i = 0; i < entries.size(); ++i) {
             if (run.found(i).index < 0) {
-                run.finish(i, ApplyResult::Kind::NotFound, notFound);
+                run.finish(i, RoadEnd::NotFound, notFound);
             }
         }
 
@@ -624,46 +568,41 @@ int RunApply(const ApplyOptions& options, const NetworkConfig& network, Console&
             Say(console.err, "logging in and writing the settings (about " +
                                  SecondsText(network.timing.configureTick) + ") ...");
         }
-        const std::ptrdiff_t width =
-            options.parallel > 0 ? options.parallel : static_cast<std::ptrdiff_t>(kMaxDevices);
-        std::counting_semaphore<kMaxDevices> gate(std::min<std::ptrdiff_t>(width, kMaxDevices));
-        std::vector<std::thread> threads;
+        std::vector<RoadOrder> orders;
+        std::vector<std::size_t> entryOf;
         for (std::size_t i = 0; i < entries.size(); ++i) {
-            if (run.found(i).index < 0) {
-                continue;
+            const Run::Found& found = run.found(i);
+            if (found.index >= 0) {
+                orders.push_back({found.index, found.device, &entries[i].plan.overrides,
+                                  entries[i].password.value_or(options.password),
+                                  "device " + run.who(i)});
+                entryOf.push_back(i);
             }
-            threads.emplace_back([&, i] {
-                const ApplyEntry& entry = entries[i];
-                const Run::Found& found = run.found(i);
-                RoadNotes notes;
-                if (console.verbose) {
-                    notes.verbose = [&](const std::string& text) { run.note(i, text); };
-                }
-                gate.acquire();
-                DeviceExchanges exchanges(link.exchanges(), found.index);
-                RoadResult road = DriveDevice(exchanges, found.device, entry.plan,
-                                              entry.password.value_or(options.password),
-                                              "device " + run.who(i), network.timing, notes);
-                gate.release();
-                if (road.refusal) {
-                    Refusal& refusal = *road.refusal;
-                    if (road.end == RoadResult::End::Pairing) {
-                        // Said of an entry of the file: its keys, not the options.
-                        refusal.hint =
-                            "give the entry \"ssid\", \"security\" and a key to write them, or "
-                            "\"pairing\": true to leave them to the pairing feature";
-                    }
-                    run.finish(i, kindOf(road.end), refusal.text(messages));
-                } else if (!options.verifySeconds) {
-                    run.finish(i, ApplyResult::Kind::Done, "configured");
-                } else {
-                    written[i] = std::move(road.written);
-                }
-            });
         }
-        for (std::thread& thread : threads) {
-            thread.join();
+        RoadNotes notes;
+        if (console.verbose) {
+            notes.verbose = [&](std::size_t k, const std::string& text) {
+                run.note(entryOf[k], text);
+            };
         }
+        notes.ended = [&](std::size_t k, const RoadResult& road) {
+            const std::size_t i = entryOf[k];
+            if (road.refusal) {
+                Refusal refusal = *road.refusal;
+                if (road.end == RoadEnd::Pairing) {
+                    // Said of an entry of the file: its keys, not the options.
+                    refusal.hint =
+                        "give the entry \"ssid\", \"security\" and a key to write them, or "
+                        "\"pairing\": true to leave them to the pairing feature";
+                }
+                run.finish(i, road.end, refusal.text(messages.texts()));
+            } else if (!options.verifySeconds) {
+                run.finish(i, RoadEnd::Acknowledged, "configured");
+            } else {
+                written[i] = road.written;
+            }
+        };
+        DriveRoads(link.exchanges(), orders, options.parallel, network.timing, notes);
     }
 
     if (options.verifySeconds) {
@@ -680,34 +619,149 @@ int RunApply(const ApplyOptions& options, const NetworkConfig& network, Console&
                 Say(console.err, "checking what the devices announce now ...");
             }
             const std::chrono::duration<double> limit(*options.verifySeconds);
-            const VerifyResult verified = VerifyAnnounced(settings, limit, network, console);
+            const VerifyResult verified =
+                VerifyAnnounced(settings, limit, network, VerboseNotes(console));
             for (std::size_t k = 0; k < acknowledged.size(); ++k) {
                 const std::size_t i = acknowledged[k];
                 if (verified.network) {
-                    run.finish(i, ApplyResult::Kind::NotVerified,
+                    run.finish(i, RoadEnd::NotVerified,
                                "acknowledged the settings, which were not verified: " +
-                                   verified.network->text(messages));
+                                   verified.network->text(messages.texts()));
                     continue;
                 }
                 const Announced& announced = verified.devices[k];
                 if (announced.verified()) {
-                    run.finish(i, ApplyResult::Kind::Done, "configured and verified");
+                    run.finish(i, RoadEnd::Acknowledged, "configured and verified");
                 } else if (!announced.answered) {
-                    run.finish(i, ApplyResult::Kind::NotVerified,
-                               "acknowledged the settings but did not answer a search within " +
-                                   SecondsText(std::chrono::duration_cast<milliseconds>(limit)));
+                    run.finish(
+                        i, RoadEnd::NotVerified,
+                        "acknowledged the settings but did not answer a search within " +
+                            SecondsText(
+                                std::chrono::duration_cast<std::chrono::milliseconds>(limit)));
                 } else {
                     std::string differences;
                     for (const std::string& difference : announced.differences) {
                         differences += (differences.empty() ? "" : "; ") + difference;
                     }
-                    run.finish(i, ApplyResult::Kind::NotVerified,
+                    run.finish(i, RoadEnd::NotVerified,
                                "acknowledged the settings but announces others: " + differences);
                 }
             }
         }
     }
     return run.end();
+}
+
+namespace {
+
+constexpr char kApplyDescription[] =
+    "FILE: {\"defaults\": {...}, \"devices\": [{\"device\": \"02-81-00-00-00-01\", \"name\": "
+    "\"Hall\",\n"
+    "\"ssid\": \"Office\", \"security\": \"wpa2\", \"passphrase-file\": \"wifi.txt\"}, ...]}. "
+    "\"device\" is\n"
+    "a hardware address or a unique device name; every other key is a long option of\n"
+    "configure without its dashes (\"static\": true, \"ip\", \"new-password-file\", \"channel\": "
+    "6,\n"
+    "\"pairing\": true, ...; \"password\" or \"password-file\" for the entry's own login "
+    "password).\n"
+    "\"defaults\" applies to every entry; an entry's own keys win over it. File names count\n"
+    "from the file's folder; a secret file's first line is the secret.\n"
+    "Every entry is checked first: one bad entry (exit 2, each reported as \"entry N, key\") and\n"
+    "nothing but a search is sent. Then one search, ended once every device has answered;\n"
+    "then the devices are logged in and written as configure does it, all at once.\n"
+    "A line for each device as it ends (--json: the report at the end). Exit 0 when every\n"
+    "device is done, 7 when some are not (the lines say which and why), 3 when none answered.";
+
+class ApplyCommand final : public Command {
+public:
+    CLI::App* add(CLI::App& app) override {
+        CLI::App* command = app.add_subcommand(
+            "apply", "configure the devices a JSON file lists, all of them in one run");
+        command->footer(kApplyDescription);
+        command
+            ->add_option("FILE", file_, "the JSON file: {\"devices\": [...], \"defaults\": {...}}")
+            ->required()
+            ->type_name("FILE");
+        password_.addTo(*command, {"password", "password-file"});
+        verifyOption_ =
+            command
+                ->add_option("--verify", verifySeconds_,
+                             "after the acknowledgements, search again for up to SECONDS and "
+                             "check that every device announces its new settings")
+                ->type_name("SECONDS")
+                ->check(NumberCheck(0.001, 3600.0, false));
+        command->add_flag("--json", json_,
+                          "a JSON array at the end instead of the lines: entry, device, name, "
+                          "adapter (name, address), result, reason, seconds");
+        command
+            ->add_flag("--check", check_,
+                       "check every entry and search, then print what would change on each "
+                       "device (current -> new value, secrets masked); logs in nowhere, writes "
+                       "nothing")
+            ->excludes(verifyOption_);
+        // For tests: how many devices are on their road at once (0: all).
+        command->add_option("--parallel", parallel_)->check(NumberCheck(0, 32, true))->group("");
+        return command;
+    }
+    int run(Context& context) override;
+
+private:
+    std::string file_;
+    TableOptions password_;
+    double verifySeconds_ = 0;
+    CLI::Option* verifyOption_ = nullptr;
+    bool json_ = false;
+    bool check_ = false;
+    int parallel_ = kApplyParallel;
+};
+
+// The password of the devices without their own; nothing asked when every entry has one.
+std::variant<Password, Refusal> DevicesPassword(const ConfigureOptions& given,
+                                                const std::vector<ApplyEntry>& entries,
+                                                const Environment& environment) {
+    if (std::all_of(entries.begin(), entries.end(),
+                    [](const ApplyEntry& entry) { return entry.password.has_value(); })) {
+        return Password{};
+    }
+    return ResolveDevicePassword(given, environment, "Password of the devices: ");
+}
+
+int ApplyCommand::run(Context& context) {
+    Console& console = context.console;
+    const Messages& messages = context.messages;
+    const NetworkConfig& network = context.network;
+    const std::string& file = file_;
+    ApplyFile read = LoadApplyFile(file);
+    if (auto* refusals = std::get_if<std::vector<Refusal>>(&read)) {
+        for (const Refusal& refusal : *refusals) {
+            Report(console, messages, refusal);
+        }
+        return kExitUsage;
+    }
+    ApplyOptions options;
+    options.entries = std::get<std::vector<ApplyEntry>>(std::move(read));
+    options.fileName = file;
+    options.verifySeconds = Given(verifyOption_, verifySeconds_);
+    options.json = json_;
+    options.parallel = parallel_;
+    options.check = check_;
+    if (check_) {
+        return RunApply(options, network, console, messages);  // no login: no password
+    }
+    ConfigureOptions given;
+    password_.store(given);
+    auto password = DevicesPassword(given, options.entries, context.environment);
+    if (auto* refusal = std::get_if<Refusal>(&password)) {
+        return Report(console, messages, *refusal);
+    }
+    options.password = std::get<Password>(std::move(password)).latin1;
+    return RunApply(options, network, console, messages);
+}
+
+}  // namespace
+
+std::unique_ptr<Command> MakeApplyCommand() {
+    return std::make_unique<ApplyCommand>();
 }
 
 }  // namespace trv81k::cli

@@ -22,9 +22,10 @@
 #include <variant>
 #include <vector>
 
-#include "cli/link.h"
+#include "cli/console.h"
 #include "cli/messages.h"
 #include "cli/options.h"
+#include "core/road.h"
 
 namespace trv81k::cli {
 
@@ -62,23 +63,10 @@ struct ApplyOptions {
 
 // What became of one entry.
 struct ApplyResult {
-    enum class Kind {
-        Done,
-        NotFound,
-        Network,
-        Password,
-        Pairing,
-        Settings,
-        NoAck,
-        Refused,
-        NotVerified
-    };
-    Kind kind = Kind::NotFound;
+    RoadEnd kind = RoadEnd::NotFound;
     std::string reason;  // "configured and verified", or why not
     double seconds = 0;  // from the search request to the device's end
 };
-// "done", "not-found", "network", "password", "pairing", "settings", "no-ack", "not-verified".
-std::string_view ResultName(ApplyResult::Kind kind);
 
 // apply --check: exit 0 when every device answered and every entry is valid for it, 2 for a bad
 // entry, 3 when a device is missing.

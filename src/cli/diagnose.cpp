@@ -1,6 +1,9 @@
 #include "cli/diagnose.h"
 
+#include <cmath>
 #include <vector>
+
+#include "cli/command.h"
 
 #include "cli/output.h"
 #include "platform/adapters.h"
@@ -53,27 +56,52 @@ Diagnosis PortInUseDiagnosis(std::uint16_t port) {
     return DiagnosePortInUse(choice.adapters, TerminalText(UdpPortHolder(port)));
 }
 
-int RunDiagnose(const DiagnoseOptions& options, const NetworkConfig& network, Console& console,
-                const Messages& messages) {
+constexpr char kDiagnoseDescription[] =
+    "Findings per adapter: no-carrier (up without link), no-multicast, firewall (this\n"
+    "computer drops UDP port 14675: a search request sent with multicast loopback did not\n"
+    "come back to the receiver), port-in-use (another program holds the port), \n"
+    "foreign-datagrams (datagrams on the port that were no TRV81K's answers), no-answer\n"
+    "(everything looks right, no device answered), ok (devices answered). A search that\n"
+    "finds nothing prints the same findings on standard error. Exit 0 when devices\n"
+    "answered, 3 when none did.";
+
+class DiagnoseCommand final : public Command {
+public:
+    CLI::App* add(CLI::App& app) override {
+        CLI::App* command = app.add_subcommand(
+            "diagnose", "search, then tell for each adapter why nothing answered (or that it did)");
+        command->footer(kDiagnoseDescription);
+        AddTimeout(*command, timeoutSeconds_);
+        command->add_flag("--json", json_,
+                          "JSON: {\"adapters\": [{\"name\", \"address\", \"findings\", "
+                          "\"detail\"}], \"devices\": [as search --json]}");
+        return command;
+    }
+    // A search as `search` runs it, then the diagnosis of every adapter; the findings as lines
+    // (and the devices' table) or as JSON {"adapters": [...], "devices": [...]}. Exit 0 when
+    // devices answered, 3 when none did, 1 when no adapter can be used at all.
+    int run(Context& context) override;
+
+private:
+    double timeoutSeconds_ = 3.0;
+    bool json_ = false;
+};
+
+int DiagnoseCommand::run(Context& context) {
+    Console& console = context.console;
+    const Messages& messages = context.messages;
+    const std::chrono::milliseconds timeout(std::llround(timeoutSeconds_ * 1000));
     Diagnosis diagnosis;
     std::vector<FoundDevice> devices;
     {
-        Link link(network, console);
+        Link link(context.network, VerboseNotes(console));
         if (auto refusal = link.open("diagnose")) {
             if (refusal->messageKey != "BIND_FAIL") {
                 return Report(console, messages, *refusal);
             }
-            diagnosis = PortInUseDiagnosis(network.port);
+            diagnosis = PortInUseDiagnosis(context.network.port);
         } else {
-            std::optional<SearchEnd> end;
-            const auto enough = [&](const DeviceTable& table) {
-                const auto now = Clock::now();
-                if (!end) {
-                    end.emplace(now, kSearchQuiet);
-                }
-                return (*end)(table.count(), now);
-            };
-            if (auto searchRefusal = link.search(options.timeout, enough)) {
+            if (auto searchRefusal = link.search(timeout, QuietSearch(kSearchQuiet))) {
                 return Report(console, messages, *searchRefusal);
             }
             const auto started = Clock::now();
@@ -81,13 +109,10 @@ int RunDiagnose(const DiagnoseOptions& options, const NetworkConfig& network, Co
             if (console.verbose) {
                 Say(console.err, "diagnosis took " + MillisecondsText(Clock::now() - started));
             }
-            const ExchangeState& state = link.state();
-            for (int i = 0; i < state.table.count(); ++i) {
-                devices.push_back({state.table.at(i), link.adapterOf(i)});
-            }
+            devices = FoundDevices(link);
         }
     }
-    if (options.json) {
+    if (json_) {
         nlohmann::ordered_json report;
         report["adapters"] = DiagnosisJson(diagnosis);
         nlohmann::ordered_json list = nlohmann::ordered_json::array();
@@ -113,6 +138,10 @@ int RunDiagnose(const DiagnoseOptions& options, const NetworkConfig& network, Co
         console.out << std::flush;
     }
     return devices.empty() ? kExitNotFound : kExitOk;
+}
+
+std::unique_ptr<Command> MakeDiagnoseCommand() {
+    return std::make_unique<DiagnoseCommand>();
 }
 
 }  // namespace trv81k::cli

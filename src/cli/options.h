@@ -1,13 +1,8 @@
 #pragma once
-// The configure command's options, their checks and what they turn into: the settings the
-// configure request carries, built from the device's current settings exactly as the wizard
-// builds them after a login, with the options laid over them.
-//
-// Two rounds of checks. Before anything is sent, every value given on the command line passes
-// the wizard's validators (CheckConfigureOptions). After the login the device's current
-// settings fill what the options leave out, and the result passes the wizard's page checks on
-// the way to the configure request's settings (BuildSettings), so a value the device announces
-// but the wizard would refuse is never written back silently.
+// The configure command's options: the table the parser and an apply file's keys are made
+// from, their conflicts (checked here, once, for the command line and the file alike), the
+// number texts, and where the secrets come from. What the values turn into is the core's
+// (core/overrides.h).
 
 #include <array>
 #include <filesystem>
@@ -16,66 +11,14 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <variant>
 #include <vector>
 
-#include "cli/messages.h"
-#include "core/exchanges.h"
-#include "protocol/wire.h"
+#include "core/overrides.h"
+#include "core/refusal.h"
 
 namespace trv81k::cli {
-
-// The security choices of --security and their wire codes.
-struct SecurityChoice {
-    std::string_view name;
-    int code;
-};
-inline constexpr std::array<SecurityChoice, 7> kSecurityChoices{{
-    {"disabled", kSecurityDisabled},
-    {"wep64", kSecurityWep64},
-    {"wep128", kSecurityWep128},
-    {"wpa-tkip", kSecurityWpaTkip},
-    {"wpa-aes", kSecurityWpaAes},
-    {"wpa2", kSecurityWpa2Aes},
-    {"wpa2-mixed", kSecurityWpa2Mixed},
-}};
-std::optional<int> SecurityCodeFor(std::string_view name);
-
-// "mixed", "g-only", "b-only" and back; "unknown" for a code above 2.
-inline constexpr std::array<std::string_view, 3> kNetModeNames{"mixed", "g-only", "b-only"};
-std::optional<std::uint8_t> NetModeFor(std::string_view name);
-std::string_view NetModeName(std::uint8_t mode);
-
-// Whether a security code needs a key in the configure request (1, 2, 3, 4, 8, 9, 10).
-bool SecurityNeedsKey(int code);
-
-// The options of `configure` as given (texts in UTF-8), from the command line or from an entry
-// of an apply file. Conflicts between options (--dhcp with --static, --pairing with a wireless
-// option ...) are named once, in ConfigureConflicts(); the parser and the checks both use them.
-struct ConfigureOptions {
-    std::optional<std::string> device;        // hardware address or device name
-    std::optional<std::string> password;      // the login password, given as it is
-    std::optional<std::string> passwordFile;  // ... or its file ("-": standard input)
-    bool dhcp = false;
-    bool staticIp = false;
-    std::optional<std::string> ip;
-    std::optional<std::string> netmask;
-    std::optional<std::string> gateway;  // "" or "0.0.0.0": no gateway
-    std::optional<std::string> name;
-    std::optional<std::string> newPassword;
-    std::optional<std::string> newPasswordFile;
-    std::optional<std::string> ssid;
-    std::optional<int> channel;
-    std::optional<std::string> netMode;
-    std::optional<std::string> security;
-    std::optional<std::string> key;
-    std::optional<std::string> keyFile;
-    std::optional<std::string> passphrase;
-    std::optional<std::string> passphraseFile;
-    bool pairing = false;
-    bool force = false;  // write doubtful values (a mask of no one run, a multicast address ...)
-    std::optional<double> verifySeconds;
-};
 
 // What is wrong with the text of a number option ("--timeout", "--channel" ...), or nothing
 // when it is a number from `low` to `high` (a whole one when `whole`). An empty text, NaN,
@@ -117,7 +60,8 @@ struct OptionConflict {
 };
 std::span<const OptionConflict> ConfigureConflicts();
 
-// The first conflict or missing companion among the set options (exit 2).
+// The first conflict or missing companion among the set options (exit 2): the one place
+// where they are checked.
 std::optional<Refusal> CheckConflicts(const ConfigureOptions& options);
 
 // ---- Secrets ---------------------------------------------------------------------------------
@@ -151,85 +95,5 @@ using SecretOrigins = std::vector<std::pair<std::string, std::string>>;
 // variables; the origins of what was read, or why a file could not be read (exit 2).
 std::variant<SecretOrigins, Refusal> ReadSecrets(ConfigureOptions& options,
                                                  const SecretContext& context);
-
-// ---- The device ------------------------------------------------------------------------------
-
-// A device as an option names it: by hardware address, or by its name (Latin-1), which must be
-// unique among the devices that answer.
-struct DeviceChoice {
-    std::optional<MacAddress> mac;
-    std::string name;
-
-    // "02-81-00-00-00-01" or "\"Hall\"" (UTF-8).
-    std::string text() const;
-    bool matches(const DeviceInfo& device) const;
-};
-
-enum class IpChoice { Keep, Dhcp, Static };
-
-// The checked options: texts in Latin-1 as they travel, choices as codes.
-struct ConfigurePlan {
-    DeviceChoice device;
-    IpChoice ip = IpChoice::Keep;
-    std::optional<std::string> ipText;
-    std::optional<std::string> netmaskText;
-    std::optional<std::string> gatewayText;
-    std::optional<std::string> name;
-    std::optional<std::string> newPassword;
-    std::optional<std::string> ssid;
-    std::optional<int> channel;
-    std::optional<std::uint8_t> netMode;
-    std::optional<int> security;
-    std::optional<std::string> key;
-    std::optional<std::string> passphrase;
-    bool pairing = false;
-    std::optional<double> verifySeconds;
-
-    // Any of --ssid, --channel, --net-mode, --security, --key, --passphrase.
-    bool wirelessOptions() const;
-};
-
-// Every given value through the wizard's checks; the plan or the first refusal (exit 2). The
-// secrets are read already (ReadSecrets).
-std::variant<ConfigurePlan, Refusal> CheckConfigureOptions(const ConfigureOptions& options);
-
-// How the wireless settings are written.
-enum class WirelessPath {
-    Manual,   // the options' (or the device's) SSID, channel, security: bWirelessEditable 1
-    Pairing,  // left to the pairing feature: bWirelessEditable 0, security 11 sent as 0
-};
-
-// The path the options choose: Manual with a wireless option, Pairing with --pairing; nothing
-// when the pairing check has to decide.
-std::optional<WirelessPath> WirelessFromOptions(const ConfigurePlan& plan);
-
-// The check's verdict, as the wizard's pairing page takes it: pairing control or no answer
-// leads to Pairing. A device not under pairing control would need its wireless settings typed;
-// without wireless options that is refused, since writing its current ones back would drop its
-// key.
-std::variant<WirelessPath, Refusal> WirelessFromCheck(Exchanges::Pairing check,
-                                                      const MacAddress& mac);
-
-// The settings to write: the device's current ones (as a login loads them), the plan over
-// them, the wireless path applied; every resulting value through the wizard's page checks.
-std::variant<ConfigureSettings, Refusal> BuildSettings(const ConfigurePlan& plan,
-                                                       const DeviceInfo& device, WirelessPath path);
-
-// What a device should announce after the settings in `written` were applied, compared with
-// what it announces. One line per difference ("name: announced "X", written "Y""), texts in
-// UTF-8; empty when it matches.
-std::vector<std::string> CompareAnnounced(const ConfigureSettings& written,
-                                          const DeviceInfo& announced);
-
-// What writing `next` would change on a device that announces `now`, field by field, as apply
-// --check shows it. Texts are Latin-1 as the device holds them; a secret (the password, the
-// key) never appears: its values read "********", and a key the device does not announce
-// "(not announced)".
-struct PlannedChange {
-    std::string field;  // "name", "password", "IP mode", "IP", ..., "key"
-    std::string now;
-    std::string next;
-};
-std::vector<PlannedChange> PlannedChanges(const ConfigureSettings& next, const DeviceInfo& now);
 
 }  // namespace trv81k::cli

@@ -4,13 +4,22 @@
 #include <array>
 #include <vector>
 
-#include "cli/options.h"
+#include "core/overrides.h"
 #include "settings/text_encoding.h"
 
 namespace trv81k::cli {
 
 std::string SecurityDisplayText(int code, const Messages& messages) {
     return StatusSecurityText(code, messages.texts());
+}
+
+std::vector<FoundDevice> FoundDevices(Link& link) {
+    std::vector<FoundDevice> devices;
+    const ExchangeState& state = link.state();
+    for (int i = 0; i < state.table.count(); ++i) {
+        devices.push_back({state.table.at(i), link.adapterOf(i)});
+    }
+    return devices;
 }
 
 nlohmann::ordered_json AdapterJson(const std::optional<Adapter>& adapter) {

@@ -8,8 +8,10 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "cli/messages.h"
+#include "core/link.h"
 #include "platform/adapters.h"
 #include "protocol/wire.h"
 
@@ -23,6 +25,9 @@ struct FoundDevice {
     DeviceInfo device;
     std::optional<Adapter> adapter;
 };
+
+// Every device the link's search stored, with its adapter.
+std::vector<FoundDevice> FoundDevices(Link& link);
 
 // One device as a JSON object with exactly the fields name, mac, ipMode, ip, netmask, gateway,
 // ssid, channel, security, securityText, networkMode, firmware, adapter, in this order.

@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "fileio/file_access.h"
+#include "protocol/wire.h"
 #include "settings/text_encoding.h"
 
 namespace trv81k::cli {
@@ -82,14 +83,6 @@ void writeAll(int fd, std::string_view text) {
     }
 }
 
-Refusal noPassword(std::string subject, std::string detail, std::string hint = {}) {
-    Refusal refusal;
-    refusal.subject = std::move(subject);
-    refusal.detail = std::move(detail);
-    refusal.hint = std::move(hint);
-    return refusal;
-}
-
 }  // namespace
 
 std::optional<std::string> ReadLine(int fd, std::size_t maxBytes) {
@@ -143,32 +136,32 @@ std::variant<std::string, Refusal> ReadSecretFile(const std::string& file, int s
         if (std::optional<std::string> line = ReadLine(stdinFd)) {
             return std::move(*line);
         }
-        return noPassword(std::move(subject), "no line on standard input");
+        return Refuse(std::move(subject), "no line on standard input");
     }
     const std::filesystem::path path = folder / file;  // an absolute `file` stays as it is
     OpenedFile opened = OpenRegularFileForReading(path);
     if (!opened.file.valid()) {
         // A FIFO nobody writes would hold the tool up for ever: regular files only.
-        return noPassword(std::move(subject),
-                          opened.error.starts_with("cannot open ")
-                              ? "cannot open: " + opened.error.substr(opened.error.rfind(": ") + 2)
-                              : "is not a regular file (a FIFO or a device is not read)");
+        return Refuse(std::move(subject),
+                      opened.error.starts_with("cannot open ")
+                          ? "cannot open: " + opened.error.substr(opened.error.rfind(": ") + 2)
+                          : "is not a regular file (a FIFO or a device is not read)");
     }
     errno = 0;
     std::optional<std::string> line = ReadLine(opened.file.get());
     const int readError = errno;
     if (!line) {
-        return noPassword(std::move(subject),
-                          readError != 0 ? std::string("cannot read: ") + std::strerror(readError)
-                                         : std::string("no line in the file (or one above "
-                                                       "4096 bytes)"));
+        return Refuse(std::move(subject),
+                      readError != 0 ? std::string("cannot read: ") + std::strerror(readError)
+                                     : std::string("no line in the file (or one above "
+                                                   "4096 bytes)"));
     }
     return std::move(*line);
 }
 
 std::variant<Password, Refusal> ResolvePassword(const PasswordInputs& in) {
     if (in.option && in.file) {
-        return noPassword("--password", "cannot go with --password-file");
+        return Refuse("--password", "cannot go with --password-file");
     }
     std::optional<std::string> utf8;
     PasswordSource source = PasswordSource::Option;
@@ -192,22 +185,22 @@ std::variant<Password, Refusal> ResolvePassword(const PasswordInputs& in) {
         subject = "password";
         utf8 = in.prompt();
         if (!utf8) {
-            return noPassword(subject, "no password was entered");
+            return Refuse(subject, "no password was entered");
         }
     } else {
-        return noPassword("password", "none given",
-                          "use --password-file FILE (\"-\" for standard input), set "
-                          "TRV81K_PASSWORD, or run on a terminal to be asked");
+        return Refuse("password", "none given",
+                      "use --password-file FILE (\"-\" for standard input), set "
+                      "TRV81K_PASSWORD, or run on a terminal to be asked");
     }
 
     std::optional<std::string> latin1 = Utf8ToLatin1(*utf8);
     if (!latin1) {
-        return noPassword(subject,
-                          "has a character the device cannot store (only Latin-1, U+0000 to "
-                          "U+00FF)");
+        return Refuse(subject,
+                      "has a character the device cannot store (only Latin-1, U+0000 to "
+                      "U+00FF)");
     }
-    if (latin1->size() > kMaxLoginPassword) {
-        return noPassword(subject, "the password may be at most 32 characters long");
+    if (latin1->size() > kMaxLoginPasswordLength) {
+        return Refuse(subject, "the password may be at most 32 characters long");
     }
     return Password{std::move(*latin1), source};
 }

@@ -11,13 +11,11 @@
 #include <string_view>
 #include <variant>
 
-#include "cli/messages.h"
+#include "core/refusal.h"
 
 namespace trv81k::cli {
 
 inline constexpr char kPasswordVariable[] = "TRV81K_PASSWORD";
-// The login dialog's box takes 32 characters; the authentication request carries them.
-inline constexpr std::size_t kMaxLoginPassword = 32;
 // Longest line read from a password file or standard input.
 inline constexpr std::size_t kMaxPasswordLine = 4096;
 

@@ -284,7 +284,7 @@ std::optional<std::array<std::uint8_t, 4>> AddressBytes(AddressField field, std:
 }
 
 FieldCheck CheckDevicePassword(std::string_view password) {
-    if (password.size() < 4 || password.size() > 16) {
+    if (password.size() < kMinDevicePasswordLength || password.size() > kMaxDevicePasswordLength) {
         return Refusal("INVALID_PASSWORD", SettingField::DevicePassword);
     }
     if (HasControlCharacter(password)) {
@@ -318,7 +318,7 @@ FieldCheck CheckWepKey(int securityMode, std::string_view passphrase, std::strin
         return {};
     }
     const bool is64 = securityMode == 1;
-    if (passphrase.size() > 16) {
+    if (passphrase.size() > kMaxPassphraseLength) {
         return Refusal("INVALID_PASSPHRASE", SettingField::Passphrase);
     }
     if (key.size() != (is64 ? 10u : 26u)) {

@@ -78,6 +78,11 @@ struct FieldCheck {
     SettingField field = SettingField::None;  // the refused value
 };
 
+// The lengths the pages allow: a device password, a WEP passphrase.
+inline constexpr std::size_t kMinDevicePasswordLength = 4;
+inline constexpr std::size_t kMaxDevicePasswordLength = 16;
+inline constexpr std::size_t kMaxPassphraseLength = 16;
+
 // Device password: 4 to 16 characters, none a control character.
 FieldCheck CheckDevicePassword(std::string_view password);
 // Network name: 1 to 32 characters, none a control character.

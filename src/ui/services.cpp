@@ -6,11 +6,11 @@
 #include <QPixmap>
 #include <string>
 
+#include "core/link.h"
 #include "l10n/language.h"
 #include "l10n/profile_reader.h"
 #include "platform/adapters.h"
 #include "platform/trace.h"
-#include "protocol/session.h"
 #include "resource/window_pictures.h"
 #include "ui/pause.h"
 
@@ -90,8 +90,10 @@ QIcon ProductIcon(const Services& services) {
 
 std::unique_ptr<NetworkPort> MakeSessionNetwork(const Timing& timing) {
     // The session waits with pauseDraining: the windows keep painting and input is dropped.
-    return std::make_unique<NetworkSession>(
-        timing, [](std::chrono::milliseconds duration) { pauseDraining(duration); });
+    NetworkConfig network;
+    network.timing = timing;
+    return MakeNetworkSession(network,
+                              [](std::chrono::milliseconds duration) { pauseDraining(duration); });
 }
 
 Services ProductServices() {

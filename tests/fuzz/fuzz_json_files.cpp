@@ -58,10 +58,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     const cli::ApplyFile apply = cli::ReadApplyFile(text, "/nonexistent", "f.json");
-    if (const auto* refusals = std::get_if<std::vector<cli::Refusal>>(&apply)) {
+    if (const auto* refusals = std::get_if<std::vector<Refusal>>(&apply)) {
         check(!refusals->empty());
-        for (const cli::Refusal& refusal : *refusals) {
-            checkMessage(refusal.line(cli::Messages()));
+        for (const Refusal& refusal : *refusals) {
+            checkMessage(cli::RefusalLine(refusal, cli::Messages()));
         }
     }
     return 0;

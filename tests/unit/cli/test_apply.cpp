@@ -13,7 +13,7 @@ namespace {
 std::vector<ApplyEntry> entriesOf(const ApplyFile& file) {
     if (const auto* refusals = std::get_if<std::vector<Refusal>>(&file)) {
         for (const Refusal& refusal : *refusals) {
-            ADD_FAILURE() << refusal.line(Messages());
+            ADD_FAILURE() << RefusalLine(refusal, Messages());
         }
         return {};
     }
@@ -24,8 +24,8 @@ std::vector<std::string> linesOf(const ApplyFile& file) {
     std::vector<std::string> lines;
     if (const auto* refusals = std::get_if<std::vector<Refusal>>(&file)) {
         for (const Refusal& refusal : *refusals) {
-            EXPECT_EQ(refusal.exitCode, kExitUsage);
-            lines.push_back(refusal.line(Messages()));
+            EXPECT_EQ(refusal.outcome, Outcome::Usage);
+            lines.push_back(RefusalLine(refusal, Messages()));
         }
     }
     return lines;
@@ -50,29 +50,29 @@ TEST(ApplyFile, DefaultsUnderEveryEntryAndTheEntrysOwnKeysWin) {
     const ConfigurePlan& office = entries[0].plan;
     EXPECT_EQ(entries[0].index, 1);
     EXPECT_EQ(office.device.mac, (MacAddress{0x02, 0x81, 0, 0, 0, 1}));
-    EXPECT_EQ(office.ip, IpChoice::Static);
-    EXPECT_EQ(office.ipText, "10.81.0.50");
-    EXPECT_EQ(office.netmaskText, "255.255.0.0");
-    EXPECT_EQ(office.channel, 11);                    // its own
-    EXPECT_EQ(office.passphrase, "wireless secret");  // the first line, beside the file
-    EXPECT_FALSE(entries[0].password);                // the password for all, then
+    EXPECT_EQ(office.overrides.ip, IpChoice::Static);
+    EXPECT_EQ(office.overrides.ipText, "10.81.0.50");
+    EXPECT_EQ(office.overrides.netmaskText, "255.255.0.0");
+    EXPECT_EQ(office.overrides.channel, 11);                    // its own
+    EXPECT_EQ(office.overrides.passphrase, "wireless secret");  // the first line, beside the file
+    EXPECT_FALSE(entries[0].password);                          // the password for all, then
 
     // "dhcp" drops the defaults' static address; "key" their passphrase.
     const ConfigurePlan& hall = entries[1].plan;
     EXPECT_EQ(hall.device.name, "Hall");
-    EXPECT_EQ(hall.ip, IpChoice::Dhcp);
-    EXPECT_FALSE(hall.netmaskText);
-    EXPECT_EQ(hall.key, "0123456789abcdef");
-    EXPECT_FALSE(hall.passphrase);
-    EXPECT_EQ(hall.ssid, "Office");
+    EXPECT_EQ(hall.overrides.ip, IpChoice::Dhcp);
+    EXPECT_FALSE(hall.overrides.netmaskText);
+    EXPECT_EQ(hall.overrides.key, "0123456789abcdef");
+    EXPECT_FALSE(hall.overrides.passphrase);
+    EXPECT_EQ(hall.overrides.ssid, "Office");
     EXPECT_EQ(entries[1].password, "hall2");
 
     // "pairing" drops every wireless default; "static": false the defaults' static address,
     // so their netmask (which needs it) stays out as well.
     const ConfigurePlan& garden = entries[2].plan;
-    EXPECT_TRUE(garden.pairing);
-    EXPECT_FALSE(garden.wirelessOptions());
-    EXPECT_EQ(garden.ip, IpChoice::Keep);
+    EXPECT_TRUE(garden.overrides.pairing);
+    EXPECT_FALSE(garden.overrides.wirelessOptions());
+    EXPECT_EQ(garden.overrides.ip, IpChoice::Keep);
     EXPECT_EQ(entries[2].password, "garden3");
 }
 
@@ -119,8 +119,8 @@ TEST(ApplyFile, TheShippedExampleReads) {
     ASSERT_EQ(entries.size(), 3u);
     EXPECT_EQ(entries[1].plan.device.name, "TRV81K-Hall");
     EXPECT_EQ(entries[1].password, "hall2");
-    EXPECT_EQ(entries[0].plan.passphrase, "correct horse battery staple");
-    EXPECT_TRUE(entries[2].plan.pairing);
+    EXPECT_EQ(entries[0].plan.overrides.passphrase, "correct horse battery staple");
+    EXPECT_TRUE(entries[2].plan.overrides.pairing);
 }
 
 TEST(ApplyFile, TheFileAsAWhole) {

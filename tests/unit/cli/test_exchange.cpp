@@ -1,23 +1,15 @@
-// The whole search and configure road over the loopback interface, against emulated devices
-// answering from a thread of the test. Run inside a network namespace of its own (./test
-// does); every case uses its own port, since ctest runs the cases side by side.
+// The commands over the loopback interface against emulated devices: configure's output once,
+// the device it cannot find, search, and apply over many. The road's own outcomes are the
+// core's (core_road_test).
 #include <gtest/gtest.h>
 
-#include <poll.h>
-
-#include <atomic>
-#include <mutex>
 #include <nlohmann/json.hpp>
 #include <sstream>
-#include <thread>
 
-#include "../protocol/test_support.h"
+#include "../core/loopback_devices.h"
 #include "cli/apply.h"
-#include "cli/commands.h"
-#include "emulator/emulator.h"
+#include "cli/command.h"
 #include "platform/adapters.h"
-#include "protocol/channel.h"
-#include "protocol/cipher.h"
 
 // The options name only what they set; GCC 12 would warn about every other member.
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
@@ -26,112 +18,16 @@ namespace trv81k::cli {
 namespace {
 
 using emulator::EmulatedDevice;
+using test::device;
+using test::LoopbackDevices;
 using namespace std::chrono_literals;
-
-constexpr Ipv4Address kLoopback{127, 0, 0, 1};
-
-// How the devices' side departs from the emulator's own behaviour switches.
-struct Quirks {
-    bool ignorePairingCheck = false;  // answers everything but the pairing check
-    bool acknowledgeOnly = false;     // acknowledges configure requests without applying them
-};
-
-class LoopbackDevices {
-public:
-    LoopbackDevices(std::uint16_t port, std::vector<EmulatedDevice> devices, Quirks quirks = {})
-        : emulator_(std::move(devices)),
-          quirks_(quirks),
-          socket_(io_, trv81k::test::loopbackEndpoint(port), SocketRole::Device) {
-        EXPECT_TRUE(socket_.isOpen());
-        thread_ = std::thread([this] { serve(); });
-    }
-    ~LoopbackDevices() {
-        stop_ = true;
-        thread_.join();
-    }
-
-    std::vector<EmulatedDevice> devices() {
-        const std::lock_guard lock(mutex_);
-        return emulator_.devices();
-    }
-    int received(MessageKind kind) {
-        const std::lock_guard lock(mutex_);
-        return counts_[static_cast<std::size_t>(kind)];
-    }
-
-private:
-    void serve() {
-        std::array<std::uint8_t, kReceiveBufferSize> buffer{};
-        while (!stop_) {
-            // A blocking receive would never see stop_: wait at most 10 ms for a datagram.
-            ::pollfd ready{socket_.socket().native_handle(), POLLIN, 0};
-            if (::poll(&ready, 1, 10) <= 0) {
-                continue;
-            }
-            asio::ip::udp::endpoint from;
-            asio::error_code error;
-            const std::size_t n =
-                socket_.socket().receive_from(asio::buffer(buffer), from, 0, error);
-            if (error) {
-                continue;
-            }
-            const std::span<const std::uint8_t> datagram(buffer.data(), n);
-            const PlainMessage plain = decryptPacket(datagram);
-            const MessageKind kind = classify(plain);
-            std::vector<PlainMessage> answers;
-            {
-                const std::lock_guard lock(mutex_);
-                ++counts_[static_cast<std::size_t>(kind)];
-                if (kind == MessageKind::CheckBPSRequest && quirks_.ignorePairingCheck) {
-                    continue;
-                }
-                if (kind == MessageKind::ConfigureRequest && quirks_.acknowledgeOnly) {
-                    answers.push_back(buildConfigureAnswer(parseConfigureRequest(plain)->mac, 0));
-                } else {
-                    answers = emulator_.handleDatagram(datagram, kLoopback, emulator::Clock::now())
-                                  .answers;
-                }
-            }
-            for (const PlainMessage& answer : answers) {
-                socket_.sendToGroup(sealPacket(answer));
-            }
-        }
-    }
-
-    emulator::Emulator emulator_;
-    Quirks quirks_;
-    asio::io_context io_;
-    MulticastSocket socket_;
-    std::mutex mutex_;
-    std::array<int, 9> counts_{};
-    std::atomic<bool> stop_{false};
-    std::thread thread_;
-};
-
-EmulatedDevice device(int n) {
-    EmulatedDevice d;
-    d.mac = {0x02, 0x81, 0x00, 0x00, 0x00, static_cast<std::uint8_t>(n)};
-    d.deviceId = d.mac;
-    d.token = {0x10, 0x20, 0x30, static_cast<std::uint8_t>(n)};
-    d.settings.name = "AP" + std::to_string(n);
-    return d;
-}
 
 class Exchange : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(SetInterfaceChoice(std::string("127.0.0.1"))); }
     void TearDown() override { SetInterfaceChoice(std::nullopt); }
 
-    NetworkConfig network(std::uint16_t port) {
-        NetworkConfig config;
-        config.port = port;
-        config.timing = Timing{}.scaled(0.01);
-        // The waits that end with their answer: a long limit costs nothing and keeps a busy
-        // machine's late answer from reading as a wrong password or a silent device.
-        config.timing.loginPause = std::chrono::milliseconds{2000};
-        config.timing.pairingPause = std::chrono::milliseconds{250};
-        return config;
-    }
+    NetworkConfig network(std::uint16_t port) { return test::LoopbackNetwork(port); }
     int configure(std::uint16_t port, ConfigureOptions options, const std::string& password) {
         options.device = options.device.value_or("02-81-00-00-00-01");
         auto plan = CheckConfigureOptions(options);
@@ -139,9 +35,25 @@ protected:
         out_.str("");
         err_.str("");
         Console console{out_, err_};
-        return RunConfigure(std::get<ConfigurePlan>(plan), password, network(port), console,
-                            messages_);
+        Context context{environment_, network(port), console, messages_};
+        return RunConfigure(context, std::get<ConfigurePlan>(plan), password);
     }
+    // The search command as the command line runs it, over the test's port.
+    int search(std::uint16_t port, const std::vector<std::string>& args) {
+        const std::unique_ptr<Command> command = MakeSearchCommand();
+        CLI::App app;
+        command->add(app);
+        std::vector<const char*> argv{"trv81k-cli", "search"};
+        for (const std::string& arg : args) {
+            argv.push_back(arg.c_str());
+        }
+        app.parse(static_cast<int>(argv.size()), argv.data());
+        Console console{out_, err_};
+        Context context{environment_, network(port), console, messages_};
+        return command->run(context);
+    }
+
+    Environment environment_;
 
     Messages messages_;
     std::ostringstream out_;
@@ -182,56 +94,6 @@ TEST_F(Exchange, StaticAddressAndWpa2WrittenAndVerified) {
     EXPECT_EQ(devices.received(MessageKind::AuthRequest), 1);
 }
 
-TEST_F(Exchange, WrongPasswordEndsWithExitFourAndWritesNothing) {
-    LoopbackDevices devices(24402, {device(1)});
-    EXPECT_EQ(configure(24402, {.pairing = true}, "wrong"), kExitPassword);
-    EXPECT_EQ(err_.str(),
-              "trv81k-cli: device 02-81-00-00-00-01: " + messages_.text("PASSWORD_ERROR") + "\n");
-    EXPECT_EQ(devices.received(MessageKind::AuthRequest), 1);  // one attempt, no resend
-    EXPECT_EQ(devices.received(MessageKind::ConfigureRequest), 0);
-}
-
-TEST_F(Exchange, NoAcknowledgementIsExitFive) {
-    EmulatedDevice mute = device(1);
-    mute.behaviour.neverAcknowledge = true;
-    LoopbackDevices devices(24403, {mute});
-    EXPECT_EQ(configure(24403, {.name = "Renamed", .pairing = true}, "admin"), kExitNoAck);
-    EXPECT_NE(err_.str().find(messages_.text("CONFIGURE_FAIL")), std::string::npos);
-    EXPECT_EQ(devices.devices()[0].settings.name, "Renamed");  // it applied, it just never said
-}
-
-TEST_F(Exchange, PairingManagedDeviceKeepsItsWirelessSettings) {
-    EmulatedDevice paired = device(1);
-    paired.behaviour.pairingManaged = true;
-    paired.settings.security = kSecurityWpa2Aes;
-    paired.settings.key = "pairing made key";
-    LoopbackDevices devices(24404, {paired});
-    ASSERT_EQ(configure(24404, {.dhcp = true, .verifySeconds = 2.0}, "admin"), kExitOk)
-        << err_.str();
-    const emulator::DeviceSettings s = devices.devices()[0].settings;
-    EXPECT_EQ(s.ipMode, 0);
-    EXPECT_EQ(s.security, kSecurityWpa2Aes);
-    EXPECT_EQ(s.key, "pairing made key");
-    EXPECT_EQ(devices.received(MessageKind::CheckBPSRequest), 1);  // answered at once
-}
-
-TEST_F(Exchange, DeviceSilentToThePairingCheckIsLeftToPairingAfterThreeChecks) {
-    LoopbackDevices devices(24405, {device(1)}, Quirks{.ignorePairingCheck = true});
-    ASSERT_EQ(configure(24405, {.name = "Quiet"}, "admin"), kExitOk) << err_.str();
-    EXPECT_EQ(devices.received(MessageKind::CheckBPSRequest), 3);
-    EXPECT_EQ(devices.devices()[0].settings.name, "Quiet");
-    EXPECT_EQ(devices.devices()[0].settings.ssid, device(1).settings.ssid);
-}
-
-TEST_F(Exchange, DeviceNotUnderPairingControlIsRefusedBeforeAnythingIsWritten) {
-    LoopbackDevices devices(24406, {device(1)});
-    EXPECT_EQ(configure(24406, {.name = "Never"}, "admin"), kExitUsage);
-    EXPECT_NE(err_.str().find("not under pairing control"), std::string::npos) << err_.str();
-    EXPECT_EQ(devices.received(MessageKind::CheckBPSRequest), 1);
-    EXPECT_EQ(devices.received(MessageKind::ConfigureRequest), 0);
-    EXPECT_EQ(devices.devices()[0].settings.name, "AP1");
-}
-
 TEST_F(Exchange, UnknownDeviceIsExitThree) {
     LoopbackDevices devices(24407, {device(1)});
     EXPECT_EQ(configure(24407, {.device = "02-81-00-00-00-09", .pairing = true}, "admin"),
@@ -241,26 +103,13 @@ TEST_F(Exchange, UnknownDeviceIsExitThree) {
     EXPECT_EQ(devices.received(MessageKind::AuthRequest), 0);
 }
 
-TEST_F(Exchange, VerifyReportsWhatTheDeviceDoesNotAnnounce) {
-    LoopbackDevices devices(24408, {device(1)}, Quirks{.acknowledgeOnly = true});
-    EXPECT_EQ(configure(24408, {.name = "Claimed", .pairing = true, .verifySeconds = 0.3}, "admin"),
-              kExitNotVerified);
-    EXPECT_NE(err_.str().find("name: announced \"AP1\", written \"Claimed\""), std::string::npos)
-        << err_.str();
-    EXPECT_GE(devices.received(MessageKind::SearchRequest), 2);  // searched again
-}
-
 TEST_F(Exchange, SearchListsEveryAnswerOnceAsJson) {
     EmulatedDevice twice = device(2);
     twice.behaviour.answerTwice = true;
     EmulatedDevice unmarked = device(3);
     unmarked.behaviour.noMarker = true;
     LoopbackDevices devices(24409, {device(1), twice, unmarked});
-    Console console{out_, err_};
-    SearchOptions options;
-    options.timeout = 300ms;
-    options.json = true;
-    ASSERT_EQ(RunSearch(options, network(24409), console, messages_), kExitOk);
+    ASSERT_EQ(search(24409, {"--timeout", "0.3", "--json"}), kExitOk);
     const auto list = nlohmann::json::parse(out_.str());
     ASSERT_EQ(list.size(), 2u);
     EXPECT_EQ(list[0]["mac"], "02-81-00-00-00-01");
@@ -339,33 +188,8 @@ TEST_F(Exchange, ApplyRefusesAnEntryItsDeviceCannotTakeBeforeAnyLogin) {
     EXPECT_EQ(devices.received(MessageKind::ConfigureRequest), 0);
 }
 
-TEST(SearchEnd, QuietAfterTheLastNewAnswerAtLeastAsLongAsTheFirstTook) {
-    const auto t0 = std::chrono::steady_clock::time_point{} + 1h;
-    SearchEnd end(t0, 400ms);
-    EXPECT_FALSE(end(0, t0 + 2s));  // no answer yet: only the caller's limit ends it
-    EXPECT_FALSE(end(1, t0 + 2s + 10ms));
-    EXPECT_FALSE(end(3, t0 + 2s + 50ms));  // a new one: the quiet period starts again
-    // The first answer took 2.01 s, so the quiet period is that long, not 0.4 s.
-    EXPECT_FALSE(end(3, t0 + 2s + 50ms + 2s));
-    EXPECT_TRUE(end(3, t0 + 2s + 50ms + 2010ms));
-
-    SearchEnd quick(t0, 400ms);
-    EXPECT_FALSE(quick(2, t0 + 20ms));
-    EXPECT_FALSE(quick(2, t0 + 419ms));
-    EXPECT_TRUE(quick(2, t0 + 420ms));
-
-    SearchEnd expecting(t0, 400ms, 2);
-    EXPECT_FALSE(expecting(1, t0 + 5ms));
-    EXPECT_FALSE(expecting(1, t0 + 3s));  // no quiet period: the caller knows there are two
-    EXPECT_TRUE(expecting(2, t0 + 3s + 1ms));
-}
-
 TEST_F(Exchange, SearchWithoutAnswersIsExitThreeWithAnEmptyList) {
-    Console console{out_, err_};
-    SearchOptions options;
-    options.timeout = 100ms;
-    options.json = true;
-    EXPECT_EQ(RunSearch(options, network(24410), console, messages_), kExitNotFound);
+    EXPECT_EQ(search(24410, {"--timeout", "0.1", "--json"}), kExitNotFound);
     EXPECT_EQ(out_.str(), "[]\n");
     EXPECT_NE(err_.str().find("no TRV81K answered"), std::string::npos);
 }

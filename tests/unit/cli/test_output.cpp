@@ -3,11 +3,11 @@
 
 #include <filesystem>
 
+#include "../core/sample_device.h"
 #include "../l10n/temp_dir.h"
 #include "cli/messages.h"
 #include "cli/output.h"
 #include "l10n/profile_reader.h"
-#include "test_support.h"
 
 namespace trv81k::cli {
 namespace {
@@ -94,13 +94,13 @@ TEST(LanguageFile, FirstFoundFileWinsAndEmptyKeysKeepTheBuiltInText) {
     candidates[0] = dir.path() / "cwd-Language.ini";  // the current directory, redirected
     Messages m = Messages::Load(candidates);
     EXPECT_EQ(m.text("INVALID_IP"), "from share");
-    EXPECT_EQ(m.text("CONFIGURE_FAIL"), FallbackText("CONFIGURE_FAIL"));
+    EXPECT_EQ(m.text("CONFIGURE_FAIL"), EnglishTexts().get("CONFIGURE_FAIL"));
 
     // Beside the program comes before share; the current directory before both.
     dir.Write("bin/Language.ini", "[English]\nINVALID_IP=beside\nSSID_ERROR=\n");
     m = Messages::Load(candidates);
     EXPECT_EQ(m.text("INVALID_IP"), "beside");
-    EXPECT_EQ(m.text("SSID_ERROR"), FallbackText("SSID_ERROR"));
+    EXPECT_EQ(m.text("SSID_ERROR"), EnglishTexts().get("SSID_ERROR"));
     dir.Write("cwd-Language.ini", "[German]\nINVALID_IP=deutsch\n[English]\nINVALID_IP=here\n");
     m = Messages::Load(candidates);
     EXPECT_EQ(m.text("INVALID_IP"), "here");

@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "../l10n/temp_dir.h"
+#include "cli/messages.h"
 #include "cli/password.h"
 
 namespace trv81k::cli {
@@ -46,7 +47,7 @@ private:
 Password resolved(const PasswordInputs& in) {
     auto result = ResolvePassword(in);
     if (auto* refusal = std::get_if<Refusal>(&result)) {
-        ADD_FAILURE() << refusal->line(Messages());
+        ADD_FAILURE() << RefusalLine(*refusal, Messages());
         return {};
     }
     return std::get<Password>(result);
@@ -58,8 +59,8 @@ std::string refusedLine(const PasswordInputs& in) {
         ADD_FAILURE() << "not refused";
         return {};
     }
-    EXPECT_EQ(std::get<Refusal>(result).exitCode, kExitUsage);
-    return std::get<Refusal>(result).line(Messages());
+    EXPECT_EQ(std::get<Refusal>(result).outcome, Outcome::Usage);
+    return RefusalLine(std::get<Refusal>(result), Messages());
 }
 
 TEST(PasswordSources, OptionOrFileThenEnvironmentThenPrompt) {

@@ -1,31 +1,35 @@
 #pragma once
-// What the network commands share: where the exchanges run (NetworkConfig), where the tool
-// writes (Console), the message helpers, one session of the tool (Link), the rule that ends a
-// search that collects answers (SearchEnd) and the check of what devices announce after a
-// configure (VerifyAnnounced).
+// One session with the devices, as both front ends assemble it: the adapter check, the
+// channels and the receiver (a NetworkSession), the exchanges over them, and what an open that
+// failed means. Also the rule that ends a search collecting answers (SearchEnd) and the check
+// of what devices announce after a configure (VerifyAnnounced).
 
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
-#include <ostream>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "cli/messages.h"
 #include "core/exchanges.h"
-#include "protocol/session.h"
+#include "core/refusal.h"
+#include "protocol/network_port.h"
 #include "protocol/timing.h"
 #include "protocol/wire.h"
 
-namespace trv81k::cli {
+namespace trv81k {
+
+class NetworkSession;
 
 using Clock = std::chrono::steady_clock;
-using std::chrono::milliseconds;
 
-// Where the exchanges run. The product uses the defaults; tests pass their own port and a
+// A line about what the exchanges did; empty: nobody listens.
+using NoteFn = std::function<void(const std::string&)>;
+
+// Where the exchanges run. The products use the defaults; tests pass their own port and a
 // scaled Timing.
 struct NetworkConfig {
     Timing timing{};
@@ -33,33 +37,24 @@ struct NetworkConfig {
     std::string group = kGroupAddress;
 };
 
-// Data to `out`, messages to `err`. `progress`: a line per step for a person watching a
-// terminal; `verbose`: what the exchanges did, for tests and support (the receiver's datagram
-// counts among it).
-struct Console {
-    std::ostream& out;
-    std::ostream& err;
-    bool progress = false;
-    bool verbose = false;
-};
+// The product's network port: a NetworkSession over the real adapters that waits with `pause`
+// (the wizard keeps its windows painting; empty: it sleeps).
+std::unique_ptr<NetworkPort> MakeNetworkSession(
+    const NetworkConfig& network, std::function<void(std::chrono::milliseconds)> pause);
+// The Language.ini key of an open that failed ("SOCKET_FAIL", "BIND_FAIL"); empty for Open.
+std::string_view OpenFailureKey(NetworkPort::OpenResult result);
 
-// "trv81k-cli: <text>" on a line of its own, flushed.
-void Say(std::ostream& stream, const std::string& text);
-// The refusal's line on standard error; its exit code.
-int Report(Console& console, const Messages& messages, const Refusal& refusal);
-// Exit 1 about `subject`, with a Language.ini text.
-Refusal NetworkRefusal(std::string subject, std::string_view key);
 // "3 s", "0.4 s"; "12.5 ms".
-std::string SecondsText(milliseconds duration);
+std::string SecondsText(std::chrono::milliseconds duration);
 std::string MillisecondsText(Clock::duration duration);
 
 // How long the wizard's configure dialog stays up without an acknowledgement.
-milliseconds ConfigureDialogLength(const Timing& timing);
+std::chrono::milliseconds ConfigureDialogLength(const Timing& timing);
 // How long the wizard's search dialog runs without an answer (twelve ticks).
-milliseconds SearchDialogLength(const Timing& timing);
+std::chrono::milliseconds SearchDialogLength(const Timing& timing);
 
 // The quiet period after the last new answer that ends a search collecting answers.
-inline constexpr milliseconds kSearchQuiet{400};
+inline constexpr std::chrono::milliseconds kSearchQuiet{400};
 
 // When a search that collects answers has heard enough: once no new device has answered for
 // the quiet period after the last new one. The quiet period is `quiet`, or as long as the first
@@ -68,41 +63,46 @@ inline constexpr milliseconds kSearchQuiet{400};
 // knows better: the search has heard enough once that many devices are stored, and not before.
 class SearchEnd {
 public:
-    SearchEnd(Clock::time_point sent, milliseconds quiet, std::optional<int> expect = {});
+    SearchEnd(Clock::time_point sent, std::chrono::milliseconds quiet,
+              std::optional<int> expect = {});
     // Looks at the number of devices stored at `now`; true once the search may end.
     bool operator()(int stored, Clock::time_point now);
 
 private:
     Clock::time_point sent_;
-    milliseconds quiet_;
+    std::chrono::milliseconds quiet_;
     std::optional<int> expect_;
     int seen_ = 0;
     Clock::time_point lastNew_{};
     Clock::duration wait_{};
 };
+// A search's `enough` by SearchEnd, its clock started at the first look.
+std::function<bool(const DeviceTable&)> QuietSearch(std::chrono::milliseconds quiet,
+                                                    std::optional<int> expect = {});
 
-// One session of the tool: the adapter check, the channel, the receiver and the exchanges
-// over them.
+// One session with a sleeping wait: the adapter check, the channel, the receiver and the
+// exchanges over them. `verbose` hears what the exchanges did.
 class Link {
 public:
-    Link(const NetworkConfig& network, Console& console);
-    ~Link() { close(); }
+    explicit Link(const NetworkConfig& network, NoteFn verbose = {});
+    ~Link();
     Link(const Link&) = delete;
     Link& operator=(const Link&) = delete;
 
-    // Nothing, or why the network cannot be used (exit 1); `purpose` names the step.
+    // Nothing, or why the network cannot be used (Outcome::Network): no adapter, SOCKET_FAIL,
+    // BIND_FAIL with the program that holds the port; `purpose` names the step.
     std::optional<Refusal> open(std::string_view purpose);
 
     // The search. Without a limit: the wizard's search dialog's exchange, ended as soon as
     // `enough` holds; with one: the answers collected for that long, or until `enough` holds.
     // Nothing, or why the request could not be sent.
-    std::optional<Refusal> search(std::optional<milliseconds> limit,
+    std::optional<Refusal> search(std::optional<std::chrono::milliseconds> limit,
                                   const std::function<bool(const DeviceTable&)>& enough);
 
     void close();
 
-    Exchanges& exchanges() { return exchanges_; }
-    ExchangeState& state() { return session_.state(); }
+    Exchanges& exchanges() { return *exchanges_; }
+    ExchangeState& state();
     // The adapters searched on: "lab0 (10.81.0.1), lab1 (10.82.0.1)".
     std::string adapterList() const;
     // The adapter a device of the table answered on; the one adapter searched on when the
@@ -110,10 +110,12 @@ public:
     std::optional<Adapter> adapterOf(int index) const;
 
 private:
-    const NetworkConfig& network_;
-    Console& console_;
-    NetworkSession session_;
-    Exchanges exchanges_;
+    void note(const std::string& line) const;
+
+    NetworkConfig network_;
+    NoteFn verbose_;
+    std::unique_ptr<NetworkSession> session_;
+    std::unique_ptr<Exchanges> exchanges_;
     bool closed_ = false;
 };
 
@@ -130,9 +132,9 @@ struct VerifyResult {
 
 // Searches with fresh sessions (a session's table never refreshes an entry), each ending as
 // soon as every device still unverified has answered, until every device announces what was
-// written or `limit` is over. Usually one search does it.
+// written (CompareAnnounced) or `limit` is over. Usually one search does it.
 VerifyResult VerifyAnnounced(std::span<const ConfigureSettings> written,
                              std::chrono::duration<double> limit, const NetworkConfig& network,
-                             Console& console);
+                             const NoteFn& verbose = {});
 
-}  // namespace trv81k::cli
+}  // namespace trv81k

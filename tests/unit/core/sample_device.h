@@ -1,12 +1,12 @@
 #pragma once
-// A device as a search answer describes it, for the command-line tool's tests.
+// A device as a search answer describes it, for the tests of the settings built over it.
 
 #include <algorithm>
 #include <string_view>
 
 #include "protocol/wire.h"
 
-namespace trv81k::cli::test {
+namespace trv81k::test {
 
 template <std::size_t N>
 void putText(std::array<std::uint8_t, N>& field, std::uint8_t* length, std::string_view text) {
@@ -42,4 +42,4 @@ inline DeviceInfo sampleDevice() {
     return d;
 }
 
-}  // namespace trv81k::cli::test
+}  // namespace trv81k::test

@@ -1,34 +1,36 @@
-#include "cli/link.h"
+#include "core/link.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdio>
 #include <thread>
 
-#include "cli/options.h"
-#include "cli/output.h"
+#include "core/overrides.h"
 #include "platform/adapters.h"
 #include "platform/port_holder.h"
+#include "protocol/session.h"
 #include "settings/text_encoding.h"
 
-namespace trv81k::cli {
+namespace trv81k {
 
-void Say(std::ostream& stream, const std::string& text) {
-    // A line may carry a device's or a file's text: none of it may steer the terminal.
-    stream << kProgramName << ": " << TerminalText(text) << '\n' << std::flush;
+using std::chrono::milliseconds;
+
+std::unique_ptr<NetworkPort> MakeNetworkSession(const NetworkConfig& network,
+                                                std::function<void(milliseconds)> pause) {
+    return std::make_unique<NetworkSession>(network.timing, std::move(pause), network.port,
+                                            network.group);
 }
 
-int Report(Console& console, const Messages& messages, const Refusal& refusal) {
-    console.err << refusal.line(messages) << '\n' << std::flush;
-    return refusal.exitCode;
-}
-
-Refusal NetworkRefusal(std::string subject, std::string_view key) {
-    Refusal refusal;
-    refusal.exitCode = kExitNetwork;
-    refusal.subject = std::move(subject);
-    refusal.messageKey = std::string(key);
-    return refusal;
+std::string_view OpenFailureKey(NetworkPort::OpenResult result) {
+    switch (result) {
+        case NetworkPort::OpenResult::Open:
+            break;
+        case NetworkPort::OpenResult::SocketFailed:
+            return "SOCKET_FAIL";
+        case NetworkPort::OpenResult::BindFailed:
+            return "BIND_FAIL";
+    }
+    return {};
 }
 
 std::string SecondsText(milliseconds duration) {
@@ -69,41 +71,61 @@ bool SearchEnd::operator()(int stored, Clock::time_point now) {
     return seen_ > 0 && now - lastNew_ >= wait_;
 }
 
-Link::Link(const NetworkConfig& network, Console& console)
+std::function<bool(const DeviceTable&)> QuietSearch(milliseconds quiet, std::optional<int> expect) {
+    std::optional<SearchEnd> end;
+    return [end, quiet, expect](const DeviceTable& table) mutable {
+        const auto now = Clock::now();
+        if (!end) {
+            end.emplace(now, quiet, expect);
+        }
+        return (*end)(table.count(), now);
+    };
+}
+
+Link::Link(const NetworkConfig& network, NoteFn verbose)
     : network_(network),
-      console_(console),
-      session_(network.timing, {}, network.port, network.group),
-      exchanges_(session_, network.timing, SleepingWait()) {}
+      verbose_(std::move(verbose)),
+      session_(std::make_unique<NetworkSession>(network.timing, NetworkSession::PauseFn{},
+                                                network.port, network.group)),
+      exchanges_(std::make_unique<Exchanges>(*session_, network.timing, SleepingWait())) {}
+
+Link::~Link() {
+    close();
+}
+
+ExchangeState& Link::state() {
+    return session_->state();
+}
+
+void Link::note(const std::string& line) const {
+    if (verbose_) {
+        verbose_(line);
+    }
+}
 
 std::optional<Refusal> Link::open(std::string_view purpose) {
     if (const AdapterChoice adapters = FindAdapters(); adapters.adapters.empty()) {
-        Refusal refusal = NetworkRefusal(std::string(purpose), {});
-        refusal.detail = adapters.problem;
-        return refusal;
+        return Refuse(std::string(purpose), adapters.problem, {}, Outcome::Network);
     }
-    switch (session_.open()) {
-        case NetworkPort::OpenResult::Open:
-            break;
-        case NetworkPort::OpenResult::SocketFailed:
-            return NetworkRefusal(std::string(purpose), "SOCKET_FAIL");
-        case NetworkPort::OpenResult::BindFailed: {
-            Refusal refusal = NetworkRefusal(
-                std::string(purpose) + ": UDP port " + std::to_string(network_.port), "BIND_FAIL");
-            if (const std::string holder = UdpPortHolder(network_.port); !holder.empty()) {
-                refusal.hint = "held by " + TerminalText(holder);
-            }
-            return refusal;
-        }
+    const NetworkPort::OpenResult opened = session_->open();
+    if (opened == NetworkPort::OpenResult::SocketFailed) {
+        return RefuseWithText(std::string(purpose), OpenFailureKey(opened), {}, {},
+                              Outcome::Network);
     }
-    if (console_.verbose) {
-        Say(console_.err, "adapters " + adapterList());
+    if (opened == NetworkPort::OpenResult::BindFailed) {
+        const std::string holder = UdpPortHolder(network_.port);
+        return RefuseWithText(std::string(purpose) + ": UDP port " + std::to_string(network_.port),
+                              OpenFailureKey(opened), {},
+                              holder.empty() ? std::string() : "held by " + TerminalText(holder),
+                              Outcome::Network);
     }
+    note("adapters " + adapterList());
     return std::nullopt;
 }
 
 std::string Link::adapterList() const {
     std::string text;
-    for (const Adapter& adapter : session_.adapters()) {
+    for (const Adapter& adapter : session_->adapters()) {
         text += (text.empty() ? "" : ", ") + AdapterText(adapter);
     }
     return text;
@@ -111,7 +133,7 @@ std::string Link::adapterList() const {
 
 std::optional<Refusal> Link::search(std::optional<milliseconds> limit,
                                     const std::function<bool(const DeviceTable&)>& enough) {
-    const ExchangeState& state = session_.state();
+    const ExchangeState& state = session_->state();
     const auto sent = Clock::now();
     int seen = state.table.count();
     Clock::time_point lastStored = sent;
@@ -125,19 +147,19 @@ std::optional<Refusal> Link::search(std::optional<milliseconds> limit,
         return enough && enough(state.table);
     };
     const bool requested =
-        limit ? exchanges_.searchFor(*limit, until) : exchanges_.search({}, until);
+        limit ? exchanges_->searchFor(*limit, until) : exchanges_->search({}, until);
     if (!requested) {
-        return NetworkRefusal("search request", "SOCKET_FAIL");
+        return RefuseWithText("search request", "SOCKET_FAIL", {}, {}, Outcome::Network);
     }
     until();
-    if (console_.verbose) {
+    if (verbose_) {
         std::string line = "search: " + std::to_string(seen) + " device(s) stored";
         if (seen > 0) {
             line += ", the last " + MillisecondsText(lastStored - sent) + " after the request";
         }
-        Say(console_.err, line + ", ended " + MillisecondsText(Clock::now() - sent) +
-                              " after it; receiver handled " +
-                              std::to_string(session_.datagramsReceived()) + " datagram(s)");
+        note(line + ", ended " + MillisecondsText(Clock::now() - sent) +
+             " after it; receiver handled " + std::to_string(session_->datagramsReceived()) +
+             " datagram(s)");
     }
     return std::nullopt;
 }
@@ -147,19 +169,17 @@ void Link::close() {
         return;
     }
     closed_ = true;
-    if (console_.verbose) {
-        Say(console_.err, "receiver handled " + std::to_string(session_.datagramsReceived()) +
-                              " datagram(s) in all");
-    }
-    session_.close();
+    note("receiver handled " + std::to_string(session_->datagramsReceived()) +
+         " datagram(s) in all");
+    session_->close();
 }
 
 std::optional<Adapter> Link::adapterOf(int index) const {
-    const Adapter& arrived = session_.state().table.adapterOf(index);
+    const Adapter& arrived = session_->state().table.adapterOf(index);
     if (!arrived.name.empty() || arrived.address != Ipv4Address{}) {
         return arrived;
     }
-    const std::vector<Adapter> searched = session_.adapters();
+    const std::vector<Adapter> searched = session_->adapters();
     if (searched.size() == 1) {
         return searched.front();
     }
@@ -168,13 +188,13 @@ std::optional<Adapter> Link::adapterOf(int index) const {
 
 VerifyResult VerifyAnnounced(std::span<const ConfigureSettings> written,
                              std::chrono::duration<double> limit, const NetworkConfig& network,
-                             Console& console) {
+                             const NoteFn& verbose) {
     VerifyResult result;
     result.devices.resize(written.size());
     const auto deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(limit);
     const auto pending = [&](std::size_t i) { return !result.devices[i].verified(); };
     while (Clock::now() < deadline) {
-        Link link(network, console);
+        Link link(network, verbose);
         if (auto refusal = link.open("verify")) {
             result.network = std::move(refusal);
             return result;
@@ -218,4 +238,4 @@ VerifyResult VerifyAnnounced(std::span<const ConfigureSettings> written,
     return result;
 }
 
-}  // namespace trv81k::cli
+}  // namespace trv81k
