@@ -332,14 +332,21 @@ std::optional<WirelessPath> WirelessFromOptions(const Overrides& plan) {
     return std::nullopt;
 }
 
-std::variant<WirelessPath, Refusal> WirelessFromCheck(Exchanges::Pairing check,
-                                                      const MacAddress& mac) {
+bool PairingKeepsWireless(Exchanges::Pairing check) {
     switch (check) {
         case Exchanges::Pairing::Managed:
         case Exchanges::Pairing::NoAnswer:
-            return WirelessPath::Pairing;
+            return true;
         case Exchanges::Pairing::NotManaged:
             break;
+    }
+    return false;
+}
+
+std::variant<WirelessPath, Refusal> WirelessFromCheck(Exchanges::Pairing check,
+                                                      const MacAddress& mac) {
+    if (PairingKeepsWireless(check)) {
+        return WirelessPath::Pairing;
     }
     return Refuse("device " + formatMac(mac),
                   "the device's wireless settings are not under pairing control",

@@ -141,6 +141,10 @@ std::optional<WirelessPath> WirelessFromOptions(const Overrides& overrides);
 // leads to Pairing. A device not under pairing control would need its wireless settings typed;
 // without wireless options that is refused, since writing its current ones back would drop its
 // key.
+// The pairing verdict: a device under pairing control, or one silent to the check, keeps its
+// wireless settings from the pairing; only a device that says it is not managed gets them
+// written.
+bool PairingKeepsWireless(Exchanges::Pairing check);
 std::variant<WirelessPath, Refusal> WirelessFromCheck(Exchanges::Pairing check,
                                                       const MacAddress& mac);
 

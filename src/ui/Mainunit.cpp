@@ -12,6 +12,7 @@
 #include <QUrl>
 #include <stdexcept>
 
+#include "core/link.h"
 #include "ui/Loginunit.h"
 #include "ui/Searchfailunit.h"
 #include "ui/Searchunit.h"
@@ -281,17 +282,12 @@ void TMainForm::RegPanelClick() {
 // ---- The channel --------------------------------------------------------------------------
 
 void TMainForm::OpenNetwork() {
-    switch (network().open()) {
-        case NetworkPort::OpenResult::Open:
-            networkOpen_ = true;
-            return;
-        case NetworkPort::OpenResult::SocketFailed:
-            ShowWarning("SOCKET_FAIL");
-            break;
-        case NetworkPort::OpenResult::BindFailed:
-            ShowWarning("BIND_FAIL");
-            break;
+    const std::string_view failure = OpenFailureKey(network().open());
+    if (failure.empty()) {
+        networkOpen_ = true;
+        return;
     }
+    ShowWarning(failure);
     started_ = false;
     CloseNetwork();
     services().quit();

@@ -6,6 +6,7 @@
 #include <array>
 
 #include "settings/address_warnings.h"
+#include "settings/validators.h"
 #include "ui/accessibility.h"
 #include "ui/input_filters.h"
 #include "ui/look.h"
@@ -19,7 +20,7 @@ namespace {
 // The design's limits of the fields (a refused longer value is named by the checks on Next).
 constexpr int kAddressFieldLimit = 16;
 constexpr int kMaskFieldLimit = 15;
-constexpr int kDevicePasswordLimit = 16;
+constexpr int kDevicePasswordLimit = static_cast<int>(kMaxDevicePasswordLength);
 
 }  // namespace
 

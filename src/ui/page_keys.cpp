@@ -4,7 +4,8 @@
 #include <QLabel>
 #include <QLineEdit>
 
-#include "settings/keygen.h"
+#include "core/overrides.h"
+#include "settings/validators.h"
 #include "ui/accessibility.h"
 #include "ui/input_filters.h"
 #include "ui/look.h"
@@ -33,7 +34,7 @@ constexpr int kCipherMixed = 2;
 constexpr int kWep64KeyDigits = 10;
 constexpr int kWep128KeyDigits = 26;
 constexpr int kKey1DesignLimit = 16;
-constexpr int kPassphraseLimit = 16;
+constexpr int kPassphraseLimit = static_cast<int>(kMaxPassphraseLength);
 constexpr int kPskLimit = 64;
 
 // The security code that the chosen entries of the key pages stand for; no entry chosen keeps
@@ -227,17 +228,15 @@ void KeyPages::PassphraseEdit1Change() {
         ui_.Key1Edit->clear();
         return;
     }
-    switch (ui_.SecurityComboBox->currentIndex()) {
-        case kItemWep64:
-            ApplyKey1Limit();
-            ui_.Key1Edit->setText(QString::fromStdString(Wep64KeyText(passphrase)));
-            break;
-        case kItemWep128:
-            ApplyKey1Limit();
-            ui_.Key1Edit->setText(QString::fromStdString(Wep128KeyText(passphrase)));
-            break;
-        default:
-            break;  // the key stays as it is
+    const int item = ui_.SecurityComboBox->currentIndex();
+    if (item != kItemWep64 && item != kItemWep128) {
+        return;  // the key stays as it is
+    }
+    ApplyKey1Limit();
+    const auto derived =
+        WepKeyFromPassphrase(item == kItemWep64 ? kSecurityWep64 : kSecurityWep128, passphrase, {});
+    if (const auto* key = std::get_if<std::string>(&derived)) {
+        ui_.Key1Edit->setText(QString::fromStdString(*key));
     }
 }
 

@@ -1,5 +1,6 @@
 #include "ui/page_pairing.h"
 
+#include "core/overrides.h"
 #include "ui/Bpsintrounit.h"
 #include "ui/busy.h"
 #include "ui/look.h"
@@ -49,7 +50,7 @@ void PairingPage::NextClicked() {
     ui_.PairingBusySign->stop();
     ui_.WhereBPSPanel->show();
     WizardState& wizard = context_.wizard;
-    if (pairing == Exchanges::Pairing::NotManaged) {
+    if (!PairingKeepsWireless(pairing)) {
         wizard.bWirelessEditable = true;
         context_.LoadPage(PAGE_SECURE_2_WIRELESS_SETTINGS);
     } else {
