@@ -301,6 +301,9 @@ int main(int argc, char** argv) {
 #endif
 
     CLI::App app{kDescription, kName};
+    // One command line on every system: "/x" is a path, never an option (CLI11's default on
+    // Windows would read it as one).
+    app.allow_windows_style_options(false);
     app.set_version_flag("--version", std::string(kName) + " " + TRV81K_VERSION);
     Options options;
     app.add_option("--interface", options.interface,

@@ -66,6 +66,18 @@ TEST(ThreadProtocol, ExchangesStayCorrectWhileDatagramsFlood) {
         }
     });
 
+    // A failed check ends the test early: the flood still stops and its thread is joined.
+    struct StopFlood {
+        std::atomic<bool>& flooding;
+        std::thread& thread;
+        ~StopFlood() {
+            flooding.store(false);
+            if (thread.joinable()) {
+                thread.join();
+            }
+        }
+    } stopFlood{flooding, flood};
+
     // The "device": answers sent from the window thread's side.
     asio::io_context io;
     MulticastSocket device(io, loopbackEndpoint(24201), SocketRole::Device);
