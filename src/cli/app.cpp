@@ -64,6 +64,9 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     double timingScale = 1.0;
     bool verbose = false;
     CLI::App app{kDescription, kProgramName};
+    // One command line on every system: "/x" is a path, never an option (CLI11's default on
+    // Windows would read it as one).
+    app.allow_windows_style_options(false);
     app.set_version_flag("--version", std::string(kProgramName) + " " + TRV81K_VERSION);
     app.footer(kFooter);
     app.require_subcommand(1);

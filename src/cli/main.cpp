@@ -1,7 +1,5 @@
 // trv81k-cli: search for TRV81K access points and configure one from the command line.
 
-#include <unistd.h>
-
 #include <csignal>
 #include <cstdlib>
 #include <iostream>
@@ -10,19 +8,22 @@
 
 #include "cli/app.h"
 #include "cli/messages.h"
+#include "platform/console.h"
 
 int main(int argc, char** argv) {
     // A closed pipe (search | head) shows up as a write error, not as a killed program.
+#ifdef SIGPIPE
     std::signal(SIGPIPE, SIG_IGN);
+#endif
 
     trv81k::cli::Environment environment;
     environment.getenv = [](const char* name) -> std::optional<std::string> {
         const char* value = std::getenv(name);
         return value != nullptr ? std::optional<std::string>(value) : std::nullopt;
     };
-    environment.stdinFd = STDIN_FILENO;
-    environment.stdinIsTerminal = ::isatty(STDIN_FILENO) == 1;
-    environment.stderrIsTerminal = ::isatty(STDERR_FILENO) == 1;
+    environment.stdinFd = 0;
+    environment.stdinIsTerminal = trv81k::IsTerminal(0);
+    environment.stderrIsTerminal = trv81k::IsTerminal(2);
     environment.exeDir = trv81k::cli::ExecutableDir();
 
     const std::vector<std::string> args(argv, argv + argc);

@@ -1,99 +1,21 @@
 #include "cli/password.h"
 
-#include <fcntl.h>
-#include <termios.h>
-#include <unistd.h>
-
-#include <array>
 #include <cerrno>
-#include <csignal>
 #include <cstring>
 
 #include "fileio/file_access.h"
+#include "platform/console.h"
 #include "protocol/wire.h"
 #include "settings/text_encoding.h"
 
 namespace trv81k::cli {
-namespace {
-
-constexpr std::array<int, 4> kRestoringSignals{SIGINT, SIGTERM, SIGHUP, SIGQUIT};
-
-// The terminal as it was before the prompt; the signal handler puts it back. Only one prompt
-// runs at a time (the tool asks once).
-::termios savedTerminal{};
-volatile std::sig_atomic_t savedFd = -1;
-
-extern "C" void restoreTerminalAndResignal(int signal) {
-    const int fd = savedFd;
-    if (fd >= 0) {
-        ::tcsetattr(fd, TCSANOW, &savedTerminal);  // async-signal-safe
-    }
-    // SA_RESETHAND made the default action current again; the raised signal is delivered
-    // with it once this handler returns.
-    ::raise(signal);
-}
-
-// Echo off on a terminal for the guard's lifetime, with the handlers that undo it.
-class EchoOff {
-public:
-    explicit EchoOff(int fd) : fd_(fd) {
-        if (::tcgetattr(fd_, &savedTerminal) != 0) {
-            return;
-        }
-        savedFd = fd_;
-        struct sigaction action {};
-        action.sa_handler = restoreTerminalAndResignal;
-        action.sa_flags = SA_RESETHAND;
-        sigemptyset(&action.sa_mask);
-        for (std::size_t i = 0; i < kRestoringSignals.size(); ++i) {
-            ::sigaction(kRestoringSignals[i], &action, &previous_[i]);
-        }
-        ::termios quiet = savedTerminal;
-        quiet.c_lflag &= ~static_cast<::tcflag_t>(ECHO | ECHOE | ECHOK | ECHONL);
-        quiet.c_lflag |= ICANON;
-        ::tcsetattr(fd_, TCSAFLUSH, &quiet);
-    }
-    ~EchoOff() {
-        if (savedFd >= 0) {
-            ::tcsetattr(fd_, TCSANOW, &savedTerminal);
-            for (std::size_t i = 0; i < kRestoringSignals.size(); ++i) {
-                ::sigaction(kRestoringSignals[i], &previous_[i], nullptr);
-            }
-            savedFd = -1;
-        }
-    }
-    EchoOff(const EchoOff&) = delete;
-    EchoOff& operator=(const EchoOff&) = delete;
-
-private:
-    int fd_;
-    std::array<struct sigaction, kRestoringSignals.size()> previous_{};
-};
-
-void writeAll(int fd, std::string_view text) {
-    while (!text.empty()) {
-        const ::ssize_t n = ::write(fd, text.data(), text.size());
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return;
-        }
-        text.remove_prefix(static_cast<std::size_t>(n));
-    }
-}
-
-}  // namespace
 
 std::optional<std::string> ReadLine(int fd, std::size_t maxBytes) {
     std::string line;
     bool any = false;
     for (;;) {
         char c = 0;
-        const ::ssize_t n = ::read(fd, &c, 1);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
+        const long n = ReadSome(fd, &c, 1);
         if (n < 0) {
             return std::nullopt;
         }
@@ -119,13 +41,13 @@ std::optional<std::string> ReadLine(int fd, std::size_t maxBytes) {
 }
 
 std::optional<std::string> PromptWithoutEcho(int inFd, int outFd, std::string_view prompt) {
-    writeAll(outFd, prompt);
+    WriteAll(outFd, prompt);
     std::optional<std::string> line;
     {
         const EchoOff quiet(inFd);
         line = ReadLine(inFd);
     }
-    writeAll(outFd, "\n");  // the user's Enter was not echoed
+    WriteAll(outFd, "\n");  // the user's Enter was not echoed
     return line;
 }
 

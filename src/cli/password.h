@@ -53,8 +53,7 @@ std::variant<std::string, Refusal> ReadSecretFile(const std::string& file, int s
 std::optional<std::string> ReadLine(int fd, std::size_t maxBytes = kMaxPasswordLine);
 
 // Writes `prompt` to `outFd`, reads one line from the terminal `inFd` with echo off, and puts
-// the terminal back as it was, also when SIGINT, SIGTERM, SIGHUP or SIGQUIT ends the program
-// during the prompt (the signal then takes its usual course).
+// the terminal back as it was, also when the program is ended during the prompt (EchoOff).
 std::optional<std::string> PromptWithoutEcho(int inFd, int outFd, std::string_view prompt);
 
 }  // namespace trv81k::cli

@@ -1,9 +1,5 @@
 #include "emulator/config.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -312,10 +308,6 @@ ordered_json settingsJson(const EmulatedDevice& device) {
     return entry;
 }
 
-std::string errnoText(int error) {
-    return ErrnoText(error);
-}
-
 }  // namespace
 
 DeviceToken randomToken() {
@@ -514,45 +506,7 @@ StateLoadResult loadStateFile(const std::filesystem::path& path,
 
 std::string writeStateFile(const std::filesystem::path& path,
                            const std::vector<EmulatedDevice>& devices) {
-    const std::string text = stateText(devices);
-    const std::filesystem::path folder =
-        path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
-    std::string pattern = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
-    FileDescriptor file(::mkostemp(pattern.data(), O_CLOEXEC));
-    if (file.get() < 0) {
-        return "cannot create a temporary file in " + folder.string() + ": " + errnoText(errno);
-    }
-    const std::string temporary = pattern;
-    auto fail = [&](const std::string& what, int error) {
-        ::unlink(temporary.c_str());
-        return "cannot write " + path.string() + " (" + what + "): " + errnoText(error);
-    };
-    std::size_t written = 0;
-    while (written < text.size()) {
-        const ssize_t n = ::write(file.get(), text.data() + written, text.size() - written);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return fail("write", errno);
-        }
-        written += static_cast<std::size_t>(n);
-    }
-    if (::fsync(file.get()) != 0) {
-        return fail("fsync", errno);
-    }
-    if (file.reset() != 0) {
-        return fail("close", errno);
-    }
-    if (::rename(temporary.c_str(), path.c_str()) != 0) {
-        return fail("rename", errno);
-    }
-    // The rename itself reaches the disk with the folder.
-    const FileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.get() >= 0) {
-        ::fsync(dir.get());
-    }
-    return {};
+    return WriteFileAtomically(path, stateText(devices));
 }
 
 }  // namespace trv81k::emulator

@@ -1,8 +1,5 @@
 // trv81k-emulator: one or more emulated TRV81K access points on the local network.
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <CLI/CLI.hpp>
 #include <array>
 #include <asio/io_context.hpp>
@@ -65,16 +62,18 @@ void complain(const std::string& text) {
 
 // "2024-05-01T12:00:00.123Z"
 std::string utcNow() {
-    const auto now = std::chrono::system_clock::now();
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
-    const auto millis =
-        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() %
-        1000;
-    std::tm parts{};
-    ::gmtime_r(&seconds, &parts);
+    using namespace std::chrono;
+    const auto now = floor<milliseconds>(system_clock::now());
+    const auto day = floor<days>(now);
+    const year_month_day date{day};
+    const hh_mm_ss time{now - day};
     std::array<char, 40> text{};
-    const std::size_t length = std::strftime(text.data(), text.size(), "%Y-%m-%dT%H:%M:%S", &parts);
-    std::snprintf(text.data() + length, text.size() - length, ".%03dZ", static_cast<int>(millis));
+    std::snprintf(text.data(), text.size(), "%04d-%02u-%02uT%02d:%02d:%02d.%03dZ",
+                  static_cast<int>(date.year()), static_cast<unsigned>(date.month()),
+                  static_cast<unsigned>(date.day()), static_cast<int>(time.hours().count()),
+                  static_cast<int>(time.minutes().count()),
+                  static_cast<int>(time.seconds().count()),
+                  static_cast<int>(time.subseconds().count()));
     return text.data();
 }
 
@@ -96,7 +95,8 @@ public:
             error = opened.error;
             return false;
         }
-        owned_.reset(::fdopen(opened.file.get(), "a"));
+        // Binary: the log's lines end in LF on every system.
+        owned_.reset(::fdopen(opened.file.get(), "ab"));
         if (!owned_) {
             error = "cannot open the log " + path + ": " + ErrnoText(errno);
             return false;
@@ -296,9 +296,14 @@ int Run(const Options& options) {
 
 int main(int argc, char** argv) {
     // A log reader that goes away shows up as a write error, not as the end of the program.
+#ifdef SIGPIPE
     std::signal(SIGPIPE, SIG_IGN);
+#endif
 
     CLI::App app{kDescription, kName};
+    // One command line on every system: "/x" is a path, never an option (CLI11's default on
+    // Windows would read it as one).
+    app.allow_windows_style_options(false);
     app.set_version_flag("--version", std::string(kName) + " " + TRV81K_VERSION);
     Options options;
     app.add_option("--interface", options.interface,

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 namespace trv81k {
 
@@ -63,6 +64,13 @@ struct FileContents {
     std::string error;  // empty when read
 };
 FileContents ReadRegularFile(const std::filesystem::path& path, std::size_t maxBytes);
+
+// Replaces `path` with a file holding `text`, never leaving a half-written one: a temporary
+// file beside it, written, flushed to the disk and renamed over it (Linux: fsync and rename,
+// then the folder's fsync; Windows: FlushFileBuffers and MoveFileExW with
+// MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH). Empty when done, else why not
+// ("cannot write state.json (rename): ...").
+std::string WriteFileAtomically(const std::filesystem::path& path, std::string_view text);
 
 // The system's text for an errno value.
 std::string ErrnoText(int error);

@@ -1,15 +1,10 @@
-// The local network adapter, from getifaddrs().
+// The local network adapters: the selection rules. The list itself comes from the system's
+// side (posix/adapters.cpp, windows/adapters.cpp).
 
 #include "platform/adapters.h"
 
-#include <ifaddrs.h>
-#include <net/if.h>
-#include <netinet/in.h>
-
 #include <algorithm>
 #include <mutex>
-#include <cstring>
-#include <memory>
 
 namespace trv81k {
 namespace {
@@ -20,19 +15,8 @@ constexpr Ipv4Address kZeroAddress{0, 0, 0, 0};
 std::mutex choiceMutex;
 std::optional<std::string> choiceText;
 
-Ipv4Address FromSockaddr(const ::sockaddr* address) {
-    Ipv4Address bytes{};
-    if (address != nullptr && address->sa_family == AF_INET) {
-        ::sockaddr_in inet;
-        std::memcpy(&inet, address, sizeof(inet));
-        static_assert(sizeof(inet.sin_addr) == sizeof(bytes));
-        std::memcpy(bytes.data(), &inet.sin_addr, bytes.size());  // network order = dotted order
-    }
-    return bytes;
-}
-
 bool IsUp(const InterfaceRecord& record) {
-    return (record.flags & IFF_UP) != 0;
+    return (record.flags & kInterfaceUp) != 0;
 }
 
 }  // namespace
@@ -51,14 +35,9 @@ AddressText AddressTextOf(const Ipv4Address& address) {
 bool SetInterfaceChoice(std::optional<std::string> nameOrAddress) {
     if (nameOrAddress) {
         const std::string& text = *nameOrAddress;
-        // An interface name has at most 15 characters and no blanks or slashes; an address
-        // must not be 0.0.0.0.
-        const bool plausible =
-            !text.empty() && text.size() < IFNAMSIZ &&
-            std::none_of(text.begin(), text.end(), [](char c) {
-                return c == '/' || c == ' ' || c == '\t' || c == '\n' || c == ':' || c == 0;
-            }) &&
-            ParseIPv4(text) != std::optional<Ipv4Address>(kZeroAddress);
+        // A name as the system has them; an address must not be 0.0.0.0.
+        const bool plausible = !text.empty() && PlausibleInterfaceName(text) &&
+                               ParseIPv4(text) != std::optional<Ipv4Address>(kZeroAddress);
         if (!plausible) {
             return false;
         }
@@ -73,42 +52,15 @@ std::optional<std::string> InterfaceChoice() {
     return choiceText;
 }
 
-std::vector<InterfaceRecord> ReadInterfaceRecords() {
-    std::vector<InterfaceRecord> records;
-    ::ifaddrs* list = nullptr;
-    if (::getifaddrs(&list) != 0) {
-        return records;
-    }
-    const std::unique_ptr<::ifaddrs, decltype(&::freeifaddrs)> owner(list, &::freeifaddrs);
-    for (const ::ifaddrs* entry = list; entry != nullptr; entry = entry->ifa_next) {
-        if (entry->ifa_addr == nullptr || entry->ifa_addr->sa_family != AF_INET) {
-            continue;
-        }
-        records.push_back({entry->ifa_name != nullptr ? entry->ifa_name : "", entry->ifa_flags,
-                           FromSockaddr(entry->ifa_addr), FromSockaddr(entry->ifa_netmask)});
-    }
-    // Interfaces without an IPv4 address, after the others: so they can be named when asked
-    // for ("has no IPv4 address", "is down").
-    for (const ::ifaddrs* entry = list; entry != nullptr; entry = entry->ifa_next) {
-        const std::string name = entry->ifa_name != nullptr ? entry->ifa_name : "";
-        if (name.empty() ||
-            std::any_of(records.begin(), records.end(),
-                        [&name](const InterfaceRecord& r) { return r.name == name; })) {
-            continue;
-        }
-        records.push_back({name, entry->ifa_flags, kZeroAddress, kZeroAddress});
-    }
-    return records;
-}
-
 AdapterChoice ChooseAdapters(std::span<const InterfaceRecord> records,
                              const std::optional<std::string>& choice) {
     AdapterChoice result;
     // Only the first address of each interface counts.
     std::vector<const InterfaceRecord*> firsts;
     for (const InterfaceRecord& record : records) {
-        if (std::none_of(firsts.begin(), firsts.end(),
-                         [&record](const InterfaceRecord* seen) { return seen->name == record.name; })) {
+        if (std::none_of(firsts.begin(), firsts.end(), [&record](const InterfaceRecord* seen) {
+                return seen->name == record.name;
+            })) {
             firsts.push_back(&record);
         }
     }
@@ -142,8 +94,9 @@ AdapterChoice ChooseAdapters(std::span<const InterfaceRecord> records,
             }
         }
         if (chosen == nullptr) {
-            result.problem = "no adapter " + std::string(address ? "has the address " : "is called ") +
-                             *choice + "; the adapters here: " + listText();
+            result.problem = "no adapter " +
+                             std::string(address ? "has the address " : "is called ") + *choice +
+                             "; the adapters here: " + listText();
         } else if (!IsUp(*chosen)) {
             result.problem = "the adapter " + describe(*chosen) + " is down";
         } else if (chosen->address == kZeroAddress) {
@@ -155,8 +108,8 @@ AdapterChoice ChooseAdapters(std::span<const InterfaceRecord> records,
     }
 
     for (const InterfaceRecord* record : firsts) {
-        if (IsUp(*record) && (record->flags & IFF_LOOPBACK) == 0 &&
-            (record->flags & IFF_MULTICAST) != 0 && record->address != kZeroAddress) {
+        if (IsUp(*record) && (record->flags & kInterfaceLoopback) == 0 &&
+            (record->flags & kInterfaceMulticast) != 0 && record->address != kZeroAddress) {
             result.adapters.push_back(adapterOf(*record));
         }
     }

@@ -59,17 +59,26 @@ bool GetNICAddress(AddressText& addressText, AddressText& maskText);
 
 // ---- The pieces underneath, open for tests. ----
 
+// The state of an interface, the same bits on every system.
+inline constexpr unsigned kInterfaceUp = 0x1;         // administratively up
+inline constexpr unsigned kInterfaceLoopback = 0x2;   // the loopback interface
+inline constexpr unsigned kInterfaceRunning = 0x4;    // has a link (carrier)
+inline constexpr unsigned kInterfaceMulticast = 0x8;  // can send and receive multicast
+
 // One IPv4 address of one interface, as the system lists them.
 struct InterfaceRecord {
     std::string name;
-    unsigned int flags = 0;  // IFF_UP, IFF_LOOPBACK, ...
+    unsigned int flags = 0;  // kInterfaceUp, kInterfaceLoopback, ...
     Ipv4Address address{};
     Ipv4Address mask{};
 };
 
-// The IPv4 addresses of all interfaces, in the kernel's order; empty when the list cannot be
-// read.
+// The IPv4 addresses of all interfaces, in the system's order; empty when the list cannot be
+// read. Linux: getifaddrs; Windows: GetAdaptersAddresses, named by the friendly name.
 std::vector<InterfaceRecord> ReadInterfaceRecords();
+// Whether a text can name an interface of this system (Linux: at most 15 characters, no blanks;
+// Windows: a friendly name such as "Ethernet 2", up to 255 characters); ':' and '/' never.
+bool PlausibleInterfaceName(std::string_view name);
 // The selection rules applied to a list of records.
 AdapterChoice ChooseAdapters(std::span<const InterfaceRecord> records,
                              const std::optional<std::string>& choice);

@@ -1,14 +1,17 @@
 #pragma once
-// One running copy of the wizard per user: an advisory lock (flock) on "TRV81K.lock" in
-// $XDG_RUNTIME_DIR, or in the temp folder when that is not set. The lock is held for the life
-// of the object and dropped by the kernel when the process ends, however it ends.
+// One running copy of the wizard per user. Linux: an advisory lock (flock) on "TRV81K.lock" in
+// $XDG_RUNTIME_DIR, or in the temp folder when that is not set. Windows: the named mutex
+// "TRV81K" of the session, as the wizard has always used. Held for the life of the object and
+// dropped by the system when the process ends, however it ends.
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 
 namespace trv81k {
 
 inline constexpr char kLockFileName[] = "TRV81K.lock";
+inline constexpr wchar_t kInstanceMutexName[] = L"TRV81K";
 
 class SingleInstanceLock {
 public:
@@ -18,8 +21,8 @@ public:
         Unavailable,  // no lock file could be opened safely (no folder, not ours, a symlink)
     };
 
-    // Tries the lock at once, without waiting. `directory` replaces the default folder (tests).
-    // Never throws.
+    // Tries the lock at once, without waiting. `directory` replaces the default folder (tests;
+    // Windows' mutex has no folder and ignores it). Never throws.
     explicit SingleInstanceLock(std::optional<std::filesystem::path> directory = std::nullopt);
     ~SingleInstanceLock();
     SingleInstanceLock(const SingleInstanceLock&) = delete;
@@ -33,7 +36,7 @@ public:
     static std::filesystem::path DefaultDirectory();
 
 private:
-    int fd_ = -1;
+    std::intptr_t handle_ = -1;  // the lock file's descriptor, or the mutex's handle
     Status status_ = Status::Unavailable;
 };
 

@@ -240,7 +240,7 @@ std::uint16_t LangIdFromLocaleName(std::string_view localeName) {
     return kLangIdCustomUnspecified;
 }
 
-std::uint16_t SystemDefaultLangID(const std::filesystem::path& root) {
+std::uint16_t LangIdOfLocaleFiles(const std::filesystem::path& root) {
     try {
         return LangIdFromLocaleName(SystemLocaleName(root));
     } catch (const std::exception&) {

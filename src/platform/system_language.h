@@ -1,6 +1,7 @@
 #pragma once
 // The system's default language as a 16-bit Windows language identifier (LANGID: primary
-// language in the low 10 bits, sublanguage in the high 6), taken from the system locale.
+// language in the low 10 bits, sublanguage in the high 6). Windows: GetSystemDefaultLangID.
+// Linux: taken from the system locale, as below.
 //
 // The system locale is the LANG= setting of /etc/default/locale, else of /etc/locale.conf
 // (the first of the two files that sets LANG to something non-empty). The user's environment
@@ -36,7 +37,11 @@ std::string SystemLocaleName(const std::filesystem::path& root = "/");
 // The identifier for one locale name (rules above).
 std::uint16_t LangIdFromLocaleName(std::string_view localeName);
 
-// The system default language identifier: LangIdFromLocaleName(SystemLocaleName(root)).
-std::uint16_t SystemDefaultLangID(const std::filesystem::path& root = "/");
+// The identifier of the locale files below `root`: LangIdFromLocaleName(SystemLocaleName(root)).
+std::uint16_t LangIdOfLocaleFiles(const std::filesystem::path& root);
+
+// The system default language identifier: Linux LangIdOfLocaleFiles("/"), Windows
+// GetSystemDefaultLangID().
+std::uint16_t SystemDefaultLangID();
 
 }  // namespace trv81k

@@ -1,7 +1,5 @@
 #include "protocol/session.h"
 
-#include <net/if.h>
-
 #include <algorithm>
 #include <thread>
 
@@ -273,8 +271,8 @@ std::vector<AdapterFacts> NetworkSession::adapterFacts() const {
         fact.adapter = channel.adapter;
         for (const InterfaceRecord& record : records) {
             if (record.name == channel.adapter.name) {
-                fact.carrier = (record.flags & IFF_RUNNING) != 0;
-                fact.multicast = (record.flags & IFF_MULTICAST) != 0;
+                fact.carrier = (record.flags & kInterfaceRunning) != 0;
+                fact.multicast = (record.flags & kInterfaceMulticast) != 0;
             }
         }
         fact.probed = probed_.contains(channel.adapter.name);
@@ -290,15 +288,15 @@ std::vector<AdapterFacts> NetworkSession::adapterFacts() const {
     if (!InterfaceChoice()) {
         for (const InterfaceRecord& record : records) {
             const bool candidate =
-                (record.flags & IFF_UP) != 0 && (record.flags & IFF_LOOPBACK) == 0 &&
-                (record.flags & IFF_MULTICAST) == 0 && record.address != Ipv4Address{};
+                (record.flags & kInterfaceUp) != 0 && (record.flags & kInterfaceLoopback) == 0 &&
+                (record.flags & kInterfaceMulticast) == 0 && record.address != Ipv4Address{};
             const bool listed = std::any_of(facts.begin(), facts.end(), [&](const AdapterFacts& f) {
                 return f.adapter.name == record.name;
             });
             if (candidate && !listed) {
                 AdapterFacts fact;
                 fact.adapter = Adapter{record.name, record.address, record.mask};
-                fact.carrier = (record.flags & IFF_RUNNING) != 0;
+                fact.carrier = (record.flags & kInterfaceRunning) != 0;
                 fact.multicast = false;
                 fact.searched = false;
                 facts.push_back(fact);

@@ -15,7 +15,7 @@ namespace {
 int replay(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
     if (!in) {
-        std::fprintf(stderr, "cannot read %s\n", file.c_str());
+        std::fprintf(stderr, "cannot read %s\n", file.string().c_str());
         return 1;
     }
     const std::vector<char> bytes{std::istreambuf_iterator<char>(in), {}};

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/socket_options.h"
+#include "platform/windows/text.h"
 
 namespace trv81k {
 namespace {
@@ -24,18 +25,6 @@ LPFN_WSARECVMSG recvMsgOf(SOCKET socket) {
         return nullptr;
     }
     return function;
-}
-
-// The friendly name in UTF-8, as the adapter list shows it.
-std::string utf8Of(const wchar_t* text) {
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (size <= 1) {
-        return {};
-    }
-    std::string result(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, -1, result.data(), size, nullptr, nullptr);
-    result.resize(static_cast<std::size_t>(size - 1));
-    return result;
 }
 
 }  // namespace
@@ -91,21 +80,13 @@ std::optional<ReceivedDatagram> ReadQueuedDatagram(asio::ip::udp::socket& socket
 
 unsigned InterfaceIndexOf(const std::string& adapterName) {
     // Adapters are named by their friendly names ("Ethernet 2").
-    ULONG size = 16 * 1024;
-    std::vector<std::uint8_t> storage;
-    ULONG status = ERROR_BUFFER_OVERFLOW;
-    for (int attempt = 0; attempt < 3 && status == ERROR_BUFFER_OVERFLOW; ++attempt) {
-        storage.assign(size, 0);
-        status = GetAdaptersAddresses(
-            AF_INET, GAA_FLAG_SKIP_ANYCAST | GAA_FLAG_SKIP_MULTICAST | GAA_FLAG_SKIP_DNS_SERVER,
-            nullptr, reinterpret_cast<IP_ADAPTER_ADDRESSES*>(storage.data()), &size);
-    }
-    if (status != NO_ERROR) {
+    const std::vector<std::uint8_t> storage = AdapterAddressList();
+    if (storage.empty()) {
         return 0;
     }
-    for (auto* adapter = reinterpret_cast<IP_ADAPTER_ADDRESSES*>(storage.data());
+    for (auto* adapter = reinterpret_cast<const IP_ADAPTER_ADDRESSES*>(storage.data());
          adapter != nullptr; adapter = adapter->Next) {
-        if (adapter->FriendlyName != nullptr && utf8Of(adapter->FriendlyName) == adapterName) {
+        if (adapter->FriendlyName != nullptr && Utf8Of(adapter->FriendlyName) == adapterName) {
             return static_cast<unsigned>(adapter->IfIndex);
         }
     }

@@ -152,8 +152,10 @@ INSTANTIATE_TEST_SUITE_P(
         Refused{configureWith({"--pairing", "--passphrase-file", "p"}),
                 "--pairing: cannot go with --passphrase-file"},
         Refused{{"search", "--expect", "0"}, "--expect"}, Refused{{"apply"}, "FILE is required"},
-        Refused{{"apply", "/nonexistent/sites.json"},
-                "/nonexistent/sites.json: cannot open /nonexistent/sites.json: No such file"}));
+        Refused{{"apply", "nonexistent/sites.json"},
+                "nonexistent/sites.json: cannot open nonexistent/sites.json: No such file"},
+        // A path is never read as a Windows-style option.
+        Refused{{"apply", "/nonexistent/sites.json"}, "cannot open /nonexistent/sites.json"}));
 
 TEST(CommandLine, NoPasswordSourceIsRefusedBeforeTheNetwork) {
     const Outcome o = run(kConfigure);

@@ -85,26 +85,26 @@ TEST(SystemLocaleName, ShellAssignmentSyntax) {
 TEST(SystemLocaleName, FileOrder) {
     testing::TempDir root;
     root.Write("etc/locale.conf", "LANG=fr_CA.UTF-8\n");
-    EXPECT_EQ(SystemDefaultLangID(root.path()), 0x0C0C);
+    EXPECT_EQ(LangIdOfLocaleFiles(root.path()), 0x0C0C);
     // A Debian file without LANG leaves the choice to the systemd file.
     root.Write("etc/default/locale", "LC_MESSAGES=de_DE.UTF-8\nLANG=\n");
-    EXPECT_EQ(SystemDefaultLangID(root.path()), 0x0C0C);
+    EXPECT_EQ(LangIdOfLocaleFiles(root.path()), 0x0C0C);
     root.Write("etc/default/locale", "LANG=de_AT.UTF-8\n");
-    EXPECT_EQ(SystemDefaultLangID(root.path()), 0x0C07);
+    EXPECT_EQ(LangIdOfLocaleFiles(root.path()), 0x0C07);
 }
 
 TEST(SystemLocaleName, AbsentOrOddFilesAreNoSetting) {
     testing::TempDir root;
     EXPECT_EQ(SystemLocaleName(root.path()), "C");
-    EXPECT_EQ(SystemDefaultLangID(root.path()), 0x0409);
-    EXPECT_EQ(SystemDefaultLangID(root.path() / "does-not-exist"), 0x0409);
+    EXPECT_EQ(LangIdOfLocaleFiles(root.path()), 0x0409);
+    EXPECT_EQ(LangIdOfLocaleFiles(root.path() / "does-not-exist"), 0x0409);
     std::filesystem::create_directories(root.path() / "etc/default/locale");
     EXPECT_EQ(SystemLocaleName(root.path()), "C");
     ASSERT_EQ(::mkfifo((root.path() / "etc/locale.conf").c_str(), 0600), 0);
     EXPECT_EQ(SystemLocaleName(root.path()), "C");  // must not wait for a writer
     testing::TempDir junk;
     junk.Write("etc/default/locale", std::string("\0\xFF\xFELANG=\0de_AT\n", 15));
-    EXPECT_EQ(SystemDefaultLangID(junk.path()), 0x0409);
+    EXPECT_EQ(LangIdOfLocaleFiles(junk.path()), 0x0409);
 }
 
 TEST(SystemLocaleName, UserEnvironmentIsIgnored) {
@@ -113,7 +113,7 @@ TEST(SystemLocaleName, UserEnvironmentIsIgnored) {
     ::setenv("LANG", "de_DE.UTF-8", 1);
     ::setenv("LC_ALL", "fr_FR.UTF-8", 1);
     ::setenv("LANGUAGE", "de", 1);
-    EXPECT_EQ(SystemDefaultLangID(root.path()), 0x0809);
+    EXPECT_EQ(LangIdOfLocaleFiles(root.path()), 0x0809);
     ::unsetenv("LANG");
     ::unsetenv("LC_ALL");
     ::unsetenv("LANGUAGE");
