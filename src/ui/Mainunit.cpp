@@ -318,6 +318,12 @@ bool TMainForm::event(QEvent* event) {
             if (dialogSource_) {
                 dialogSource_();
             }
+            // The window may have lost the activation while the rest was built behind it: the
+            // keys must reach the first page.
+            if (isVisible() && !isActiveWindow()) {
+                raise();
+                activateWindow();
+            }
             emit firstPageUp();
         });
     }
