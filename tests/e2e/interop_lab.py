@@ -36,6 +36,7 @@ pc, each emulator on ap1.
 import json
 import os
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -303,6 +304,10 @@ def main(argv):
         if not os.access(program, os.X_OK):
             print("interop_lab: %s is missing" % program, file=sys.stderr)
             return 1
+    # A stop from outside (the build's time limit) ends the lab the way a failure does: the Wine
+    # servers stopped, the namespaces removed, the folder gone.
+    for number in (signal.SIGTERM, signal.SIGHUP):
+        signal.signal(number, lambda signum, frame: sys.exit(128 + signum))
     folder = tempfile.mkdtemp(prefix="interop-")
     try:
         with labkit.Lab(netlab, "iop") as lab:
