@@ -1,11 +1,12 @@
-# trv81k_unit_test(NAME [LINUX_ONLY] SOURCES a.cpp b.cpp LIBS lib...)
+# trv81k_unit_test(NAME [LINUX_ONLY] SOURCES a.cpp b.cpp LIBS lib... [PROPERTIES NAME VALUE...])
 # One GoogleTest executable per unit; every test case becomes a ctest entry. LINUX_ONLY: the
 # test works with Linux's own means (descriptors, namespaces, signals, OpenSSL's configuration)
 # and is left out of the Windows build.
+# PROPERTIES: test properties for every test case of the unit (RUN_SERIAL TRUE, say).
 find_package(GTest REQUIRED)
 include(GoogleTest)
 function(trv81k_unit_test name)
-  cmake_parse_arguments(ARG "LINUX_ONLY" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "LINUX_ONLY" "" "SOURCES;LIBS;PROPERTIES" ${ARGN})
   if(WIN32 AND ARG_LINUX_ONLY)
     return()
   endif()
@@ -15,5 +16,5 @@ function(trv81k_unit_test name)
                                              TRV81K_BINARY_DIR="${PROJECT_BINARY_DIR}")
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/tests)
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST TEST_PREFIX "${name}." DISCOVERY_TIMEOUT 30
-                       PROPERTIES TIMEOUT 120)
+                       PROPERTIES TIMEOUT 120 ${ARG_PROPERTIES})
 endfunction()

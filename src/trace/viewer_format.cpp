@@ -37,9 +37,15 @@ std::string LocalTimeStamp(std::chrono::system_clock::time_point when) {
                             when - std::chrono::system_clock::from_time_t(seconds))
                             .count();
     std::tm local{};
+#ifdef _WIN32
+    if (::localtime_s(&local, &seconds) != 0) {
+        return "??:??:??.???";
+    }
+#else
     if (::localtime_r(&seconds, &local) == nullptr) {
         return "??:??:??.???";
     }
+#endif
     char text[16];
     std::snprintf(text, sizeof(text), "%02d:%02d:%02d.%03d", local.tm_hour, local.tm_min,
                   local.tm_sec, static_cast<int>(std::clamp<long long>(millis, 0, 999)));
