@@ -12,7 +12,7 @@
 #include "cli/command.h"
 #include "cli/output.h"
 #include "cli/password.h"
-#include "core/road.h"
+#include "core/fleet.h"
 #include "fileio/file_access.h"
 #include "fileio/json_reader.h"
 #include "settings/text_encoding.h"
@@ -101,56 +101,13 @@ std::optional<Refusal> readKeys(const Json& object, ConfigureOptions& options,
     return std::nullopt;
 }
 
-// The defaults laid under an entry: a key of the defaults counts unless the entry gives it,
-// gives a key that cannot go with it, or turns off the option it needs.
-void layDefaults(ConfigureOptions& entry, const std::set<std::string_view>& own,
-                 const ConfigureOptions& defaults, const std::set<std::string_view>& given) {
-    for (const ConfigureOption& row : ConfigureOptionTable()) {
-        if (!given.contains(row.name) || own.contains(row.name)) {
-            continue;
-        }
-        const bool overruled = std::any_of(
-            ConfigureConflicts().begin(), ConfigureConflicts().end(),
-            [&](const OptionConflict& conflict) {
-                const std::string_view other = conflict.first == row.name    ? conflict.second
-                                               : conflict.second == row.name ? conflict.first
-                                                                             : std::string_view();
-                return !other.empty() && FindConfigureOption(other)->isSet(entry);
-            });
-        // The entry turned the option it needs off ("static": false under a default netmask).
-        const bool companionOff = !row.needs.empty() && own.contains(row.needs) &&
-                                  !FindConfigureOption(row.needs)->isSet(entry);
-        if (overruled || companionOff) {
-            continue;
-        }
-        switch (row.kind) {
-            case OptionKind::Flag:
-                entry.*(row.flag) = defaults.*(row.flag);
-                break;
-            case OptionKind::Text:
-                entry.*(row.text) = defaults.*(row.text);
-                break;
-            case OptionKind::Number:
-                entry.*(row.number) = defaults.*(row.number);
-                break;
-        }
-    }
-}
-
 // One entry from its merged options: secrets read, values checked, its own password.
 std::variant<ApplyEntry, Refusal> checkEntry(ConfigureOptions options, int index,
                                              const std::filesystem::path& folder) {
-    if (auto refusal = CheckConflicts(options)) {
-        return *refusal;
-    }
     SecretContext context;
     context.folder = folder;
     context.stdinAllowed = false;  // the password of all may need it
-    auto secrets = ReadSecrets(options, context);
-    if (auto* refusal = std::get_if<Refusal>(&secrets)) {
-        return std::move(*refusal);
-    }
-    auto checked = CheckConfigureOptions(options);
+    auto checked = CheckOptions(options, context, false);
     if (auto* refusal = std::get_if<Refusal>(&checked)) {
         return std::move(*refusal);
     }
@@ -174,12 +131,6 @@ std::variant<ApplyEntry, Refusal> checkEntry(ConfigureOptions options, int index
 
 std::string entryName(int index) {
     return "entry " + std::to_string(index);
-}
-
-std::string secondsText(double seconds) {
-    std::array<char, 32> text{};
-    std::snprintf(text.data(), text.size(), "%.1f s", seconds);
-    return text.data();
 }
 
 }  // namespace
@@ -257,7 +208,7 @@ ApplyFile ReadApplyFile(std::string_view text, const std::filesystem::path& fold
             continue;
         }
         ids.emplace_back(index, *options.device);
-        layDefaults(options, own, defaults, given);
+        LayDefaults(options, own, defaults, given);
         auto entry = checkEntry(std::move(options), index, folder);
         if (auto* refusal = std::get_if<Refusal>(&entry)) {
             refuse(std::move(*refusal));
@@ -305,351 +256,247 @@ ApplyFile LoadApplyFile(const std::filesystem::path& path) {
 
 namespace {
 
-// One run of apply: what each entry found and became, and the lines that tell it, written
-// as the devices end (from their threads).
-class Run {
-public:
-    Run(const ApplyOptions& options, Console& console)
-        : options_(options),
-          console_(console),
-          found_(options.entries.size()),
-          results_(options.entries.size()) {}
+std::string secondsText(Clock::duration elapsed) {
+    std::array<char, 32> text{};
+    std::snprintf(text.data(), text.size(), "%.1f s",
+                  std::chrono::duration<double>(elapsed).count());
+    return text.data();
+}
 
-    struct Found {
-        int index = -1;  // in the search's table; -1: did not answer
-        DeviceInfo device;
-        std::optional<Adapter> adapter;
-    };
+std::string millisecondsOf(std::chrono::duration<double> duration) {
+    return SecondsText(std::chrono::duration_cast<std::chrono::milliseconds>(duration));
+}
 
-    void started() { started_ = Clock::now(); }
-    Clock::time_point start() const { return started_; }
-    Found& found(std::size_t entry) { return found_[entry]; }
-
-    // The entry's device is at its end.
-    void finish(std::size_t entry, RoadEnd kind, std::string reason) {
-        ApplyResult& result = results_[entry];
-        result.kind = kind;
-        result.reason = std::move(reason);
-        result.seconds = std::chrono::duration<double>(Clock::now() - started_).count();
-        if (!options_.json) {
-            console_.out << line(entry) << '\n' << std::flush;
+// What became of an entry, in its line and in the report: "configured and verified", or why not.
+std::string reasonOf(const EntryReport& report, const ApplyOptions& options,
+                     const Messages& messages) {
+    switch (report.end) {
+        case RoadEnd::NotFound:
+            return "did not answer the search (it ended after " + millisecondsOf(report.elapsed) +
+                   ")";
+        case RoadEnd::Acknowledged:
+            return options.verifySeconds ? "configured and verified" : "configured";
+        case RoadEnd::NotVerified: {
+            if (report.refusal) {
+                return "acknowledged the settings, which were not verified: " +
+                       report.refusal->text(messages.texts());
+            }
+            if (!report.announced->answered) {
+                return "acknowledged the settings but did not answer a search within " +
+                       millisecondsOf(std::chrono::duration<double>(*options.verifySeconds));
+            }
+            std::string differences;
+            for (const std::string& difference : report.announced->differences) {
+                differences += (differences.empty() ? "" : "; ") + difference;
+            }
+            return "acknowledged the settings but announces others: " + differences;
+        }
+        default: {
+            Refusal refusal = *report.refusal;
+            if (report.end == RoadEnd::Pairing) {
+                // Said of an entry of the file: its keys, not the options.
+                refusal.hint =
+                    "give the entry \"ssid\", \"security\" and a key to write them, or "
+                    "\"pairing\": true to leave them to the pairing feature";
+            }
+            return refusal.text(messages.texts());
         }
     }
+}
 
-    // A verbose line of a device's road.
-    void note(std::size_t entry, const std::string& text) {
-        Say(console_.err, who(entry) + ": " + text);
+// "02-81-00-00-00-01: configured and verified (entry 1, "Hall", lab0 (10.81.0.1), 8.4 s)".
+std::string lineOf(const EntryReport& report, const ApplyEntry& entry, const ApplyOptions& options,
+                   const Messages& messages) {
+    std::string text = report.who + ": ";
+    if (report.end != RoadEnd::Acknowledged) {
+        text += "not done: ";
     }
-
-    std::string who(std::size_t entry) const {
-        const Found& f = found_[entry];
-        return f.index >= 0 ? formatMac(f.device.macAddress)
-                            : options_.entries[entry].plan.device.text();
+    text += reasonOf(report, options, messages) + " (" + entryName(entry.index);
+    if (report.found >= 0) {
+        text += ", \"" + Latin1ToUtf8(report.device.deviceNameText()) + "\", " +
+                AdapterDisplay(report.adapter);
     }
+    return TerminalText(text + ", " + secondsText(report.elapsed) + ")");
+}
 
-    // The JSON report, the summary on standard error, the exit code.
-    int end() {
-        std::size_t done = 0;
-        std::size_t answered = 0;
-        std::string notDone;
-        nlohmann::ordered_json report = nlohmann::ordered_json::array();
-        for (std::size_t i = 0; i < results_.size(); ++i) {
-            const ApplyResult& result = results_[i];
-            const Found& f = found_[i];
-            done += result.kind == RoadEnd::Acknowledged ? 1 : 0;
-            answered += f.index >= 0 ? 1 : 0;
-            if (result.kind != RoadEnd::Acknowledged) {
-                notDone += (notDone.empty() ? "" : ", ") + entryName(options_.entries[i].index) +
-                           " " + who(i) + " (" + std::string(RoadEndName(result.kind)) + ")";
+// The JSON report, the summary on standard error, the exit code.
+int endOf(const FleetRun& run, const ApplyOptions& options, Console& console,
+          const Messages& messages) {
+    std::size_t done = 0;
+    std::size_t answered = 0;
+    std::string notDone;
+    nlohmann::ordered_json report = nlohmann::ordered_json::array();
+    for (std::size_t i = 0; i < run.entries.size(); ++i) {
+        const EntryReport& entry = run.entries[i];
+        done += entry.end == RoadEnd::Acknowledged ? 1 : 0;
+        answered += entry.found >= 0 ? 1 : 0;
+        if (entry.end != RoadEnd::Acknowledged) {
+            notDone += (notDone.empty() ? "" : ", ") + entryName(options.entries[i].index) + " " +
+                       entry.who + " (" + std::string(RoadEndName(entry.end)) + ")";
+        }
+        nlohmann::ordered_json item;
+        item["entry"] = options.entries[i].index;
+        item["device"] = entry.who;
+        item["name"] = entry.found >= 0
+                           ? nlohmann::ordered_json(Latin1ToUtf8(entry.device.deviceNameText()))
+                           : nlohmann::ordered_json(nullptr);
+        item["adapter"] = AdapterJson(entry.adapter);
+        item["result"] = RoadEndName(entry.end);
+        item["reason"] = reasonOf(entry, options, messages);
+        item["seconds"] =
+            std::round(std::chrono::duration<double>(entry.elapsed).count() * 1000) / 1000;
+        report.push_back(std::move(item));
+    }
+    if (options.json) {
+        console.out << report.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace)
+                    << '\n'
+                    << std::flush;
+    }
+    if (done == run.entries.size()) {
+        return kExitOk;
+    }
+    Say(console.err, std::to_string(done) + " of " + std::to_string(run.entries.size()) +
+                         " device(s) done; not done: " + notDone);
+    return answered == 0 ? kExitNotFound : kExitSomeNotDone;
+}
+
+// apply --check's report: each device's changes, or that it did not answer.
+int checkOf(const FleetRun& run, const ApplyOptions& options, Console& console) {
+    nlohmann::ordered_json report = nlohmann::ordered_json::array();
+    bool missing = false;
+    for (std::size_t i = 0; i < run.entries.size(); ++i) {
+        const EntryReport& f = run.entries[i];
+        const ApplyEntry& entry = options.entries[i];
+        nlohmann::ordered_json item;
+        item["entry"] = entry.index;
+        item["device"] = f.who;
+        if (f.found < 0 || !f.settings) {
+            missing = true;
+            item["result"] = "not-found";
+            if (!options.json) {
+                console.out << f.who << ": not found (" << entryName(entry.index)
+                            << ", did not answer the search)\n";
             }
-            nlohmann::ordered_json item;
-            item["entry"] = options_.entries[i].index;
-            item["device"] = who(i);
-            item["name"] = f.index >= 0
-                               ? nlohmann::ordered_json(Latin1ToUtf8(f.device.deviceNameText()))
-                               : nlohmann::ordered_json(nullptr);
-            item["adapter"] = AdapterJson(f.adapter);
-            item["result"] = RoadEndName(result.kind);
-            item["reason"] = result.reason;
-            item["seconds"] = std::round(result.seconds * 1000) / 1000;
             report.push_back(std::move(item));
+            continue;
         }
-        if (options_.json) {
-            console_.out << report.dump(2, ' ', false,
-                                        nlohmann::ordered_json::error_handler_t::replace)
-                         << '\n'
-                         << std::flush;
+        const std::optional<WirelessPath> path = WirelessFromOptions(entry.plan.overrides);
+        const char* wireless = !path                            ? "pairing-check"
+                               : *path == WirelessPath::Pairing ? "pairing"
+                                                                : "written";
+        const std::vector<PlannedChange> changes = PlannedChanges(*f.settings, f.device);
+        item["name"] = Latin1ToUtf8(f.device.deviceNameText());
+        item["adapter"] = AdapterJson(f.adapter);
+        item["result"] = "found";
+        item["wireless"] = wireless;
+        nlohmann::ordered_json list = nlohmann::ordered_json::array();
+        for (const PlannedChange& change : changes) {
+            nlohmann::ordered_json one;
+            one["field"] = change.field;
+            one["current"] = Latin1ToUtf8(change.now);
+            one["new"] = Latin1ToUtf8(change.next);
+            list.push_back(std::move(one));
         }
-        if (done == results_.size()) {
-            return kExitOk;
+        item["changes"] = std::move(list);
+        report.push_back(std::move(item));
+        if (options.json) {
+            continue;
         }
-        Say(console_.err, std::to_string(done) + " of " + std::to_string(results_.size()) +
-                              " device(s) done; not done: " + notDone);
-        return answered == 0 ? kExitNotFound : kExitSomeNotDone;
+        console.out << f.who << " (" << entryName(entry.index) << ", \""
+                    << TerminalLatin1(f.device.deviceNameText()) << "\", "
+                    << AdapterDisplay(f.adapter) << "):\n";
+        for (const PlannedChange& change : changes) {
+            console.out << "  " << change.field << ": " << TerminalLatin1(change.now) << " \u2192 "
+                        << TerminalLatin1(change.next) << '\n';
+        }
+        if (changes.empty()) {
+            console.out << "  nothing changes\n";
+        }
+        if (!path) {
+            console.out << "  wireless: the pairing check decides after the login (a device "
+                           "under pairing control keeps its wireless settings)\n";
+        } else if (*path == WirelessPath::Pairing) {
+            console.out << "  wireless: left to the pairing\n";
+        }
     }
-
-    // apply --check's report: each device's changes, or that it did not answer.
-    int check(const std::vector<std::optional<ConfigureSettings>>& planned) {
-        nlohmann::ordered_json report = nlohmann::ordered_json::array();
-        bool missing = false;
-        for (std::size_t i = 0; i < found_.size(); ++i) {
-            const Found& f = found_[i];
-            const ConfigurePlan& plan = options_.entries[i].plan;
-            nlohmann::ordered_json item;
-            item["entry"] = options_.entries[i].index;
-            item["device"] = who(i);
-            if (f.index < 0 || !planned[i]) {
-                missing = true;
-                item["result"] = "not-found";
-                if (!options_.json) {
-                    console_.out << who(i) << ": not found ("
-                                 << entryName(options_.entries[i].index)
-                                 << ", did not answer the search)\n";
-                }
-                report.push_back(std::move(item));
-                continue;
-            }
-            const std::optional<WirelessPath> path = WirelessFromOptions(plan.overrides);
-            const char* wireless = !path                            ? "pairing-check"
-                                   : *path == WirelessPath::Pairing ? "pairing"
-                                                                    : "written";
-            const std::vector<PlannedChange> changes = PlannedChanges(*planned[i], f.device);
-            item["name"] = Latin1ToUtf8(f.device.deviceNameText());
-            item["adapter"] = AdapterJson(f.adapter);
-            item["result"] = "found";
-            item["wireless"] = wireless;
-            nlohmann::ordered_json list = nlohmann::ordered_json::array();
-            for (const PlannedChange& change : changes) {
-                nlohmann::ordered_json entry;
-                entry["field"] = change.field;
-                entry["current"] = Latin1ToUtf8(change.now);
-                entry["new"] = Latin1ToUtf8(change.next);
-                list.push_back(std::move(entry));
-            }
-            item["changes"] = std::move(list);
-            report.push_back(std::move(item));
-            if (options_.json) {
-                continue;
-            }
-            console_.out << who(i) << " (" << entryName(options_.entries[i].index) << ", \""
-                         << TerminalLatin1(f.device.deviceNameText()) << "\", "
-                         << AdapterDisplay(f.adapter) << "):\n";
-            for (const PlannedChange& change : changes) {
-                console_.out << "  " << change.field << ": " << TerminalLatin1(change.now)
-                             << " \u2192 " << TerminalLatin1(change.next) << '\n';
-            }
-            if (changes.empty()) {
-                console_.out << "  nothing changes\n";
-            }
-            if (!path) {
-                console_.out << "  wireless: the pairing check decides after the login (a device "
-                                "under pairing control keeps its wireless settings)\n";
-            } else if (*path == WirelessPath::Pairing) {
-                console_.out << "  wireless: left to the pairing\n";
-            }
-        }
-        if (options_.json) {
-            console_.out << report.dump(2, ' ', false,
-                                        nlohmann::ordered_json::error_handler_t::replace)
-                         << '\n';
-        }
-        console_.out << std::flush;
-        return missing ? kExitNotFound : kExitOk;
+    if (options.json) {
+        console.out << report.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace)
+                    << '\n';
     }
+    console.out << std::flush;
+    return missing ? kExitNotFound : kExitOk;
+}
 
-private:
-    // "02-81-00-00-00-01: configured and verified (entry 1, "Hall", lab0 (10.81.0.1), 8.4 s)".
-    std::string line(std::size_t entry) const {
-        const ApplyResult& result = results_[entry];
-        const Found& f = found_[entry];
-        std::string text = who(entry) + ": ";
-        if (result.kind != RoadEnd::Acknowledged) {
-            text += "not done: ";
-        }
-        text += result.reason + " (" + entryName(options_.entries[entry].index);
-        if (f.index >= 0) {
-            text += ", \"" + Latin1ToUtf8(f.device.deviceNameText()) + "\", " +
-                    AdapterDisplay(f.adapter);
-        }
-        return TerminalText(text + ", " + secondsText(result.seconds) + ")");
+// An entry that cannot go on its device, in the file's words.
+Refusal problemOf(const EntryProblem& problem, const FleetRun& run, const ApplyOptions& options) {
+    const ApplyEntry& entry = options.entries[problem.entry];
+    Refusal refusal;
+    if (problem.refusal) {
+        refusal = *problem.refusal;
+    } else {
+        refusal =
+            Refuse("device " + entry.plan.device.text(),
+                   "is " + formatMac(run.entries[problem.entry].device.macAddress) + ", which " +
+                       entryName(options.entries[*problem.sameAs].index) + " names as well");
+        refusal.field = "device";
     }
-
-    const ApplyOptions& options_;
-    Console& console_;
-    std::vector<Found> found_;
-    std::vector<ApplyResult> results_;
-    Clock::time_point started_ = Clock::now();
-};
+    return inFile(refusal, options.fileName, entryName(entry.index));
+}
 
 }  // namespace
 
 int RunApply(const ApplyOptions& options, const NetworkConfig& network, Console& console,
              const Messages& messages) {
-    const std::vector<ApplyEntry>& entries = options.entries;
-    Run run(options, console);
-    std::vector<std::optional<ConfigureSettings>> written(entries.size());
-    {
-        Link link(network, VerboseNotes(console));
-        if (auto refusal = link.open("search")) {
-            return Report(console, messages, *refusal);
-        }
-        if (console.progress) {
-            Say(console.err, "searching for " + std::to_string(entries.size()) + " device(s) ...");
-        }
-        std::vector<DeviceChoice> choices;
-        for (const ApplyEntry& entry : entries) {
-            choices.push_back(entry.plan.device);
-        }
-        run.started();
-        if (auto refusal = link.search(std::nullopt, AllAnswered(choices, kSearchQuiet))) {
-            return Report(console, messages, *refusal);
-        }
-
-        // Each entry's device, and its settings as far as they can be built before a login:
-        // one that does not pass and nothing is sent.
-        const DeviceTable& table = link.state().table;
-        std::vector<Refusal> refusals;
-        std::map<MacAddress, int> taken;
-        std::vector<std::optional<ConfigureSettings>> planned(entries.size());
-        for (std::size_t i = 0; i < entries.size(); ++i) {
-            const ApplyEntry& entry = entries[i];
-            const std::string where = entryName(entry.index);
-            const std::vector<int> matching = MatchingDevices(entry.plan.device, table);
-            if (matching.size() > 1) {
-                refusals.push_back(inFile(AmbiguousName(entry.plan.device, matching, table),
-                                          options.fileName, where));
-                continue;
-            }
-            if (matching.empty()) {
-                continue;
-            }
-            Run::Found& found = run.found(i);
-            found.index = matching.front();
-            found.device = table.at(found.index);
-            found.adapter = link.adapterOf(found.index);
-            const auto [earlier, added] = taken.emplace(found.device.macAddress, entry.index);
-            if (!added) {
-                Refusal refusal = Refuse("device " + entry.plan.device.text(),
-                                         "is " + formatMac(found.device.macAddress) + ", which " +
-                                             entryName(earlier->second) + " names as well");
-                refusal.field = "device";
-                refusals.push_back(inFile(refusal, options.fileName, where));
-                continue;
-            }
-            auto settings = SettingsBeforeLogin(entry.plan.overrides, found.device);
-            if (auto* refusal = std::get_if<Refusal>(&settings)) {
-                refusals.push_back(inFile(*refusal, options.fileName, where));
-            } else {
-                planned[i] = std::get<ConfigureSettings>(std::move(settings));
-            }
-        }
-        if (!refusals.empty()) {
-            for (const Refusal& refusal : refusals) {
-                Report(console, messages, refusal);
-            }
-            return kExitUsage;
-        }
-        if (options.check) {
-            return run.check(planned);
-        }
-        const std::string notFound =
-            "did not answer the search (it ended after " +
-            SecondsText(
-                std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - run.start())) +
-            ")";
-        for (std::size_t i = 0; i < entries.size(); ++i) {
-            if (run.found(i).index < 0) {
-                run.finish(i, RoadEnd::NotFound, notFound);
-            }
-        }
-
-        // The roads, each on a thread of its own.
-        if (console.progress) {
-            Say(console.err, "logging in and writing the settings (about " +
-                                 SecondsText(network.timing.configureTick) + ") ...");
-        }
-        std::vector<RoadOrder> orders;
-        std::vector<std::size_t> entryOf;
-        for (std::size_t i = 0; i < entries.size(); ++i) {
-            const Run::Found& found = run.found(i);
-            if (found.index >= 0) {
-                orders.push_back({found.index, found.device, &entries[i].plan.overrides,
-                                  entries[i].password.value_or(options.password),
-                                  "device " + run.who(i)});
-                entryOf.push_back(i);
-            }
-        }
-        RoadNotes notes;
-        if (console.verbose) {
-            notes.verbose = [&](std::size_t k, const std::string& text) {
-                run.note(entryOf[k], text);
-            };
-        }
-        notes.ended = [&](std::size_t k, const RoadResult& road) {
-            const std::size_t i = entryOf[k];
-            if (road.refusal) {
-                Refusal refusal = *road.refusal;
-                if (road.end == RoadEnd::Pairing) {
-                    // Said of an entry of the file: its keys, not the options.
-                    refusal.hint =
-                        "give the entry \"ssid\", \"security\" and a key to write them, or "
-                        "\"pairing\": true to leave them to the pairing feature";
-                }
-                run.finish(i, road.end, refusal.text(messages.texts()));
-            } else if (!options.verifySeconds) {
-                run.finish(i, RoadEnd::Acknowledged, "configured");
-            } else {
-                written[i] = road.written;
-            }
-        };
-        DriveRoads(link.exchanges(), orders, options.parallel, network.timing, notes);
+    std::vector<FleetEntry> fleet;
+    for (const ApplyEntry& entry : options.entries) {
+        fleet.push_back({entry.plan, entry.password.value_or(options.password)});
     }
-
+    FleetOptions how;
     if (options.verifySeconds) {
-        std::vector<std::size_t> acknowledged;
-        std::vector<ConfigureSettings> settings;
-        for (std::size_t i = 0; i < entries.size(); ++i) {
-            if (written[i]) {
-                acknowledged.push_back(i);
-                settings.push_back(*written[i]);
-            }
-        }
-        if (!settings.empty()) {
-            if (console.progress) {
-                Say(console.err, "checking what the devices announce now ...");
-            }
-            const std::chrono::duration<double> limit(*options.verifySeconds);
-            const VerifyResult verified =
-                VerifyAnnounced(settings, limit, network, VerboseNotes(console));
-            for (std::size_t k = 0; k < acknowledged.size(); ++k) {
-                const std::size_t i = acknowledged[k];
-                if (verified.network) {
-                    run.finish(i, RoadEnd::NotVerified,
-                               "acknowledged the settings, which were not verified: " +
-                                   verified.network->text(messages.texts()));
-                    continue;
-                }
-                const Announced& announced = verified.devices[k];
-                if (announced.verified()) {
-                    run.finish(i, RoadEnd::Acknowledged, "configured and verified");
-                } else if (!announced.answered) {
-                    run.finish(
-                        i, RoadEnd::NotVerified,
-                        "acknowledged the settings but did not answer a search within " +
-                            SecondsText(
-                                std::chrono::duration_cast<std::chrono::milliseconds>(limit)));
-                } else {
-                    std::string differences;
-                    for (const std::string& difference : announced.differences) {
-                        differences += (differences.empty() ? "" : "; ") + difference;
-                    }
-                    run.finish(i, RoadEnd::NotVerified,
-                               "acknowledged the settings but announces others: " + differences);
-                }
-            }
-        }
+        how.verify = std::chrono::duration<double>(*options.verifySeconds);
     }
-    return run.end();
+    how.check = options.check;
+    how.parallel = options.parallel;
+    FleetNotes notes;
+    if (console.progress) {
+        notes.step = [&](FleetStep step) {
+            Say(console.err,
+                step == FleetStep::Search
+                    ? "searching for " + std::to_string(fleet.size()) + " device(s) ..."
+                : step == FleetStep::Roads ? "logging in and writing the settings (about " +
+                                                 SecondsText(network.timing.configureTick) + ") ..."
+                                           : "checking what the devices announce now ...");
+        };
+    }
+    if (console.verbose) {
+        notes.verbose = [&](const EntryReport& entry, const std::string& text) {
+            Say(console.err, entry.who + ": " + text);
+        };
+    }
+    if (!options.json) {
+        notes.ended = [&](std::size_t i, const EntryReport& entry) {
+            console.out << lineOf(entry, options.entries[i], options, messages) << '\n'
+                        << std::flush;
+        };
+    }
+    notes.exchanges = VerboseNotes(console);
+
+    Link link(network, VerboseNotes(console));
+    const FleetRun run = DriveFleet(link, network, fleet, how, notes);
+    if (run.network) {
+        return Report(console, messages, *run.network);
+    }
+    if (!run.problems.empty()) {
+        for (const EntryProblem& problem : run.problems) {
+            Report(console, messages, problemOf(problem, run, options));
+        }
+        return kExitUsage;
+    }
+    if (options.check) {
+        return checkOf(run, options, console);
+    }
+    link.close();
+    return endOf(run, options, console, messages);
 }
 
 namespace {

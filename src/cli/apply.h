@@ -13,7 +13,8 @@
 // Every entry is checked before anything but a search is sent: the file, then each entry's
 // values, then (after the search) each device's settings as BuildSettings makes them. One bad
 // entry and no login goes out; every bad entry is reported. Then each device found runs the
-// road of configure on a thread of its own, over the one session's exchanges.
+// road of configure on a thread of its own, over the one session's exchanges: the core's fleet
+// (core/fleet.h), of which these are the file's words and the lines.
 
 #include <filesystem>
 #include <optional>
@@ -25,7 +26,7 @@
 #include "cli/console.h"
 #include "cli/messages.h"
 #include "cli/options.h"
-#include "core/road.h"
+#include "core/link.h"
 
 namespace trv81k::cli {
 
@@ -59,13 +60,6 @@ struct ApplyOptions {
     // --check: the search and the checks only, then what would change on each device; no
     // login, nothing written.
     bool check = false;
-};
-
-// What became of one entry.
-struct ApplyResult {
-    RoadEnd kind = RoadEnd::NotFound;
-    std::string reason;  // "configured and verified", or why not
-    double seconds = 0;  // from the search request to the device's end
 };
 
 // apply --check: exit 0 when every device answered and every entry is valid for it, 2 for a bad

@@ -1,8 +1,8 @@
 // configure: search for one device, log in, decide the wireless path, write, optionally verify:
-// the core's road for one device (DriveRoads with one order, as apply drives many).
+// the core's fleet of one (DriveFleet, as apply drives many).
 
 #include "cli/command.h"
-#include "core/road.h"
+#include "core/fleet.h"
 #include "platform/adapters.h"
 
 namespace trv81k::cli {
@@ -17,17 +17,6 @@ constexpr char kConfigureDescription[] =
     "--device takes the device's hardware address or its name; a name must belong to one\n"
     "device only (the search then waits until no new device has answered for 0.4 s, so a\n"
     "second device of that name is not missed).";
-
-// The refusal, with where a secret came from when it is about one that did not come from its
-// option on the command line.
-Refusal WithOrigin(Refusal refusal, const SecretOrigins& origins) {
-    for (const auto& [name, origin] : origins) {
-        if (refusal.field == name && refusal.hint.empty()) {
-            refusal.hint = "the value came from " + origin;
-        }
-    }
-    return refusal;
-}
 
 class Configure final : public Command {
 public:
@@ -51,20 +40,12 @@ public:
         ConfigureOptions given;
         options_.store(given);
         given.verifySeconds = Given(verifyOption_, verifySeconds_);
-        if (auto refusal = CheckConflicts(given)) {
-            return Report(context.console, context.messages, *refusal);
-        }
         SecretContext secrets;
         secrets.stdinFd = context.environment.stdinFd;
         secrets.getenv = context.environment.getenv;
-        auto origins = ReadSecrets(given, secrets);
-        if (auto* refusal = std::get_if<Refusal>(&origins)) {
-            return Report(context.console, context.messages, *refusal);
-        }
-        auto checked = CheckConfigureOptions(given);
+        auto checked = CheckOptions(given, secrets, true);
         if (auto* refusal = std::get_if<Refusal>(&checked)) {
-            return Report(context.console, context.messages,
-                          WithOrigin(*refusal, std::get<SecretOrigins>(origins)));
+            return Report(context.console, context.messages, *refusal);
         }
         const ConfigurePlan& plan = std::get<ConfigurePlan>(checked);
         auto password = ResolveDevicePassword(given, context.environment,
@@ -87,84 +68,81 @@ int RunConfigure(Context& context, const ConfigurePlan& plan, const std::string&
     Console& console = context.console;
     const Messages& messages = context.messages;
     const NetworkConfig& network = context.network;
-    const Timing& timing = network.timing;
-    std::string who = "device " + plan.device.text();
-    std::optional<ConfigureSettings> written;
-    {
-        Link link(network, VerboseNotes(console));
-        if (auto refusal = link.open("search")) {
-            return Report(console, messages, *refusal);
-        }
-        if (console.progress) {
-            Say(console.err, "searching for " + plan.device.text() + " ...");
-        }
-        if (auto refusal = link.search(std::nullopt, AllAnswered({plan.device}, kSearchQuiet))) {
-            return Report(console, messages, *refusal);
-        }
-        const std::vector<int> found = MatchingDevices(plan.device, link.state().table);
-        if (found.empty()) {
-            const int others = link.state().table.count();
-            return Report(
-                console, messages,
-                Refuse(who,
-                       "did not answer the search within " +
-                           SecondsText(SearchDialogLength(timing)) + " on " + link.adapterList(),
-                       others > 0 ? std::to_string(others) + " other device(s) did; see " +
-                                        std::string(kProgramName) + " search"
-                                  : std::string(),
-                       Outcome::NotFound));
-        }
-        if (found.size() > 1) {
-            return Report(console, messages, AmbiguousName(plan.device, found, link.state().table));
-        }
-        const DeviceInfo device = link.state().table.at(found.front());
-        who = "device " + formatMac(device.macAddress);
-
-        const RoadOrder order{found.front(), device, &plan.overrides, password, who};
-        RoadNotes notes;
-        if (console.progress) {
-            notes.progress = [&](std::size_t, const std::string& line) { Say(console.err, line); };
-        }
-        if (console.verbose) {
-            notes.verbose = [&](std::size_t, const std::string& line) { Say(console.err, line); };
-        }
-        RoadResult result =
-            std::move(DriveRoads(link.exchanges(), std::span(&order, 1), 1, timing, notes).front());
-        if (result.refusal) {
-            return Report(console, messages, *result.refusal);
-        }
-        written = std::move(result.written);
+    FleetOptions how;
+    how.settingsFirst = false;  // the road builds them after its login, as the wizard does
+    how.missingStops = true;
+    if (plan.verifySeconds) {
+        how.verify = std::chrono::duration<double>(*plan.verifySeconds);
     }
+    FleetNotes notes;
+    if (console.progress) {
+        notes.step = [&](FleetStep step) {
+            if (step == FleetStep::Search) {
+                Say(console.err, "searching for " + plan.device.text() + " ...");
+            } else if (step == FleetStep::Verify) {
+                Say(console.err, "checking what the device announces now ...");
+            }
+        };
+        notes.progress = [&](const EntryReport&, const std::string& line) {
+            Say(console.err, line);
+        };
+    }
+    if (console.verbose) {
+        notes.verbose = [&](const EntryReport&, const std::string& line) {
+            Say(console.err, line);
+        };
+    }
+    notes.exchanges = VerboseNotes(console);
 
-    const std::string mac = formatMac(written->mac);
+    Link link(network, VerboseNotes(console));
+    const FleetEntry entry{plan, password};
+    const FleetRun run = DriveFleet(link, network, std::span(&entry, 1), how, notes);
+    if (run.network) {
+        return Report(console, messages, *run.network);
+    }
+    if (!run.problems.empty()) {
+        return Report(console, messages, *run.problems.front().refusal);
+    }
+    const EntryReport& report = run.entries.front();
+    if (report.found < 0) {
+        return Report(
+            console, messages,
+            Refuse("device " + plan.device.text(),
+                   "did not answer the search within " +
+                       SecondsText(SearchDialogLength(network.timing)) + " on " + run.adapters,
+                   run.answered > 0 ? std::to_string(run.answered) + " other device(s) did; see " +
+                                          std::string(kProgramName) + " search"
+                                    : std::string(),
+                   Outcome::NotFound));
+    }
+    if (report.refusal && report.end != RoadEnd::NotVerified) {
+        return Report(console, messages, *report.refusal);
+    }
+    link.close();
+
+    const std::string mac = formatMac(report.settings->mac);
+    const std::string who = "device " + report.who;
     if (!plan.verifySeconds) {
         console.out << mac << ": configured\n" << std::flush;
         return kExitOk;
     }
-    if (console.progress) {
-        Say(console.err, "checking what the device announces now ...");
-    }
-    const std::chrono::duration<double> limit(*plan.verifySeconds);
-    const VerifyResult verified =
-        VerifyAnnounced(std::span(&*written, 1), limit, network, VerboseNotes(console));
-    if (verified.network) {
-        Refusal refusal = *verified.network;
+    if (report.refusal) {
+        Refusal refusal = *report.refusal;
         refusal.outcome = Outcome::NotVerified;
         refusal.hint = "the device acknowledged the settings, they were not verified";
         return Report(console, messages, refusal);
     }
-    const Announced& announced = verified.devices.front();
-    if (announced.verified()) {
+    if (report.end == RoadEnd::Acknowledged) {
         console.out << mac << ": configured and verified\n" << std::flush;
         return kExitOk;
     }
-    if (!announced.answered) {
-        Say(console.err,
-            who + ": acknowledged the settings but did not answer a search within " +
-                SecondsText(std::chrono::duration_cast<std::chrono::milliseconds>(limit)));
+    if (!report.announced->answered) {
+        Say(console.err, who + ": acknowledged the settings but did not answer a search within " +
+                             SecondsText(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                 std::chrono::duration<double>(*plan.verifySeconds))));
     } else {
         Say(console.err, who + ": acknowledged the settings but does not announce them:");
-        for (const std::string& line : announced.differences) {
+        for (const std::string& line : report.announced->differences) {
             Say(console.err, "  " + line);
         }
     }

@@ -4,10 +4,9 @@
 #include <vector>
 
 #include "cli/command.h"
-
 #include "cli/output.h"
+#include "core/search.h"
 #include "platform/adapters.h"
-#include "platform/port_holder.h"
 #include "settings/text_encoding.h"
 
 namespace trv81k::cli {
@@ -51,11 +50,6 @@ nlohmann::ordered_json DiagnosisJson(const Diagnosis& diagnosis) {
     return list;
 }
 
-Diagnosis PortInUseDiagnosis(std::uint16_t port) {
-    const AdapterChoice choice = FindAdapters();
-    return DiagnosePortInUse(choice.adapters, TerminalText(UdpPortHolder(port)));
-}
-
 constexpr char kDiagnoseDescription[] =
     "Findings per adapter: no-carrier (up without link), no-multicast, firewall (this\n"
     "computer drops UDP port 14675: a search request sent with multicast loopback did not\n"
@@ -91,27 +85,17 @@ int DiagnoseCommand::run(Context& context) {
     Console& console = context.console;
     const Messages& messages = context.messages;
     const std::chrono::milliseconds timeout(std::llround(timeoutSeconds_ * 1000));
-    Diagnosis diagnosis;
-    std::vector<FoundDevice> devices;
-    {
-        Link link(context.network, VerboseNotes(console));
-        if (auto refusal = link.open("diagnose")) {
-            if (refusal->messageKey != "BIND_FAIL") {
-                return Report(console, messages, *refusal);
-            }
-            diagnosis = PortInUseDiagnosis(context.network.port);
-        } else {
-            if (auto searchRefusal = link.search(timeout, QuietSearch(kSearchQuiet))) {
-                return Report(console, messages, *searchRefusal);
-            }
-            const auto started = Clock::now();
-            diagnosis = Diagnose(link.exchanges());
-            if (console.verbose) {
-                Say(console.err, "diagnosis took " + MillisecondsText(Clock::now() - started));
-            }
-            devices = FoundDevices(link);
-        }
+    Link link(context.network, VerboseNotes(console));
+    const SearchRun run = DiagnoseNetwork(link, context.network.port, timeout);
+    if (run.network) {
+        return Report(console, messages, *run.network);
     }
+    if (console.verbose && run.diagnosisTook) {
+        Say(console.err, "diagnosis took " + MillisecondsText(*run.diagnosisTook));
+    }
+    link.close();
+    const Diagnosis& diagnosis = *run.diagnosis;
+    const std::vector<FoundDevice>& devices = run.devices;
     if (json_) {
         nlohmann::ordered_json report;
         report["adapters"] = DiagnosisJson(diagnosis);

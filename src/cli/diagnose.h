@@ -20,8 +20,4 @@ void SayDiagnosis(Console& console, const Diagnosis& diagnosis);
 // [{"name": "lab0", "address": "10.81.0.1", "findings": ["firewall"], "detail": "..."}].
 nlohmann::ordered_json DiagnosisJson(const Diagnosis& diagnosis);
 
-// The diagnosis of a port that could not be bound: every adapter, port-in-use, with the
-// program that holds it where the system tells.
-Diagnosis PortInUseDiagnosis(std::uint16_t port);
-
 }  // namespace trv81k::cli

@@ -9,101 +9,11 @@
 #include <cstdlib>
 
 #include "cli/password.h"
-#include "core/entered_settings.h"
 #include "settings/text_encoding.h"
 
 namespace trv81k::cli {
 
 namespace {
-
-using O = ConfigureOptions;
-
-constexpr ConfigureOption flag(std::string_view name, bool O::*field, std::string_view help) {
-    return {name, OptionKind::Flag, {}, help, field, nullptr, nullptr, {}};
-}
-constexpr ConfigureOption text(std::string_view name, std::optional<std::string> O::*field,
-                               std::string_view typeName, std::string_view help,
-                               std::string_view needs = {}) {
-    return {name, OptionKind::Text, typeName, help, nullptr, field, nullptr, needs};
-}
-
-constexpr std::array kOptions{
-    text("device", &O::device, "MAC|NAME",
-         "the device: its hardware address (00-11-22-33-44-55) or its name, which no other "
-         "device that answers may have"),
-    text("password", &O::password, "PW",
-         "the device password (visible to other users in the process list; prefer the "
-         "others)"),
-    text("password-file", &O::passwordFile, "FILE|-",
-         "read the password from the first line of FILE (\"-\": standard input)"),
-    flag("dhcp", &O::dhcp, "the device takes its address by DHCP"),
-    flag("static", &O::staticIp, "a static address"),
-    text("ip", &O::ip, "A", "static address (default: the current one)", "static"),
-    text("netmask", &O::netmask, "M", "static netmask (default: the current one)", "static"),
-    text("gateway", &O::gateway, "G",
-         "static gateway; \"\" or 0.0.0.0 for none (default: the current one)", "static"),
-    text("name", &O::name, "NAME", "device name, up to 32 characters"),
-    text("new-password", &O::newPassword, "P",
-         "new device password, 4 to 16 characters (visible in the process list; prefer "
-         "--new-password-file or TRV81K_NEW_PASSWORD)"),
-    text("new-password-file", &O::newPasswordFile, "FILE|-",
-         "the new device password from the first line of FILE (\"-\": standard input)"),
-    text("ssid", &O::ssid, "S", "network name, 1 to 32 characters"),
-    ConfigureOption{"channel",
-                    OptionKind::Number,
-                    "N",
-                    "channel 1 to 13",
-                    nullptr,
-                    nullptr,
-                    &O::channel,
-                    {},
-                    kFirstChannel,
-                    kLastChannel},
-    text("net-mode", &O::netMode, "MODE", "mixed, g-only or b-only"),
-    text("security", &O::security, "LEVEL",
-         "disabled, wep64, wep128, wpa-tkip, wpa-aes, wpa2 or wpa2-mixed"),
-    text("key", &O::key, "K",
-         "WEP key (10 or 26 hexadecimal digits) or WPA pre-shared key (8 to 63 characters, or "
-         "64 hexadecimal digits); visible in the process list, prefer --key-file or TRV81K_KEY"),
-    text("key-file", &O::keyFile, "FILE|-",
-         "the key from the first line of FILE (\"-\": standard input)"),
-    text("passphrase", &O::passphrase, "P",
-         "WEP: the key is derived from it (1 to 16 characters); WPA: it is the pre-shared key; "
-         "visible in the process list, prefer --passphrase-file or TRV81K_PASSPHRASE"),
-    text("passphrase-file", &O::passphraseFile, "FILE|-",
-         "the passphrase from the first line of FILE (\"-\": standard input)"),
-    flag("pairing", &O::pairing, "leave the wireless settings to the device's push-button pairing"),
-    flag("force", &O::force,
-         "write values that pass the checks but are seldom meant, as given: a netmask whose ones "
-         "are not one run, a multicast, loopback or reserved address, a name or SSID beginning "
-         "or ending with a blank"),
-};
-
-// The options that write the wireless settings, which --pairing leaves to the device.
-constexpr std::array<std::string_view, 8> kWirelessOptions{
-    "ssid", "channel", "net-mode", "security", "key", "key-file", "passphrase", "passphrase-file"};
-
-constexpr auto kConflicts = [] {
-    std::array<OptionConflict, 12 + kWirelessOptions.size()> all{{
-        {"dhcp", "static"},
-        {"dhcp", "ip"},
-        {"dhcp", "netmask"},
-        {"dhcp", "gateway"},
-        {"password", "password-file"},
-        {"new-password", "new-password-file"},
-        {"key", "key-file"},
-        {"key", "passphrase"},
-        {"key", "passphrase-file"},
-        {"key-file", "passphrase"},
-        {"key-file", "passphrase-file"},
-        {"passphrase", "passphrase-file"},
-    }};
-    std::size_t n = 12;
-    for (std::string_view wireless : kWirelessOptions) {
-        all[n++] = {"pairing", wireless};
-    }
-    return all;
-}();
 
 std::string dashed(std::string_view name) {
     return "--" + std::string(name);
@@ -159,67 +69,6 @@ std::optional<std::string> NumberProblem(std::string_view text, double low, doub
     return std::nullopt;
 }
 
-bool ConfigureOption::isSet(const ConfigureOptions& options) const {
-    switch (kind) {
-        case OptionKind::Flag:
-            return options.*flag;
-        case OptionKind::Text:
-            return (options.*text).has_value();
-        case OptionKind::Number:
-            return (options.*number).has_value();
-    }
-    return false;
-}
-
-void ConfigureOption::clear(ConfigureOptions& options) const {
-    switch (kind) {
-        case OptionKind::Flag:
-            options.*flag = false;
-            break;
-        case OptionKind::Text:
-            (options.*text).reset();
-            break;
-        case OptionKind::Number:
-            (options.*number).reset();
-            break;
-    }
-}
-
-std::span<const ConfigureOption> ConfigureOptionTable() {
-    return kOptions;
-}
-
-const ConfigureOption* FindConfigureOption(std::string_view name) {
-    for (const ConfigureOption& option : kOptions) {
-        if (option.name == name) {
-            return &option;
-        }
-    }
-    return nullptr;
-}
-
-std::span<const OptionConflict> ConfigureConflicts() {
-    return kConflicts;
-}
-
-std::optional<Refusal> CheckConflicts(const ConfigureOptions& options) {
-    const auto isSet = [&](std::string_view name) {
-        const ConfigureOption* option = FindConfigureOption(name);
-        return option != nullptr && option->isSet(options);
-    };
-    for (const OptionConflict& conflict : kConflicts) {
-        if (isSet(conflict.first) && isSet(conflict.second)) {
-            return Refuse(dashed(conflict.first), "cannot go with " + dashed(conflict.second));
-        }
-    }
-    for (const ConfigureOption& option : kOptions) {
-        if (!option.needs.empty() && option.isSet(options) && !isSet(option.needs)) {
-            return Refuse(dashed(option.name), "needs " + dashed(option.needs));
-        }
-    }
-    return std::nullopt;
-}
-
 std::variant<SecretOrigins, Refusal> ReadSecrets(ConfigureOptions& options,
                                                  const SecretContext& context) {
     SecretOrigins origins;
@@ -259,18 +108,7 @@ std::variant<SecretOrigins, Refusal> ReadSecrets(ConfigureOptions& options,
     }
     // A variable stands in for its option only where nothing on the command line decides it.
     const auto decided = [&](std::string_view name) {
-        if (FindConfigureOption(name)->isSet(options)) {
-            return true;
-        }
-        for (const OptionConflict& conflict : kConflicts) {
-            const std::string_view other = conflict.first == name    ? conflict.second
-                                           : conflict.second == name ? conflict.first
-                                                                     : std::string_view();
-            if (!other.empty() && FindConfigureOption(other)->isSet(options)) {
-                return true;
-            }
-        }
-        return false;
+        return FindConfigureOption(name)->isSet(options) || ConflictingSet(name, options);
     };
     std::vector<std::pair<const SecretOption*, std::string>> taken;
     for (const SecretOption& secret : kSecretOptions) {
@@ -280,7 +118,7 @@ std::variant<SecretOrigins, Refusal> ReadSecrets(ConfigureOptions& options,
         if (std::optional<std::string> value = context.getenv(secret.variable);
             value && !value->empty()) {
             for (const auto& [earlier, unused] : taken) {
-                for (const OptionConflict& conflict : kConflicts) {
+                for (const OptionConflict& conflict : ConfigureConflicts()) {
                     if ((conflict.first == earlier->name && conflict.second == secret.name) ||
                         (conflict.first == secret.name && conflict.second == earlier->name)) {
                         return Refuse(secret.variable,
@@ -297,6 +135,26 @@ std::variant<SecretOrigins, Refusal> ReadSecrets(ConfigureOptions& options,
         origins.emplace_back(secret->name, secret->variable);
     }
     return origins;
+}
+
+std::variant<ConfigurePlan, Refusal> CheckOptions(ConfigureOptions& options,
+                                                  const SecretContext& context, bool sayOrigin) {
+    if (auto refusal = CheckConflicts(options)) {
+        return *refusal;
+    }
+    auto origins = ReadSecrets(options, context);
+    if (auto* refusal = std::get_if<Refusal>(&origins)) {
+        return std::move(*refusal);
+    }
+    auto checked = CheckConfigureOptions(options);
+    if (auto* refusal = std::get_if<Refusal>(&checked); refusal != nullptr && sayOrigin) {
+        for (const auto& [name, origin] : std::get<SecretOrigins>(origins)) {
+            if (refusal->field == name && refusal->hint.empty()) {
+                refusal->hint = "the value came from " + origin;
+            }
+        }
+    }
+    return checked;
 }
 
 }  // namespace trv81k::cli

@@ -1,7 +1,7 @@
 #pragma once
-// The configure command's options: the table the parser and an apply file's keys are made
-// from, their conflicts (checked here, once, for the command line and the file alike), the
-// number texts, and where the secrets come from. What the values turn into is the core's
+// The configure command's options on the command line: the number texts, and where the
+// secrets come from. The table the parser and an apply file's keys are made from, and its
+// conflicts, are the core's (core/option_table.h); so is what the values turn into
 // (core/overrides.h).
 
 #include <array>
@@ -15,6 +15,7 @@
 #include <variant>
 #include <vector>
 
+#include "core/option_table.h"
 #include "core/overrides.h"
 #include "core/refusal.h"
 
@@ -26,43 +27,6 @@ namespace trv81k::cli {
 // repeated cut and terminal-safe.
 std::optional<std::string> NumberProblem(std::string_view text, double low, double high,
                                          bool whole);
-
-// ---- The option table ------------------------------------------------------------------------
-// One row per option of configure. Its name without the dashes is also the key of an apply
-// file's entry, so the command line and the file cannot drift apart.
-
-enum class OptionKind { Flag, Text, Number };
-
-struct ConfigureOption {
-    std::string_view name;  // "new-password": --new-password, and the key "new-password"
-    OptionKind kind = OptionKind::Text;
-    std::string_view typeName;  // for --help: "A", "FILE|-" ...
-    std::string_view help;
-    bool ConfigureOptions::*flag = nullptr;                        // OptionKind::Flag
-    std::optional<std::string> ConfigureOptions::*text = nullptr;  // OptionKind::Text
-    std::optional<int> ConfigureOptions::*number = nullptr;        // OptionKind::Number
-    std::string_view needs;  // another option this one needs ("static"), or empty
-    int low = 0;             // OptionKind::Number: the range of the value
-    int high = 0;
-
-    bool isSet(const ConfigureOptions& options) const;
-    void clear(ConfigureOptions& options) const;
-};
-
-// Every option, in the order --help lists them.
-std::span<const ConfigureOption> ConfigureOptionTable();
-const ConfigureOption* FindConfigureOption(std::string_view name);
-
-// Two options that cannot be given together.
-struct OptionConflict {
-    std::string_view first;
-    std::string_view second;
-};
-std::span<const OptionConflict> ConfigureConflicts();
-
-// The first conflict or missing companion among the set options (exit 2): the one place
-// where they are checked.
-std::optional<Refusal> CheckConflicts(const ConfigureOptions& options);
 
 // ---- Secrets ---------------------------------------------------------------------------------
 // A secret of the new settings comes from its option, its file (the first line; "-": standard
@@ -95,5 +59,11 @@ using SecretOrigins = std::vector<std::pair<std::string, std::string>>;
 // variables; the origins of what was read, or why a file could not be read (exit 2).
 std::variant<SecretOrigins, Refusal> ReadSecrets(ConfigureOptions& options,
                                                  const SecretContext& context);
+
+// The options through their checks in this order: the conflicts, the secrets read, every value
+// (CheckConfigureOptions). With `sayOrigin`, a refusal about a secret that did not come from
+// its option on the command line says where it came from.
+std::variant<ConfigurePlan, Refusal> CheckOptions(ConfigureOptions& options,
+                                                  const SecretContext& context, bool sayOrigin);
 
 }  // namespace trv81k::cli

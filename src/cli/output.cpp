@@ -13,15 +13,6 @@ std::string SecurityDisplayText(int code, const Messages& messages) {
     return StatusSecurityText(code, messages.texts());
 }
 
-std::vector<FoundDevice> FoundDevices(Link& link) {
-    std::vector<FoundDevice> devices;
-    const ExchangeState& state = link.state();
-    for (int i = 0; i < state.table.count(); ++i) {
-        devices.push_back({state.table.at(i), link.adapterOf(i)});
-    }
-    return devices;
-}
-
 nlohmann::ordered_json AdapterJson(const std::optional<Adapter>& adapter) {
     if (!adapter) {
         return nullptr;

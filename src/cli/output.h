@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "cli/messages.h"
-#include "core/link.h"
+#include "core/search.h"
 #include "platform/adapters.h"
 #include "protocol/wire.h"
 
@@ -19,15 +19,6 @@ namespace trv81k::cli {
 
 // The status-box text of a security code ("" for codes without one).
 std::string SecurityDisplayText(int code, const Messages& messages);
-
-// A device that answered a search, and the adapter its answer came in on (when known).
-struct FoundDevice {
-    DeviceInfo device;
-    std::optional<Adapter> adapter;
-};
-
-// Every device the link's search stored, with its adapter.
-std::vector<FoundDevice> FoundDevices(Link& link);
 
 // One device as a JSON object with exactly the fields name, mac, ipMode, ip, netmask, gateway,
 // ssid, channel, security, securityText, networkMode, firmware, adapter, in this order.

@@ -7,6 +7,7 @@
 #include "cli/command.h"
 #include "cli/diagnose.h"
 #include "cli/output.h"
+#include "core/search.h"
 
 namespace trv81k::cli {
 namespace {
@@ -38,31 +39,24 @@ public:
         Console& console = context.console;
         const std::chrono::milliseconds timeout(std::llround(timeoutSeconds_ * 1000));
         Link link(context.network, VerboseNotes(console));
-        if (auto refusal = link.open("search")) {
-            return Report(console, context.messages, *refusal);
+        const SearchRun run = SearchDevices(link, timeout, Given(expectOption_, expect_), [&] {
+            if (console.progress) {
+                Say(console.err, "searching for up to " + SecondsText(timeout) + " ...");
+            }
+        });
+        if (run.network) {
+            return Report(console, context.messages, *run.network);
         }
-        if (console.progress) {
-            Say(console.err, "searching for up to " + SecondsText(timeout) + " ...");
-        }
-        if (auto refusal =
-                link.search(timeout, QuietSearch(kSearchQuiet, Given(expectOption_, expect_)))) {
-            return Report(console, context.messages, *refusal);
-        }
-        const std::vector<FoundDevice> devices = FoundDevices(link);
-        const std::string tried = link.adapterList();
-        // Nothing answered: why, adapter by adapter (the probe is one more search request).
-        const std::optional<Diagnosis> diagnosis =
-            devices.empty() ? std::optional<Diagnosis>(Diagnose(link.exchanges())) : std::nullopt;
-        link.close();
-
+        const std::vector<FoundDevice>& devices = run.devices;
         if (json_) {
             console.out << SearchJson(devices, context.messages) << std::flush;
         } else if (!devices.empty()) {
             console.out << SearchTable(devices, context.messages) << std::flush;
         }
         if (devices.empty()) {
-            Say(console.err, "no TRV81K answered within " + SecondsText(timeout) + " on " + tried);
-            SayDiagnosis(console, *diagnosis);
+            Say(console.err,
+                "no TRV81K answered within " + SecondsText(timeout) + " on " + run.adapters);
+            SayDiagnosis(console, *run.diagnosis);
             return kExitNotFound;
         }
         return kExitOk;

@@ -1,5 +1,5 @@
-// The configure options as the command line and an apply file give them: their conflicts, the
-// number texts, the option table and where the secrets come from.
+// The configure options on the command line: the number texts and where the secrets come from
+// (the table and its conflicts are the core's, core_settings_test).
 #include <gtest/gtest.h>
 
 #include <map>
@@ -13,42 +13,6 @@
 
 namespace trv81k::cli {
 namespace {
-
-struct ConflictRow {
-    const char* what;
-    ConfigureOptions given;
-    const char* fragment;  // part of the message line
-};
-
-void PrintTo(const ConflictRow& row, std::ostream* os) {
-    *os << row.what;
-}
-
-class Conflicts : public ::testing::TestWithParam<ConflictRow> {};
-
-TEST_P(Conflicts, RefusedWithExitTwoBeforeTheValuesAreChecked) {
-    const ConflictRow& row = GetParam();
-    const std::optional<Refusal> refusal = CheckConflicts(row.given);
-    ASSERT_TRUE(refusal) << row.what;
-    EXPECT_EQ(refusal->outcome, Outcome::Usage);
-    const std::string line = RefusalLine(*refusal, Messages());
-    EXPECT_EQ(line.rfind("trv81k-cli: ", 0), 0u) << line;
-    EXPECT_NE(line.find(row.fragment), std::string::npos) << line;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, Conflicts,
-    ::testing::Values(
-        ConflictRow{"ip without static", {.ip = "10.0.0.5"}, "--ip: needs --static"},
-        ConflictRow{"dhcp and static", {.dhcp = true, .staticIp = true}, "cannot go with --static"},
-        ConflictRow{"key and its file",
-                    {.key = "k", .keyFile = "key.txt"},
-                    "--key: cannot go with --key-file"},
-        ConflictRow{"key and passphrase",
-                    {.key = "0123456789", .passphrase = "abc"},
-                    "cannot go with --passphrase"},
-        ConflictRow{
-            "pairing with ssid", {.ssid = "Net", .pairing = true}, "--pairing: cannot go with"}));
 
 // Number options: the parser alone took NaN, turned "" into 0 and 2^64-1 into -1.
 TEST(NumberProblem, EveryWrongNumberIsNamedWithTheRange) {
@@ -70,26 +34,13 @@ TEST(NumberProblem, EveryWrongNumberIsNamedWithTheRange) {
     EXPECT_EQ(NumberProblem("13", 1, 13, true), std::nullopt);
 }
 
-// ---- The option table and the secrets ------------------------------------------------------
+// ---- The secrets ------------------------------------------------------------------------
 
-TEST(OptionTable, EveryNameItUsesIsARowAndEveryRowItsField) {
-    for (const ConfigureOption& row : ConfigureOptionTable()) {
-        EXPECT_EQ(row.flag != nullptr, row.kind == OptionKind::Flag) << row.name;
-        EXPECT_EQ(row.text != nullptr, row.kind == OptionKind::Text) << row.name;
-        EXPECT_EQ(row.number != nullptr, row.kind == OptionKind::Number) << row.name;
-        EXPECT_TRUE(row.needs.empty() || FindConfigureOption(row.needs)) << row.name;
-        ConfigureOptions o;
-        EXPECT_FALSE(row.isSet(o));
-    }
-    for (const OptionConflict& conflict : ConfigureConflicts()) {
-        EXPECT_TRUE(FindConfigureOption(conflict.first)) << conflict.first;
-        EXPECT_TRUE(FindConfigureOption(conflict.second)) << conflict.second;
-    }
+TEST(Secrets, EveryOneIsARowOfTheTable) {
     for (const SecretOption& secret : kSecretOptions) {
         EXPECT_TRUE(FindConfigureOption(secret.name)) << secret.name;
         EXPECT_TRUE(FindConfigureOption(secret.fileName)) << secret.fileName;
     }
-    EXPECT_FALSE(FindConfigureOption("verify"));  // a matter of the whole run, not of a device
 }
 
 TEST(Secrets, OptionThenFileThenVariableWhereNothingElseDecides) {
