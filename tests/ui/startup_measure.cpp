@@ -2,6 +2,9 @@
 // exposed on the display, in one process per launch (scripts/measure-startup launches both
 // several times on one display and compares them).
 //   startup_measure bare     a QWidget of the main window's size, shown
+//   startup_measure text     the same with one line of text on it: the first text drawn reads
+//                            the system's font configuration, which any window with a caption
+//                            waits for
 //   startup_measure wizard   the window set over emulated devices in memory (no sockets), with
 //                            the real pictures and Language.ini
 //   startup_measure eager    the same with the whole set built before the first page shows, as
@@ -10,6 +13,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QTest>
 #include <QWidget>
 #include <cstdio>
@@ -29,6 +33,7 @@ int main(int argc, char** argv) {
     const char* mode = argc > 1 ? argv[1] : "bare";
     const bool eager = std::strcmp(mode, "eager") == 0;
     const bool wizard = eager || std::strcmp(mode, "wizard") == 0;
+    const bool text = std::strcmp(mode, "text") == 0;
     QApplication app(argc, argv);
     QWidget* shown = nullptr;
     std::unique_ptr<QWidget> bare;
@@ -45,12 +50,15 @@ int main(int argc, char** argv) {
     } else {
         bare = std::make_unique<QWidget>();
         bare->resize(580, 436);
+        if (text) {
+            (new QLabel(QStringLiteral("Click Here to Start"), bare.get()))->move(20, 20);
+        }
         bare->show();
         shown = bare.get();
     }
     const bool exposed = QTest::qWaitForWindowExposed(shown);
     const qint64 elapsed = sinceEntry.elapsed();
-    std::printf("%s %lld%s\n", wizard ? mode : "bare", static_cast<long long>(elapsed),
+    std::printf("%s %lld%s\n", wizard || text ? mode : "bare", static_cast<long long>(elapsed),
                 exposed ? "" : " (not exposed)");
     // The rest of the set is built once the first page is up; let it finish before the end.
     QTest::qWait(200);
