@@ -77,8 +77,8 @@ bool DecodePng(const unsigned char* data, std::size_t size, QImage& image) {
     png_read_update_info(png, info);
     QImage decoded(static_cast<int>(width), static_cast<int>(height),
                    alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-    if (decoded.isNull() || png_get_rowbytes(png, info) != static_cast<png_size_t>(
-                                                              decoded.bytesPerLine())) {
+    if (decoded.isNull() ||
+        png_get_rowbytes(png, info) != static_cast<png_size_t>(decoded.bytesPerLine())) {
         png_destroy_read_struct(&png, &info, nullptr);
         return false;
     }
