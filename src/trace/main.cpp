@@ -6,7 +6,6 @@
 #include <sys/un.h>
 #include <unistd.h>
 
-#include <CLI/CLI.hpp>
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -20,6 +19,7 @@
 
 #include "platform/trace.h"
 #include "trace/viewer_format.h"
+#include "trace/viewer_main.h"
 
 namespace {
 
@@ -124,16 +124,5 @@ int Run(bool showLength) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    CLI::App app{kDescription, "trv81k-trace"};
-    app.set_version_flag("--version", std::string("trv81k-trace ") + TRV81K_VERSION);
-    bool showLength = false;
-    app.add_flag("--raw", showLength, "Also show the length of each received block, in brackets");
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::ParseError& e) {
-        // Help and version end with 0; argument errors with 2, as in the other programs.
-        const int code = app.exit(e);
-        return code == 0 ? 0 : 2;
-    }
-    return Run(showLength);
+    return trv81k::ViewerMain(argc, argv, kDescription, Run);
 }

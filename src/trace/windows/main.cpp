@@ -3,10 +3,10 @@
 
 #include <windows.h>
 
-#include <CLI/CLI.hpp>
 #include <cstdio>
 #include <string>
 
+#include "trace/viewer_main.h"
 #include "trace/windows/trace_window.h"
 
 namespace {
@@ -38,15 +38,5 @@ int Run(bool showLength) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    CLI::App app{kDescription, "trv81k-trace"};
-    app.set_version_flag("--version", std::string("trv81k-trace ") + TRV81K_VERSION);
-    bool showLength = false;
-    app.add_flag("--raw", showLength, "Also show the length of each received block, in brackets");
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::ParseError& e) {
-        const int code = app.exit(e);
-        return code == 0 ? 0 : 2;
-    }
-    return Run(showLength);
+    return trv81k::ViewerMain(argc, argv, kDescription, Run);
 }
