@@ -22,11 +22,8 @@ using test::device;
 using test::LoopbackDevices;
 using namespace std::chrono_literals;
 
-class Exchange : public ::testing::Test {
+class Exchange : public testing::LoopbackTest {
 protected:
-    void SetUp() override { ASSERT_TRUE(SetInterfaceChoice(std::string("127.0.0.1"))); }
-    void TearDown() override { SetInterfaceChoice(std::nullopt); }
-
     NetworkConfig network(std::uint16_t port) { return test::LoopbackNetwork(port); }
     int configure(std::uint16_t port, ConfigureOptions options, const std::string& password) {
         options.device = options.device.value_or("02-81-00-00-00-01");

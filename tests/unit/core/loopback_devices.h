@@ -9,6 +9,7 @@
 #include <mutex>
 #include <thread>
 
+#include "../platform/private_netns.h"
 #include "../protocol/test_support.h"
 #include "core/link.h"
 #include "emulator/emulator.h"

@@ -16,11 +16,8 @@ using emulator::EmulatedDevice;
 using test::device;
 using test::LoopbackDevices;
 
-class Fleet : public ::testing::Test {
+class Fleet : public testing::LoopbackTest {
 protected:
-    void SetUp() override { ASSERT_TRUE(SetInterfaceChoice(std::string("127.0.0.1"))); }
-    void TearDown() override { SetInterfaceChoice(std::nullopt); }
-
     static FleetEntry entry(ConfigureOptions options) {
         auto plan = CheckConfigureOptions(options);
         EXPECT_TRUE(std::holds_alternative<ConfigurePlan>(plan)) << std::get<Refusal>(plan).detail;

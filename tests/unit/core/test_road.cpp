@@ -18,11 +18,8 @@ using test::device;
 using test::LoopbackDevices;
 using test::Quirks;
 
-class Road : public ::testing::Test {
+class Road : public testing::LoopbackTest {
 protected:
-    void SetUp() override { ASSERT_TRUE(SetInterfaceChoice(std::string("127.0.0.1"))); }
-    void TearDown() override { SetInterfaceChoice(std::nullopt); }
-
     // Device 02-81-00-00-00-01's road with what `options` change, as configure drives it.
     RoadResult drive(std::uint16_t port, ConfigureOptions options, const std::string& password) {
         options.device = "02-81-00-00-00-01";

@@ -1,5 +1,6 @@
 #pragma once
-// Test helpers: a private network namespace per test case, and a listener on the trace socket.
+// Test helpers: a private network namespace per test case, the loopback adapter alone, and a
+// listener on the trace socket.
 //
 // ctest runs the cases of all test programs side by side in one namespace; each case that binds
 // the trace socket's fixed name first moves into a namespace of its own, so the cases never meet.
@@ -17,6 +18,7 @@
 #include <optional>
 #include <vector>
 
+#include "platform/adapters.h"
 #include "platform/trace.h"
 
 namespace trv81k::testing {
@@ -34,6 +36,13 @@ protected:
             GTEST_SKIP() << "needs a private network namespace (run as root or under unshare -rn)";
         }
     }
+};
+
+// A test case whose sessions use the loopback adapter alone, as --interface 127.0.0.1 has them.
+class LoopbackTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(SetInterfaceChoice(std::string("127.0.0.1"))); }
+    void TearDown() override { SetInterfaceChoice(std::nullopt); }
 };
 
 // Closes the descriptor at the end of the scope.

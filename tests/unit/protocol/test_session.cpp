@@ -171,11 +171,7 @@ TEST(ReceiverThread, StopsDuringAFlood) {
     flood.join();
 }
 
-class Session : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_TRUE(SetInterfaceChoice(std::string("127.0.0.1"))); }
-    void TearDown() override { SetInterfaceChoice(std::nullopt); }
-};
+class Session : public testing::LoopbackTest {};
 
 TEST_F(Session, SendsSealedRequestsToTheGroupAndHearsAnswers) {
     NetworkSession session(Timing{}.scaled(0.01), {}, 24104);
