@@ -80,13 +80,13 @@ std::optional<Refusal> readKeys(const Json& object, ConfigureOptions& options,
                 if (!value.is_boolean()) {
                     return wrongType("must be true or false");
                 }
-                options.*(row->flag) = value.get<bool>();
+                row->assign(options, value.get<bool>());
                 break;
             case OptionKind::Text:
                 if (!value.is_string()) {
                     return wrongType("must be a string");
                 }
-                options.*(row->text) = value.get<std::string>();
+                row->assign(options, value.get<std::string>());
                 break;
             case OptionKind::Number:
                 if (!value.is_number_integer() ||
@@ -94,7 +94,7 @@ std::optional<Refusal> readKeys(const Json& object, ConfigureOptions& options,
                     value.get<std::int64_t>() > std::numeric_limits<int>::max()) {
                     return wrongType("must be a whole number");
                 }
-                options.*(row->number) = value.get<int>();
+                row->assign(options, value.get<int>());
                 break;
         }
     }

@@ -27,13 +27,15 @@ void TableOptions::addTo(CLI::App& command, std::initializer_list<std::string_vi
         const std::string help(row.help);
         switch (row.kind) {
             case OptionKind::Flag:
-                b.option = command.add_flag(name, b.flag, help);
+                b.option = command.add_flag(name, std::get<bool>(b.value), help);
                 break;
             case OptionKind::Text:
-                b.option = command.add_option(name, b.text, help);
+                b.value = std::string();
+                b.option = command.add_option(name, std::get<std::string>(b.value), help);
                 break;
             case OptionKind::Number:
-                b.option = command.add_option(name, b.number, help)
+                b.value = 0;
+                b.option = command.add_option(name, std::get<int>(b.value), help)
                                ->check(NumberCheck(row.low, row.high, true));
                 break;
         }
@@ -54,19 +56,8 @@ CLI::Option* TableOptions::find(std::string_view name) const {
 
 void TableOptions::store(ConfigureOptions& options) const {
     for (const Bound& b : bound_) {
-        if (b.option->count() == 0) {
-            continue;
-        }
-        switch (b.row->kind) {
-            case OptionKind::Flag:
-                options.*(b.row->flag) = b.flag;
-                break;
-            case OptionKind::Text:
-                options.*(b.row->text) = b.text;
-                break;
-            case OptionKind::Number:
-                options.*(b.row->number) = b.number;
-                break;
+        if (b.option->count() > 0) {
+            b.row->assign(options, b.value);
         }
     }
 }

@@ -76,9 +76,7 @@ private:
     struct Bound {
         const ConfigureOption* row = nullptr;
         CLI::Option* option = nullptr;
-        bool flag = false;
-        std::string text;
-        int number = 0;
+        OptionValue value;  // the parser writes into its alternative
     };
     std::deque<Bound> bound_;  // the parser keeps pointers into it
 };

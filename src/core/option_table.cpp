@@ -143,6 +143,20 @@ void ConfigureOption::copy(const ConfigureOptions& from, ConfigureOptions& to) c
     }
 }
 
+void ConfigureOption::assign(ConfigureOptions& options, OptionValue value) const {
+    switch (kind) {
+        case OptionKind::Flag:
+            options.*flag = std::get<bool>(value);
+            break;
+        case OptionKind::Text:
+            options.*text = std::get<std::string>(std::move(value));
+            break;
+        case OptionKind::Number:
+            options.*number = std::get<int>(value);
+            break;
+    }
+}
+
 std::span<const ConfigureOption> ConfigureOptionTable() {
     return kOptions;
 }

@@ -9,6 +9,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <variant>
 
 #include "core/overrides.h"
 #include "core/refusal.h"
@@ -16,6 +17,9 @@
 namespace trv81k {
 
 enum class OptionKind { Flag, Text, Number };
+
+// A row's value as a front end has it: true or false for a flag, the text, the whole number.
+using OptionValue = std::variant<bool, std::string, int>;
 
 struct ConfigureOption {
     std::string_view name;  // "new-password": --new-password, and the key "new-password"
@@ -33,6 +37,8 @@ struct ConfigureOption {
     void clear(ConfigureOptions& options) const;
     // This row's value of `from` into `to`.
     void copy(const ConfigureOptions& from, ConfigureOptions& to) const;
+    // Sets the row's member to `value`, which holds the alternative of the row's kind.
+    void assign(ConfigureOptions& options, OptionValue value) const;
 };
 
 // Every option, in the order --help lists them.
