@@ -3,10 +3,10 @@
 #include <cerrno>
 #include <cstring>
 
+#include "core/overrides.h"
 #include "fileio/file_access.h"
 #include "platform/console.h"
 #include "protocol/wire.h"
-#include "settings/text_encoding.h"
 
 namespace trv81k::cli {
 
@@ -115,16 +115,14 @@ std::variant<Password, Refusal> ResolvePassword(const PasswordInputs& in) {
                       "TRV81K_PASSWORD, or run on a terminal to be asked");
     }
 
-    std::optional<std::string> latin1 = Utf8ToLatin1(*utf8);
-    if (!latin1) {
-        return Refuse(subject,
-                      "has a character the device cannot store (only Latin-1, U+0000 to "
-                      "U+00FF)");
+    auto latin1 = DeviceLatin1(subject, *utf8);
+    if (auto* refusal = std::get_if<Refusal>(&latin1)) {
+        return std::move(*refusal);
     }
-    if (latin1->size() > kMaxLoginPasswordLength) {
+    if (std::get<std::string>(latin1).size() > kMaxLoginPasswordLength) {
         return Refuse(subject, "the password may be at most 32 characters long");
     }
-    return Password{std::move(*latin1), source};
+    return Password{std::get<std::string>(std::move(latin1)), source};
 }
 
 }  // namespace trv81k::cli

@@ -3,7 +3,6 @@
 
 #include "cli/command.h"
 #include "core/overrides.h"
-#include "settings/text_encoding.h"
 
 namespace trv81k::cli {
 namespace {
@@ -25,14 +24,12 @@ public:
     bool usesNetwork() const override { return false; }
 
     int run(Context& context) override {
-        const std::optional<std::string> latin1 = Utf8ToLatin1(passphrase_);
-        if (!latin1) {
-            return report(context, Refuse("PASSPHRASE",
-                                          "has a character the device cannot store "
-                                          "(only Latin-1, U+0000 to U+00FF)"));
+        const auto latin1 = DeviceLatin1("PASSPHRASE", passphrase_);
+        if (const auto* refusal = std::get_if<Refusal>(&latin1)) {
+            return report(context, *refusal);
         }
-        auto key = WepKeyFromPassphrase(bits_ == 64 ? kSecurityWep64 : kSecurityWep128, *latin1,
-                                        "PASSPHRASE");
+        auto key = WepKeyFromPassphrase(bits_ == 64 ? kSecurityWep64 : kSecurityWep128,
+                                        std::get<std::string>(latin1), "PASSPHRASE");
         if (auto* refusal = std::get_if<Refusal>(&key)) {
             return report(context, *refusal);
         }

@@ -20,13 +20,8 @@ std::string inQuotes(std::string_view utf8) {
 // which never appear in a message.
 std::variant<std::string, Refusal> toLatin1(std::string_view option, const std::string& utf8,
                                             bool shown) {
-    if (std::optional<std::string> latin1 = Utf8ToLatin1(utf8)) {
-        return std::move(*latin1);
-    }
-    const std::string subject =
-        shown ? std::string(option) + " " + inQuotes(utf8) : std::string(option);
-    return Refuse(subject,
-                  "has a character the device cannot store (only Latin-1, U+0000 to U+00FF)");
+    return DeviceLatin1(shown ? std::string(option) + " " + inQuotes(utf8) : std::string(option),
+                        utf8);
 }
 
 std::string securityText(int code) {
@@ -128,6 +123,15 @@ std::optional<Refusal> doubtfulAddresses(const Overrides& plan) {
 }
 
 }  // namespace
+
+std::variant<std::string, Refusal> DeviceLatin1(const std::string& subject,
+                                                const std::string& utf8) {
+    if (std::optional<std::string> latin1 = Utf8ToLatin1(utf8)) {
+        return std::move(*latin1);
+    }
+    return Refuse(subject,
+                  "has a character the device cannot store (only Latin-1, U+0000 to U+00FF)");
+}
 
 std::variant<std::string, Refusal> WepKeyFromPassphrase(int code, std::string_view passphrase,
                                                         const std::string& subject) {

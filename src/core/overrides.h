@@ -76,6 +76,11 @@ struct ConfigureOptions {
     std::optional<double> verifySeconds;
 };
 
+// A UTF-8 value as the Latin-1 text the device stores, or the refusal about `subject` of a
+// character it cannot store.
+std::variant<std::string, Refusal> DeviceLatin1(const std::string& subject,
+                                                const std::string& utf8);
+
 // The key the WEP page derives from a passphrase (Latin-1, 1 to 16 characters) for security code
 // 1 (WEP 64: key 1, 10 digits) or 2 (WEP 128: 26 digits), upper-case hexadecimal; empty when the
 // crypto library lacks MD5. Or why not, the refusal about `subject`.
