@@ -21,6 +21,9 @@ namespace trv81k {
 
 namespace {
 
+// The library's file name as the build names it ("libtrv81k-resource.so").
+constexpr char kPictureLibraryFile[] = TRV81K_PICTURE_LIBRARY_FILE;
+
 struct PictureLibrary {
     std::mutex mutex;
     QString folder;  // empty: the program's folder
@@ -43,7 +46,9 @@ void Search(PictureLibrary& state) {
         }
         folder = QCoreApplication::applicationDirPath();
     }
-    auto library = std::make_unique<QLibrary>(QDir(folder).filePath("trv81k-resource"));
+    // Named by its file: the loader then opens it at once instead of trying the name's other
+    // spellings and folders first.
+    auto library = std::make_unique<QLibrary>(QDir(folder).filePath(kPictureLibraryFile));
     if (!library->load()) {
         return;
     }
