@@ -127,7 +127,15 @@ class Desktop:
             raise RuntimeError("the session bus did not start")
         daemon.stdout.readline()
         self.start(["openbox", "--sm-disable"])
+        # A window mapped before the window manager runs is taken over later but never made
+        # active: the programs start once openbox has announced itself on the root window.
+        wait_until("the window manager", self.window_manager_running, 30)
         os.environ.update(self.env)
+
+    def window_manager_running(self):
+        announced = subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], env=self.env,
+                                   capture_output=True, text=True, timeout=10)
+        return "window id" in announced.stdout
 
     def start_x(self):
         """An Xvfb on the first free display from a number of our own; the display. The
