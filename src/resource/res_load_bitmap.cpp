@@ -10,6 +10,7 @@
 
 #include <csetjmp>
 #include <cstring>
+#include <memory>
 #include <mutex>
 
 // The resources of a shared library register themselves when it is loaded; asking once more
@@ -54,8 +55,10 @@ bool DecodePng(const unsigned char* data, std::size_t size, QImage& image) {
         return false;
     }
     png_infop info = png_create_info_struct(png);
+    // libpng's error exit jumps back here. The image lives on the heap and is made before the
+    // jump target, so its owner is never changed after it and frees it on either way out.
+    const auto decoded = std::make_unique<QImage>();
     if (info == nullptr || setjmp(png_jmpbuf(png))) {
-        // No object with a destructor lies between here and libpng's error exit.
         png_destroy_read_struct(&png, &info, nullptr);
         return false;
     }
@@ -75,21 +78,21 @@ bool DecodePng(const unsigned char* data, std::size_t size, QImage& image) {
     png_set_bgr(png);
     png_set_filler(png, 0xff, PNG_FILLER_AFTER);
     png_read_update_info(png, info);
-    QImage decoded(static_cast<int>(width), static_cast<int>(height),
-                   alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-    if (decoded.isNull() ||
-        png_get_rowbytes(png, info) != static_cast<png_size_t>(decoded.bytesPerLine())) {
+    *decoded = QImage(static_cast<int>(width), static_cast<int>(height),
+                      alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    if (decoded->isNull() ||
+        png_get_rowbytes(png, info) != static_cast<png_size_t>(decoded->bytesPerLine())) {
         png_destroy_read_struct(&png, &info, nullptr);
         return false;
     }
     for (int pass = 0; pass < passes; ++pass) {
-        for (int row = 0; row < decoded.height(); ++row) {
-            png_read_row(png, decoded.scanLine(row), nullptr);
+        for (int row = 0; row < decoded->height(); ++row) {
+            png_read_row(png, decoded->scanLine(row), nullptr);
         }
     }
     png_read_end(png, nullptr);
     png_destroy_read_struct(&png, &info, nullptr);
-    image = std::move(decoded);
+    image = std::move(*decoded);
     return true;
 }
 
