@@ -45,8 +45,9 @@ PSK_64 = "0123456789abcdefABCDEF0123456789abcdef0123456789ABCDEF0123456789"
 CONFIGURE_REQUESTS = 5
 # The scale that makes the configure dialog's 84 s last 4.2 s (login pause 25 ms).
 FAST = "0.05"
-# apply's runs: login pause 100 ms, which a busy machine's answers still meet.
-APPLY_SCALE = "0.2"
+# The runs that check what is sent rather than when (apply's, and configure's after the first):
+# login pause 100 ms, which a busy machine's answers still meet.
+QUICK = "0.2"
 
 NET_MODES = ["mixed", "g-only", "b-only"]
 
@@ -303,8 +304,9 @@ def case_configure(lab, folder):
         # DHCP and WEP 64 from a passphrase; the password from the environment. Unset values
         # keep the device's own (SSID, channel, network mode, name, password).
         mac = devices.mac("Dhcp")
-        r = Run(lab, "pc", "configure", "--device", mac, "--dhcp", "--security", "wep64",
-                "--passphrase", "secret", env={"TRV81K_PASSWORD": "pw-Dhcp"})
+        r = Run(lab, "pc", "--timing-scale", QUICK, "configure", "--device", mac, "--dhcp",
+                "--security", "wep64", "--passphrase", "secret",
+                env={"TRV81K_PASSWORD": "pw-Dhcp"})
         r.expect(0, "DHCP with WEP 64")
         check.equal(r.out, mac + ": configured\n", "DHCP: output")
         devices.change(mac, ipMode="dhcp", security=1, key=WEP64_OF_SECRET)
@@ -317,8 +319,9 @@ def case_configure(lab, folder):
 
         # WPA2 with a 64-digit key; the password from standard input.
         mac = devices.mac("Wpa2")
-        r = Run(lab, "pc", "configure", "--device", mac, "--password-file", "-",
-                "--security", "wpa2", "--key", PSK_64, "--ssid", "Secure", stdin="pw-Wpa2\n")
+        r = Run(lab, "pc", "--timing-scale", QUICK, "configure", "--device", mac,
+                "--password-file", "-", "--security", "wpa2", "--key", PSK_64, "--ssid",
+                "Secure", stdin="pw-Wpa2\n")
         r.expect(0, "WPA2 with a 64-digit key")
         devices.change(mac, security=9, key=PSK_64, ssid="Secure")
         devices.check_state("the WPA2 configuration")
@@ -327,8 +330,9 @@ def case_configure(lab, folder):
         # Pairing control: one check, then only the network settings are written (wireless not
         # editable, the pairing code 11 sent as 0, no key bytes).
         mac = devices.mac("Paired")
-        r = Run(lab, "pc", "--verbose", "configure", "--device", mac, "--password", "pw-Paired",
-                "--static", "--ip", "10.81.0.70", "--name", "PairedAP")
+        r = Run(lab, "pc", "--timing-scale", QUICK, "--verbose", "configure", "--device", mac,
+                "--password", "pw-Paired", "--static", "--ip", "10.81.0.70", "--name",
+                "PairedAP")
         r.expect(0, "pairing-managed device")
         check("pairing check: pairing control" in r.err, "pairing-managed: %r" % r.err)
         log = devices.new_requests()
@@ -343,7 +347,8 @@ def case_configure(lab, folder):
 
         # A wrong password: exit 4, the login refused, nothing written.
         mac = devices.mac("Locked")
-        r = Run(lab, "pc", "configure", "--device", mac, "--password", "not-it", "--name", "X")
+        r = Run(lab, "pc", "--timing-scale", QUICK, "configure", "--device", mac, "--password",
+                "not-it", "--name", "X")
         r.expect(4, "wrong password")
         check(PASSWORD_ERROR in r.err, "wrong password: the message %r" % r.err)
         log = devices.new_requests()
@@ -369,8 +374,9 @@ def case_configure(lab, folder):
 
         # What the hostile device announces after --verify reaches the terminal escaped.
         mac = "02-81-00-05-00-07"
-        r = Run(lab, "pc", "configure", "--device", mac, "--password", "pw-hostile",
-                "--name", "Clean", "--ssid", "Calm", "--verify", "2")
+        r = Run(lab, "pc", "--timing-scale", QUICK, "configure", "--device", mac,
+                "--password", "pw-hostile", "--name", "Clean", "--ssid", "Calm", "--verify",
+                "2")
         r.expect(6, "hostile device: not verified")
         check("\x1b" not in r.out + r.err and "\x07" not in r.out + r.err,
               "hostile device: no control character reaches the terminal %r" % (r.out + r.err))
@@ -474,7 +480,7 @@ def case_apply(lab, folder):
               .strip() if "entry 4" in text.out else "")
 
         # The eight: all done and verified.
-        r = Run(lab, "pc", "--timing-scale", APPLY_SCALE, "apply", path("floor.json"),
+        r = Run(lab, "pc", "--timing-scale", QUICK, "apply", path("floor.json"),
                 "--verify", "3", "--json", env=env)
         r.expect(0, "apply to eight devices")
         check.equal(entries_report(r), [(d["mac"], "done") for d in rooms],
@@ -504,7 +510,7 @@ def case_apply(lab, folder):
             {"device": rooms[0]["mac"], "name": "Again-1"},
             {"device": silent["mac"], "name": "Never"},
             {"device": rooms[1]["mac"], "name": "Again-2"}]})
-        r = Run(lab, "pc", "--timing-scale", APPLY_SCALE, "apply", path("some.json"), env=env)
+        r = Run(lab, "pc", "--timing-scale", QUICK, "apply", path("some.json"), env=env)
         r.expect(7, "apply with a silent device")
         lines = r.out.splitlines()
         check(len(lines) == 3 and lines[0].startswith(silent["mac"] + ": not done: did not "
