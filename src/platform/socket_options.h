@@ -21,7 +21,7 @@ void ReceiveJoinedGroupsOnly(asio::ip::udp::socket& socket);
 
 struct ReceivedDatagram {
     std::size_t bytes = 0;
-    unsigned interfaceIndex = 0;  // 0 when the system did not tell
+    unsigned interfaceIndex = 0;           // 0 when the system did not tell
     std::array<std::uint8_t, 4> sender{};  // the sender's IPv4 address, network order
 };
 

@@ -119,7 +119,8 @@ void DiffLab::road() {
         Harness::click(Control<FlatPanel>(m, "EnterManuallyLabel"));
         QCOMPARE(m.nCurrentPage, int(PAGE_SECURE_2_WIRELESS_SETTINGS));
         Retype(Control<QLineEdit>(m, "SSIDEdit"), Text(road_, "ssid"));
-        Control<QComboBox>(m, "ChannelComboBox").setCurrentIndex(road_.at("channel").get<int>() - 1);
+        Control<QComboBox>(m, "ChannelComboBox")
+            .setCurrentIndex(road_.at("channel").get<int>() - 1);
         const std::string mode = road_.at("netMode").get<std::string>();
         const auto modeAt = std::find(kNetModes.begin(), kNetModes.end(), mode);
         QVERIFY2(modeAt != kNetModes.end(), "netMode: mixed, g-only or b-only");

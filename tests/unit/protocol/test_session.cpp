@@ -83,9 +83,9 @@ TEST(PrepareRequest, AppliesTheSendersStateRules) {
     EXPECT_EQ(parseAuthRequest(*auth)->password, "pw");
     // Or to the device the content names.
     content.device = 1;
-    EXPECT_EQ(parseAuthRequest(*prepareRequest(PacketKind::Authentication, state, content, from))
-                  ->token,
-              makeDevice(2).deviceToken);
+    EXPECT_EQ(
+        parseAuthRequest(*prepareRequest(PacketKind::Authentication, state, content, from))->token,
+        makeDevice(2).deviceToken);
     EXPECT_EQ(parseCheckBPSRequest(*prepareRequest(PacketKind::CheckBPS, state, content, from)),
               makeDevice(2).macAddress);
     content.device = -1;
@@ -277,11 +277,11 @@ TEST_F(AdapterAfterStartUp, NextSearchTakesItIn) {
     ASSERT_TRUE(session.sendPacket(PacketKind::Authentication, {"admin"}));
     const DeviceInfo& device = state.table.at(0);
     // Taken only from the address the request carried: trv0's.
-    EXPECT_EQ(handlePlainMessage(buildAuthAnswer(device.deviceToken, device.macAddress,
-                                                 {10, 9, 0, 5}, 0),
-                                 state, trv0)
-                  .outcome,
-              DatagramOutcome::AuthTaken);
+    EXPECT_EQ(
+        handlePlainMessage(buildAuthAnswer(device.deviceToken, device.macAddress, {10, 9, 0, 5}, 0),
+                           state, trv0)
+            .outcome,
+        DatagramOutcome::AuthTaken);
     session.close();
     EXPECT_FALSE(session.receiverRunning());
 }
