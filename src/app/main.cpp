@@ -9,9 +9,10 @@
 #include <optional>
 #include <string>
 
+#include "core/link.h"
 #include "l10n/language.h"
-#include "platform/adapters.h"
 #include "platform/single_instance.h"
+#include "settings/text_encoding.h"
 #include "ui/Mainunit.h"
 #include "ui/services.h"
 #include "ui/windowset.h"
@@ -88,16 +89,10 @@ int main(int argc, char** argv) {
         }
     }
     if (interfaceAddress) {
-        // The adapter named must be there now; otherwise say which there are.
-        if (!trv81k::SetInterfaceChoice(*interfaceAddress)) {
-            std::fprintf(stderr,
-                         "%s: --interface %s is neither an adapter's name nor an IPv4 address\n",
-                         kName, interfaceAddress->c_str());
-            return 2;
-        }
-        if (const trv81k::AdapterChoice chosen = trv81k::FindAdapters(); chosen.adapters.empty()) {
-            std::fprintf(stderr, "%s: --interface %s: %s\n", kName, interfaceAddress->c_str(),
-                         chosen.problem.c_str());
+        if (const auto refusal = trv81k::ChooseInterface(*interfaceAddress)) {
+            // The adapters' names are the system's: nothing of them may steer the terminal.
+            std::fprintf(stderr, "%s: %s\n", kName,
+                         trv81k::TerminalText(refusal->subject + ": " + refusal->detail).c_str());
             return 2;
         }
     }

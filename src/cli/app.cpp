@@ -5,7 +5,6 @@
 #include <memory>
 
 #include "cli/command.h"
-#include "platform/adapters.h"
 
 #ifndef TRV81K_VERSION
 #define TRV81K_VERSION "unknown"
@@ -42,19 +41,6 @@ constexpr char kFooter[] =
     "option decides them.\n"
     "Messages come from Language.ini (English section) in the current directory, beside\n"
     "the program, or in <program folder>/../share/trv81k/.";
-
-// The adapter named must be there now: a name or an address no adapter has is refused with
-// the adapters there are.
-std::optional<Refusal> CheckInterface(const std::string& interface) {
-    if (!SetInterfaceChoice(interface)) {
-        return Refuse("--interface " + interface,
-                      "is neither an adapter's name nor an IPv4 address");
-    }
-    if (const AdapterChoice chosen = FindAdapters(); chosen.adapters.empty()) {
-        return Refuse("--interface " + interface, chosen.problem);
-    }
-    return std::nullopt;
-}
 
 }  // namespace
 
@@ -123,7 +109,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
             continue;
         }
         if (commands[i]->usesNetwork() && interfaceOption->count() > 0) {
-            if (auto refusal = CheckInterface(interface)) {
+            if (auto refusal = ChooseInterface(interface)) {
                 return Report(console, messages, *refusal);
             }
         }

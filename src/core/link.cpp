@@ -103,6 +103,17 @@ void Link::note(const std::string& line) const {
     }
 }
 
+std::optional<Refusal> ChooseInterface(const std::string& interface) {
+    if (!SetInterfaceChoice(interface)) {
+        return Refuse("--interface " + interface,
+                      "is neither an adapter's name nor an IPv4 address");
+    }
+    if (const AdapterChoice chosen = FindAdapters(); chosen.adapters.empty()) {
+        return Refuse("--interface " + interface, chosen.problem);
+    }
+    return std::nullopt;
+}
+
 std::optional<Refusal> Link::open(std::string_view purpose) {
     if (const AdapterChoice adapters = FindAdapters(); adapters.adapters.empty()) {
         return Refuse(std::string(purpose), adapters.problem, {}, Outcome::Network);

@@ -44,6 +44,11 @@ std::unique_ptr<NetworkPort> MakeNetworkSession(
 // The Language.ini key of an open that failed ("SOCKET_FAIL", "BIND_FAIL"); empty for Open.
 std::string_view OpenFailureKey(NetworkPort::OpenResult result);
 
+// The one adapter the user named (--interface, by name or IPv4 address), for every session
+// after it. It must be there now: a refusal (Outcome::Usage) when the text is neither a name nor
+// an address, or when no adapter answers to it, with the adapters there are.
+std::optional<Refusal> ChooseInterface(const std::string& interface);
+
 // "3 s", "0.4 s"; "12.5 ms".
 std::string SecondsText(std::chrono::milliseconds duration);
 std::string MillisecondsText(Clock::duration duration);
