@@ -116,8 +116,15 @@ class Desktop:
         os.mkdir(runtime, 0o700)
         display = self.start_x()
         bus = os.path.join(self.folder, "bus")
+        # A home of its own: labs that run at once share nothing of the desktop's files
+        # (openbox's log and settings among them).
+        home = os.path.join(self.folder, "desktop-home")
+        os.mkdir(home)
         self.env = dict(os.environ, DISPLAY=":" + display, XDG_RUNTIME_DIR=runtime,
-                        DBUS_SESSION_BUS_ADDRESS="unix:path=" + bus,
+                        DBUS_SESSION_BUS_ADDRESS="unix:path=" + bus, HOME=home,
+                        XDG_CONFIG_HOME=os.path.join(home, ".config"),
+                        XDG_CACHE_HOME=os.path.join(home, ".cache"),
+                        XDG_DATA_HOME=os.path.join(home, ".local", "share"),
                         QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb")
         self.env.pop("QT_ACCESSIBILITY", None)
         # The buses answer on path sockets: abstract ones do not reach the lab's hosts.
@@ -126,15 +133,41 @@ class Desktop:
         if not select.select([daemon.stdout], [], [], 30)[0]:
             raise RuntimeError("the session bus did not start")
         daemon.stdout.readline()
-        self.start(["openbox", "--sm-disable"])
         # A window mapped before the window manager runs is taken over later but never made
         # active: the programs start once openbox has announced itself on the root window.
-        wait_until("the window manager", self.window_manager_running, 30)
+        # Now and then, with labs starting at once, openbox cannot open a display that answers
+        # every other client ("Failed to open the display"); it is started again then.
+        for attempt in range(1, 4):
+            self.window_manager = self.start(["openbox", "--sm-disable"])
+            ended = lambda: self.window_manager.poll() is not None
+            try:
+                wait_until("the window manager",
+                           lambda: ended() or self.window_manager_running(), 10)
+            except Timeout:
+                pass
+            if not ended() and self.window_manager_running():
+                break
+            said = self.window_manager_said()
+            self.window_manager.kill()
+            self.window_manager.wait()
+            self.processes.remove(self.window_manager)
+            if attempt == 3:
+                raise RuntimeError("openbox did not take over the display in three attempts: "
+                                   + said)
+            log("openbox did not take over the display (%s); started again" % said)
         os.environ.update(self.env)
 
+    def window_manager_said(self):
+        path = os.path.join(self.env["XDG_CACHE_HOME"], "openbox", "openbox.log")
+        said = open(path, errors="replace").read().strip() if os.path.exists(path) else ""
+        return " ".join(said.split()) or "it said nothing"
+
     def window_manager_running(self):
-        announced = subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], env=self.env,
-                                   capture_output=True, text=True, timeout=10)
+        try:
+            announced = subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"],
+                                       env=self.env, capture_output=True, text=True, timeout=10)
+        except subprocess.TimeoutExpired:
+            return False
         return "window id" in announced.stdout
 
     def start_x(self):
